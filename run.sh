@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Starts the DAQ program on the emulated board; "./run.sh cal" the CAL
+# program. Further arguments pass through (use=usb/- cfg=file.tolmcal3).
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+program=kivratolm-daq-lite-x86
+folder=daq
+if [ "${1:-}" = cal ]; then
+    program=kivratolm-cal-lite-x86
+    folder=cal
+    shift
+fi
+
+"$root/scripts/setup.sh" build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+binary="$root/build/$folder/$program"
+if [ ! -x "$binary" ]; then
+    echo "$program is not part of this build yet." >&2
+    exit 1
+fi
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+    echo "No display: set DISPLAY (or QT_QPA_PLATFORM=offscreen) to start $program." >&2
+    exit 1
+fi
+exec "$binary" "$@"
