@@ -1,0 +1,101 @@
+#include "AtomicFile.h"
+
+#include "xml_error.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace AtomicFile {
+namespace {
+
+WriteFunction writeFunction = std::fwrite;
+
+// Opens a new, unused file beside the target. The kernel applies the umask
+// to 0666 as for any new file.
+int createTemporary(const std::filesystem::path& target, std::string* name) {
+    static unsigned counter = 0;
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string candidate = (folder / ("." + target.filename().string() + "." + std::to_string(::getpid()) +
+                                                 "." + std::to_string(++counter) + ".tmp"))
+                                          .string();
+        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            *name = candidate;
+            return fd;
+        }
+        if (errno != EEXIST)
+            return -1;
+    }
+    return -1;
+}
+
+// Makes the rename itself durable; a folder that cannot be synced changes
+// nothing about the file's content.
+void syncFolder(const std::filesystem::path& target) {
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Removes the temporary file unless the rename took it.
+class TemporaryFile {
+public:
+    ~TemporaryFile() {
+        if (!name.empty())
+            ::unlink(name.c_str());
+    }
+    std::string name;
+};
+
+} // namespace
+
+void setWriteFunction(WriteFunction function) {
+    writeFunction = function ? function : std::fwrite;
+}
+
+void write(const std::string& path, const std::string& text) {
+    const xml_error cantOpen("Can't open file : " + path);
+    const xml_error cantWrite("Can't write file : " + path);
+    if (path.empty())
+        throw cantOpen;
+    const std::filesystem::path target(path);
+    struct stat existing = {};
+    const bool exists = ::stat(path.c_str(), &existing) == 0;
+    // Write protection of an existing file holds as it would for writing in
+    // place; a folder is no file.
+    if (exists && (S_ISDIR(existing.st_mode) || ::access(path.c_str(), W_OK) != 0))
+        throw cantOpen;
+
+    TemporaryFile temporary;
+    const int fd = createTemporary(target, &temporary.name);
+    if (fd < 0)
+        throw cantOpen;
+    if (exists)
+        ::fchmod(fd, existing.st_mode & 07777);
+    std::FILE* file = ::fdopen(fd, "w");
+    if (!file) {
+        ::close(fd);
+        throw cantOpen;
+    }
+    bool written = writeFunction(text.data(), 1, text.size(), file) == text.size();
+    written = std::fflush(file) == 0 && written;
+    written = ::fsync(::fileno(file)) == 0 && written;
+    written = std::fclose(file) == 0 && written;
+    if (!written)
+        throw cantWrite;
+    if (std::rename(temporary.name.c_str(), path.c_str()) != 0)
+        throw cantWrite;
+    temporary.name.clear();
+    syncFolder(target);
+}
+
+} // namespace AtomicFile

@@ -1,0 +1,153 @@
+#include "CalibrationData.h"
+
+#include <stdexcept>
+
+namespace {
+
+// Number of leading points that lie below the intensity: where a new point
+// goes, in front of any point with the same intensity.
+std::size_t insertionIndex(const CalibrationPoints& points, float intensity) {
+    std::size_t index = 0;
+    while (index < points.size() && intensity > points[index].intensity)
+        ++index;
+    return index;
+}
+
+} // namespace
+
+CalibrationData::CalibrationData() = default;
+
+void CalibrationData::clear() {
+    *this = CalibrationData();
+    m_modified = true;
+}
+
+SensorMode CalibrationData::checkMode(std::int32_t mode) {
+    switch (mode) {
+    case static_cast<std::int32_t>(SensorMode::EightSensor):
+    case static_cast<std::int32_t>(SensorMode::All):
+    case static_cast<std::int32_t>(SensorMode::Custom):
+        return static_cast<SensorMode>(mode);
+    default:
+        throw std::runtime_error("Invalid mode.");
+    }
+}
+
+bool CalibrationData::isSensorEnabled(int column, int row) const {
+    switch (m_enableMode) {
+    case static_cast<std::int32_t>(SensorMode::EightSensor):
+        return column == row;
+    case static_cast<std::int32_t>(SensorMode::All):
+        return true;
+    case static_cast<std::int32_t>(SensorMode::Custom):
+        return m_customSelected[row * 8 + column];
+    default:
+        return false;
+    }
+}
+
+CalibrationPoints CalibrationData::points(int column, int row) const {
+    return m_columns[column].points[row];
+}
+
+bool CalibrationData::canAddPoint(int column, int row, const CalibrationPoint& point) const {
+    const CalibrationPoints& points = m_columns[column].points[row];
+    if (points.empty())
+        return true;
+    if (points.size() == 1)
+        return point.intensity != points[0].intensity && point.value != points[0].value;
+
+    const bool rising = points[1].value > points[0].value;
+    CalibrationPoints merged = points;
+    merged.insert(merged.begin() + insertionIndex(points, point.intensity), point);
+    for (std::size_t k = 1; k < merged.size(); ++k) {
+        const float dx = merged[k - 1].intensity - merged[k].intensity;
+        const float dy = merged[k - 1].value - merged[k].value;
+        if (dx == 0.0f || (rising && dy >= 0.0f) || (!rising && dy <= 0.0f))
+            return false;
+    }
+    return true;
+}
+
+void CalibrationData::addPoint(int column, int row, const CalibrationPoint& point) {
+    CalibrationPoints& points = m_columns[column].points[row];
+    points.insert(points.begin() + insertionIndex(points, point.intensity), point);
+    m_modified = true;
+}
+
+void CalibrationData::clearSensorPoints(int column, int row) {
+    m_columns[column].points[row].clear();
+    m_modified = true;
+}
+
+void CalibrationData::clearColumnPoints(int column) {
+    for (CalibrationPoints& points : m_columns[column].points)
+        points.clear();
+    m_modified = true;
+}
+
+void CalibrationData::clearAllPoints() {
+    for (int column = 0; column < 8; ++column)
+        clearColumnPoints(column);
+    m_modified = true;
+}
+
+void CalibrationData::setSensitivity(int column, std::int32_t sensitivity) {
+    m_columns[column].sensitivity = sensitivity;
+    m_modified = true;
+}
+
+void CalibrationData::setUnit(const std::string& unit) {
+    m_unit = unit;
+    m_modified = true;
+}
+
+void CalibrationData::setMode(SensorMode mode, const SensorMask& customSelected) {
+    m_enableMode = static_cast<std::int32_t>(mode);
+    m_customSelected = customSelected;
+    m_modified = true;
+}
+
+float CalibrationData::calibratedValue(const CalibrationPoints& points, float intensity) {
+    const std::size_t n = points.size();
+    if (n == 0)
+        return intensity;
+    if (n == 1) {
+        const float x0 = points[0].intensity;
+        const float y0 = points[0].value;
+        if (x0 < 0.0f) {
+            const float t = (intensity - x0) / (0.0f - x0);
+            return (0.0f - y0) * t + y0;
+        }
+        if (x0 == 0.0f)
+            return (1.0f - y0) * intensity + y0;
+        return y0 * (intensity / x0);
+    }
+
+    std::size_t i = 0;
+    for (std::size_t k = 0; k < n && intensity > points[k].intensity; ++k)
+        i = k;
+    if (i == n - 1)
+        i = n - 2;
+    const CalibrationPoint& low = points[i];
+    const CalibrationPoint& high = points[i + 1];
+    const float t =
+        high.intensity == low.intensity ? 0.0f : (intensity - low.intensity) / (high.intensity - low.intensity);
+    return (high.value - low.value) * t + low.value;
+}
+
+KivraTolm::InputFrame CalibrationData::calibrateFrame(const KivraTolm::InputFrame& frame) const {
+    KivraTolm::InputFrame calibrated = frame;
+    for (int column = 0; column < 8; ++column) {
+        for (int row = 0; row < 8; ++row) {
+            float& sensor = calibrated.sensors[row][column];
+            sensor = calibratedValue(m_columns[column].points[row], sensor);
+        }
+    }
+    return calibrated;
+}
+
+bool CalibrationData::operator==(const CalibrationData& other) const {
+    return m_columns == other.m_columns && m_unit == other.m_unit && m_enableMode == other.m_enableMode &&
+           m_customSelected == other.m_customSelected && m_modified == other.m_modified;
+}

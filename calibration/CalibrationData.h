@@ -1,0 +1,68 @@
+#pragma once
+
+#include "CalibrationColumn.h"
+#include "CalibrationPoint.h"
+#include "InputFrame.h"
+#include "SensorList.h"
+#include "SensorMode.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+// Everything that turns the raw intensities of the 8x8 sensor array into
+// values: a piecewise-linear curve per sensor, the unit, the sensor mode with
+// its custom selection and the sensitivity of each column. Sensors are
+// (column, row), each 0..7; callers pass only values from that layout.
+class CalibrationData {
+public:
+    CalibrationData();
+
+    // Back to the defaults, marked as modified.
+    void clear();
+
+    // Reads a calibration file. On failure throws with a message for the user
+    // and leaves this object exactly as it was.
+    void load(const std::string& path);
+    // Writes a calibration file in one step: either the complete new file is
+    // in place afterwards or the old one is untouched and this throws.
+    void save(const std::string& path);
+
+    // Throws std::runtime_error "Invalid mode." for anything but 0, 1, 2.
+    static SensorMode checkMode(std::int32_t mode);
+
+    bool isSensorEnabled(int column, int row) const;
+    CalibrationPoints points(int column, int row) const;
+    bool canAddPoint(int column, int row, const CalibrationPoint& point) const;
+    void addPoint(int column, int row, const CalibrationPoint& point);
+    void clearSensorPoints(int column, int row);
+    void clearColumnPoints(int column);
+    void clearAllPoints();
+
+    std::int32_t sensitivity(int column) const { return m_columns[column].sensitivity; }
+    void setSensitivity(int column, std::int32_t sensitivity);
+    const std::string& unit() const { return m_unit; }
+    void setUnit(const std::string& unit);
+    SensorMode enableMode() const { return static_cast<SensorMode>(m_enableMode); }
+    const SensorMask& customSelected() const { return m_customSelected; }
+    void setMode(SensorMode mode, const SensorMask& customSelected);
+    const std::array<CalibrationColumn, 8>& columns() const { return m_columns; }
+
+    bool isModified() const { return m_modified; }
+    void setModified(bool modified) { m_modified = modified; }
+
+    static float calibratedValue(const CalibrationPoints& points, float intensity);
+    KivraTolm::InputFrame calibrateFrame(const KivraTolm::InputFrame& frame) const;
+
+    bool operator==(const CalibrationData& other) const;
+    bool operator!=(const CalibrationData& other) const { return !(*this == other); }
+
+private:
+    void read(const std::string& path);
+
+    std::array<CalibrationColumn, 8> m_columns;
+    std::string m_unit;
+    std::int32_t m_enableMode = static_cast<std::int32_t>(SensorMode::EightSensor);
+    SensorMask m_customSelected = {};
+    bool m_modified = false;
+};

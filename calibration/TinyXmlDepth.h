@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstddef>
+
+// The deepest element nesting that TinyXML 2.6's parser reaches on a text,
+// computed without recursion, so that too deep documents can be refused
+// before TinyXML's recursive parser overflows the stack.
+//
+// It follows TinyXML's own reading of the text (its node kinds, quoting,
+// entities, UTF-8 lead bytes, encoding detection) as long as TinyXML would
+// parse without error; after the point where TinyXML stops it may count more,
+// never less. Scanning ends early once the depth exceeds stopAbove.
+//
+// text must be NUL-terminated, hold no other NUL, and be followed by at least
+// 4 more NUL bytes (TinyXML can step up to 3 bytes past the terminator on a
+// truncated UTF-8 sequence).
+std::size_t tinyXmlDepth(const char* text, std::size_t stopAbove);

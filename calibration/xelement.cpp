@@ -1,0 +1,176 @@
+#include "xelement.h"
+
+#include "AtomicFile.h"
+#include "NumberText.h"
+#include "TinyXmlDepth.h"
+#include "xml_error.h"
+
+#include <tinyxml.h>
+
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+namespace {
+
+// TinyXML can step up to 3 bytes past the terminator on a truncated UTF-8
+// sequence; the padding keeps it inside the buffer.
+constexpr std::size_t parserPadding = 8;
+
+// Recursion is bounded: deeper documents were refused before parsing.
+void copyInto(const TiXmlElement& node, xelement& element) {
+    for (const TiXmlAttribute* attribute = node.FirstAttribute(); attribute; attribute = attribute->Next())
+        element.setAttribute(attribute->NameTStr(), attribute->ValueStr());
+    for (const TiXmlNode* child = node.FirstChild(); child; child = child->NextSibling()) {
+        if (const TiXmlElement* childElement = child->ToElement())
+            copyInto(*childElement, *element.addChild(childElement->ValueStr()));
+        else if (const TiXmlText* text = child->ToText())
+            element.setText(text->ValueStr());
+    }
+}
+
+TiXmlElement* toTinyXml(const xelement& element) {
+    auto* node = new TiXmlElement(element.getName());
+    for (const auto& [name, value] : element.attributes())
+        node->SetAttribute(name, value);
+    if (!element.getText().empty())
+        node->LinkEndChild(new TiXmlText(element.getText()));
+    for (const xelement_ptr& child : element.children())
+        node->LinkEndChild(toTinyXml(*child));
+    return node;
+}
+
+std::string parseErrorMessage(const TiXmlDocument& document) {
+    std::string message = "XML error";
+    if (document.ErrorRow() > 0)
+        message +=
+            " at line " + std::to_string(document.ErrorRow()) + ", column " + std::to_string(document.ErrorCol());
+    return message + ": " + document.ErrorDesc();
+}
+
+} // namespace
+
+xelement::xelement(const std::string& name)
+    : m_name(name) {}
+
+xelement_ptr xelement::create(const std::string& name) {
+    return xelement_ptr(new xelement(name));
+}
+
+xelement_ptr xelement::fromFile(const std::string& path) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        throw xml_error("Can't open file : " + path);
+    std::ifstream file(path);
+    if (!file)
+        throw xml_error("Can't open file : " + path);
+    // One byte more than allowed tells a too large file without reading it
+    // all (or forever, from a device).
+    std::string text(maxDocumentSize + 1, '\0');
+    file.read(&text[0], static_cast<std::streamsize>(text.size()));
+    if (file.bad())
+        throw xml_error("Can't read file : " + path);
+    text.resize(static_cast<std::size_t>(file.gcount()));
+    if (text.size() > maxDocumentSize)
+        throw xml_error("File too large : " + path);
+    return fromString(text);
+}
+
+xelement_ptr xelement::fromString(const std::string& text) {
+    if (text.size() > maxDocumentSize)
+        throw xml_error("Document too large.");
+    // TinyXML reads up to the first NUL.
+    std::string buffer = text.substr(0, text.find('\0'));
+    buffer.append(parserPadding, '\0');
+    if (tinyXmlDepth(buffer.data(), maxNestingDepth) > maxNestingDepth)
+        throw xml_error("Document nested too deeply.");
+
+    TiXmlDocument document;
+    document.Parse(buffer.data());
+    const TiXmlElement* root = document.RootElement();
+    if (!root)
+        throw xml_error("No root element.");
+    // A document cut short would otherwise pass as a smaller one.
+    if (document.Error())
+        throw xml_error(parseErrorMessage(document));
+    xelement_ptr element = create(root->ValueStr());
+    copyInto(*root, *element);
+    return element;
+}
+
+bool xelement::hasAttribute(const std::string& name) const {
+    return m_attributes.find(name) != m_attributes.end();
+}
+
+std::string xelement::getAttribute(const std::string& name, const std::string& defaultValue) const {
+    const auto it = m_attributes.find(name);
+    return it == m_attributes.end() ? defaultValue : it->second;
+}
+
+std::int32_t xelement::getAttributeInt(const std::string& name, std::int32_t defaultValue) const {
+    const auto it = m_attributes.find(name);
+    if (it == m_attributes.end())
+        return defaultValue;
+    return parseInt32(it->second).value_or(defaultValue);
+}
+
+double xelement::getAttributeDouble(const std::string& name, double defaultValue) const {
+    const auto it = m_attributes.find(name);
+    if (it == m_attributes.end())
+        return defaultValue;
+    return parseDouble(it->second).value_or(defaultValue);
+}
+
+bool xelement::hasChild(const std::string& name) const {
+    for (const xelement_ptr& child : m_children) {
+        if (child->m_name == name)
+            return true;
+    }
+    return false;
+}
+
+std::vector<xelement_ptr> xelement::getChildren(const std::string& name) const {
+    std::vector<xelement_ptr> found;
+    for (const xelement_ptr& child : m_children) {
+        if (child->m_name == name)
+            found.push_back(child);
+    }
+    return found;
+}
+
+void xelement::setAttribute(const std::string& name, const std::string& value) {
+    m_attributes[name] = value;
+}
+
+void xelement::setAttribute(const std::string& name, std::int32_t value) {
+    m_attributes[name] = formatInt32(value);
+}
+
+void xelement::setAttribute(const std::string& name, float value) {
+    m_attributes[name] = formatFixed6(value);
+}
+
+xelement_ptr xelement::addChild(const std::string& name) {
+    m_children.push_back(create(name));
+    return m_children.back();
+}
+
+std::string xelement::toString() const {
+    TiXmlDocument document;
+    document.LinkEndChild(new TiXmlDeclaration("1.0", "", ""));
+    document.LinkEndChild(toTinyXml(*this));
+    TiXmlPrinter printer;
+    printer.SetIndent("  ");
+    printer.SetLineBreak("\n");
+    document.Accept(&printer);
+    return printer.Str();
+}
+
+void xelement::save(const std::string& path) const {
+    AtomicFile::write(path, toString());
+}
+
+void requireAttribute(const xelement& element, const std::string& name) {
+    if (!element.hasAttribute(name))
+        throw std::runtime_error("Element '" + element.getName() + "' has no attribute '" + name + "'.");
+}
