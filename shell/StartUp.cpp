@@ -1,0 +1,49 @@
+#include "StartUp.h"
+
+#include "Theme.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSettings>
+#include <QWidget>
+
+QString applicationName(Program program) {
+    return program == Program::Daq ? QStringLiteral("Kivra DAQ lite") : QStringLiteral("Kivra CAL lite");
+}
+
+QString productName(Program program) {
+    return program == Program::Daq ? QStringLiteral("Kivra Tolm DAQ lite") : QStringLiteral("Kivra Tolm CAL lite");
+}
+
+void setApplicationIdentity(Program program) {
+    QCoreApplication::setOrganizationName(QStringLiteral("Orvane GmbH"));
+    QCoreApplication::setOrganizationDomain(QStringLiteral("orvane.com"));
+    QCoreApplication::setApplicationName(applicationName(program));
+    // Exactly these six characters, trailing dot included.
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.3.0."));
+}
+
+void applySavedTheme() {
+    const QString name = QSettings().value(QStringLiteral("theme"), QString()).toString();
+    applyTheme(Theme::fromName(name));
+}
+
+QRect centredGeometry(const QSize& frame, const QSize& screen) {
+    // Integer division truncates toward zero, also for negative differences.
+    const int x = (screen.width() - frame.width()) / 2;
+    const int y = (screen.height() - frame.height()) / 2;
+    return QRect(x, y, frame.width(), frame.height());
+}
+
+void centreOnScreen(QWidget& window) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // Before the first show the frame is unknown, and Qt 5 reports a frame
+    // geometry one pixel short of the window; the window's size is the truth
+    // then. Moving (rather than resizing to the frame size) keeps the size
+    // the window chose and puts its frame's corner at the centred position.
+    const QSize frame = window.isVisible() ? window.frameGeometry().size() : window.size();
+    window.move(centredGeometry(frame, screen->geometry().size()).topLeft());
+}

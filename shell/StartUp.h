@@ -1,0 +1,59 @@
+#pragma once
+
+#include "StartArguments.h"
+
+#include <QApplication>
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+class QWidget;
+
+// The two programs that share this start-up.
+enum class Program { Daq, Cal };
+
+// "Kivra DAQ lite" / "Kivra CAL lite": with the organisation name, this
+// chooses the program's own settings store.
+QString applicationName(Program program);
+
+// "Kivra Tolm DAQ lite" / "Kivra Tolm CAL lite", as the About box shows it.
+QString productName(Program program);
+
+// Organisation, domain, application name and version. Call before the
+// application object exists.
+void setApplicationIdentity(Program program);
+
+// Applies the theme named by the settings key "theme"; unknown or missing
+// names give the system theme.
+void applySavedTheme();
+
+// The window geometry that centres a window whose frame has the size `frame`
+// on a screen of size `screen`. The position may be negative when the window
+// is larger than the screen.
+QRect centredGeometry(const QSize& frame, const QSize& screen);
+
+// Centres `window`, frame included, on the primary screen and keeps its
+// size; does nothing without a screen.
+void centreOnScreen(QWidget& window);
+
+// Builds the main window from the command line, centres and shows it, and
+// runs the event loop. Returns 0 without running the loop when the window's
+// device selection was cancelled. Window needs a constructor
+// (bus, address, calibrationFile) and `bool selectionCancelled() const`.
+template <typename Window> int runMainWindow(const QStringList& arguments) {
+    const StartArguments start = parseStartArguments(arguments);
+    Window window(start.bus, start.address, start.calibrationFile);
+    centreOnScreen(window);
+    window.show();
+    if (window.selectionCancelled())
+        return 0;
+    return QApplication::exec();
+}
+
+// The whole start-up of a program, for its main().
+template <typename Window> int runProgram(Program program, int& argc, char** argv) {
+    setApplicationIdentity(program);
+    QApplication application(argc, argv);
+    applySavedTheme();
+    return runMainWindow<Window>(QApplication::arguments());
+}
