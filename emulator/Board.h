@@ -1,0 +1,91 @@
+// One emulated board: what it was told, and its frame stream. Not
+// thread-safe on its own; the Emulator serialises every call.
+#pragma once
+
+#include "EmulatedCounter.h"
+#include "EmulatorControl.h"
+#include "FramePacer.h"
+#include "FrameQueue.h"
+#include "PulseTrain.h"
+#include "SignalGenerator.h"
+#include "Status.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace KivraTolmEmulator {
+
+class Board {
+public:
+    using Clock = FramePacer::Clock;
+
+    explicit Board(BoardConfig config);
+
+    const BoardConfig& config() const { return config_; }
+    bool isOpen() const { return handle_ >= 0; }
+    std::int32_t handle() const { return handle_; }
+
+    // Opening keeps what the board was told before: it stays powered.
+    void open(std::int32_t handle) { handle_ = handle; }
+    void close();
+
+    CallResult parameter(std::int32_t number, std::int32_t& value) const;
+    CallResult peripheralName(std::uint32_t id, std::string& name) const;
+    CallResult lineCount(std::uint32_t portId, std::int32_t& count) const;
+    CallResult lineName(std::uint32_t portId, std::int32_t line, std::string& name) const;
+
+    CallResult setOutputEnableMask(std::uint32_t portId, std::uint32_t mask, Clock::time_point now);
+    CallResult writePort(std::uint32_t portId, std::uint32_t value, Clock::time_point now);
+    CallResult setCounterConfig(std::uint32_t counterId, std::uint32_t config, Clock::time_point now);
+    CallResult setCounterEnable(std::uint32_t counterId, std::int32_t enable, Clock::time_point now);
+    CallResult resetCounter(std::uint32_t counterId, Clock::time_point now);
+    CallResult setColumnSensitivity(std::int32_t column, std::int32_t value, Clock::time_point now);
+
+    CallResult setupInputFrame(const std::vector<std::uint32_t>& ids);
+    CallResult start(float rate, Clock::time_point now);
+    CallResult stop();
+    // Moves at most framesPerRead pending frames into the buffers.
+    CallResult read(float* floats, std::uint32_t* words, std::int32_t& count, Clock::time_point now);
+
+    void pushFrames(int count);
+    BoardState state(Clock::time_point now);
+
+    static constexpr int sensitivityColumns = 8;
+    static constexpr int maxSensitivity = 63;
+    static constexpr float maxRate = 100000;
+
+private:
+    CallResult findPort(std::uint32_t id, int& index) const;
+    CallResult findCounter(std::uint32_t id, int& index) const;
+    std::uint32_t lineMask(int port) const;
+
+    // Lets the frames due by the clock arrive, so that a change of settings
+    // only affects frames after it.
+    void catchUp(Clock::time_point now);
+    void arrive(std::uint64_t count);
+    void makeFrame(std::uint64_t index, float* floats, std::uint32_t* words);
+
+    BoardConfig config_;
+    SignalGenerator signals_;
+    PulseTrain pulses_;
+    std::int32_t handle_ = -1;
+
+    std::vector<int> columnSensitivity_;
+    std::vector<std::uint32_t> outputEnableMask_;
+    std::vector<std::uint32_t> outputValue_;
+    std::vector<EmulatedCounter> counters_;
+    std::vector<std::uint32_t> frameInputs_;
+
+    bool running_ = false;
+    float rate_ = 0;
+    FramePacer pacer_;
+    std::uint64_t framesProduced_ = 0;
+    std::uint64_t framesDropped_ = 0; // by an overflow not reported yet
+    bool overflowed_ = false;
+    FrameQueue pending_;
+    std::vector<float> frameFloats_;
+    std::vector<std::uint32_t> frameWords_;
+};
+
+} // namespace KivraTolmEmulator

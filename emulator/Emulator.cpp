@@ -1,0 +1,147 @@
+#include "Emulator.h"
+
+#include "BoardConfigCheck.h"
+#include "SetupFile.h"
+
+#include <cstdlib>
+#include <stdexcept>
+
+namespace KivraTolmEmulator {
+
+Emulator& Emulator::instance() {
+    // Never destroyed: see the header.
+    static Emulator* emulator = new Emulator;
+    return *emulator;
+}
+
+std::int32_t Emulator::serve(const char* function, std::string record, const std::function<CallResult()>& body) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ensureSetUp();
+    if (!record.empty())
+        calls_.push_back(std::move(record));
+    CallResult result;
+    if (!setupError_.empty()) {
+        result = CallResult::failure(Status::Configuration, setupError_);
+    } else if (const auto fault = faults_.onCall(function)) {
+        result = CallResult::failure(fault->status, fault->message);
+    } else {
+        try {
+            result = body();
+        } catch (const std::exception& error) {
+            // Nothing may escape through the C functions.
+            result = CallResult::failure(Status::Internal,
+                                         std::string("Emulator failure in ") + function + ": " + error.what());
+        }
+    }
+    if (!result.ok())
+        messages_.remember(result.status, result.message);
+    return result.status;
+}
+
+Board* Emulator::boardFor(std::int32_t handle, CallResult& failure) {
+    for (Board& board : boards_) {
+        if (board.isOpen() && board.handle() == handle)
+            return &board;
+    }
+    const bool wasIssued = handle >= 1 && handle < nextHandle_;
+    failure = CallResult::failure(Status::InvalidHandle,
+                                  "Invalid handle " + std::to_string(handle) +
+                                      (wasIssued ? ": its board was closed" : ": no board was opened with it"));
+    return nullptr;
+}
+
+void Emulator::ensureSetUp() {
+    if (!setUp_)
+        applySetupFromEnvironment();
+}
+
+void Emulator::applySetupFromEnvironment() {
+    setUp_ = true;
+    setupError_.clear();
+    const char* path = std::getenv("KIVRATOLM_EMULATOR");
+    EmulatorSetup setup;
+    if (!path || !*path) {
+        setup = defaultSetup();
+    } else {
+        try {
+            setup = readSetupFile(path);
+        } catch (const std::exception& error) {
+            // No silent fallback: a wrong file must not pass for a working board.
+            setupError_ = error.what();
+        }
+    }
+    replaceBoards(setup.boards);
+    for (const Fault& fault : setup.faults)
+        faults_.add(fault);
+}
+
+void Emulator::replaceBoards(const std::vector<BoardConfig>& boards) {
+    boards_.clear();
+    for (const BoardConfig& config : boards)
+        boards_.emplace_back(config);
+    enumerated_.clear();
+}
+
+Board& Emulator::boardAt(int board) {
+    if (board < 0 || static_cast<std::size_t>(board) >= boards_.size())
+        throw std::out_of_range("No emulated board " + std::to_string(board) + " (there are " +
+                                std::to_string(boards_.size()) + ")");
+    return boards_[static_cast<std::size_t>(board)];
+}
+
+void Emulator::reset() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    faults_.clear();
+    calls_.clear();
+    messages_.clear();
+    applySetupFromEnvironment();
+}
+
+void Emulator::setBoards(const std::vector<BoardConfig>& boards) {
+    const std::string problem = boardsProblem(boards);
+    if (!problem.empty())
+        throw std::invalid_argument("Emulated boards refused: " + problem);
+    std::lock_guard<std::mutex> lock(mutex_);
+    ensureSetUp();
+    // Boards given here replace those of the file, a broken file included.
+    setupError_.clear();
+    replaceBoards(boards);
+}
+
+void Emulator::pushFrames(int board, int count) {
+    if (count < 0)
+        throw std::invalid_argument("pushFrames needs a count >= 0, not " + std::to_string(count));
+    std::lock_guard<std::mutex> lock(mutex_);
+    ensureSetUp();
+    boardAt(board).pushFrames(count);
+}
+
+void Emulator::injectFault(const Fault& fault) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ensureSetUp();
+    faults_.add(fault);
+}
+
+void Emulator::clearFaults() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ensureSetUp();
+    faults_.clear();
+}
+
+std::vector<std::string> Emulator::calls() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return calls_;
+}
+
+void Emulator::clearCalls() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    calls_.clear();
+}
+
+BoardState Emulator::boardState(int board) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ensureSetUp();
+    return boardAt(board).state(Board::Clock::now());
+}
+
+} // namespace KivraTolmEmulator

@@ -1,0 +1,308 @@
+// The C functions as the Emulator serves them: each checks its arguments,
+// finds the board of its handle and passes the call on.
+#include "Emulator.h"
+
+#include "Hex.h"
+#include "PeripheralIds.h"
+#include "TextBuffer.h"
+
+#include <sstream>
+
+namespace KivraTolmEmulator {
+
+namespace {
+
+CallResult nullArgument(const char* function, const char* argument) {
+    return CallResult::failure(Status::InvalidArgument,
+                               std::string(function) + ": the argument " + argument + " is a null pointer");
+}
+
+std::string textOrNull(const char* text) {
+    return text ? text : "(null)";
+}
+
+std::string number(float value) {
+    std::ostringstream text;
+    text << value;
+    return text.str();
+}
+
+} // namespace
+
+std::int32_t Emulator::errorLength(std::int32_t status) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return static_cast<std::int32_t>(messages_.message(status).size());
+}
+
+std::int32_t Emulator::errorText(std::int32_t status, char* message) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!message)
+        return Status::InvalidArgument;
+    copyText(message, messages_.message(status));
+    return Status::Ok;
+}
+
+std::int32_t Emulator::beginEnumerate(std::int32_t* count, std::uint32_t typeId) {
+    if (count)
+        *count = 0;
+    return serve("BeginEnumerate", "BeginEnumerate(" + hex(typeId) + ")", [&] {
+        if (!count)
+            return nullArgument("BeginEnumerate", "count");
+        enumerated_.clear();
+        for (std::size_t i = 0; i < boards_.size(); ++i) {
+            // Every emulated board is a USB board.
+            const std::uint32_t type = boards_[i].config().typeId;
+            if (typeId == TypeId::All || typeId == TypeId::Usb || typeId == type)
+                enumerated_.push_back(i);
+        }
+        *count = static_cast<std::int32_t>(enumerated_.size());
+        return CallResult::success();
+    });
+}
+
+std::int32_t Emulator::identifier(std::int32_t index, char* identifier, std::uint32_t* typeId, char* details) {
+    copyText(identifier, "");
+    copyText(details, "");
+    if (typeId)
+        *typeId = 0;
+    return serve("GetIdentifier", "GetIdentifier(" + std::to_string(index) + ")", [&] {
+        if (!identifier)
+            return nullArgument("GetIdentifier", "identifier");
+        if (!typeId)
+            return nullArgument("GetIdentifier", "typeId");
+        if (!details)
+            return nullArgument("GetIdentifier", "details");
+        if (index < 0 || static_cast<std::size_t>(index) >= enumerated_.size())
+            return CallResult::failure(Status::NoSuchBoard, "No board at enumeration index " + std::to_string(index) +
+                                                                " (the last " + "enumeration found " +
+                                                                std::to_string(enumerated_.size()) + ")");
+        const BoardConfig& config = boards_[enumerated_[static_cast<std::size_t>(index)]].config();
+        copyText(identifier, config.identifier);
+        copyText(details, config.details);
+        *typeId = config.typeId;
+        return CallResult::success();
+    });
+}
+
+std::int32_t Emulator::open(const char* identifier, std::int32_t* handle) {
+    if (handle)
+        *handle = -1;
+    return serve("Open", "Open(" + textOrNull(identifier) + ")", [&] {
+        if (!identifier)
+            return nullArgument("Open", "identifier");
+        if (!handle)
+            return nullArgument("Open", "handle");
+        for (Board& board : boards_) {
+            if (board.config().identifier != identifier)
+                continue;
+            if (board.isOpen())
+                return CallResult::failure(Status::Busy, "The board " + board.config().identifier +
+                                                             " is busy: it is already open (handle " +
+                                                             std::to_string(board.handle()) + ")");
+            board.open(nextHandle_++);
+            *handle = board.handle();
+            return CallResult::success();
+        }
+        return CallResult::failure(Status::NoSuchBoard,
+                                   "No board with the identifier \"" + std::string(identifier) + "\" on USB");
+    });
+}
+
+std::int32_t Emulator::openNetwork(const char* host, std::int32_t port, std::int32_t* handle, std::uint32_t typeId,
+                                   char* details) {
+    if (handle)
+        *handle = -1;
+    copyText(details, "");
+    const std::string address = textOrNull(host) + ":" + std::to_string(port);
+    return serve("OpenNetwork",
+                 "OpenNetwork(" + textOrNull(host) + ", " + std::to_string(port) + ", " + hex(typeId) + ")", [&] {
+                     if (!host)
+                         return nullArgument("OpenNetwork", "host");
+                     if (!handle)
+                         return nullArgument("OpenNetwork", "handle");
+                     return CallResult::failure(Status::Network, "No network board at " + address +
+                                                                     " (this emulator has no network boards yet)");
+                 });
+}
+
+std::int32_t Emulator::close(std::int32_t handle) {
+    return serve("Close", "Close()", [&] {
+        CallResult result;
+        if (Board* board = boardFor(handle, result))
+            board->close();
+        return result;
+    });
+}
+
+std::int32_t Emulator::deviceParameter(std::int32_t handle, std::int32_t number, std::int32_t* value) {
+    return serve("GetDeviceParameter", "GetDeviceParameter(" + std::to_string(number) + ")", [&] {
+        CallResult result;
+        Board* board = boardFor(handle, result);
+        if (!board)
+            return result;
+        if (!value)
+            return nullArgument("GetDeviceParameter", "value");
+        return board->parameter(number, *value);
+    });
+}
+
+std::int32_t Emulator::peripheralName(std::int32_t handle, std::uint32_t id, char* name) {
+    copyText(name, "");
+    return serve("GetPeripheralName", "GetPeripheralName(" + hex(id) + ")", [&] {
+        CallResult result;
+        Board* board = boardFor(handle, result);
+        if (!board)
+            return result;
+        if (!name)
+            return nullArgument("GetPeripheralName", "name");
+        std::string text;
+        result = board->peripheralName(id, text);
+        copyText(name, text);
+        return result;
+    });
+}
+
+std::int32_t Emulator::portLineCount(std::int32_t handle, std::uint32_t portId, std::int32_t* count) {
+    return serve("GetDigitalPortIoCount", "GetDigitalPortIoCount(" + hex(portId) + ")", [&] {
+        CallResult result;
+        Board* board = boardFor(handle, result);
+        if (!board)
+            return result;
+        if (!count)
+            return nullArgument("GetDigitalPortIoCount", "count");
+        return board->lineCount(portId, *count);
+    });
+}
+
+std::int32_t Emulator::portLineName(std::int32_t handle, std::uint32_t portId, std::int32_t line, char* name) {
+    copyText(name, "");
+    return serve("GetDigitalPortIoName", "GetDigitalPortIoName(" + hex(portId) + ", " + std::to_string(line) + ")",
+                 [&] {
+                     CallResult result;
+                     Board* board = boardFor(handle, result);
+                     if (!board)
+                         return result;
+                     if (!name)
+                         return nullArgument("GetDigitalPortIoName", "name");
+                     std::string text;
+                     result = board->lineName(portId, line, text);
+                     copyText(name, text);
+                     return result;
+                 });
+}
+
+std::int32_t Emulator::setOutputEnableMask(std::int32_t handle, std::uint32_t portId, std::uint32_t mask) {
+    return serve("SetDigitalPortOutputEnableMask",
+                 "SetDigitalPortOutputEnableMask(" + hex(portId) + ", " + hex(mask) + ")", [&] {
+                     CallResult result;
+                     Board* board = boardFor(handle, result);
+                     return board ? board->setOutputEnableMask(portId, mask, Board::Clock::now()) : result;
+                 });
+}
+
+std::int32_t Emulator::writePort(std::int32_t handle, std::uint32_t portId, std::uint32_t value) {
+    return serve("WriteDigitalPort", "WriteDigitalPort(" + hex(portId) + ", " + hex(value) + ")", [&] {
+        CallResult result;
+        Board* board = boardFor(handle, result);
+        return board ? board->writePort(portId, value, Board::Clock::now()) : result;
+    });
+}
+
+std::int32_t Emulator::setCounterConfig(std::int32_t handle, std::uint32_t counterId, std::uint32_t configuration) {
+    return serve("SetCounterConfig", "SetCounterConfig(" + hex(counterId) + ", " + hex(configuration) + ")", [&] {
+        CallResult result;
+        Board* board = boardFor(handle, result);
+        return board ? board->setCounterConfig(counterId, configuration, Board::Clock::now()) : result;
+    });
+}
+
+std::int32_t Emulator::setCounterEnable(std::int32_t handle, std::uint32_t counterId, std::int32_t enable) {
+    return serve("SetCounterEnable", "SetCounterEnable(" + hex(counterId) + ", " + std::to_string(enable) + ")", [&] {
+        CallResult result;
+        Board* board = boardFor(handle, result);
+        return board ? board->setCounterEnable(counterId, enable, Board::Clock::now()) : result;
+    });
+}
+
+std::int32_t Emulator::resetCounter(std::int32_t handle, std::uint32_t counterId) {
+    return serve("ResetCounter", "ResetCounter(" + hex(counterId) + ")", [&] {
+        CallResult result;
+        Board* board = boardFor(handle, result);
+        return board ? board->resetCounter(counterId, Board::Clock::now()) : result;
+    });
+}
+
+std::int32_t Emulator::setColumnSensitivity(std::int32_t handle, std::int32_t column, std::int32_t value) {
+    return serve("SetColumnSensitivity",
+                 "SetColumnSensitivity(" + std::to_string(column) + ", " + std::to_string(value) + ")", [&] {
+                     CallResult result;
+                     Board* board = boardFor(handle, result);
+                     return board ? board->setColumnSensitivity(column, value, Board::Clock::now()) : result;
+                 });
+}
+
+std::int32_t Emulator::setupInputFrame(std::int32_t handle, const std::uint32_t* ids, std::int32_t count) {
+    return serve("SetupInputFrame", "SetupInputFrame(" + std::to_string(count) + ")", [&] {
+        CallResult result;
+        Board* board = boardFor(handle, result);
+        if (!board)
+            return result;
+        if (count < 0)
+            return CallResult::failure(Status::InvalidArgument,
+                                       "SetupInputFrame: the count " + std::to_string(count) + " is negative");
+        if (!ids && count > 0)
+            return nullArgument("SetupInputFrame", "ids");
+        return board->setupInputFrame(std::vector<std::uint32_t>(ids, ids + count));
+    });
+}
+
+std::int32_t Emulator::startAcquisition(std::int32_t handle, std::int32_t flag, float rate, std::int32_t reserved,
+                                        float* actualRate) {
+    return serve("StartDataAcquisition",
+                 "StartDataAcquisition(" + std::to_string(flag) + ", " + number(rate) + ", " +
+                     std::to_string(reserved) + ")",
+                 [&] {
+                     CallResult result;
+                     Board* board = boardFor(handle, result);
+                     if (!board)
+                         return result;
+                     if (!actualRate)
+                         return nullArgument("StartDataAcquisition", "actualRate");
+                     // The flag and the reserved argument change nothing on this board.
+                     result = board->start(rate, Board::Clock::now());
+                     if (result.ok())
+                         *actualRate = rate;
+                     return result;
+                 });
+}
+
+std::int32_t Emulator::stopAcquisition(std::int32_t handle) {
+    return serve("StopDataAcquisition", "StopDataAcquisition()", [&] {
+        CallResult result;
+        Board* board = boardFor(handle, result);
+        return board ? board->stop() : result;
+    });
+}
+
+std::int32_t Emulator::readNonBlocking(std::int32_t handle, float* floats, std::uint32_t* words, std::int32_t* count) {
+    if (count)
+        *count = 0;
+    // Not recorded: it runs every few milliseconds.
+    return serve("ReadNonBlocking", {}, [&] {
+        CallResult result;
+        Board* board = boardFor(handle, result);
+        if (!board)
+            return result;
+        // An empty buffer may well be null, e.g. a board without digital inputs.
+        const BoardConfig& config = board->config();
+        if (!floats && config.analogInputs + config.sensorInputs > 0)
+            return nullArgument("ReadNonBlocking", "floats");
+        if (!words && config.digitalPortLines.size() + static_cast<std::size_t>(config.counters + config.triggers) > 0)
+            return nullArgument("ReadNonBlocking", "words");
+        if (!count)
+            return nullArgument("ReadNonBlocking", "count");
+        return board->read(floats, words, *count, Board::Clock::now());
+    });
+}
+
+} // namespace KivraTolmEmulator

@@ -1,0 +1,52 @@
+#include "ErrorMessages.h"
+
+#include "TextBuffer.h"
+
+namespace KivraTolmEmulator {
+
+namespace {
+
+struct ThreadMessages {
+    std::uint64_t generation = 0;
+    std::map<std::int32_t, std::string> latest;
+};
+
+ThreadMessages& threadMessages() {
+    thread_local ThreadMessages messages;
+    return messages;
+}
+
+} // namespace
+
+void ErrorMessages::remember(std::int32_t status, const std::string& message) {
+    const std::string fitted = fitText(message);
+    latest_[status] = fitted;
+    ThreadMessages& own = threadMessages();
+    if (own.generation != generation_) {
+        own.latest.clear();
+        own.generation = generation_;
+    }
+    own.latest[status] = fitted;
+}
+
+std::string ErrorMessages::message(std::int32_t status) const {
+    const ThreadMessages& own = threadMessages();
+    if (own.generation == generation_) {
+        const auto mine = own.latest.find(status);
+        if (mine != own.latest.end())
+            return mine->second;
+    }
+    const auto latest = latest_.find(status);
+    if (latest != latest_.end())
+        return latest->second;
+    if (status == 0)
+        return "No error";
+    return "Unknown status " + std::to_string(status) + ": no call returned it";
+}
+
+void ErrorMessages::clear() {
+    latest_.clear();
+    ++generation_;
+}
+
+} // namespace KivraTolmEmulator

@@ -1,0 +1,116 @@
+#include "SignalGenerator.h"
+
+#include "Noise.h"
+
+#include <cmath>
+
+namespace KivraTolmEmulator {
+
+namespace {
+
+constexpr double twoPi = 6.283185307179586;
+constexpr int columns = 8;
+// Keeps overlapping spots near the top of the raw range (about 3).
+constexpr double saturation = 3.0;
+
+double triangle(double phase) // phase in periods; 0..1..0
+{
+    const double x = phase - std::floor(phase);
+    return x < 0.5 ? 2 * x : 2 - 2 * x;
+}
+
+} // namespace
+
+SignalGenerator::SignalGenerator(const BoardConfig& config)
+    : pattern_(config.pattern)
+    , seed_(config.seed)
+    , constantValue_(config.constantValue)
+    , analogInputs_(config.analogInputs)
+    , sensorInputs_(config.sensorInputs) {
+    for (std::size_t i = 0; i < spots_.size(); ++i) {
+        auto param = [&](int which) {
+            return unitNoise(seed_, 0xC0FFEE, i * 16 + which);
+        };
+        spots_[i] = Spot{0.03 + 0.09 * param(0), 0.03 + 0.09 * param(1), twoPi * param(2),
+                         twoPi * param(3),       1.6 + 0.9 * param(4),   0.9 + 0.6 * param(5)};
+    }
+}
+
+void SignalGenerator::sensors(std::uint64_t frame, double seconds, const std::vector<int>& columnSensitivity,
+                              float* out) const {
+    for (int i = 0; i < sensorInputs_; ++i) {
+        const int sensitivity = columnSensitivity[static_cast<std::size_t>(i % columns)];
+        out[i] = patternValue(frame, seconds, i) * static_cast<float>(sensitivity) / nominalSensitivity;
+    }
+}
+
+float SignalGenerator::patternValue(std::uint64_t frame, double seconds, int sensor) const {
+    switch (pattern_) {
+    case Pattern::Drift:
+        return driftValue(frame, seconds, sensor);
+    case Pattern::WalkingOne:
+        return frame % static_cast<std::uint64_t>(sensorInputs_) == static_cast<std::uint64_t>(sensor) ? fullScale
+                                                                                                       : 0.0f;
+    case Pattern::Ramp: {
+        constexpr std::uint64_t steps = 64;
+        return fullScale * static_cast<float>((frame + static_cast<std::uint64_t>(sensor)) % steps) / steps;
+    }
+    case Pattern::Constant:
+        return constantValue_;
+    case Pattern::Random:
+        return fullScale * static_cast<float>(unitNoise(seed_, frame, static_cast<std::uint64_t>(sensor)));
+    }
+    return 0.0f;
+}
+
+float SignalGenerator::driftValue(std::uint64_t frame, double seconds, int sensor) const {
+    const double column = sensor % columns;
+    const double row = sensor / columns;
+    double value = 0.1;
+    for (const Spot& spot : spots_) {
+        const double x = 3.5 + 3.2 * std::sin(twoPi * spot.frequencyX * seconds + spot.phaseX);
+        const double y = 3.5 + 3.2 * std::sin(twoPi * spot.frequencyY * seconds + spot.phaseY);
+        const double distance2 = (column - x) * (column - x) + (row - y) * (row - y);
+        value += spot.amplitude * std::exp(-distance2 / (2 * spot.sigma * spot.sigma));
+    }
+    value = saturation * std::tanh(value / saturation);
+    value += 0.04 * (unitNoise(seed_, frame, static_cast<std::uint64_t>(sensor)) - 0.5);
+    return static_cast<float>(std::max(0.0, value));
+}
+
+void SignalGenerator::analog(std::uint64_t frame, double seconds, float* out) const {
+    for (int i = 0; i < analogInputs_; ++i) {
+        const double slow = 1.0 + i / 4; // later groups of four run a little faster
+        double volts = 0;
+        switch (i % 4) {
+        case 0: // sine
+            volts = 2.5 + 2.0 * std::sin(twoPi * 0.2 * slow * seconds);
+            break;
+        case 1: // triangle
+            volts = 5.0 * triangle(seconds / 8.0 * slow);
+            break;
+        case 2: { // sawtooth
+            const double phase = seconds / 5.0 * slow;
+            volts = 5.0 * (phase - std::floor(phase));
+            break;
+        }
+        default: // a slowly wandering level with a little noise
+            volts = 1.2 + 0.3 * std::sin(twoPi * 0.05 * slow * seconds) +
+                    0.01 * (unitNoise(seed_, frame, 0xA000 + static_cast<std::uint64_t>(i)) - 0.5);
+            break;
+        }
+        out[i] = static_cast<float>(volts);
+    }
+}
+
+std::uint32_t SignalGenerator::externalLines(int port, int lineCount, double seconds) const {
+    std::uint32_t levels = 0;
+    for (int line = 0; line < lineCount; ++line) {
+        const double halfPeriod = 1.0 + 0.5 * line + 0.25 * port;
+        if (static_cast<std::uint64_t>(std::floor(seconds / halfPeriod)) % 2 == 1)
+            levels |= 1u << line;
+    }
+    return levels;
+}
+
+} // namespace KivraTolmEmulator
