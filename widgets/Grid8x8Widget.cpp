@@ -1,0 +1,110 @@
+#include "Grid8x8Widget.h"
+
+#include "GridGeometry.h"
+#include "Theme.h"
+#include "ViewColours.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace {
+
+bool validCell(int column, int row) {
+    return column >= 0 && column < 8 && row >= 0 && row < 8;
+}
+
+QPen viewPen(const QColor& colour, double width) {
+    return QPen(QBrush(colour), width, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
+}
+
+} // namespace
+
+Grid8x8Widget::Grid8x8Widget(QWidget* parent)
+    : QWidget(parent)
+    , font(currentTheme().fontFamily, currentTheme().fontSize)
+    , smallFont(currentTheme().fontFamily, std::max(currentTheme().fontSize - 3, 1)) {}
+
+Grid8x8Widget::~Grid8x8Widget() = default;
+
+const GridCell& Grid8x8Widget::cell(int column, int row) const {
+    return cells.at(column + row * 8);
+}
+
+void Grid8x8Widget::animate() {
+    repaint();
+}
+
+void Grid8x8Widget::updateSensor(int column, int row, double intensity, double value) {
+    if (!validCell(column, row))
+        return;
+    GridCell& c = cells[column + row * 8];
+    c.intensity = intensity;
+    c.value = value;
+}
+
+void Grid8x8Widget::setCalibration(int column, int row, bool has) {
+    if (!validCell(column, row))
+        return;
+    cells[column + row * 8].hasCalibration = has;
+}
+
+void Grid8x8Widget::setUnit(const QString& unit) {
+    for (GridCell& c : cells)
+        c.unit = unit;
+}
+
+QString Grid8x8Widget::cellText(int column, int row) const {
+    const GridCell& c = cells[column + row * 8];
+    if (c.hasCalibration)
+        return GridGeometry::cellText(column, row, c.value, c.unit);
+    return GridGeometry::cellText(column, row, c.intensity * 100.0, QStringLiteral("%"));
+}
+
+bool Grid8x8Widget::fitsLabelFont(const QRectF& rect, const QString& text) const {
+    const QFontMetricsF metrics(font);
+    return rect.width() > metrics.boundingRect(rect, Qt::AlignCenter, text).width();
+}
+
+QFont Grid8x8Widget::fontFor(int column, int row) const {
+    const QRectF rect = GridGeometry::cellRect(size(), column, row);
+    return fitsLabelFont(rect, cellText(column, row)) ? font : smallFont;
+}
+
+void Grid8x8Widget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const Theme& theme = currentTheme();
+    backgroundCache.draw(painter, size(), theme.graphBottom.alpha() == 255,
+                         [this](QPainter& p) { paintBackground(p); });
+
+    for (int column = 0; column < 8; ++column) {
+        for (int row = 0; row < 8; ++row) {
+            const QRectF rect = GridGeometry::cellRect(size(), column, row);
+            const QString text = cellText(column, row);
+            const int grey = GridGeometry::greyLevel(cells[column + row * 8].intensity);
+            painter.setFont(fitsLabelFont(rect, text) ? font : smallFont);
+            painter.fillRect(rect, QColor(grey, grey, grey));
+            painter.setPen(viewPen(grey < 128 ? ViewColours::cellTextOnDark() : ViewColours::cellTextOnLight(), 1.0));
+            painter.drawText(rect, Qt::AlignCenter, text);
+            painter.setPen(viewPen(ViewColours::cellOutline(), 1.0));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRoundedRect(rect, 8, 8, Qt::RelativeSize);
+        }
+    }
+
+    painter.setPen(viewPen(theme.highlightedText, 1.0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(0, 0, width() - 1, height() - 1);
+}
+
+void Grid8x8Widget::paintBackground(QPainter& painter) const {
+    const Theme& theme = currentTheme();
+    painter.fillRect(QRectF(0, 0, width(), height()), theme.graphBottom);
+    painter.setPen(viewPen(theme.gridColor, theme.gridMinorWidth));
+    for (int x : GridGeometry::verticalLineXs(width(), theme.gridSpacing))
+        painter.drawLine(QLineF(x, 0, x, height()));
+    for (int y : GridGeometry::horizontalLineYs(height(), theme.gridSpacing))
+        painter.drawLine(QLineF(0, y, width(), y));
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "BackgroundCache.h"
+
+#include <QFont>
+#include <QString>
+#include <QWidget>
+
+#include <array>
+
+// One sensor of the grid view.
+struct GridCell {
+    double intensity = 0.0;
+    double value = 0.0;
+    QString unit;
+    bool hasCalibration = false;
+};
+
+// The whole 8 x 8 sensor array: one square cell per sensor (column across,
+// row down), its grey following the raw reading, labelled with the sensor's
+// name and value. The owner pushes values in and calls animate().
+class Grid8x8Widget : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit Grid8x8Widget(QWidget* parent = nullptr);
+    ~Grid8x8Widget() override;
+
+    const GridCell& cell(int column, int row) const;
+    // The label fonts, fixed from the theme current at construction.
+    QFont labelFont() const { return font; }
+    QFont smallLabelFont() const { return smallFont; }
+    // What a cell shows: name, then the calibrated value or the reading in %.
+    QString cellText(int column, int row) const;
+    // The font a cell's text is drawn in: the small one when it does not fit.
+    QFont fontFor(int column, int row) const;
+
+    // Background and grid lines are cached per size and theme; the picture is
+    // the same either way.
+    void setBackgroundCacheEnabled(bool enabled) { backgroundCache.setEnabled(enabled); }
+
+public slots:
+    void animate();
+    void updateSensor(int column, int row, double intensity, double value);
+    void setCalibration(int column, int row, bool has);
+    void setUnit(const QString& unit);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void paintBackground(QPainter& painter) const;
+    bool fitsLabelFont(const QRectF& rect, const QString& text) const;
+
+    std::array<GridCell, 64> cells;
+    QFont font;
+    QFont smallFont;
+    BackgroundCache backgroundCache;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QString>
+
+// Calibration points of one sensor as (intensity, value), in list order.
+using SensorPoints = QList<QPair<double, double>>;
+
+// What the bar graph knows about one sensor of its column.
+struct SensorBar {
+    // 0 = sensor not enabled, 1 = enabled, 2 = enabled and under the mouse.
+    int state = 1;
+    double intensity = 0.0;
+    double value = 0.0;
+    QString unit;
+    bool triggerSelected = false;
+    SensorPoints points;
+};

@@ -1,0 +1,287 @@
+#include "SensorWidget.h"
+
+#include "Theme.h"
+#include "ValueText.h"
+#include "ViewColours.h"
+
+#include <QLinearGradient>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+
+bool validIndex(int index) {
+    return index >= 0 && index < 8;
+}
+
+QFont labelFont(const Theme& theme) {
+    return QFont(theme.fontFamily, theme.fontSize);
+}
+
+QColor fillColour(const Theme& theme, int state) {
+    switch (state) {
+    case 0:
+        return theme.barDimColor;
+    case 2:
+        return theme.barHoverColor;
+    default:
+        return theme.barColor;
+    }
+}
+
+} // namespace
+
+SensorWidget::SensorWidget(QWidget* parent)
+    : QWidget(parent) {
+    setMouseTracking(true);
+}
+
+bool SensorWidget::isTriggerSelected(int index) const {
+    return validIndex(index) && bars[index].triggerSelected;
+}
+
+const SensorBar& SensorWidget::bar(int index) const {
+    return bars.at(index);
+}
+
+void SensorWidget::animate() {
+    repaint();
+}
+
+void SensorWidget::resetTriggerState() {
+    for (SensorBar& b : bars)
+        b.triggerSelected = false;
+    triggerLevelSet = false;
+    triggerLevel = 0.0f;
+}
+
+void SensorWidget::updateSensor(int index, double intensity, double value) {
+    if (!validIndex(index))
+        return;
+    bars[index].intensity = intensity;
+    bars[index].value = value;
+}
+
+void SensorWidget::updateCalibrationPoints(int index, const SensorPoints& points) {
+    if (!validIndex(index))
+        return;
+    bars[index].points = points;
+}
+
+void SensorWidget::setSingleMode(bool single, int row) {
+    if (single) {
+        if (!validIndex(row))
+            return;
+        shownBars = {row};
+    } else {
+        shownBars = {0, 1, 2, 3, 4, 5, 6, 7};
+    }
+}
+
+void SensorWidget::enableSensor(int index, bool enable) {
+    if (!validIndex(index))
+        return;
+    bars[index].state = enable ? 1 : 0;
+}
+
+void SensorWidget::setTriggerLevelVisible(bool enable) {
+    triggerLevelVisible = enable;
+}
+
+void SensorWidget::setTriggerLevelDisabled(bool disable) {
+    triggerLevelDisabled = disable;
+}
+
+void SensorWidget::enableCalibrationPoints(bool enable) {
+    calibrationPointsEnabled = enable;
+}
+
+void SensorWidget::setUnit(const QString& unit) {
+    for (SensorBar& b : bars)
+        b.unit = unit;
+}
+
+SensorGeometry SensorWidget::geometry() const {
+    return SensorGeometry(size(), shownBars.size(), layout);
+}
+
+bool SensorWidget::triggerUsable() const {
+    return triggerLevelVisible && anyBarHasPoints(bars);
+}
+
+void SensorWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const Theme& theme = currentTheme();
+    const bool opaque = theme.graphTop.alpha() == 255 && theme.graphBottom.alpha() == 255;
+    backgroundCache.draw(painter, size(), opaque, [this](QPainter& p) { paintBackground(p); });
+
+    const SensorGeometry geo = geometry();
+    const double scale = sensorScale(bars, shownBars);
+    for (int index : shownBars)
+        paintBar(painter, geo, index, scale);
+    if (triggerUsable())
+        paintTrigger(painter, geo, scale);
+    if (hoverTextVisible)
+        paintHoverText(painter, geo);
+
+    painter.setPen(QPen(ViewColours::frame(), 1.0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(0, 0, width(), height()));
+}
+
+void SensorWidget::paintBackground(QPainter& painter) const {
+    const Theme& theme = currentTheme();
+    QLinearGradient gradient(0, 0, 0, 250);
+    gradient.setColorAt(0, theme.graphTop);
+    gradient.setColorAt(1, theme.graphBottom);
+    painter.fillRect(QRectF(0, 0, width(), height()), gradient);
+
+    const QVector<int> ys = SensorGeometry::horizontalGridYs(height(), theme.gridSpacing);
+    for (int k = 0; k < ys.size(); ++k) {
+        painter.setPen(QPen(theme.gridColor, k % 10 == 0 ? theme.gridMajorWidth : theme.gridMinorWidth));
+        painter.drawLine(QLineF(0, ys[k], width(), ys[k]));
+    }
+    painter.setPen(QPen(theme.gridColor, theme.gridMinorWidth));
+    for (int x : SensorGeometry::verticalGridXs(width(), theme.gridSpacing))
+        painter.drawLine(QLineF(x, 0, x, height()));
+}
+
+void SensorWidget::paintBar(QPainter& painter, const SensorGeometry& geo, int index, double scale) const {
+    const Theme& theme = currentTheme();
+    const SensorBar& b = bars[index];
+    const QColor fill = fillColour(theme, b.state);
+
+    QBrush brush(fill);
+    if (b.intensity > 1.1) {
+        QColor top = ViewColours::overRange();
+        top.setAlpha(fill.alpha());
+        QLinearGradient gradient(0, geo.barAreaTop(), 0, geo.barAreaTop() + 250);
+        gradient.setColorAt(0, top);
+        gradient.setColorAt(1, fill);
+        brush = QBrush(gradient);
+    }
+    painter.setPen(QPen(b.state == 0 ? theme.barBorderDim : theme.barBorder, theme.barBorderWidth));
+    painter.setBrush(brush);
+    painter.drawRect(geo.barRect(index, barFraction(b, scale)));
+
+    painter.setPen(QPen(fill, 1.0));
+    painter.setFont(labelFont(theme));
+    painter.drawText(geo.textRect(index), Qt::AlignCenter, barText(b));
+
+    if (calibrationPointsEnabled) {
+        painter.setPen(QPen(theme.pointColor, theme.pointWidth));
+        for (const auto& point : b.points)
+            painter.drawLine(geo.pointLine(index, point.second, scale));
+    }
+}
+
+void SensorWidget::paintTrigger(QPainter& painter, const SensorGeometry& geo, double scale) const {
+    const Theme& theme = currentTheme();
+    const QColor lineColour = triggerLevelDisabled ? theme.disabled : theme.triggerLineColor;
+    const QColor markerColour = triggerLevelDisabled ? theme.disabled : theme.triggerMarkerColor;
+    const double y = geo.triggerY(effectiveTriggerLevel(triggerLevelSet, triggerLevel, scale), scale);
+
+    painter.setPen(QPen(lineColour, 1.0));
+    painter.drawLine(geo.triggerLine(y));
+    for (int index : shownBars) {
+        const SensorBar& b = bars[index];
+        if (b.state == 0 || b.points.isEmpty())
+            continue;
+        painter.setBrush(b.triggerSelected ? QBrush(markerColour) : QBrush(Qt::NoBrush));
+        painter.drawPolygon(geo.marker(index, y));
+    }
+    painter.setBrush(QBrush(lineColour, Qt::Dense4Pattern));
+    painter.drawRect(geo.handleRect(y));
+}
+
+void SensorWidget::paintHoverText(QPainter& painter, const SensorGeometry& geo) const {
+    const Theme& theme = currentTheme();
+    const QRectF box = geo.hoverBox(hoverTextY, theme.fontSize);
+    painter.fillRect(box, theme.base);
+    painter.setPen(QPen(theme.text, 1.0));
+    painter.setFont(labelFont(theme));
+    painter.drawText(box, Qt::AlignCenter, hoverText);
+    painter.setPen(QPen(theme.window, 1.0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(box);
+}
+
+void SensorWidget::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint pos = event->pos();
+    hoverTextVisible = false;
+    const SensorGeometry geo = geometry();
+    const double scale = sensorScale(bars, shownBars);
+
+    for (int index : shownBars) {
+        SensorBar& b = bars[index];
+        const bool inBar = geo.fullBarRect(index).contains(pos);
+        const bool hovered = inBar || geo.textRect(index).contains(pos);
+        if (b.state == 1 || b.state == 2)
+            b.state = hovered ? 2 : 1;
+        if (!inBar || !calibrationPointsEnabled)
+            continue;
+        for (const auto& point : b.points) {
+            const double py = geo.valueY(point.second, scale);
+            if (pos.y() - layout.pointTolerance < py && py < pos.y() + layout.pointTolerance) {
+                hoverTextVisible = true;
+                hoverText =
+                    QStringLiteral("%1% = %2").arg(int(point.first * 100)).arg(valueText(float(point.second), b.unit));
+                hoverTextY = pos.y() - 3;
+            }
+        }
+    }
+
+    if (!triggerUsable())
+        return;
+    const int y = geo.clampedTriggerY(pos.y());
+    if (dragging) {
+        triggerLevelSet = true;
+        triggerLevel = float(geo.levelAt(y, scale));
+    }
+    const double level = effectiveTriggerLevel(triggerLevelSet, triggerLevel, scale);
+    if (dragging || geo.handleRect(geo.triggerY(level, scale)).contains(pos)) {
+        // The level the line shows, also before the user has fixed one.
+        hoverTextVisible = true;
+        hoverText = valueText(float(level), bars[0].unit);
+        hoverTextY = y - 10;
+    }
+}
+
+void SensorWidget::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !triggerUsable() || triggerLevelDisabled)
+        return;
+    const QPoint pos = event->pos();
+    const SensorGeometry geo = geometry();
+    const double scale = sensorScale(bars, shownBars);
+    const double level = effectiveTriggerLevel(triggerLevelSet, triggerLevel, scale);
+    const double lineY = geo.triggerY(level, scale);
+    if (geo.handleRect(lineY).contains(pos))
+        dragging = true;
+    if (!geo.inMarkerBand(pos.y(), lineY))
+        return;
+    for (int index : shownBars) {
+        SensorBar& b = bars[index];
+        // Only bars that show a marker can be selected: a selection the user
+        // cannot see would still fire the trigger.
+        if (b.state == 0 || b.points.isEmpty() || !geo.spansX(index, pos.x()))
+            continue;
+        b.triggerSelected = !b.triggerSelected;
+        triggerLevel = float(level);
+        triggerLevelSet = true;
+    }
+}
+
+void SensorWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !triggerLevelVisible || !dragging)
+        return;
+    dragging = false;
+    hoverTextVisible = false;
+}
+
+void SensorWidget::leaveEvent(QEvent*) {
+    for (SensorBar& b : bars) {
+        if (b.state == 2)
+            b.state = 1;
+    }
+}
