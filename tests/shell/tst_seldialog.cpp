@@ -8,245 +8,182 @@
 #include <QSpinBox>
 #include <QtTest>
 
-class TestSelDialog : public QObject {
-    Q_OBJECT
+namespace {
 
-private slots:
-    void initTestCase();
-    void init();
-    void form();
-    void firstRun();
-    void ethernetChoice();
-    void cancelStillRemembersChoice();
-    void switchBackToUsb();
-    void storedValues_data();
-    void storedValues();
+// The dialog shown, with its controls at hand.
+struct Shown {
+    SelDialog dialog{nullptr};
+    QRadioButton* usb = dialog.findChild<QRadioButton*>("rdoUsb");
+    QRadioButton* ethernet = dialog.findChild<QRadioButton*>("rdoEthernet");
+    QLineEdit* ip = dialog.findChild<QLineEdit*>("txtIp");
+    QSpinBox* port = dialog.findChild<QSpinBox*>("spnPort");
+    QDialogButtonBox* box = dialog.findChild<QDialogButtonBox*>("btnBox");
 
-private:
-    struct Controls {
-        QRadioButton* usb;
-        QRadioButton* ethernet;
-        QLineEdit* ip;
-        QSpinBox* port;
-        QDialogButtonBox* box;
-    };
-    static Controls controls(SelDialog& dialog);
-    static void show(SelDialog& dialog);
-    static void clickRadio(QRadioButton* button);
-    static void replaceText(QWidget* edit, const QString& text);
-    static void store(const QString& bus, const QString& ip, int port);
+    Shown() {
+        dialog.show();
+        (void)QTest::qWaitForWindowExposed(&dialog);
+    }
+    // Near the left edge: the indicator, however wide the button is.
+    static void click(QRadioButton* button) {
+        QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
+    }
+    static void type(QWidget* edit, const QString& text) {
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(edit, text);
+    }
+    void press(QDialogButtonBox::StandardButton button) { QTest::mouseClick(box->button(button), Qt::LeftButton); }
 };
 
-TestSelDialog::Controls TestSelDialog::controls(SelDialog& dialog) {
-    Controls c{dialog.findChild<QRadioButton*>("rdoUsb"), dialog.findChild<QRadioButton*>("rdoEthernet"),
-               dialog.findChild<QLineEdit*>("txtIp"), dialog.findChild<QSpinBox*>("spnPort"),
-               dialog.findChild<QDialogButtonBox*>("btnBox")};
-    return c;
-}
-
-void TestSelDialog::show(SelDialog& dialog) {
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-}
-
-// Near the left edge: the indicator and its text, whatever the button's width.
-void TestSelDialog::clickRadio(QRadioButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
-}
-
-void TestSelDialog::replaceText(QWidget* edit, const QString& text) {
-    edit->setFocus();
-    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(edit, text);
-}
-
-void TestSelDialog::store(const QString& bus, const QString& ip, int port) {
+void store(const QString& bus, const QString& ip, int port) {
     QSettings settings;
     settings.setValue("bus", bus);
     settings.setValue("ip", ip);
     settings.setValue("port", port);
 }
 
+QStringList stored() {
+    const QSettings settings;
+    return {settings.value("bus").toString(), settings.value("ip").toString(), settings.value("port").toString()};
+}
+
+} // namespace
+
+class TestSelDialog : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init() { QSettings().clear(); }
+    void firstRun();
+    void ethernetChoice();
+    void cancelStillRemembersChoice();
+    void switchBackToUsb();
+    void storedValues_data();
+    void storedValues();
+};
+
 void TestSelDialog::initTestCase() {
     QCoreApplication::setOrganizationName("Orvane GmbH");
     QCoreApplication::setApplicationName("Kivra DAQ lite");
 }
 
-void TestSelDialog::init() {
-    QSettings().clear();
-}
-
-void TestSelDialog::form() {
-    SelDialog dialog(nullptr);
-    QCOMPARE(dialog.objectName(), QString("SelDialog"));
-    QCOMPARE(dialog.windowTitle(), QString("Select device to use"));
-    QCOMPARE(dialog.size(), QSize(406, 142));
-    QVERIFY(!dialog.windowIcon().isNull());
-    const Controls c = controls(dialog);
-    QVERIFY(c.usb && c.ethernet && c.ip && c.port && c.box);
-    QCOMPARE(c.usb->text(), QString("First USB device"));
-    QCOMPARE(c.ethernet->text(), QString("Ethernet device"));
-    QCOMPARE(c.port->minimum(), 1);
-    QCOMPARE(c.port->maximum(), 65535);
-    QVERIFY(c.ip->inputMask().isEmpty());
-    QVERIFY(!c.ip->validator());
-    QVERIFY(c.box->button(QDialogButtonBox::Ok));
-    QVERIFY(c.box->button(QDialogButtonBox::Cancel));
-}
-
 void TestSelDialog::firstRun() {
-    SelDialog dialog(nullptr);
-    show(dialog);
-    const Controls c = controls(dialog);
-    QVERIFY(c.usb->isChecked());
-    QVERIFY(!c.ip->isEnabled());
-    QVERIFY(!c.port->isEnabled());
-    QCOMPARE(c.ip->text(), QString("?.?.?.?"));
-    QCOMPARE(c.port->value(), 10001);
-
+    Shown s;
+    QVERIFY(s.usb->isChecked());
+    QVERIFY(!s.ip->isEnabled());
+    QVERIFY(!s.port->isEnabled());
     // Written at construction already.
-    QSettings settings;
-    QCOMPARE(settings.value("bus").toString(), QString("usb"));
-    QCOMPARE(settings.value("ip").toString(), QString("?.?.?.?"));
-    QCOMPARE(settings.value("port").toInt(), 10001);
+    QCOMPARE(stored(), (QStringList{"usb", "?.?.?.?", "10001"}));
 
-    QTest::mouseClick(c.box->button(QDialogButtonBox::Ok), Qt::LeftButton);
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(dialog.bus(), QString("usb"));
-    QCOMPARE(dialog.address(), QString("-"));
+    s.press(QDialogButtonBox::Ok);
+    QCOMPARE(s.dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(s.dialog.bus(), QString("usb"));
+    QCOMPARE(s.dialog.address(), QString("-"));
 }
 
 void TestSelDialog::ethernetChoice() {
-    SelDialog dialog(nullptr);
-    show(dialog);
-    const Controls c = controls(dialog);
+    Shown s;
+    Shown::click(s.ethernet);
+    QVERIFY(s.ip->isEnabled());
+    QVERIFY(s.port->isEnabled());
+    QCOMPARE(stored(), (QStringList{"net", "?.?.?.?", "10001"}));
 
-    clickRadio(c.ethernet);
-    QVERIFY(c.ethernet->isChecked());
-    QVERIFY(c.ip->isEnabled());
-    QVERIFY(c.port->isEnabled());
-    QCOMPARE(QSettings().value("bus").toString(), QString("net"));
-    QCOMPARE(dialog.address(), QString("?.?.?.?:10001"));
-
-    replaceText(c.ip, "192.168.1.20");
-    QTest::mouseClick(c.box->button(QDialogButtonBox::Ok), Qt::LeftButton);
-
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(dialog.bus(), QString("net"));
-    QCOMPARE(dialog.address(), QString("192.168.1.20:10001"));
-    QSettings settings;
-    QCOMPARE(settings.value("bus").toString(), QString("net"));
-    QCOMPARE(settings.value("ip").toString(), QString("192.168.1.20"));
-    QCOMPARE(settings.value("port").toInt(), 10001);
+    Shown::type(s.ip, "192.168.1.20");
+    s.press(QDialogButtonBox::Ok);
+    QCOMPARE(s.dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(s.dialog.bus(), QString("net"));
+    QCOMPARE(s.dialog.address(), QString("192.168.1.20:10001"));
+    QCOMPARE(stored(), (QStringList{"net", "192.168.1.20", "10001"}));
 }
 
 void TestSelDialog::cancelStillRemembersChoice() {
     {
-        SelDialog dialog(nullptr);
-        show(dialog);
-        const Controls c = controls(dialog);
-        clickRadio(c.ethernet);
-        replaceText(c.ip, "10.1.2.3");
-        replaceText(c.port, "502");
-        QTest::mouseClick(c.box->button(QDialogButtonBox::Cancel), Qt::LeftButton);
-        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        Shown s;
+        Shown::click(s.ethernet);
+        Shown::type(s.ip, "10.1.2.3");
+        Shown::type(s.port, "502");
+        s.press(QDialogButtonBox::Cancel);
+        QCOMPARE(s.dialog.result(), int(QDialog::Rejected));
     }
-
-    SelDialog next(nullptr);
-    const Controls c = controls(next);
-    QVERIFY(c.ethernet->isChecked());
-    QVERIFY(c.ip->isEnabled());
-    QVERIFY(c.port->isEnabled());
-    QCOMPARE(c.ip->text(), QString("10.1.2.3"));
-    QCOMPARE(c.port->value(), 502);
-    QCOMPARE(next.bus(), QString("net"));
-    QCOMPARE(next.address(), QString("10.1.2.3:502"));
+    Shown next;
+    QVERIFY(next.ethernet->isChecked());
+    QVERIFY(next.ip->isEnabled());
+    QCOMPARE(next.ip->text(), QString("10.1.2.3"));
+    QCOMPARE(next.port->value(), 502);
+    QCOMPARE(next.dialog.address(), QString("10.1.2.3:502"));
 }
 
 void TestSelDialog::switchBackToUsb() {
     store("net", "10.0.0.5", 502);
-    SelDialog dialog(nullptr);
-    show(dialog);
-    const Controls c = controls(dialog);
-    QVERIFY(c.ip->isEnabled());
-
-    clickRadio(c.usb);
-    QVERIFY(c.usb->isChecked());
-    QVERIFY(!c.ip->isEnabled());
-    QVERIFY(!c.port->isEnabled());
-    QCOMPARE(c.ip->text(), QString("10.0.0.5"));
-    QCOMPARE(c.port->value(), 502);
-    QCOMPARE(dialog.bus(), QString("usb"));
-    QCOMPARE(dialog.address(), QString("-"));
-
-    QSettings settings;
-    QCOMPARE(settings.value("bus").toString(), QString("usb"));
-    QCOMPARE(settings.value("ip").toString(), QString("10.0.0.5"));
-    QCOMPARE(settings.value("port").toInt(), 502);
+    Shown s;
+    Shown::click(s.usb);
+    QVERIFY(!s.ip->isEnabled());
+    QVERIFY(!s.port->isEnabled());
+    QCOMPARE(s.ip->text(), QString("10.0.0.5"));
+    QCOMPARE(s.port->value(), 502);
+    QCOMPARE(s.dialog.address(), QString("-"));
+    QCOMPARE(stored(), (QStringList{"usb", "10.0.0.5", "502"}));
 }
 
 void TestSelDialog::storedValues_data() {
-    QTest::addColumn<QString>("storedBus");
-    QTest::addColumn<QString>("storedIp");
-    QTest::addColumn<int>("storedPort");
-    QTest::addColumn<bool>("ethernet");
-    QTest::addColumn<int>("shownPort");
     QTest::addColumn<QString>("bus");
+    QTest::addColumn<QString>("ip");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QString>("shownPort");
+    QTest::addColumn<QString>("resultBus");
     QTest::addColumn<QString>("address");
 
     QTest::newRow("net") << "net"
-                         << "10.0.0.5" << 502 << true << 502 << "net"
+                         << "10.0.0.5" << 502 << "502"
+                         << "net"
                          << "10.0.0.5:502";
-    QTest::newRow("usb keeps the stored ip") << "usb"
-                                             << "10.0.0.5" << 502 << false << 502 << "usb"
-                                             << "-";
-    QTest::newRow("unknown bus gives usb") << "serial"
-                                           << "10.0.0.5" << 502 << false << 502 << "usb"
-                                           << "-";
+    QTest::newRow("usb keeps the ip") << "usb"
+                                      << "10.0.0.5" << 502 << "502"
+                                      << "usb"
+                                      << "-";
+    QTest::newRow("unknown bus: usb") << "serial"
+                                      << "h" << 502 << "502"
+                                      << "usb"
+                                      << "-";
     QTest::newRow("ip text unchecked") << "net"
-                                       << "?.?.?.?" << 10001 << true << 10001 << "net"
-                                       << "?.?.?.?:10001";
+                                       << "?.?.?.?" << 1 << "1"
+                                       << "net"
+                                       << "?.?.?.?:1";
     QTest::newRow("percent signs in ip") << "net"
-                                         << "a%1%2b" << 7 << true << 7 << "net"
+                                         << "a%1%2b" << 7 << "7"
+                                         << "net"
                                          << "a%1%2b:7";
     QTest::newRow("port above range") << "net"
-                                      << "h" << 70000 << true << 65535 << "net"
+                                      << "h" << 70000 << "65535"
+                                      << "net"
                                       << "h:65535";
     QTest::newRow("port below range") << "net"
-                                      << "h" << 0 << true << 1 << "net"
+                                      << "h" << 0 << "1"
+                                      << "net"
                                       << "h:1";
 }
 
+// Accepting unchanged gives what was stored, and what was shown is stored.
 void TestSelDialog::storedValues() {
-    QFETCH(QString, storedBus);
-    QFETCH(QString, storedIp);
-    QFETCH(int, storedPort);
-    QFETCH(bool, ethernet);
-    QFETCH(int, shownPort);
     QFETCH(QString, bus);
+    QFETCH(QString, ip);
+    QFETCH(int, port);
+    QFETCH(QString, shownPort);
+    QFETCH(QString, resultBus);
     QFETCH(QString, address);
 
-    store(storedBus, storedIp, storedPort);
-    SelDialog dialog(nullptr);
-    show(dialog);
-    const Controls c = controls(dialog);
-    QCOMPARE(c.ethernet->isChecked(), ethernet);
-    QCOMPARE(c.usb->isChecked(), !ethernet);
-    QCOMPARE(c.ip->isEnabled(), ethernet);
-    QCOMPARE(c.port->isEnabled(), ethernet);
-    QCOMPARE(c.ip->text(), storedIp);
-    QCOMPARE(c.port->value(), shownPort);
+    store(bus, ip, port);
+    Shown s;
+    QCOMPARE(s.ethernet->isChecked(), resultBus == "net");
+    QCOMPARE(s.ip->isEnabled(), resultBus == "net");
+    QCOMPARE(s.ip->text(), ip);
+    QCOMPARE(s.port->text(), shownPort);
 
-    QTest::mouseClick(c.box->button(QDialogButtonBox::Ok), Qt::LeftButton);
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(dialog.bus(), bus);
-    QCOMPARE(dialog.address(), address);
-
-    // What was shown is what is stored now.
-    QSettings settings;
-    QCOMPARE(settings.value("bus").toString(), bus);
-    QCOMPARE(settings.value("ip").toString(), storedIp);
-    QCOMPARE(settings.value("port").toInt(), shownPort);
+    s.press(QDialogButtonBox::Ok);
+    QCOMPARE(s.dialog.bus(), resultBus);
+    QCOMPARE(s.dialog.address(), address);
+    QCOMPARE(stored(), (QStringList{resultBus, ip, shownPort}));
 }
 
 QTEST_MAIN(TestSelDialog)
