@@ -1,0 +1,385 @@
+#include "MainWindow.h"
+
+#include "AboutDialog.h"
+#include "CalDialog.h"
+#include "Capture.h"
+#include "ModeDialog.h"
+#include "SelDialog.h"
+#include "SensorWidget.h"
+#include "StartUp.h"
+#include "ThemeDialog.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include <algorithm>
+#include <exception>
+
+namespace {
+
+const char* const indexProperty = "__index";
+const QString calibrationSuffix = QStringLiteral(".tolmcal3");
+
+QString fileFilter() {
+    return QCoreApplication::translate("MainWindow", "Tolm calibration files V3 (*.tolmcal3)");
+}
+
+std::string nativePath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+SensorPoints toSensorPoints(const CalibrationPoints& points) {
+    SensorPoints result;
+    for (const CalibrationPoint& point : points)
+        result.append(qMakePair(static_cast<double>(point.intensity), static_cast<double>(point.value)));
+    return result;
+}
+
+QString withSuffix(const QString& name) {
+    return name.endsWith(calibrationSuffix) ? name : name + calibrationSuffix;
+}
+
+} // namespace
+
+MainWindow::MainWindow(const QString& bus, const QString& address, const QString& calibrationFile, QWidget* parent)
+    : QMainWindow(parent)
+    , bus(bus)
+    , address(address)
+    , calibrationFile(calibrationFile) {
+    ui.setupUi(this);
+    updateWindowTitle();
+
+    // A file from the command line is the only one this run works on.
+    if (!calibrationFile.isEmpty()) {
+        ui.actLoadCalibration->setEnabled(false);
+        ui.actSaveCalibration->setEnabled(false);
+        ui.actSaveCalibrationAs->setEnabled(false);
+    }
+
+    connect(ui.actSelectTheme, &QAction::triggered, this, [this] {
+        ThemeDialog dialog(this);
+        dialog.exec();
+    });
+    connect(ui.actAbout, &QAction::triggered, this, [this] {
+        AboutDialog dialog(this, productName(Program::Cal));
+        dialog.exec();
+    });
+
+    for (int c = 0; c < 8; ++c)
+        buildColumn(c);
+
+    connect(ui.btnInsertCalPoint, &QPushButton::clicked, this, &MainWindow::onStartCal);
+    connect(ui.btnResetAll, &QPushButton::clicked, this, &MainWindow::onResetAll);
+    connect(ui.txtUnit, &QLineEdit::textChanged, this, &MainWindow::onUnitChanged);
+    ui.btnInsertCalPoint->setEnabled(false);
+    ui.sensorControls->setRowStretch(0, 1);
+    for (int c = 0; c < 8; ++c)
+        ui.sensorControls->setColumnStretch(c, 1);
+
+    if (this->bus.isEmpty() || this->address.isEmpty()) {
+        SelDialog dialog(this);
+        if (dialog.exec() != QDialog::Accepted) {
+            m_selectionCancelled = true;
+            return;
+        }
+        this->bus = dialog.bus();
+        this->address = dialog.address();
+    }
+
+    capture = std::make_shared<KivraTolm::Capture>(this->bus.toStdString(), this->address.toStdString());
+
+    connect(&timer, &QTimer::timeout, this, &MainWindow::onTimer);
+    timer.start(50);
+
+    if (!calibrationFile.isEmpty())
+        loadCalibrationFile();
+
+    connect(ui.actLoadCalibration, &QAction::triggered, this, &MainWindow::onLoad);
+    connect(ui.actSaveCalibration, &QAction::triggered, this, &MainWindow::onSave);
+    connect(ui.actSaveCalibrationAs, &QAction::triggered, this, &MainWindow::onSaveAs);
+    connect(ui.actSaveAndExit, &QAction::triggered, this, &MainWindow::onSaveAndExit);
+    connect(ui.actSetMode, &QAction::triggered, this, &MainWindow::onSetMode);
+    connect(ui.actExit, &QAction::triggered, this, &MainWindow::close);
+
+    refreshColumns();
+}
+
+MainWindow::~MainWindow() {
+    timer.stop();
+    if (capture)
+        capture->stop();
+}
+
+void MainWindow::buildColumn(int c) {
+    ColumnControls& controls = columnControls[c];
+
+    controls.graph = new SensorWidget(ui.centralWidget);
+    controls.graph->enableCalibrationPoints(true);
+    ui.sensorControls->addWidget(controls.graph, 0, c);
+
+    auto* boxes = new QGridLayout;
+    for (int r = 0; r < 8; ++r) {
+        auto* box = new QCheckBox(ui.centralWidget);
+        box->setToolTip(tr("Select to include for the next calibration point insertion."));
+        boxes->addWidget(box, r / 4, r % 4, Qt::AlignCenter);
+        controls.selectBoxes[r] = box;
+        connect(box, &QCheckBox::clicked, this, [this, c, r](bool checked) { onSelectionChanged(c, r, checked); });
+    }
+    ui.sensorControls->addLayout(boxes, 1, c);
+
+    controls.sensitivityBox = new QSpinBox(ui.centralWidget);
+    controls.sensitivityBox->setRange(0, 63);
+    controls.sensitivityBox->setValue(31);
+    controls.sensitivityBox->setAlignment(Qt::AlignHCenter);
+    controls.sensitivityBox->setToolTip(tr("Define sensitivity for the sensors in this column (Range 0..63)."));
+    controls.sensitivityBox->setProperty(indexProperty, c);
+    ui.sensorControls->addWidget(controls.sensitivityBox, 2, c);
+    connect(controls.sensitivityBox, qOverload<int>(&QSpinBox::valueChanged), this, &MainWindow::onSpinner);
+
+    controls.resetButton =
+        new QPushButton(QIcon(QStringLiteral(":/images/icons/cancel.png")), tr("  Reset"), ui.centralWidget);
+    controls.resetButton->setToolTip(tr("Remove all calibration points from the current column."));
+    controls.resetButton->setProperty(indexProperty, c);
+    ui.sensorControls->addWidget(controls.resetButton, 3, c);
+    connect(controls.resetButton, &QPushButton::clicked, this, &MainWindow::onSingleReset);
+
+    controls.graph->animate();
+}
+
+void MainWindow::onSelectionChanged(int c, int r, bool checked) {
+    selection[r * 8 + c] = checked;
+    updateInsertButton();
+}
+
+void MainWindow::updateInsertButton() {
+    ui.btnInsertCalPoint->setEnabled(std::any_of(selection.begin(), selection.end(), [](bool b) { return b; }));
+}
+
+void MainWindow::updateWindowTitle() {
+    QString title = tr("Kivra Tolm CAL lite 2.0");
+    if (!calibrationFile.isEmpty())
+        title += QStringLiteral(" - ") + QFileInfo(calibrationFile).fileName();
+    setWindowTitle(title);
+}
+
+void MainWindow::onTimer() {
+    if (!capture)
+        return;
+
+    if (!retryQuestionOpen) {
+        const std::string error = capture->errorText();
+        if (!error.empty())
+            askRetry(QString::fromStdString(error));
+    }
+
+    const KivraTolm::InputFrame frame = capture->averagedFrame();
+    const KivraTolm::InputFrame calibrated = calibration.calibrateFrame(frame);
+    for (int c = 0; c < 8; ++c) {
+        SensorWidget* graph = columnControls[c].graph;
+        for (int r = 0; r < 8; ++r)
+            graph->updateSensor(r, frame.sensors[r][c], calibrated.sensors[r][c]);
+        graph->animate();
+    }
+}
+
+void MainWindow::askRetry(const QString& error) {
+    retryQuestionOpen = true;
+    const auto answer = QMessageBox::question(this, tr("Error"), tr("Error: ") + error + tr("\nRetry ?"),
+                                              QMessageBox::Yes | QMessageBox::No);
+    if (answer == QMessageBox::Yes) {
+        capture->start();
+        for (int c = 0; c < 8; ++c)
+            capture->setColumnSensitivity(c, calibration.sensitivity(c));
+    } else {
+        capture->stop();
+        QMessageBox::information(this, tr("Information"), tr("Please store configuration and terminate application."),
+                                 QMessageBox::Ok);
+    }
+    retryQuestionOpen = false;
+}
+
+void MainWindow::onSpinner(int value) {
+    const int c = sender()->property(indexProperty).toInt();
+    calibration.setSensitivity(c, value);
+    if (capture)
+        capture->setColumnSensitivity(c, value);
+}
+
+void MainWindow::onSingleReset() {
+    const int c = sender()->property(indexProperty).toInt();
+    if (QMessageBox::question(this, tr("Question"), tr("Reset?"), QMessageBox::Yes | QMessageBox::No) !=
+        QMessageBox::Yes)
+        return;
+    calibration.clearColumnPoints(c);
+    refreshColumns();
+}
+
+void MainWindow::onResetAll() {
+    if (QMessageBox::question(this, tr("Question"), tr("Reset all?"), QMessageBox::Yes | QMessageBox::No) ==
+        QMessageBox::Yes)
+        calibration.clearAllPoints();
+    refreshColumns();
+}
+
+void MainWindow::onUnitChanged(const QString& text) {
+    calibration.setUnit(text.toStdString());
+    for (ColumnControls& controls : columnControls)
+        controls.graph->setUnit(text);
+}
+
+void MainWindow::onStartCal() {
+    if (!capture)
+        return;
+
+    const auto listed = sensorsWhere(selection, true);
+    const bool anyPoints = std::any_of(listed.begin(), listed.end(), [this](const auto& sensor) {
+        return !calibration.points(sensor.first, sensor.second).empty();
+    });
+    if (anyPoints &&
+        QMessageBox::question(this, tr("Question"),
+                              tr("At least one sensors already contains calibration data, reset before continue?"),
+                              QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
+        for (const auto& sensor : listed)
+            calibration.clearSensorPoints(sensor.first, sensor.second);
+        refreshColumns();
+    }
+
+    CalDialog dialog(this, QString::fromStdString(calibration.unit()), calibration, selection, *capture);
+    connect(&dialog, &CalDialog::pointsChanged, this, &MainWindow::refreshColumns);
+    dialog.exec();
+}
+
+void MainWindow::onSetMode() {
+    ModeDialog dialog(this, calibration);
+    dialog.exec();
+    refreshColumns();
+}
+
+void MainWindow::refreshColumns() {
+    const bool singleMode = calibration.enableMode() == SensorMode::EightSensor;
+    for (int c = 0; c < 8; ++c) {
+        ColumnControls& controls = columnControls[c];
+        bool columnHasPoints = false;
+        for (int r = 0; r < 8; ++r) {
+            const bool enabled = calibration.isSensorEnabled(c, r);
+            QCheckBox* box = controls.selectBoxes[r];
+            box->setEnabled(enabled);
+            if (!enabled) {
+                box->setChecked(false);
+                // A sensor the mode leaves out must not receive points
+                // through a tick the user can no longer see.
+                selection[r * 8 + c] = false;
+            }
+            controls.graph->enableSensor(r, enabled);
+            const CalibrationPoints points = calibration.points(c, r);
+            columnHasPoints = columnHasPoints || !points.empty();
+            controls.graph->updateCalibrationPoints(r, toSensorPoints(points));
+        }
+        controls.graph->setSingleMode(singleMode, c);
+        controls.sensitivityBox->setEnabled(!columnHasPoints);
+    }
+    updateInsertButton();
+}
+
+bool MainWindow::loadCalibrationFile() {
+    try {
+        calibration.load(nativePath(calibrationFile));
+    } catch (const std::exception& e) {
+        QMessageBox::critical(this, tr("Failed to load configuration"), QString::fromStdString(e.what()),
+                              QMessageBox::Ok);
+        return false;
+    }
+    for (int c = 0; c < 8; ++c)
+        columnControls[c].sensitivityBox->setValue(calibration.sensitivity(c));
+    ui.txtUnit->setText(QString::fromStdString(calibration.unit()));
+    // Filling the controls went through the editing paths.
+    calibration.setModified(false);
+    refreshColumns();
+    return true;
+}
+
+bool MainWindow::saveCalibrationFile() {
+    try {
+        calibration.save(nativePath(calibrationFile));
+    } catch (const std::exception& e) {
+        QMessageBox::critical(this, tr("Failed to save configuration"), QString::fromStdString(e.what()),
+                              QMessageBox::Ok);
+        return false;
+    }
+    return true;
+}
+
+void MainWindow::onLoad() {
+    if (calibration.isModified() &&
+        QMessageBox::question(this, tr("Question"), tr("Unsaved data exists, really load ?"),
+                              QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+
+    const QString previousFile = calibrationFile;
+    calibrationFile = QFileDialog::getOpenFileName(this, tr("Select file to load"), QString(), fileFilter());
+    // The calibration stays the previous one after a failed load; so does
+    // its file, or a later Save would overwrite the file that failed.
+    if (!calibrationFile.isEmpty() && !loadCalibrationFile())
+        calibrationFile = previousFile;
+    updateWindowTitle();
+}
+
+void MainWindow::chooseSaveFile() {
+    calibrationFile = QFileDialog::getSaveFileName(this, tr("Select file to store"), QString(), fileFilter());
+    if (!calibrationFile.isEmpty())
+        calibrationFile = withSuffix(calibrationFile);
+    updateWindowTitle();
+}
+
+void MainWindow::onSaveAs() {
+    chooseSaveFile();
+    if (!calibrationFile.isEmpty())
+        onSave();
+}
+
+bool MainWindow::onSave() {
+    // A cancelled dialog leaves the name empty, and the save below fails
+    // with the file layer's message.
+    if (calibrationFile.isEmpty())
+        chooseSaveFile();
+    const bool saved = saveCalibrationFile();
+    if (saved)
+        calibration.setModified(false);
+    return saved;
+}
+
+void MainWindow::onSaveAndExit() {
+    if (calibrationFile.isEmpty()) {
+        chooseSaveFile();
+        if (calibrationFile.isEmpty()) {
+            // The user chose to keep nothing.
+            calibration.setModified(false);
+            close();
+            return;
+        }
+    }
+    if (saveCalibrationFile()) {
+        calibration.setModified(false);
+        close();
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (calibration.isModified() &&
+        QMessageBox::question(this, tr("Question"), tr("There is unsaved data, exit without saving ?"),
+                              QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+        event->ignore();
+        return;
+    }
+    timer.stop();
+    if (capture)
+        capture->stop();
+    event->accept();
+}

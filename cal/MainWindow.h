@@ -1,0 +1,84 @@
+#pragma once
+
+#include "CalibrationData.h"
+#include "ColumnControls.h"
+#include "SensorSelection.h"
+#include "ui_MainWindow.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <QTimer>
+
+#include <array>
+#include <memory>
+
+namespace KivraTolm {
+class Capture;
+}
+
+// The CAL program's window: eight column graphs fed with averaged readings,
+// the sensors ticked for the next calibration point, the column
+// sensitivities, and loading and saving of the calibration file. Started with
+// a calibration file, it works on that file only.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Asks for the device with the selection dialog when bus or address is
+    // empty; see selectionCancelled().
+    MainWindow(const QString& bus, const QString& address, const QString& calibrationFile, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Set when the device selection was cancelled: the window then has no
+    // engine and the program ends without running its event loop.
+    bool selectionCancelled() const { return m_selectionCancelled; }
+
+    const CalibrationData& calibrationData() const { return calibration; }
+    const SensorSelection& sensorSelection() const { return selection; }
+    QString calibrationFileName() const { return calibrationFile; }
+    const ColumnControls& column(int c) const { return columnControls.at(c); }
+
+public slots:
+    void onTimer();
+    void onSpinner(int value);
+    void onSingleReset();
+    void onStartCal();
+    void onSaveAndExit();
+    void onSaveAs();
+    bool onSave();
+    void onLoad();
+    void onSetMode();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildColumn(int c);
+    void onSelectionChanged(int c, int r, bool checked);
+    void onResetAll();
+    void onUnitChanged(const QString& text);
+    void askRetry(const QString& error);
+    void updateInsertButton();
+    void updateWindowTitle();
+    // Runs the save dialog; the chosen name, with the suffix, becomes the
+    // current file. Cancelling leaves the name empty.
+    void chooseSaveFile();
+
+    bool loadCalibrationFile();
+    bool saveCalibrationFile();
+    void refreshColumns();
+
+    bool m_selectionCancelled = false;
+    QString bus;
+    QString address;
+    QString calibrationFile;
+    std::array<ColumnControls, 8> columnControls;
+    std::shared_ptr<KivraTolm::Capture> capture;
+    CalibrationData calibration;
+    SensorSelection selection = {};
+    Ui::MainWindow ui;
+    QTimer timer;
+    // The engine's error stays set while its question is open; the timer
+    // keeps running and must not ask again meanwhile.
+    bool retryQuestionOpen = false;
+};

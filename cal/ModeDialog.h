@@ -1,0 +1,34 @@
+#pragma once
+
+#include "ui_ModeDialog.h"
+
+#include <QDialog>
+
+#include <array>
+#include <cstdint>
+
+class CalibrationData;
+class QCheckBox;
+
+// Chooses which sensors take part in calibration: the diagonal, all, or a
+// hand-picked set. Works on a copy of the mode and the custom set, which only
+// OK writes into the calibration; switching modes keeps the custom ticks.
+class ModeDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    ModeDialog(QWidget* parent, CalibrationData& calibration);
+
+    QCheckBox* sensorBox(int column, int row) const { return checkBoxes.at(row * 8 + column); }
+
+private:
+    void selectMode(std::int32_t newMode);
+    void showState();
+    void apply();
+
+    CalibrationData& calibration;
+    std::array<QCheckBox*, 64> checkBoxes = {}; // index row * 8 + column
+    std::int32_t mode = 0;
+    std::array<bool, 64> custom = {};
+    Ui::ModeDialog ui;
+};

@@ -1,0 +1,564 @@
+#include "CalibrationData.h"
+#include "EmulatorControl.h"
+#include "MainWindow.h"
+#include "ModalResponder.h"
+#include "ModeDialog.h"
+#include "SensorWidget.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <algorithm>
+
+namespace {
+
+const QString unsavedQuestion = QStringLiteral("There is unsaved data, exit without saving ?");
+
+// A calibration with points in columns 1 and 6, its own sensitivities and a
+// unit, as a file.
+CalibrationData sampleCalibration() {
+    CalibrationData calibration;
+    calibration.setUnit("kg");
+    for (int c = 0; c < 8; ++c)
+        calibration.setSensitivity(c, 10 + c);
+    calibration.addPoint(1, 1, {0.2f, 1.0f});
+    calibration.addPoint(1, 1, {0.4f, 3.0f});
+    calibration.addPoint(6, 6, {0.5f, 2.0f});
+    calibration.setModified(false);
+    return calibration;
+}
+
+QString writeFile(const QString& path, CalibrationData calibration) {
+    calibration.save(QFile::encodeName(path).toStdString());
+    return path;
+}
+
+CalibrationData readFile(const QString& path) {
+    CalibrationData calibration;
+    calibration.load(QFile::encodeName(path).toStdString());
+    return calibration;
+}
+
+// How many calls of the device library start with `prefix`.
+int countCalls(const std::string& prefix) {
+    const std::vector<std::string> calls = KivraTolmEmulator::calls();
+    return int(std::count_if(calls.begin(), calls.end(),
+                             [&prefix](const std::string& call) { return call.rfind(prefix, 0) == 0; }));
+}
+
+bool anyBoxChecked(const MainWindow& window) {
+    for (int c = 0; c < 8; ++c)
+        for (QCheckBox* box : window.column(c).selectBoxes)
+            if (box->isChecked())
+                return true;
+    return false;
+}
+
+} // namespace
+
+class TestCalMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void form();
+    void startsOnFileGivenAtStart();
+    void tickingEnablesAddButton();
+    void eightSensorModeEnablesDiagonal();
+    void modeChangeDropsHiddenTicks();
+    void columnWithPointsLocksSensitivity_data();
+    void columnWithPointsLocksSensitivity();
+    void resetAll_data();
+    void resetAll();
+    void unitMarksModifiedAndCloseAsks();
+    void saveAsCancelledThenSaveAsksAgain();
+    void saveWithoutFileCancelled();
+    void saveAndExitWithoutFileCancelled();
+    void saveAndExitWritesFileGivenAtStart();
+    void loadAsksWhenModified();
+    void failedLoadKeepsCalibrationAndFile();
+    void addPointsThroughDialog();
+    void engineErrorRetried();
+    void engineErrorNotRetried();
+
+private:
+    QTemporaryDir dir;
+};
+
+void TestCalMainWindow::init() {
+    KivraTolmEmulator::reset();
+    QVERIFY(dir.isValid());
+}
+
+void TestCalMainWindow::form() {
+    MainWindow window("usb", "-", QString());
+    QCOMPARE(window.objectName(), QStringLiteral("MainWindow"));
+    QVERIFY(window.windowTitle().startsWith(QStringLiteral("Kivra Tolm CAL lite 2.0")));
+    QCOMPARE(window.size(), QSize(1024, 768));
+    QCOMPARE(window.minimumSize(), QSize(800, 500));
+    QVERIFY(!window.selectionCancelled());
+
+    const QStringList toolBarOrder = {"actLoadCalibration",
+                                      "actSaveCalibration",
+                                      "actSaveCalibrationAs",
+                                      "actSaveAndExit",
+                                      "actSetMode",
+                                      "actSelectTheme",
+                                      "actAbout",
+                                      "actExit"};
+    auto* toolBar = window.findChild<QToolBar*>("mainToolBar");
+    QStringList actual;
+    for (QAction* action : toolBar->actions()) {
+        actual << action->objectName();
+        QVERIFY(action->isEnabled());
+        QVERIFY(!action->icon().isNull());
+    }
+    QCOMPARE(actual, toolBarOrder);
+    QCOMPARE(window.findChild<QAction*>("actLoadCalibration")->text(), QStringLiteral("Load Calibration ..."));
+
+    auto* add = window.findChild<QPushButton*>("btnInsertCalPoint");
+    QCOMPARE(add->text(), QStringLiteral("  Add calibration points"));
+    QVERIFY(!add->isEnabled());
+    QCOMPARE(window.findChild<QPushButton*>("btnResetAll")->text(), QStringLiteral("  Reset all sensors"));
+    QCOMPARE(window.findChild<QLineEdit*>("txtUnit")->placeholderText(), QStringLiteral("Value unit"));
+
+    for (int c = 0; c < 8; ++c) {
+        const ColumnControls& column = window.column(c);
+        QCOMPARE(column.sensitivityBox->minimum(), 0);
+        QCOMPARE(column.sensitivityBox->maximum(), 63);
+        QCOMPARE(column.sensitivityBox->value(), 31);
+        QCOMPARE(column.sensitivityBox->property("__index").toInt(), c);
+        QCOMPARE(column.resetButton->property("__index").toInt(), c);
+        QCOMPARE(column.resetButton->text(), QStringLiteral("  Reset"));
+    }
+
+    ModalResponder responder;
+    QVERIFY(window.close());
+    QVERIFY(responder.shownBoxes().isEmpty());
+}
+
+void TestCalMainWindow::startsOnFileGivenAtStart() {
+    const CalibrationData stored = sampleCalibration();
+    const QString path = writeFile(dir.filePath("start.tolmcal3"), stored);
+
+    MainWindow window("usb", "-", path);
+    QCOMPARE(window.calibrationFileName(), path);
+    QVERIFY(!window.findChild<QAction*>("actLoadCalibration")->isEnabled());
+    QVERIFY(!window.findChild<QAction*>("actSaveCalibration")->isEnabled());
+    QVERIFY(!window.findChild<QAction*>("actSaveCalibrationAs")->isEnabled());
+    QVERIFY(window.findChild<QAction*>("actSaveAndExit")->isEnabled());
+
+    QCOMPARE(window.findChild<QLineEdit*>("txtUnit")->text(), QStringLiteral("kg"));
+    for (int c = 0; c < 8; ++c) {
+        QCOMPARE(window.column(c).sensitivityBox->value(), 10 + c);
+        SensorWidget* graph = window.column(c).graph;
+        for (int r = 0; r < 8; ++r) {
+            QCOMPARE(graph->bar(r).unit, QStringLiteral("kg"));
+            QCOMPARE(graph->bar(r).points.size(), int(stored.points(c, r).size()));
+        }
+    }
+    QCOMPARE(window.column(1).graph->bar(1).points,
+             (SensorPoints{qMakePair(double(0.2f), 1.0), qMakePair(double(0.4f), 3.0)}));
+    QVERIFY(!window.calibrationData().isModified());
+    QVERIFY(window.calibrationData() == stored);
+
+    // The loaded sensitivities reach the board.
+    QTRY_COMPARE_WITH_TIMEOUT(KivraTolmEmulator::boardState(0).columnSensitivity,
+                              (std::vector<int>{10, 11, 12, 13, 14, 15, 16, 17}), 10000);
+
+    ModalResponder responder;
+    QVERIFY(window.close());
+    QVERIFY(responder.shownBoxes().isEmpty());
+    QVERIFY(!KivraTolmEmulator::boardState(0).open);
+}
+
+void TestCalMainWindow::tickingEnablesAddButton() {
+    MainWindow window("usb", "-", QString());
+    auto* add = window.findChild<QPushButton*>("btnInsertCalPoint");
+    QCheckBox* b2 = window.column(1).selectBoxes[1];
+    QCheckBox* c3 = window.column(2).selectBoxes[2];
+
+    b2->click();
+    QVERIFY(add->isEnabled());
+    QVERIFY(window.sensorSelection()[1 * 8 + 1]);
+    c3->click();
+    b2->click();
+    QVERIFY(add->isEnabled());
+    c3->click();
+    QVERIFY(!add->isEnabled());
+    QVERIFY(std::none_of(window.sensorSelection().begin(), window.sensorSelection().end(), [](bool b) { return b; }));
+    // Ticking selects for the next point and edits nothing.
+    QVERIFY(!window.calibrationData().isModified());
+}
+
+void TestCalMainWindow::eightSensorModeEnablesDiagonal() {
+    MainWindow window("usb", "-", QString());
+    QCOMPARE(window.calibrationData().enableMode(), SensorMode::EightSensor);
+    for (int c = 0; c < 8; ++c) {
+        for (int r = 0; r < 8; ++r) {
+            QCOMPARE(window.column(c).selectBoxes[r]->isEnabled(), c == r);
+            QCOMPARE(window.column(c).graph->bar(r).state, c == r ? 1 : 0);
+        }
+        QCOMPARE(window.column(c).graph->shownBarIndices(), QVector<int>{c});
+    }
+
+    // All sensors: every box and all eight bars.
+    ModalResponder responder;
+    responder.onDialog([](QDialog* dialog) {
+        dialog->findChild<QRadioButton*>("rdoAllSensors")->click();
+        dialog->findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Ok)->click();
+    });
+    window.findChild<QAction*>("actSetMode")->trigger();
+    QVERIFY(responder.allAnswersUsed());
+    QCOMPARE(window.calibrationData().enableMode(), SensorMode::All);
+    QVERIFY(window.calibrationData().isModified());
+    for (int c = 0; c < 8; ++c) {
+        for (int r = 0; r < 8; ++r)
+            QVERIFY(window.column(c).selectBoxes[r]->isEnabled());
+        QCOMPARE(window.column(c).graph->shownBarIndices(), (QVector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+    }
+}
+
+void TestCalMainWindow::modeChangeDropsHiddenTicks() {
+    MainWindow window("usb", "-", QString());
+    auto* add = window.findChild<QPushButton*>("btnInsertCalPoint");
+    window.column(3).selectBoxes[3]->click();
+    QVERIFY(add->isEnabled());
+
+    // Custom mode with only D5 selected: the D4 tick disappears with its box.
+    ModalResponder responder;
+    responder.onDialog([](QDialog* dialog) {
+        dialog->findChild<QRadioButton*>("rdoCustom")->click();
+        qobject_cast<ModeDialog*>(dialog)->sensorBox(3, 4)->click();
+        dialog->findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Ok)->click();
+    });
+    window.findChild<QAction*>("actSetMode")->trigger();
+    QVERIFY(responder.allAnswersUsed());
+
+    QCOMPARE(window.calibrationData().enableMode(), SensorMode::Custom);
+    QVERIFY(window.calibrationData().isSensorEnabled(3, 4));
+    QVERIFY(!window.column(3).selectBoxes[3]->isEnabled());
+    QVERIFY(!window.column(3).selectBoxes[3]->isChecked());
+    QVERIFY(window.column(3).selectBoxes[4]->isEnabled());
+    QVERIFY(!window.sensorSelection()[3 * 8 + 3]);
+    QVERIFY(!add->isEnabled());
+    QVERIFY(!anyBoxChecked(window));
+}
+
+void TestCalMainWindow::columnWithPointsLocksSensitivity_data() {
+    QTest::addColumn<bool>("reset");
+    QTest::newRow("reset") << true;
+    QTest::newRow("keep") << false;
+}
+
+void TestCalMainWindow::columnWithPointsLocksSensitivity() {
+    QFETCH(bool, reset);
+    const QString path = writeFile(dir.filePath("points.tolmcal3"), sampleCalibration());
+    MainWindow window("usb", "-", path);
+    for (int c = 0; c < 8; ++c)
+        QCOMPARE(window.column(c).sensitivityBox->isEnabled(), c != 1 && c != 6);
+
+    ModalResponder responder;
+    responder.answer({reset ? QMessageBox::Yes : QMessageBox::No});
+    window.column(1).resetButton->click();
+    QCOMPARE(responder.shownTexts(), QStringList{"Reset?"});
+    QCOMPARE(responder.shownBoxes().value(0).title, QStringLiteral("Question"));
+
+    QCOMPARE(window.column(1).sensitivityBox->isEnabled(), reset);
+    QCOMPARE(window.calibrationData().points(1, 1).empty(), reset);
+    QCOMPARE(window.column(1).graph->bar(1).points.isEmpty(), reset);
+    QCOMPARE(window.calibrationData().isModified(), reset);
+    // Other columns keep their points.
+    QCOMPARE(window.calibrationData().points(6, 6).size(), size_t(1));
+    QVERIFY(!window.column(6).sensitivityBox->isEnabled());
+}
+
+void TestCalMainWindow::resetAll_data() {
+    QTest::addColumn<bool>("reset");
+    QTest::newRow("yes") << true;
+    QTest::newRow("no") << false;
+}
+
+void TestCalMainWindow::resetAll() {
+    QFETCH(bool, reset);
+    const CalibrationData stored = sampleCalibration();
+    const QString path = writeFile(dir.filePath("all.tolmcal3"), stored);
+    MainWindow window("usb", "-", path);
+
+    ModalResponder responder;
+    responder.answer({reset ? QMessageBox::Yes : QMessageBox::No});
+    window.findChild<QPushButton*>("btnResetAll")->click();
+    QCOMPARE(responder.shownTexts(), QStringList{"Reset all?"});
+
+    if (!reset) {
+        QVERIFY(window.calibrationData() == stored);
+        QVERIFY(!window.calibrationData().isModified());
+        QVERIFY(!window.column(1).sensitivityBox->isEnabled());
+        QCOMPARE(window.column(1).graph->bar(1).points.size(), 2);
+    } else {
+        for (int c = 0; c < 8; ++c) {
+            QVERIFY(window.column(c).sensitivityBox->isEnabled());
+            QCOMPARE(window.calibrationData().sensitivity(c), 10 + c);
+            for (int r = 0; r < 8; ++r)
+                QVERIFY(window.calibrationData().points(c, r).empty());
+        }
+        QVERIFY(window.calibrationData().isModified());
+        QCOMPARE(window.calibrationData().unit(), std::string("kg"));
+    }
+}
+
+void TestCalMainWindow::unitMarksModifiedAndCloseAsks() {
+    MainWindow window("usb", "-", QString());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTest::keyClicks(window.findChild<QLineEdit*>("txtUnit"), "mm");
+    QVERIFY(window.calibrationData().isModified());
+    QCOMPARE(window.calibrationData().unit(), std::string("mm"));
+    QCOMPARE(window.column(5).graph->bar(7).unit, QStringLiteral("mm"));
+
+    ModalResponder responder;
+    responder.answer({QMessageBox::No});
+    QVERIFY(!window.close());
+    QVERIFY(window.isVisible());
+    QCOMPARE(responder.shownTexts(), QStringList{unsavedQuestion});
+    QCOMPARE(responder.shownBoxes().value(0).title, QStringLiteral("Question"));
+
+    responder.answer({QMessageBox::Yes});
+    QVERIFY(window.close());
+    QVERIFY(!window.isVisible());
+    QCOMPARE(responder.shownTexts(), (QStringList{unsavedQuestion, unsavedQuestion}));
+}
+
+void TestCalMainWindow::saveAsCancelledThenSaveAsksAgain() {
+    const QString loaded = writeFile(dir.filePath("loaded.tolmcal3"), sampleCalibration());
+    MainWindow window("usb", "-", QString());
+    ModalResponder responder;
+
+    responder.chooseFiles({loaded});
+    window.findChild<QAction*>("actLoadCalibration")->trigger();
+    QCOMPARE(window.calibrationFileName(), loaded);
+    QCOMPARE(window.column(3).sensitivityBox->value(), 13);
+
+    responder.chooseFiles({QString()});
+    window.findChild<QAction*>("actSaveCalibrationAs")->trigger();
+    QCOMPARE(window.calibrationFileName(), QString());
+    QCOMPARE(responder.fileDialogsShown(), 2);
+
+    // Without a name, Save asks again; the suffix is added once.
+    window.column(0).sensitivityBox->setValue(44);
+    const QString chosen = dir.filePath("chosen");
+    responder.chooseFiles({chosen});
+    window.findChild<QAction*>("actSaveCalibration")->trigger();
+    QCOMPARE(responder.fileDialogsShown(), 3);
+    QCOMPARE(window.calibrationFileName(), chosen + ".tolmcal3");
+    QVERIFY(!window.calibrationData().isModified());
+    QVERIFY(responder.shownBoxes().isEmpty());
+    const CalibrationData saved = readFile(chosen + ".tolmcal3");
+    QCOMPARE(saved.sensitivity(0), 44);
+    QVERIFY(saved == window.calibrationData());
+
+    // A name that has the suffix keeps it as it is.
+    responder.chooseFiles({dir.filePath("again.tolmcal3")});
+    window.findChild<QAction*>("actSaveCalibrationAs")->trigger();
+    QCOMPARE(window.calibrationFileName(), dir.filePath("again.tolmcal3"));
+    QVERIFY(QFile::exists(dir.filePath("again.tolmcal3")));
+    QVERIFY(!QFile::exists(dir.filePath("again.tolmcal3.tolmcal3")));
+}
+
+void TestCalMainWindow::saveWithoutFileCancelled() {
+    MainWindow window("usb", "-", QString());
+    window.findChild<QLineEdit*>("txtUnit")->setText("bar");
+
+    ModalResponder responder;
+    responder.chooseFiles({QString()});
+    QVERIFY(!window.onSave());
+    QCOMPARE(responder.fileDialogsShown(), 1);
+    QCOMPARE(responder.shownBoxes().size(), 1);
+    QCOMPARE(responder.shownBoxes()[0].title, QStringLiteral("Failed to save configuration"));
+    QVERIFY(responder.shownBoxes()[0].text.startsWith(QStringLiteral("Can't open file : ")));
+    QCOMPARE(responder.shownBoxes()[0].icon, QMessageBox::Critical);
+    QVERIFY(window.calibrationData().isModified());
+}
+
+void TestCalMainWindow::saveAndExitWithoutFileCancelled() {
+    const QDir empty(dir.filePath("exit"));
+    QVERIFY(QDir().mkpath(empty.path()));
+    QDir::setCurrent(empty.path());
+
+    MainWindow window("usb", "-", QString());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.findChild<QLineEdit*>("txtUnit")->setText("bar");
+
+    ModalResponder responder;
+    responder.chooseFiles({QString()});
+    window.findChild<QAction*>("actSaveAndExit")->trigger();
+    QVERIFY(!window.isVisible());
+    QVERIFY(responder.shownBoxes().isEmpty());
+    QVERIFY(!window.calibrationData().isModified());
+    QVERIFY(empty.entryList(QDir::Files).isEmpty());
+    QVERIFY(!KivraTolmEmulator::boardState(0).open);
+}
+
+void TestCalMainWindow::saveAndExitWritesFileGivenAtStart() {
+    const QString path = writeFile(dir.filePath("exit.tolmcal3"), sampleCalibration());
+    MainWindow window("usb", "-", path);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.findChild<QLineEdit*>("txtUnit")->setText("N");
+    window.column(2).sensitivityBox->setValue(5);
+
+    ModalResponder responder;
+    window.findChild<QAction*>("actSaveAndExit")->trigger();
+    QVERIFY(!window.isVisible());
+    QVERIFY(responder.shownBoxes().isEmpty());
+    QCOMPARE(responder.fileDialogsShown(), 0);
+    const CalibrationData saved = readFile(path);
+    QCOMPARE(saved.unit(), std::string("N"));
+    QCOMPARE(saved.sensitivity(2), 5);
+    QCOMPARE(saved.points(1, 1).size(), size_t(2));
+}
+
+void TestCalMainWindow::loadAsksWhenModified() {
+    const QString path = writeFile(dir.filePath("other.tolmcal3"), sampleCalibration());
+    MainWindow window("usb", "-", QString());
+    window.findChild<QLineEdit*>("txtUnit")->setText("bar");
+
+    ModalResponder responder;
+    responder.answer({QMessageBox::No});
+    window.findChild<QAction*>("actLoadCalibration")->trigger();
+    QCOMPARE(responder.shownTexts(), QStringList{"Unsaved data exists, really load ?"});
+    QCOMPARE(responder.fileDialogsShown(), 0);
+    QCOMPARE(window.calibrationData().unit(), std::string("bar"));
+
+    responder.answer({QMessageBox::Yes});
+    responder.chooseFiles({path});
+    window.findChild<QAction*>("actLoadCalibration")->trigger();
+    QCOMPARE(window.calibrationData().unit(), std::string("kg"));
+    QVERIFY(!window.calibrationData().isModified());
+    QCOMPARE(window.calibrationFileName(), path);
+}
+
+void TestCalMainWindow::failedLoadKeepsCalibrationAndFile() {
+    const QString good = writeFile(dir.filePath("good.tolmcal3"), sampleCalibration());
+    const QString bad = dir.filePath("bad.tolmcal3");
+    QFile file(bad);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("<?xml version=\"1.0\" ?>\n<Calibration enableMode=\"0\" unit=\"\" />\n");
+    file.close();
+
+    MainWindow window("usb", "-", QString());
+    ModalResponder responder;
+    responder.chooseFiles({good, bad});
+    window.findChild<QAction*>("actLoadCalibration")->trigger();
+    const CalibrationData before = window.calibrationData();
+    window.findChild<QAction*>("actLoadCalibration")->trigger();
+
+    QCOMPARE(responder.shownBoxes().size(), 1);
+    QCOMPARE(responder.shownBoxes()[0].title, QStringLiteral("Failed to load configuration"));
+    QCOMPARE(responder.shownBoxes()[0].text, QStringLiteral("Invalid file structure (invalid root)."));
+    QVERIFY(window.calibrationData() == before);
+    QCOMPARE(window.column(4).sensitivityBox->value(), 14);
+    // Saving now must not overwrite the file that failed to load.
+    QCOMPARE(window.calibrationFileName(), good);
+}
+
+void TestCalMainWindow::addPointsThroughDialog() {
+    MainWindow window("usb", "-", QString());
+    window.column(2).selectBoxes[2]->click();
+    window.column(5).selectBoxes[5]->click();
+
+    // The emulated board's readings are not zero, so 7.5 is accepted as the
+    // first point of both sensors.
+    ModalResponder responder;
+    responder.onDialog([](QDialog* dialog) {
+        dialog->findChild<QDoubleSpinBox*>("spnValue")->setValue(7.5);
+        dialog->findChild<QPushButton*>("btnAdd")->click();
+        dialog->findChild<QPushButton*>("btnDone")->click();
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(KivraTolmEmulator::boardState(0).framesProduced > 8, 10000);
+    window.findChild<QPushButton*>("btnInsertCalPoint")->click();
+    QVERIFY(responder.allAnswersUsed());
+    QVERIFY(responder.shownBoxes().isEmpty());
+
+    QCOMPARE(window.calibrationData().points(2, 2).size(), size_t(1));
+    QCOMPARE(window.calibrationData().points(5, 5).size(), size_t(1));
+    QCOMPARE(window.column(2).graph->bar(2).points.size(), 1);
+    QVERIFY(!window.column(2).sensitivityBox->isEnabled());
+    QVERIFY(window.column(3).sensitivityBox->isEnabled());
+
+    // Adding again to sensors with points first asks whether to reset them.
+    responder.answer({QMessageBox::Yes});
+    responder.onDialog([](QDialog* dialog) { dialog->findChild<QPushButton*>("btnDone")->click(); });
+    window.findChild<QPushButton*>("btnInsertCalPoint")->click();
+    QCOMPARE(responder.shownTexts(),
+             QStringList{"At least one sensors already contains calibration data, reset before continue?"});
+    QVERIFY(window.calibrationData().points(2, 2).empty());
+    QVERIFY(window.calibrationData().points(5, 5).empty());
+    QVERIFY(window.column(2).sensitivityBox->isEnabled());
+}
+
+void TestCalMainWindow::engineErrorRetried() {
+    MainWindow window("usb", "-", QString());
+    QTRY_VERIFY_WITH_TIMEOUT(KivraTolmEmulator::boardState(0).running, 10000);
+    // The connection sends the eight sensitivities; the next one fails.
+    QTRY_COMPARE_WITH_TIMEOUT(countCalls("SetColumnSensitivity("), 8, 10000);
+    KivraTolmEmulator::Fault fault;
+    fault.function = "SetColumnSensitivity";
+    fault.message = "Sensitivity rejected";
+    fault.times = 1;
+    KivraTolmEmulator::injectFault(fault);
+
+    // The answer comes late, so that the timer ticks while the question is open.
+    ModalResponder responder;
+    responder.setAnswerDelay(400);
+    responder.answer({QMessageBox::Yes});
+    window.column(5).sensitivityBox->setValue(20);
+    QTRY_COMPARE_WITH_TIMEOUT(responder.shownBoxes().size(), 1, 10000);
+    QCOMPARE(responder.shownBoxes()[0].title, QStringLiteral("Error"));
+    QVERIFY(responder.shownBoxes()[0].text.startsWith(QStringLiteral("Error: ")));
+    QVERIFY(responder.shownBoxes()[0].text.contains(QStringLiteral("Sensitivity rejected")));
+    QVERIFY(responder.shownBoxes()[0].text.endsWith(QStringLiteral("\nRetry ?")));
+
+    // Acquisition runs again with every stored sensitivity.
+    QTRY_COMPARE_WITH_TIMEOUT(KivraTolmEmulator::boardState(0).columnSensitivity,
+                              (std::vector<int>{31, 31, 31, 31, 31, 20, 31, 31}), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(KivraTolmEmulator::boardState(0).running, 10000);
+    QCOMPARE(countCalls("Open("), 2);
+    // Asked once, although the timer kept running while the question was open.
+    QCOMPARE(responder.shownBoxes().size(), 1);
+    QCOMPARE(KivraTolmEmulator::boardState(0).columnSensitivity[5], 20);
+}
+
+void TestCalMainWindow::engineErrorNotRetried() {
+    KivraTolmEmulator::Fault fault;
+    fault.function = "SetColumnSensitivity";
+    fault.message = "Sensitivity rejected";
+    KivraTolmEmulator::injectFault(fault);
+
+    MainWindow window("usb", "-", QString());
+    ModalResponder responder;
+    responder.answer({QMessageBox::No, QMessageBox::Ok});
+    QTRY_COMPARE_WITH_TIMEOUT(responder.shownBoxes().size(), 2, 10000);
+    QCOMPARE(responder.shownBoxes()[1].title, QStringLiteral("Information"));
+    QCOMPARE(responder.shownBoxes()[1].text, QStringLiteral("Please store configuration and terminate application."));
+    QCOMPARE(responder.shownBoxes()[0].title, QStringLiteral("Error"));
+    // The engine is stopped and the window stays open so the user can save.
+    QVERIFY(!KivraTolmEmulator::boardState(0).open);
+    QVERIFY(window.findChild<QAction*>("actSaveCalibrationAs")->isEnabled());
+    ModalResponder closing;
+    QVERIFY(window.close());
+    QVERIFY(closing.shownBoxes().isEmpty());
+}
+
+QTEST_MAIN(TestCalMainWindow)
+#include "tst_calmainwindow.moc"
