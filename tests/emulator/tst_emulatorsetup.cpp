@@ -61,7 +61,7 @@ private slots:
                                        "counters=0\n"
                                        "triggers=2\n"
                                        "framesPerRead=10\n"
-                                       "buffer=50\n"
+                                       "buffer=500\n"
                                        "pattern=walking-one\n"
                                        "seed=7\n"
                                        "pulsePeriodMs=250\n"
@@ -102,7 +102,7 @@ private slots:
         layout.counters = 0;
         layout.triggers = 2;
         layout.framesPerRead = 10;
-        QCOMPARE(start(first, 1000), 0);
+        QCOMPARE(start(first, 100), 0);
         QTRY_VERIFY_WITH_TIMEOUT(boardState(0).framesProduced >= 10, 2000);
         const Frames frames = readFrames(first, layout);
         QCOMPARE(frames.status, 0);
