@@ -13,17 +13,6 @@ namespace {
 
 enum class Encoding { Unknown, Utf8, Legacy };
 
-// TiXmlBase::utf8ByteTable
-int utf8Length(unsigned char lead) {
-    if (lead >= 0xc2 && lead <= 0xdf)
-        return 2;
-    if (lead >= 0xe0 && lead <= 0xef)
-        return 3;
-    if (lead >= 0xf0 && lead <= 0xf4)
-        return 4;
-    return 1;
-}
-
 // TiXmlBase::IsWhiteSpace: the ctype of the current C locale, as TinyXML uses.
 bool isWhiteSpace(char c) {
     return std::isspace(static_cast<unsigned char>(c)) || c == '\n' || c == '\r';
@@ -112,7 +101,7 @@ const char* Scanner::readName(const char* p) const {
 
 // TiXmlBase::GetChar; appends the character to value when one is given.
 const char* Scanner::getChar(const char* p, std::string* value) const {
-    const int length = m_encoding == Encoding::Utf8 ? utf8Length(static_cast<unsigned char>(*p)) : 1;
+    const int length = m_encoding == Encoding::Utf8 ? tinyXmlUtf8Length(static_cast<unsigned char>(*p)) : 1;
     if (length == 1) {
         if (*p == '&')
             return getEntity(p, value);
@@ -369,6 +358,17 @@ std::size_t Scanner::scan(const char* p) {
 }
 
 } // namespace
+
+// TiXmlBase::utf8ByteTable
+int tinyXmlUtf8Length(unsigned char lead) {
+    if (lead >= 0xc2 && lead <= 0xdf)
+        return 2;
+    if (lead >= 0xe0 && lead <= 0xef)
+        return 3;
+    if (lead >= 0xf0 && lead <= 0xf4)
+        return 4;
+    return 1;
+}
 
 std::size_t tinyXmlDepth(const char* text, std::size_t stopAbove) {
     return Scanner(stopAbove).scan(text);

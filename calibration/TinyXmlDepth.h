@@ -15,3 +15,7 @@
 // 4 more NUL bytes (TinyXML can step up to 3 bytes past the terminator on a
 // truncated UTF-8 sequence).
 std::size_t tinyXmlDepth(const char* text, std::size_t stopAbove);
+
+// The length TinyXML gives a UTF-8 sequence from its lead byte (1..4); it
+// takes that many bytes whatever they are.
+int tinyXmlUtf8Length(unsigned char lead);

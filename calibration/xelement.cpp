@@ -29,12 +29,41 @@ void copyInto(const TiXmlElement& node, xelement& element) {
     }
 }
 
+// Text as TinyXML's printer must receive it to be read back unchanged: a
+// byte that starts no complete UTF-8 sequence would swallow the following
+// quote or markup when read back as UTF-8 (the encoding the printed document
+// has), so it is taken as a Latin-1 character.
+std::string printable(const std::string& text) {
+    std::string result;
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x80) {
+            result += text[i++];
+            continue;
+        }
+        const std::size_t length = static_cast<std::size_t>(tinyXmlUtf8Length(byte));
+        bool complete = length > 1 && i + length <= text.size();
+        for (std::size_t k = 1; complete && k < length; ++k)
+            complete = (static_cast<unsigned char>(text[i + k]) & 0xc0) == 0x80;
+        if (complete) {
+            result.append(text, i, length);
+            i += length;
+        } else {
+            result += static_cast<char>(0xc0 | (byte >> 6));
+            result += static_cast<char>(0x80 | (byte & 0x3f));
+            ++i;
+        }
+    }
+    return result;
+}
+
 TiXmlElement* toTinyXml(const xelement& element) {
     auto* node = new TiXmlElement(element.getName());
     for (const auto& [name, value] : element.attributes())
-        node->SetAttribute(name, value);
+        node->SetAttribute(name, printable(value));
     if (!element.getText().empty())
-        node->LinkEndChild(new TiXmlText(element.getText()));
+        node->LinkEndChild(new TiXmlText(printable(element.getText())));
     for (const xelement_ptr& child : element.children())
         node->LinkEndChild(toTinyXml(*child));
     return node;
@@ -64,13 +93,14 @@ xelement_ptr xelement::fromFile(const std::string& path) {
     std::ifstream file(path);
     if (!file)
         throw xml_error("Can't open file : " + path);
-    // One byte more than allowed tells a too large file without reading it
-    // all (or forever, from a device).
-    std::string text(maxDocumentSize + 1, '\0');
-    file.read(&text[0], static_cast<std::streamsize>(text.size()));
+    // Reading stops one chunk past the limit: a too large file (or a device
+    // without end) is never read whole.
+    std::string text;
+    char chunk[64 * 1024];
+    while (text.size() <= maxDocumentSize && file.read(chunk, sizeof chunk).gcount() > 0)
+        text.append(chunk, static_cast<std::size_t>(file.gcount()));
     if (file.bad())
         throw xml_error("Can't read file : " + path);
-    text.resize(static_cast<std::size_t>(file.gcount()));
     if (text.size() > maxDocumentSize)
         throw xml_error("File too large : " + path);
     return fromString(text);

@@ -1,0 +1,575 @@
+#include "AtomicFile.h"
+#include "CalibrationData.h"
+#include "xelement.h"
+
+#include <QtTest>
+
+#include <cerrno>
+#include <clocale>
+#include <cstdio>
+#include <locale>
+#include <stdexcept>
+
+namespace {
+
+std::string readFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::string();
+    return file.readAll().toStdString();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), qint64(bytes.size()));
+}
+
+// The reference calibration for "nothing may change" checks.
+CalibrationData sample(bool modified) {
+    CalibrationData data;
+    data.addPoint(1, 2, {3, 4});
+    data.setUnit("before");
+    data.setSensitivity(5, 9);
+    data.setModified(modified);
+    return data;
+}
+
+CalibrationData rich() {
+    CalibrationData data;
+    data.setUnit("k&N <x> \xc2\xb0"
+                 "C");
+    SensorMask mask = {};
+    mask[5 * 8 + 0] = true;
+    mask[0 * 8 + 1] = true;
+    mask[7 * 8 + 7] = true;
+    data.setMode(SensorMode::Custom, mask);
+    data.setSensitivity(0, 5);
+    data.setSensitivity(3, 63);
+    data.setSensitivity(7, -1);
+    data.addPoint(0, 0, {0, 0});
+    data.addPoint(0, 0, {10, 100});
+    data.addPoint(0, 0, {20, 150});
+    data.addPoint(3, 7, {-2.5f, 4});
+    data.addPoint(3, 7, {1e6f, -3.25f});
+    data.addPoint(7, 1, {0.125f, -12});
+    return data;
+}
+
+// A calibration document with the given root attributes and content.
+QByteArray document(const QByteArray& rootAttributes, const QByteArray& content) {
+    return "<?xml version=\"1.0\" ?>\n<calibration " + rootAttributes + ">" + content + "</calibration>\n";
+}
+
+QByteArray withContent(const QByteArray& content) {
+    return document("enableMode=\"0\" unit=\"\"", content);
+}
+
+QByteArray withColumns(const QByteArray& columns) {
+    return withContent("<customSelected/><columns>" + columns + "</columns>");
+}
+
+QByteArray withPoint(const QByteArray& pointAttributes) {
+    return withColumns("<column sensitivity=\"1\"><row><point " + pointAttributes + "/></row></column>");
+}
+
+// Decimal comma and digit grouping, as a German user's locale has them.
+struct GermanNumbers : std::numpunct<char> {
+    char do_decimal_point() const override { return ','; }
+    char do_thousands_sep() const override { return '.'; }
+    std::string do_grouping() const override { return "\3"; }
+};
+
+std::size_t writeHalfThenDiskFull(const void* data, std::size_t size, std::size_t count, std::FILE* file) {
+    const std::size_t half = size * count / 2;
+    std::fwrite(data, 1, half, file);
+    errno = ENOSPC;
+    return half;
+}
+
+} // namespace
+
+class TestCalibrationFile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void clearedCalibrationLayout();
+    void richCalibrationRoundTrip();
+    void readerMessages_data();
+    void readerMessages();
+    void lenientIntegers_data();
+    void lenientIntegers();
+    void lenientSelection();
+    void lenientPoints_data();
+    void lenientPoints();
+    void partialFileLoads();
+    void pointsKeepFileOrder();
+    void unknownContentIsIgnored();
+    void escapedUnitReadsBack();
+    void lineEndingsAndByteOrderMark();
+    void readsInTheCLocale();
+    void saveReplacesTheWholeFile();
+    void saveKeepsPermissions();
+    void saveRefusesInvalidModeBeforeWriting();
+    void saveToUnopenableTarget_data();
+    void saveToUnopenableTarget();
+    void saveOnFullDiskKeepsTheOldFile();
+    void corpusFilesLoadOrFailCleanly();
+
+private:
+    QString path(const QString& name) const { return m_folder->filePath(name); }
+    QStringList folderEntries() const {
+        return QDir(m_folder->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_folder;
+};
+
+void TestCalibrationFile::init() {
+    m_folder = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_folder->isValid());
+}
+
+void TestCalibrationFile::cleanup() {
+    AtomicFile::setWriteFunction(nullptr);
+    m_folder.reset();
+}
+
+void TestCalibrationFile::clearedCalibrationLayout() {
+    CalibrationData data = rich();
+    data.clear();
+    data.save(path("cleared.tolmcal3").toStdString());
+    QVERIFY(!data.isModified());
+
+    std::string expected = "<?xml version=\"1.0\" ?>\n"
+                           "<calibration enableMode=\"0\" unit=\"\">\n"
+                           "  <customSelected />\n"
+                           "  <columns>\n";
+    for (int column = 0; column < 8; ++column) {
+        expected += "    <column sensitivity=\"31\">\n";
+        for (int row = 0; row < 8; ++row)
+            expected += "      <row />\n";
+        expected += "    </column>\n";
+    }
+    expected += "  </columns>\n"
+                "</calibration>\n";
+    QCOMPARE(readFile(path("cleared.tolmcal3")), expected);
+
+    CalibrationData loaded = sample(true);
+    loaded.load(path("cleared.tolmcal3").toStdString());
+    QVERIFY(loaded == data);
+}
+
+void TestCalibrationFile::richCalibrationRoundTrip() {
+    CalibrationData data = rich();
+    data.save(path("rich.tolmcal3").toStdString());
+    QVERIFY(!data.isModified());
+
+    const QString text = QString::fromStdString(readFile(path("rich.tolmcal3")));
+    QVERIFY(text.contains("<calibration enableMode=\"2\" unit=\"k&amp;N &lt;x&gt; \u00b0C\">\n"));
+    QVERIFY(text.contains("  <customSelected>\n"
+                          "    <selected column=\"0\" row=\"5\" />\n"
+                          "    <selected column=\"1\" row=\"0\" />\n"
+                          "    <selected column=\"7\" row=\"7\" />\n"
+                          "  </customSelected>\n"));
+    QVERIFY(text.contains("    <column sensitivity=\"63\">\n"));
+    QVERIFY(text.contains("    <column sensitivity=\"-1\">\n"));
+    QVERIFY(text.contains("      <row>\n"
+                          "        <point x=\"-2.500000\" y=\"4.000000\" />\n"
+                          "        <point x=\"1000000.000000\" y=\"-3.250000\" />\n"
+                          "      </row>\n"));
+    QVERIFY(text.contains("<point x=\"0.125000\" y=\"-12.000000\" />"));
+
+    CalibrationData loaded = sample(true);
+    loaded.load(path("rich.tolmcal3").toStdString());
+    QVERIFY(!loaded.isModified());
+    QVERIFY(loaded == data);
+}
+
+void TestCalibrationFile::readerMessages_data() {
+    QTest::addColumn<bool>("create");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("message");
+
+    const QByteArray columnsOk = "<columns/>";
+    QTest::newRow("missing file") << false << QByteArray() << "Can't open file : ";
+    QTest::newRow("empty file") << true << QByteArray() << "No root element.";
+    QTest::newRow("invalid root") << true
+                                  << QByteArray("<Calibration enableMode=\"0\" unit=\"\"><customSelected/>"
+                                                "<columns/></Calibration>")
+                                  << "Invalid file structure (invalid root).";
+    QTest::newRow("no attributes") << true << document("", "") << "Element 'calibration' has no attribute 'unit'.";
+    QTest::newRow("no unit") << true << document("enableMode=\"0\"", "")
+                             << "Element 'calibration' has no attribute 'unit'.";
+    QTest::newRow("no enableMode") << true << document("unit=\"\"", "")
+                                   << "Element 'calibration' has no attribute 'enableMode'.";
+    QTest::newRow("mode 3") << true << document("enableMode=\"3\" unit=\"\"", "") << "Invalid mode.";
+    QTest::newRow("mode -1") << true << document("enableMode=\"-1\" unit=\"\"", "") << "Invalid mode.";
+    QTest::newRow("no customSelected") << true << withContent(columnsOk)
+                                       << "Invalid file structure (customSelected missing).";
+    QTest::newRow("selected without column")
+        << true << withContent("<customSelected><selected row=\"1\"/></customSelected>" + columnsOk)
+        << "Element 'selected' has no attribute 'column'.";
+    QTest::newRow("selected without row")
+        << true << withContent("<customSelected><selected column=\"1\"/></customSelected>" + columnsOk)
+        << "Element 'selected' has no attribute 'row'.";
+    QTest::newRow("selected column 8")
+        << true << withContent("<customSelected><selected column=\"8\" row=\"0\"/></customSelected>" + columnsOk)
+        << "Invalid column in custom selection.";
+    QTest::newRow("selected row -1")
+        << true << withContent("<customSelected><selected column=\"0\" row=\"-1\"/></customSelected>" + columnsOk)
+        << "Invalid row in custom selection.";
+    QTest::newRow("column checked before row")
+        << true << withContent("<customSelected><selected column=\"-1\" row=\"9\"/></customSelected>" + columnsOk)
+        << "Invalid column in custom selection.";
+    QTest::newRow("no columns") << true << withContent("<customSelected/>")
+                                << "Invalid file structure (columns missing).";
+    QTest::newRow("ninth column, even empty")
+        << true << withColumns(QByteArray("<column sensitivity=\"1\"/>").repeated(8) + "<column/>")
+        << "Invalid file structure (too many columns).";
+    QTest::newRow("column without sensitivity")
+        << true << withColumns("<column><row/></column>") << "Element 'column' has no attribute 'sensitivity'.";
+    QTest::newRow("ninth row before its points")
+        << true
+        << withColumns("<column sensitivity=\"1\">" + QByteArray("<row/>").repeated(8) + "<row><point/></row></column>")
+        << "Invalid file structure (too many rows).";
+    QTest::newRow("point without x") << true << withPoint("y=\"1\"") << "Element 'point' has no attribute 'x'.";
+    QTest::newRow("point without y") << true << withPoint("x=\"1\"") << "Element 'point' has no attribute 'y'.";
+    QTest::newRow("both required before parsing")
+        << true << withPoint("x=\"1e39\"") << "Element 'point' has no attribute 'y'.";
+    QTest::newRow("x beyond float") << true << withPoint("x=\"1e39\" y=\"0\"")
+                                    << "bad numeric conversion: positive overflow";
+    QTest::newRow("y below float") << true << withPoint("x=\"0\" y=\"-1e39\"")
+                                   << "bad numeric conversion: negative overflow";
+    QTest::newRow("x before y") << true << withPoint("x=\"-1e39\" y=\"1e39\"")
+                                << "bad numeric conversion: negative overflow";
+    // A file cut short would otherwise load as a smaller calibration.
+    QTest::newRow("cut short") << true << withPoint("x=\"0\" y=\"1\"").left(140) << "XML error";
+    QTest::newRow("nested too deeply") << true << withContent(QByteArray("<x>").repeated(300))
+                                       << "Document nested too deeply.";
+    QTest::newRow("too large") << true << QByteArray(int(xelement::maxDocumentSize) + 10, ' ') << "File too large : ";
+}
+
+void TestCalibrationFile::readerMessages() {
+    QFETCH(bool, create);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+
+    const QString file = path("bad.tolmcal3");
+    if (create)
+        writeFile(file, content);
+    for (bool modified : {true, false}) {
+        CalibrationData data = sample(modified);
+        try {
+            data.load(file.toStdString());
+            QFAIL("no exception");
+        } catch (const std::exception& e) {
+            QVERIFY2(QString(e.what()).startsWith(message), e.what());
+            if (message.endsWith(": "))
+                QCOMPARE(QString(e.what()), message + file);
+        }
+        // A failed load changes nothing.
+        QVERIFY(data == sample(modified));
+    }
+}
+
+void TestCalibrationFile::lenientIntegers_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("sensitivity");
+    QTest::addColumn<QString>("mode"); // the mode read, or the message
+
+    QTest::newRow("junk after digits") << QByteArray("7x") << 7 << "Invalid mode.";
+    QTest::newRow("empty") << QByteArray("") << 31 << "0";
+    QTest::newRow("no digits") << QByteArray("abc") << 31 << "0";
+    QTest::newRow("white space") << QByteArray(" 1") << 1 << "1";
+    QTest::newRow("fraction") << QByteArray("2.9") << 2 << "2";
+    QTest::newRow("beyond int32") << QByteArray("99999999999") << 31 << "0";
+    QTest::newRow("negative") << QByteArray("-40") << -40 << "Invalid mode.";
+}
+
+void TestCalibrationFile::lenientIntegers() {
+    QFETCH(QByteArray, text);
+    QFETCH(int, sensitivity);
+    QFETCH(QString, mode);
+
+    const QString file = path("lenient.tolmcal3");
+    writeFile(file, withColumns("<column sensitivity=\"" + text + "\"/>"));
+    CalibrationData data;
+    data.load(file.toStdString());
+    QCOMPARE(data.sensitivity(0), sensitivity);
+
+    writeFile(file, document("enableMode=\"" + text + "\" unit=\"\"", "<customSelected/><columns/>"));
+    try {
+        data.load(file.toStdString());
+        QCOMPARE(QString::number(int(data.enableMode())), mode);
+    } catch (const std::runtime_error& e) {
+        QCOMPARE(QString(e.what()), mode);
+    }
+}
+
+void TestCalibrationFile::lenientSelection() {
+    writeFile(path("selection.tolmcal3"),
+              withContent("<customSelected><selected column=\"1x\" row=\" 2\"/><selected column=\"\" row=\"abc\"/>"
+                          "<selected column=\"1\" row=\"2\"/></customSelected><columns/>"));
+    CalibrationData data;
+    data.load(path("selection.tolmcal3").toStdString());
+    SensorMask mask = {};
+    mask[2 * 8 + 1] = true;
+    mask[0] = true;
+    QVERIFY(data.customSelected() == mask);
+}
+
+void TestCalibrationFile::lenientPoints_data() {
+    QTest::addColumn<QByteArray>("x");
+    QTest::addColumn<float>("intensity");
+
+    QTest::newRow("junk after number") << QByteArray("2.5abc") << 2.5f;
+    QTest::newRow("empty") << QByteArray("") << 0.0f;
+    QTest::newRow("no number") << QByteArray("abc") << 0.0f;
+    QTest::newRow("beyond double") << QByteArray("1e400") << 0.0f;
+    QTest::newRow("exponent") << QByteArray("-1.5e2") << -150.0f;
+    QTest::newRow("below six decimals") << QByteArray("1e-7") << 1e-7f;
+    QTest::newRow("hex float") << QByteArray("0x1p-2") << 0.25f;
+    QTest::newRow("largest float") << QByteArray("3.4028234663852886e38") << std::numeric_limits<float>::max();
+    QTest::newRow("rounded to float") << QByteArray("0.1") << 0.1f;
+}
+
+void TestCalibrationFile::lenientPoints() {
+    QFETCH(QByteArray, x);
+    QFETCH(float, intensity);
+    const QString file = path("points.tolmcal3");
+    writeFile(file, withPoint("x=\"" + x + "\" y=\"" + x + "\""));
+    CalibrationData data;
+    data.load(file.toStdString());
+    const CalibrationPoints expected{{intensity, intensity}};
+    QVERIFY(data.points(0, 0) == expected);
+}
+
+void TestCalibrationFile::partialFileLoads() {
+    QByteArray columns;
+    for (int column = 0; column < 3; ++column) {
+        columns += "<column sensitivity=\"" + QByteArray::number(column + 10) + "\">";
+        for (int row = 0; row < 2; ++row)
+            columns +=
+                "<row><point x=\"" + QByteArray::number(column) + "\" y=\"" + QByteArray::number(row) + "\"/></row>";
+        columns += "</column>";
+    }
+    writeFile(path("partial.tolmcal3"), withColumns(columns));
+    CalibrationData data = sample(true);
+    data.load(path("partial.tolmcal3").toStdString());
+
+    for (int column = 0; column < 8; ++column) {
+        QCOMPARE(data.sensitivity(column), column < 3 ? column + 10 : 31);
+        for (int row = 0; row < 8; ++row) {
+            const CalibrationPoints expected =
+                column < 3 && row < 2 ? CalibrationPoints{{float(column), float(row)}} : CalibrationPoints{};
+            QVERIFY(data.points(column, row) == expected);
+        }
+    }
+    QCOMPARE(data.unit(), std::string());
+}
+
+void TestCalibrationFile::pointsKeepFileOrder() {
+    writeFile(path("order.tolmcal3"),
+              withColumns("<column sensitivity=\"1\"><row/><row><point x=\"5\" y=\"50\"/><point x=\"1\" y=\"10\"/>"
+                          "<point x=\"3\" y=\"30\"/><point x=\"3\" y=\"-1\"/></row></column>"));
+    CalibrationData data;
+    data.load(path("order.tolmcal3").toStdString());
+    const CalibrationPoints expected{{5, 50}, {1, 10}, {3, 30}, {3, -1}};
+    QVERIFY(data.points(0, 1) == expected);
+}
+
+void TestCalibrationFile::unknownContentIsIgnored() {
+    writeFile(path("extra.tolmcal3"),
+              "<!-- written by hand -->\n"
+              "<calibration version=\"9\" unit=\"V\" enableMode=\"1\">some text<note a=\"b\"/>"
+              "<customSelected><other/><selected column=\"2\" row=\"3\" extra=\"x\"/>text</customSelected>"
+              "<customSelected><selected column=\"99\" row=\"0\"/></customSelected>"
+              "<columns><column sensitivity=\"4\"><row><point x=\"1\" y=\"2\" z=\"3\"/><pt/></row><cell/></column>"
+              "<comment/></columns>"
+              "<columns><column/><column/><column/><column/><column/><column/><column/><column/><column/></columns>"
+              "</calibration>\n<!-- trailing -->\n");
+    CalibrationData data;
+    data.load(path("extra.tolmcal3").toStdString());
+    QCOMPARE(data.unit(), std::string("V"));
+    QCOMPARE(data.enableMode(), SensorMode::All);
+    SensorMask mask = {};
+    mask[3 * 8 + 2] = true;
+    QVERIFY(data.customSelected() == mask);
+    QCOMPARE(data.sensitivity(0), 4);
+    QVERIFY(data.points(0, 0) == (CalibrationPoints{{1, 2}}));
+}
+
+void TestCalibrationFile::escapedUnitReadsBack() {
+    writeFile(path("unit.tolmcal3"),
+              document("enableMode=\"0\" unit=\"a&amp;b&lt;c&gt;&quot;&#176;\"", "<customSelected/><columns/>"));
+    CalibrationData data;
+    data.load(path("unit.tolmcal3").toStdString());
+    QCOMPARE(data.unit(), std::string("a&b<c>\"\xc2\xb0"));
+
+    data.save(path("unit.tolmcal3").toStdString());
+    QVERIFY(
+        QByteArray::fromStdString(readFile(path("unit.tolmcal3"))).contains("unit='a&amp;b&lt;c&gt;&quot;\xc2\xb0'"));
+    CalibrationData again;
+    again.load(path("unit.tolmcal3").toStdString());
+    QCOMPARE(again.unit(), data.unit());
+}
+
+void TestCalibrationFile::lineEndingsAndByteOrderMark() {
+    CalibrationData data = rich();
+    data.save(path("lf.tolmcal3").toStdString());
+    QByteArray crlf = QByteArray::fromStdString(readFile(path("lf.tolmcal3")));
+    crlf.replace("\n", "\r\n");
+    writeFile(path("crlf.tolmcal3"), crlf);
+    writeFile(path("bom.tolmcal3"), "\xef\xbb\xbf" + crlf);
+
+    for (const char* name : {"crlf.tolmcal3", "bom.tolmcal3"}) {
+        CalibrationData loaded;
+        loaded.load(path(name).toStdString());
+        QVERIFY2(loaded == data, name);
+    }
+}
+
+void TestCalibrationFile::readsInTheCLocale() {
+    const std::locale previous = std::locale::global(std::locale(std::locale::classic(), new GermanNumbers));
+    const std::string previousC = std::setlocale(LC_ALL, nullptr);
+    bool german = false;
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE"})
+        german = german || std::setlocale(LC_ALL, name) != nullptr;
+    if (!german)
+        qInfo("no German C locale installed; checking the C++ global locale only");
+
+    writeFile(path("locale.tolmcal3"), withPoint("x=\"1.5\" y=\"1,5\""));
+    CalibrationData data;
+    data.load(path("locale.tolmcal3").toStdString());
+    data.setSensitivity(1, 1234);
+    data.save(path("locale.tolmcal3").toStdString());
+    const std::string text = readFile(path("locale.tolmcal3"));
+
+    std::setlocale(LC_ALL, previousC.c_str());
+    std::locale::global(previous);
+
+    QVERIFY(data.points(0, 0) == (CalibrationPoints{{1.5f, 1.0f}}));
+    QVERIFY(text.find("<point x=\"1.500000\" y=\"1.000000\" />") != std::string::npos);
+    QVERIFY(text.find("sensitivity=\"1234\"") != std::string::npos);
+}
+
+void TestCalibrationFile::saveReplacesTheWholeFile() {
+    const QString file = path("replace.tolmcal3");
+    writeFile(file, QByteArray(200000, 'x'));
+    CalibrationData data = rich();
+    data.save(file.toStdString());
+    const std::string written = readFile(file);
+    QCOMPARE(written.size(), std::size_t(QFileInfo(file).size()));
+    QCOMPARE(written.substr(written.size() - 15), std::string("</calibration>\n"));
+    QCOMPARE(folderEntries(), QStringList{"replace.tolmcal3"});
+}
+
+void TestCalibrationFile::saveKeepsPermissions() {
+    const QString file = path("mode.tolmcal3");
+    writeFile(file, "old");
+    const QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+    QVERIFY(QFile::setPermissions(file, permissions));
+    CalibrationData data;
+    data.save(file.toStdString());
+    QCOMPARE(QFileInfo(file).permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser), permissions);
+}
+
+void TestCalibrationFile::saveRefusesInvalidModeBeforeWriting() {
+    const QString file = path("mode.tolmcal3");
+    writeFile(file, "old content");
+    CalibrationData data;
+    data.setMode(static_cast<SensorMode>(5), SensorMask{});
+    try {
+        data.save(file.toStdString());
+        QFAIL("no exception");
+    } catch (const std::runtime_error& e) {
+        QCOMPARE(QString(e.what()), QString("Invalid mode."));
+    }
+    QCOMPARE(readFile(file), std::string("old content"));
+    QVERIFY(data.isModified());
+    QCOMPARE(folderEntries(), QStringList{"mode.tolmcal3"});
+}
+
+void TestCalibrationFile::saveToUnopenableTarget_data() {
+    QTest::addColumn<QString>("target");
+    // Tests may run as root, where permissions do not bite: these fail for
+    // everyone.
+    QTest::newRow("folder is a regular file") << "plain/inside.tolmcal3";
+    QTest::newRow("missing folder") << "missing/inside.tolmcal3";
+    QTest::newRow("target is a folder") << "folder";
+    QTest::newRow("empty path") << "";
+}
+
+void TestCalibrationFile::saveToUnopenableTarget() {
+    QFETCH(QString, target);
+    writeFile(path("plain"), "I am a file");
+    QVERIFY(QDir(m_folder->path()).mkdir("folder"));
+    const std::string file = target.isEmpty() ? std::string() : path(target).toStdString();
+
+    CalibrationData data = rich();
+    try {
+        data.save(file);
+        QFAIL("no exception");
+    } catch (const std::exception& e) {
+        QCOMPARE(std::string(e.what()), "Can't open file : " + file);
+    }
+    QVERIFY(data.isModified());
+    QCOMPARE(readFile(path("plain")), std::string("I am a file"));
+    QVERIFY(QFileInfo(path("folder")).isDir());
+    QCOMPARE(folderEntries(), (QStringList{"folder", "plain"}));
+}
+
+void TestCalibrationFile::saveOnFullDiskKeepsTheOldFile() {
+    const QString file = path("full.tolmcal3");
+    CalibrationData old = rich();
+    old.save(file.toStdString());
+    const std::string before = readFile(file);
+
+    CalibrationData data;
+    data.setUnit("new");
+    AtomicFile::setWriteFunction(writeHalfThenDiskFull);
+    try {
+        data.save(file.toStdString());
+        QFAIL("no exception");
+    } catch (const std::exception& e) {
+        QCOMPARE(std::string(e.what()), "Can't write file : " + file.toStdString());
+    }
+    QCOMPARE(readFile(file), before);
+    QVERIFY(data.isModified());
+    // No temporary file left behind.
+    QCOMPARE(folderEntries(), QStringList{"full.tolmcal3"});
+
+    AtomicFile::setWriteFunction(nullptr);
+    data.save(file.toStdString());
+    QVERIFY(!data.isModified());
+    CalibrationData loaded;
+    loaded.load(file.toStdString());
+    QCOMPARE(loaded.unit(), std::string("new"));
+}
+
+void TestCalibrationFile::corpusFilesLoadOrFailCleanly() {
+    const QDir corpus(QStringLiteral(FUZZ_CORPUS));
+    const QStringList files = corpus.entryList(QDir::Files);
+    QVERIFY(files.size() >= 8);
+    int loaded = 0;
+    for (const QString& name : files) {
+        CalibrationData data;
+        try {
+            data.load(corpus.filePath(name).toStdString());
+            ++loaded;
+            data.save(path("resaved.tolmcal3").toStdString());
+            CalibrationData again;
+            again.load(path("resaved.tolmcal3").toStdString());
+        } catch (const std::exception& e) {
+            QVERIFY2(!QString(e.what()).isEmpty(), qPrintable(name));
+        }
+    }
+    QVERIFY(loaded >= 5);
+}
+
+QTEST_APPLESS_MAIN(TestCalibrationFile)
+#include "tst_calibrationfile.moc"
