@@ -38,16 +38,27 @@ SignalGenerator::SignalGenerator(const BoardConfig& config)
 
 void SignalGenerator::sensors(std::uint64_t frame, double seconds, const std::vector<int>& columnSensitivity,
                               float* out) const {
+    const SpotPositions spots = pattern_ == Pattern::Drift ? spotPositions(seconds) : SpotPositions{};
     for (int i = 0; i < sensorInputs_; ++i) {
         const int sensitivity = columnSensitivity[static_cast<std::size_t>(i % columns)];
-        out[i] = patternValue(frame, seconds, i) * static_cast<float>(sensitivity) / nominalSensitivity;
+        out[i] = patternValue(frame, spots, i) * static_cast<float>(sensitivity) / nominalSensitivity;
     }
 }
 
-float SignalGenerator::patternValue(std::uint64_t frame, double seconds, int sensor) const {
+SignalGenerator::SpotPositions SignalGenerator::spotPositions(double seconds) const {
+    SpotPositions positions{};
+    for (std::size_t i = 0; i < spots_.size(); ++i) {
+        const Spot& spot = spots_[i];
+        positions[i] = Position{3.5 + 3.2 * std::sin(twoPi * spot.frequencyX * seconds + spot.phaseX),
+                                3.5 + 3.2 * std::sin(twoPi * spot.frequencyY * seconds + spot.phaseY)};
+    }
+    return positions;
+}
+
+float SignalGenerator::patternValue(std::uint64_t frame, const SpotPositions& spots, int sensor) const {
     switch (pattern_) {
     case Pattern::Drift:
-        return driftValue(frame, seconds, sensor);
+        return driftValue(frame, spots, sensor);
     case Pattern::WalkingOne:
         return frame % static_cast<std::uint64_t>(sensorInputs_) == static_cast<std::uint64_t>(sensor) ? fullScale
                                                                                                        : 0.0f;
@@ -63,14 +74,15 @@ float SignalGenerator::patternValue(std::uint64_t frame, double seconds, int sen
     return 0.0f;
 }
 
-float SignalGenerator::driftValue(std::uint64_t frame, double seconds, int sensor) const {
+float SignalGenerator::driftValue(std::uint64_t frame, const SpotPositions& spots, int sensor) const {
     const double column = sensor % columns;
     const double row = sensor / columns;
     double value = 0.1;
-    for (const Spot& spot : spots_) {
-        const double x = 3.5 + 3.2 * std::sin(twoPi * spot.frequencyX * seconds + spot.phaseX);
-        const double y = 3.5 + 3.2 * std::sin(twoPi * spot.frequencyY * seconds + spot.phaseY);
-        const double distance2 = (column - x) * (column - x) + (row - y) * (row - y);
+    for (std::size_t i = 0; i < spots_.size(); ++i) {
+        const Spot& spot = spots_[i];
+        const double dx = column - spots[i].column;
+        const double dy = row - spots[i].row;
+        const double distance2 = dx * dx + dy * dy;
         value += spot.amplitude * std::exp(-distance2 / (2 * spot.sigma * spot.sigma));
     }
     value = saturation * std::tanh(value / saturation);

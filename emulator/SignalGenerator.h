@@ -33,8 +33,15 @@ private:
         double frequencyX, frequencyY, phaseX, phaseY, amplitude, sigma;
     };
 
-    float patternValue(std::uint64_t frame, double seconds, int sensor) const;
-    float driftValue(std::uint64_t frame, double seconds, int sensor) const;
+    struct Position {
+        double column, row;
+    };
+    using SpotPositions = std::array<Position, 3>;
+
+    // Where the drifting spots are at that time; worked out once per frame.
+    SpotPositions spotPositions(double seconds) const;
+    float patternValue(std::uint64_t frame, const SpotPositions& spots, int sensor) const;
+    float driftValue(std::uint64_t frame, const SpotPositions& spots, int sensor) const;
 
     Pattern pattern_;
     std::uint32_t seed_;
