@@ -40,7 +40,6 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void init();
-    void form();
     void noTickedSensor();
     void firstPointNearZero_data();
     void firstPointNearZero();
@@ -115,24 +114,6 @@ QStringList TestCalDialog::add(double value, const Sensors& sensors, int decimal
         QCOMPARE(spin->value(), value);
     }();
     return responder.shownTexts();
-}
-
-void TestCalDialog::form() {
-    SensorSelection none = {};
-    CalDialog dialog(nullptr, QStringLiteral("N/mm²"), calibration, none, *capture);
-    QCOMPARE(dialog.objectName(), QStringLiteral("CalDialog"));
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Add new calibration value"));
-    QCOMPARE(dialog.findChild<QLabel*>("lblUnit")->text(), QStringLiteral("N/mm²"));
-    QCOMPARE(dialog.findChild<QPushButton*>("btnAdd")->text(), QStringLiteral("  Add"));
-    QCOMPARE(dialog.findChild<QPushButton*>("btnDone")->text(), QStringLiteral("  Done"));
-    auto* spin = dialog.findChild<QDoubleSpinBox*>("spnValue");
-    QCOMPARE(spin->minimum(), -100000.0);
-    QCOMPARE(spin->maximum(), 100000.0);
-    QCOMPARE(spin->value(), 0.0);
-
-    dialog.show();
-    dialog.findChild<QPushButton*>("btnDone")->click();
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
 }
 
 void TestCalDialog::noTickedSensor() {

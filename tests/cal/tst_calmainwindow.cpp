@@ -4,6 +4,7 @@
 #include "ModalResponder.h"
 #include "ModeDialog.h"
 #include "SensorWidget.h"
+#include "StartUp.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -70,7 +71,9 @@ class TestCalMainWindow : public QObject {
 
 private slots:
     void init();
-    void form();
+    void startsWithoutFile();
+    void cancelledSelectionEndsProgram();
+    void selectionChoosesDevice();
     void startsOnFileGivenAtStart();
     void tickingEnablesAddButton();
     void eightSensorModeEnablesDiagonal();
@@ -99,51 +102,58 @@ void TestCalMainWindow::init() {
     QVERIFY(dir.isValid());
 }
 
-void TestCalMainWindow::form() {
+void TestCalMainWindow::startsWithoutFile() {
     MainWindow window("usb", "-", QString());
-    QCOMPARE(window.objectName(), QStringLiteral("MainWindow"));
-    QVERIFY(window.windowTitle().startsWith(QStringLiteral("Kivra Tolm CAL lite 2.0")));
-    QCOMPARE(window.size(), QSize(1024, 768));
-    QCOMPARE(window.minimumSize(), QSize(800, 500));
     QVERIFY(!window.selectionCancelled());
-
-    const QStringList toolBarOrder = {"actLoadCalibration",
-                                      "actSaveCalibration",
-                                      "actSaveCalibrationAs",
-                                      "actSaveAndExit",
-                                      "actSetMode",
-                                      "actSelectTheme",
-                                      "actAbout",
-                                      "actExit"};
-    auto* toolBar = window.findChild<QToolBar*>("mainToolBar");
-    QStringList actual;
-    for (QAction* action : toolBar->actions()) {
-        actual << action->objectName();
+    QVERIFY(window.windowTitle().startsWith(QStringLiteral("Kivra Tolm CAL lite 2.0")));
+    for (QAction* action : window.findChild<QToolBar*>("mainToolBar")->actions())
         QVERIFY(action->isEnabled());
-        QVERIFY(!action->icon().isNull());
-    }
-    QCOMPARE(actual, toolBarOrder);
-    QCOMPARE(window.findChild<QAction*>("actLoadCalibration")->text(), QStringLiteral("Load Calibration ..."));
+    QVERIFY(!window.findChild<QPushButton*>("btnInsertCalPoint")->isEnabled());
 
-    auto* add = window.findChild<QPushButton*>("btnInsertCalPoint");
-    QCOMPARE(add->text(), QStringLiteral("  Add calibration points"));
-    QVERIFY(!add->isEnabled());
-    QCOMPARE(window.findChild<QPushButton*>("btnResetAll")->text(), QStringLiteral("  Reset all sensors"));
-    QCOMPARE(window.findChild<QLineEdit*>("txtUnit")->placeholderText(), QStringLiteral("Value unit"));
-
-    for (int c = 0; c < 8; ++c) {
-        const ColumnControls& column = window.column(c);
-        QCOMPARE(column.sensitivityBox->minimum(), 0);
-        QCOMPARE(column.sensitivityBox->maximum(), 63);
-        QCOMPARE(column.sensitivityBox->value(), 31);
-        QCOMPARE(column.sensitivityBox->property("__index").toInt(), c);
-        QCOMPARE(column.resetButton->property("__index").toInt(), c);
-        QCOMPARE(column.resetButton->text(), QStringLiteral("  Reset"));
-    }
+    // Each spin box drives its own column on the board.
+    QTRY_VERIFY_WITH_TIMEOUT(KivraTolmEmulator::boardState(0).running, 10000);
+    for (int c = 0; c < 8; ++c)
+        window.column(c).sensitivityBox->setValue(40 + c);
+    QTRY_COMPARE_WITH_TIMEOUT(KivraTolmEmulator::boardState(0).columnSensitivity,
+                              (std::vector<int>{40, 41, 42, 43, 44, 45, 46, 47}), 10000);
+    QCOMPARE(window.calibrationData().sensitivity(7), 47);
+    QVERIFY(window.calibrationData().isModified());
 
     ModalResponder responder;
+    responder.answer({QMessageBox::Yes});
     QVERIFY(window.close());
-    QVERIFY(responder.shownBoxes().isEmpty());
+    QCOMPARE(responder.shownTexts(), QStringList{unsavedQuestion});
+    QVERIFY(!KivraTolmEmulator::boardState(0).open);
+}
+
+void TestCalMainWindow::cancelledSelectionEndsProgram() {
+    const QString path = writeFile(dir.filePath("unused.tolmcal3"), sampleCalibration());
+    ModalResponder responder;
+    responder.onDialog([](QDialog* dialog) {
+        QCOMPARE(dialog->objectName(), QStringLiteral("SelDialog"));
+        dialog->reject();
+    });
+    // No event loop is run: the call would not return otherwise.
+    QCOMPARE(runMainWindow<MainWindow>({"kivratolm-cal-lite-x86", "cfg=" + path}), 0);
+    QVERIFY(responder.allAnswersUsed());
+
+    responder.onDialog([](QDialog* dialog) { dialog->reject(); });
+    MainWindow window("usb", "", path);
+    QVERIFY(window.selectionCancelled());
+    QVERIFY(!KivraTolmEmulator::boardState(0).open);
+    // Construction ended before the file was loaded.
+    QCOMPARE(window.calibrationData().unit(), std::string());
+}
+
+void TestCalMainWindow::selectionChoosesDevice() {
+    ModalResponder responder;
+    responder.onDialog([](QDialog* dialog) { dialog->accept(); });
+    // A malformed use= argument leaves the device to the dialog.
+    MainWindow window("usb", "", QString());
+    QVERIFY(responder.allAnswersUsed());
+    QVERIFY(!window.selectionCancelled());
+    QTRY_VERIFY_WITH_TIMEOUT(KivraTolmEmulator::boardState(0).running, 10000);
+    QVERIFY(window.close());
 }
 
 void TestCalMainWindow::startsOnFileGivenAtStart() {
