@@ -1,0 +1,66 @@
+#pragma once
+
+#include "CaptureLog.h"
+#include "CsvFormat.h"
+#include "InputFrame.h"
+#include "SensorList.h"
+#include "TriggerSettings.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+class CalibrationData;
+
+enum TriggerState { Armed = 0, Recording = 1, Done = 2 };
+
+// One capture: keeps the pre-trigger history while armed, checks every frame
+// for the trigger, then appends the frames to the log until the capture length
+// from the trigger on is reached. Runs on the GUI thread, fed once per tick.
+class Trigger {
+public:
+    // Deletes an existing file of the settings' name.
+    Trigger(const TriggerSettings& settings, const CalibrationData& calibration, std::uint64_t counterAtArm);
+
+    // Takes the frames the engine queued since the last tick. May consume
+    // frames from the front of the queue.
+    void process(std::deque<KivraTolm::InputFrame>& frames);
+    // Forced trigger: the buffered history is written on the next tick,
+    // followed by the frames after the click.
+    void force();
+
+    TriggerState state() const { return m_state; }
+    // The window ends a capture by setting Done.
+    void setState(TriggerState state) { m_state = state; }
+    const QString& reason() const { return m_reason; }
+    std::uint64_t triggerTime() const { return m_triggerTime; }
+
+    int rowsWritten() const { return m_log.rowsWritten(); }
+    // Rows kept in memory because the file could not be written.
+    int rowsPending() const { return m_log.rowsPending(); }
+    const QString& writeError() const { return m_log.error(); }
+    const QString& fileName() const { return m_settings.fileName; }
+    // Tries once more to write rows kept after a failed write.
+    bool flush() { return m_log.flush(); }
+
+private:
+    bool triggers(const KivraTolm::InputFrame& converted);
+    void record(std::deque<KivraTolm::InputFrame>& frames);
+    void write(const std::deque<KivraTolm::InputFrame>& frames);
+
+    std::deque<KivraTolm::InputFrame> m_buffer;
+    TriggerState m_state = Armed;
+    QString m_reason;
+    bool m_headerPending = true;
+    std::uint64_t m_counterAtArm = 0;
+    std::uint64_t m_triggerTime = 0;
+    int m_preTriggerRows = 0;  // history frames at the head of the buffer when it fired
+    int m_rowsAfterTrigger = 0; // frames taken from the trigger on
+    TriggerSettings m_settings;
+    const CalibrationData& m_calibration;
+    std::vector<SensorPosition> m_levelSensors; // marked for the level trigger, column by column
+    CsvFormat m_format;
+    CaptureLog m_log;
+};
