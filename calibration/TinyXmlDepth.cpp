@@ -13,20 +13,28 @@ namespace {
 
 enum class Encoding { Unknown, Utf8, Legacy };
 
-// TiXmlBase::IsWhiteSpace: the ctype of the current C locale, as TinyXML uses.
-bool isWhiteSpace(char c) {
-    return std::isspace(static_cast<unsigned char>(c)) || c == '\n' || c == '\r';
-}
+// TinyXML classifies bytes with the ctype functions of the current C locale;
+// the scan takes the same answers, once per byte value.
+class ByteClasses {
+public:
+    ByteClasses() {
+        for (int byte = 0; byte < 256; ++byte) {
+            // TiXmlBase::IsWhiteSpace
+            m_space[byte] = std::isspace(byte) || byte == '\n' || byte == '\r';
+            // TiXmlBase::IsAlpha and IsAlphaNum: anything from 127 up counts.
+            m_alpha[byte] = byte < 127 ? std::isalpha(byte) != 0 : true;
+            m_alphaNum[byte] = byte < 127 ? std::isalnum(byte) != 0 : true;
+        }
+    }
+    bool isWhiteSpace(char c) const { return m_space[static_cast<unsigned char>(c)]; }
+    bool isAlpha(char c) const { return m_alpha[static_cast<unsigned char>(c)]; }
+    bool isAlphaNum(char c) const { return m_alphaNum[static_cast<unsigned char>(c)]; }
 
-bool isAlpha(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < 127 ? std::isalpha(byte) != 0 : true;
-}
-
-bool isAlphaNum(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < 127 ? std::isalnum(byte) != 0 : true;
-}
+private:
+    bool m_space[256];
+    bool m_alpha[256];
+    bool m_alphaNum[256];
+};
 
 bool startsWith(const char* p, const char* tag) {
     return std::strncmp(p, tag, std::strlen(tag)) == 0;
@@ -65,6 +73,11 @@ private:
     const char* readDeclaration(const char* p, std::string* encoding) const;
     const char* readNode(const char* p, bool atDocumentLevel);
 
+    bool isWhiteSpace(char c) const { return m_classes.isWhiteSpace(c); }
+    bool isAlpha(char c) const { return m_classes.isAlpha(c); }
+    bool isAlphaNum(char c) const { return m_classes.isAlphaNum(c); }
+
+    ByteClasses m_classes;
     std::size_t m_stopAbove;
     Encoding m_encoding = Encoding::Unknown;
     std::size_t m_depth = 0;

@@ -116,13 +116,18 @@ xelement_ptr xelement::fromString(const std::string& text) {
         throw xml_error("Document nested too deeply.");
 
     TiXmlDocument document;
+    // Without line and column tracking, which only an error message needs.
+    document.SetTabSize(0);
     document.Parse(buffer.data());
     const TiXmlElement* root = document.RootElement();
     if (!root)
         throw xml_error("No root element.");
     // A document cut short would otherwise pass as a smaller one.
-    if (document.Error())
-        throw xml_error(parseErrorMessage(document));
+    if (document.Error()) {
+        TiXmlDocument located;
+        located.Parse(buffer.data());
+        throw xml_error(parseErrorMessage(located));
+    }
     xelement_ptr element = create(root->ValueStr());
     copyInto(*root, *element);
     return element;
