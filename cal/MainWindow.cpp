@@ -296,8 +296,13 @@ bool MainWindow::loadCalibrationFile() {
                               QMessageBox::Ok);
         return false;
     }
-    for (int c = 0; c < 8; ++c)
-        columnControls[c].sensitivityBox->setValue(calibration.sensitivity(c));
+    for (int c = 0; c < 8; ++c) {
+        QSpinBox* box = columnControls[c].sensitivityBox;
+        box->setValue(calibration.sensitivity(c));
+        // A file value outside 0..63 shows clamped; keep the calibration at
+        // what the spin box and the board have, so a retry sends the same.
+        calibration.setSensitivity(c, box->value());
+    }
     ui.txtUnit->setText(QString::fromStdString(calibration.unit()));
     // Filling the controls went through the editing paths.
     calibration.setModified(false);

@@ -75,6 +75,7 @@ private slots:
     void cancelledSelectionEndsProgram();
     void selectionChoosesDevice();
     void startsOnFileGivenAtStart();
+    void fileSensitivityBeyondRange();
     void tickingEnablesAddButton();
     void eightSensorModeEnablesDiagonal();
     void modeChangeDropsHiddenTicks();
@@ -189,6 +190,27 @@ void TestCalMainWindow::startsOnFileGivenAtStart() {
     QVERIFY(window.close());
     QVERIFY(responder.shownBoxes().isEmpty());
     QVERIFY(!KivraTolmEmulator::boardState(0).open);
+}
+
+void TestCalMainWindow::fileSensitivityBeyondRange() {
+    CalibrationData stored = sampleCalibration();
+    stored.setSensitivity(0, 63);
+    const QString first = writeFile(dir.filePath("first.tolmcal3"), stored);
+    stored.setSensitivity(0, 100);
+    const QString second = writeFile(dir.filePath("second.tolmcal3"), stored);
+
+    // The second file's 100 shows as the 63 the spin box already has.
+    MainWindow window("usb", "-", QString());
+    ModalResponder responder;
+    responder.chooseFiles({first, second});
+    window.findChild<QAction*>("actLoadCalibration")->trigger();
+    window.findChild<QAction*>("actLoadCalibration")->trigger();
+    QCOMPARE(window.calibrationFileName(), second);
+    QCOMPARE(window.column(0).sensitivityBox->value(), 63);
+    QCOMPARE(window.calibrationData().sensitivity(0), 63);
+    QVERIFY(!window.calibrationData().isModified());
+    QTRY_COMPARE_WITH_TIMEOUT(KivraTolmEmulator::boardState(0).columnSensitivity,
+                              (std::vector<int>{63, 11, 12, 13, 14, 15, 16, 17}), 10000);
 }
 
 void TestCalMainWindow::tickingEnablesAddButton() {
