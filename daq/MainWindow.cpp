@@ -1,0 +1,494 @@
+#include "MainWindow.h"
+
+#include "AboutDialog.h"
+#include "Capture.h"
+#include "CsvFormat.h"
+#include "Grid8x8Widget.h"
+#include "SelDialog.h"
+#include "SensorWidget.h"
+#include "StartUp.h"
+#include "ThemeDialog.h"
+#include "Trigger.h"
+#include "TriggerSettings.h"
+#include "ValueText.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QScopedValueRollback>
+#include <QTime>
+#include <QTimer>
+
+#include <exception>
+#include <utility>
+
+using KivraTolm::AcquisitionSettings;
+using KivraTolm::InputFrame;
+
+namespace {
+
+constexpr int tickMs = 20;
+constexpr qint64 msPerDay = 86400000;
+
+double frameRateOf(const AcquisitionSettings& settings) {
+    return settings.interval != 0 ? 1.0 / settings.interval : settings.frameRate;
+}
+
+int msOfDay(const QTime& time) {
+    return time.isValid() ? time.msecsSinceStartOfDay() : 0;
+}
+
+// Truncates toward zero into [low, high]. Lengths can leave the 32-bit range
+// (99 days, or 99999999 samples at one per interval); they stop at the limit
+// instead of wrapping. NaN gives low.
+qint64 truncatedInRange(double value, qint64 low, qint64 high) {
+    if (!(value > static_cast<double>(low)))
+        return low;
+    if (value >= static_cast<double>(high))
+        return high;
+    return static_cast<qint64>(value);
+}
+
+SensorPoints sensorPoints(const CalibrationPoints& points) {
+    SensorPoints result;
+    result.reserve(static_cast<int>(points.size()));
+    for (const CalibrationPoint& point : points)
+        result.append({point.intensity, point.value});
+    return result;
+}
+
+} // namespace
+
+MainWindow::MainWindow(const QString& bus, const QString& address, const QString& calibrationFile)
+    : QMainWindow(nullptr)
+    , bus(bus)
+    , address(address)
+    , calibrationFile(calibrationFile) {
+    ui.setupUi(this);
+    updateWindowTitle();
+    lblIO = {ui.lblIO0, ui.lblIO1, ui.lblIO2, ui.lblIO3};
+    btnIn = {ui.btnIn0, ui.btnIn1, ui.btnIn2, ui.btnIn3};
+    btnLow = {ui.btnLow0, ui.btnLow1, ui.btnLow2, ui.btnLow3};
+    btnHigh = {ui.btnHigh0, ui.btnHigh1, ui.btnHigh2, ui.btnHigh3};
+
+    for (int column = 0; column < 8; ++column) {
+        auto* widget = new SensorWidget(this);
+        widget->setSingleMode(true, column);
+        ui.cmpSensorGrid->addWidget(widget, 0, column);
+        sensorWidgets[column] = widget;
+    }
+    grid = new Grid8x8Widget(this);
+    ui.cmpGrid8x8->addWidget(grid, 0, 0);
+
+    statusLabel = new QLabel(this);
+    ui.statusBar->addPermanentWidget(statusLabel, 1);
+
+    if (this->bus.isEmpty() || this->address.isEmpty()) {
+        SelDialog dialog(this);
+        if (dialog.exec() != QDialog::Accepted) {
+            cancelledSelection = true;
+            return;
+        }
+        this->bus = dialog.bus();
+        this->address = dialog.address();
+    }
+
+    capture = std::make_shared<KivraTolm::Capture>(this->bus.toStdString(), this->address.toStdString());
+
+    timer = new QTimer(this);
+    timer->setObjectName(QStringLiteral("refreshTimer"));
+    connect(timer, &QTimer::timeout, this, &MainWindow::onTimer);
+    timer->start(tickMs);
+
+    if (!this->calibrationFile.isEmpty())
+        loadCalibration();
+
+    connectSignals();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::updateWindowTitle() {
+    setWindowTitle(tr("Kivra Tolm DAQ lite 2.0") + tr(" - Orvane GmbH"));
+}
+
+void MainWindow::connectSignals() {
+    connect(ui.actLoadCalibration, &QAction::triggered, this, &MainWindow::onLoadCalibration);
+    connect(ui.actSelectTheme, &QAction::triggered, this, [this] {
+        ThemeDialog dialog(this);
+        dialog.exec();
+    });
+    connect(ui.actAbout, &QAction::triggered, this, [this] {
+        AboutDialog dialog(this, productName(Program::Daq));
+        dialog.exec();
+    });
+    connect(ui.actExit, &QAction::triggered, this, &MainWindow::close);
+
+    connect(ui.rdoSampleRate, &QRadioButton::clicked, this, [this] {
+        ui.spnRate->setEnabled(true);
+        ui.tmeSampleToSample->setEnabled(false);
+        applyTiming();
+    });
+    connect(ui.rdoSampleToSample, &QRadioButton::clicked, this, [this] {
+        ui.spnRate->setEnabled(false);
+        ui.tmeSampleToSample->setEnabled(true);
+        applyTiming();
+    });
+    connect(ui.spnRate, qOverload<int>(&QSpinBox::valueChanged), this, &MainWindow::applyTiming);
+    connect(ui.tmeSampleToSample, &QTimeEdit::timeChanged, this, &MainWindow::applyTiming);
+
+    for (int line = 0; line < 4; ++line) {
+        for (QPushButton* button : {btnIn[line], btnLow[line], btnHigh[line]})
+            connect(button, &QPushButton::clicked, this, &MainWindow::configureDigitalIOs);
+    }
+    connect(ui.btnCounterReset, &QPushButton::clicked, this, [this] { capture->resetCounter(); });
+    connect(ui.btnFileSel, &QPushButton::clicked, this, &MainWindow::onSelectFile);
+
+    connect(ui.btnArmTrigger, &QPushButton::toggled, this, &MainWindow::onArmToggle);
+    connect(ui.btnForceTrigger, &QPushButton::clicked, this, [this] {
+        if (trigger)
+            trigger->force();
+    });
+    connect(ui.btnLevelTrigger, &QPushButton::clicked, this, [this] {
+        for (SensorWidget* widget : sensorWidgets)
+            widget->setTriggerLevelVisible(ui.btnLevelTrigger->isChecked());
+    });
+
+    connect(ui.rdoPreTriggerTime, &QRadioButton::clicked, this, [this] {
+        ui.tmePreTriggerTime->setEnabled(true);
+        ui.spnPreTriggerSamples->setEnabled(false);
+    });
+    connect(ui.rdoPreTriggerSamples, &QRadioButton::clicked, this, [this] {
+        ui.tmePreTriggerTime->setEnabled(false);
+        ui.spnPreTriggerSamples->setEnabled(true);
+    });
+    connect(ui.rdoCapTime, &QRadioButton::clicked, this, [this] {
+        ui.spnCapDays->setEnabled(true);
+        ui.tmeCapTime->setEnabled(true);
+        ui.spnCapSamples->setEnabled(false);
+    });
+    connect(ui.rdoCapFrames, &QRadioButton::clicked, this, [this] {
+        ui.spnCapDays->setEnabled(false);
+        ui.tmeCapTime->setEnabled(false);
+        ui.spnCapSamples->setEnabled(true);
+    });
+
+    const auto preTriggerChanged = [this] {
+        if (!syncing)
+            syncPreTrigger(currentAcquisitionSettings());
+    };
+    connect(ui.tmePreTriggerTime, &QTimeEdit::timeChanged, this, preTriggerChanged);
+    connect(ui.spnPreTriggerSamples, qOverload<int>(&QSpinBox::valueChanged), this, preTriggerChanged);
+    const auto captureLengthChanged = [this] {
+        if (!syncing)
+            syncCaptureLength(currentAcquisitionSettings());
+    };
+    connect(ui.tmeCapTime, &QTimeEdit::timeChanged, this, captureLengthChanged);
+    connect(ui.spnCapDays, qOverload<int>(&QSpinBox::valueChanged), this, captureLengthChanged);
+    connect(ui.spnCapSamples, qOverload<int>(&QSpinBox::valueChanged), this, captureLengthChanged);
+}
+
+AcquisitionSettings MainWindow::currentAcquisitionSettings() const {
+    if (ui.rdoSampleRate->isChecked())
+        return AcquisitionSettings::fromRate(ui.spnRate->value());
+    return AcquisitionSettings::fromInterval(msOfDay(ui.tmeSampleToSample->time()) / 1000);
+}
+
+void MainWindow::applyTiming() {
+    const AcquisitionSettings settings = currentAcquisitionSettings();
+    capture->setAcquisition(settings);
+    syncCaptureLength(settings);
+    syncPreTrigger(settings);
+}
+
+void MainWindow::syncCaptureLength(const AcquisitionSettings& settings) {
+    const double rate = frameRateOf(settings);
+    const QScopedValueRollback<bool> guard(syncing, true);
+    if (!ui.rdoCapFrames->isChecked()) {
+        const double ms = ui.spnCapDays->value() * static_cast<double>(msPerDay) + msOfDay(ui.tmeCapTime->time());
+        ui.spnCapSamples->setValue(
+            static_cast<int>(truncatedInRange(rate * ms / 1000.0, 0, ui.spnCapSamples->maximum())));
+        return;
+    }
+    const qint64 longest = ui.spnCapDays->maximum() * msPerDay + msOfDay(ui.tmeCapTime->maximumTime());
+    const qint64 ms = truncatedInRange(ui.spnCapSamples->value() / rate * 1000.0, 0, longest);
+    const qint64 days = ms / msPerDay;
+    ui.spnCapDays->setValue(static_cast<int>(days));
+    ui.tmeCapTime->setTime(QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms - days * msPerDay)));
+}
+
+void MainWindow::syncPreTrigger(const AcquisitionSettings& settings) {
+    const double rate = frameRateOf(settings);
+    const QScopedValueRollback<bool> guard(syncing, true);
+    if (!ui.rdoPreTriggerSamples->isChecked()) {
+        const double ms = msOfDay(ui.tmePreTriggerTime->time());
+        ui.spnPreTriggerSamples->setValue(
+            static_cast<int>(truncatedInRange(rate * ms / 1000.0, 0, ui.spnPreTriggerSamples->maximum())));
+        return;
+    }
+    // The edit shows minutes and seconds only; longer times stop at its maximum.
+    const qint64 longest = msOfDay(ui.tmePreTriggerTime->maximumTime());
+    const qint64 ms = truncatedInRange(ui.spnPreTriggerSamples->value() / rate * 1000.0, 0, longest);
+    ui.tmePreTriggerTime->setTime(QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms)));
+}
+
+void MainWindow::onTimer() {
+    const std::string error = capture->errorText();
+    if (!error.empty() && !retryQuestionOpen)
+        askRetry(QString::fromStdString(error));
+
+    lastFrame = capture->latestFrame();
+    const std::array<QLabel*, 4> analogLabels = {ui.lblAI0, ui.lblAI1, ui.lblAI2, ui.lblAI3};
+    for (int i = 0; i < 4; ++i)
+        analogLabels[i]->setText(valueText(lastFrame.analog[i], tr("V")));
+    updateIndicators();
+    ui.lblCounter->setText(QString::number(static_cast<qulonglong>(lastFrame.counter)));
+    ui.lblCapSampleTimer->setText(dateTimeText(lastFrame.timestamp));
+    statusLabel->setText(statusText());
+    showFrame();
+    feedCapture();
+}
+
+void MainWindow::askRetry(const QString& error) {
+    // Asked without blocking the tick: the display keeps running, and the
+    // flag keeps the following ticks from asking again.
+    retryQuestionOpen = true;
+    auto* box = new QMessageBox(QMessageBox::Question, tr("Error"), tr("Error: %1\nRetry ?").arg(error),
+                                QMessageBox::Yes | QMessageBox::No, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this, [this](int answer) {
+        retryQuestionOpen = false;
+        if (answer == QMessageBox::Yes) {
+            capture->start();
+            for (int column = 0; column < 8; ++column)
+                capture->setColumnSensitivity(column, calibration.sensitivity(column));
+            configureDigitalIOs();
+        } else {
+            capture->stop();
+            close();
+        }
+    });
+    box->open();
+}
+
+void MainWindow::updateIndicators() {
+    for (int line = 0; line < 4; ++line) {
+        const bool state = btnIn[line]->isChecked() ? (lastFrame.digital >> line) & 1u : btnHigh[line]->isChecked();
+        if (state == ioState[line])
+            continue;
+        lblIO[line]->setPixmap(QPixmap(state ? QStringLiteral(":/images/icons/success.png")
+                                             : QStringLiteral(":/images/icons/target.png")));
+        ioState[line] = state;
+    }
+}
+
+QString MainWindow::statusText() const {
+    QString part = tr("Idle");
+    if (trigger && trigger->state() == Recording)
+        part = tr("Captured: %1").arg(trigger->rowsWritten());
+    else if (trigger)
+        part = tr("Armed");
+    QString text = tr("%1/%2 - Samples: %3 - %4").arg(bus, address, QString::number(capture->frameCount()), part);
+    if (trigger && trigger->rowsPending() > 0)
+        text += tr(" - Can't write %1: %2, %3 rows waiting")
+                    .arg(trigger->fileName(), trigger->writeError(), QString::number(trigger->rowsPending()));
+    return text;
+}
+
+void MainWindow::showFrame() {
+    const InputFrame converted = calibration.calibrateFrame(lastFrame);
+    for (int column = 0; column < 8; ++column) {
+        for (int row = 0; row < 8; ++row) {
+            const double raw = lastFrame.sensors[row][column];
+            const double value = converted.sensors[row][column];
+            sensorWidgets[column]->updateSensor(row, raw, value);
+            grid->updateSensor(column, row, raw, value);
+        }
+        sensorWidgets[column]->animate();
+    }
+    grid->animate();
+}
+
+void MainWindow::feedCapture() {
+    // Taken on every tick so that the engine's queue stays short.
+    std::deque<InputFrame> frames = capture->takeFrames();
+    if (!trigger)
+        return;
+    trigger->process(frames);
+    if (trigger->state() == Done)
+        endCapture();
+}
+
+void MainWindow::configureDigitalIOs() {
+    std::uint32_t mask = 0;
+    std::uint32_t value = 0;
+    for (int line = 0; line < 4; ++line) {
+        if (!btnIn[line]->isChecked())
+            mask |= 1u << line;
+        if (btnHigh[line]->isChecked())
+            value |= 1u << line;
+    }
+    capture->setDigitalOutput(mask, value);
+}
+
+void MainWindow::loadCalibration() {
+    try {
+        // All or nothing: a file that fails leaves the previous calibration.
+        calibration.load(QFile::encodeName(calibrationFile).toStdString());
+        for (int column = 0; column < 8; ++column)
+            capture->setColumnSensitivity(column, calibration.sensitivity(column));
+        const bool single = calibration.enableMode() == SensorMode::EightSensor;
+        const QString unit = QString::fromStdString(calibration.unit());
+        grid->setUnit(unit);
+        for (int column = 0; column < 8; ++column) {
+            SensorWidget* widget = sensorWidgets[column];
+            widget->resetTriggerState();
+            widget->setSingleMode(single, column);
+            widget->setUnit(unit);
+            for (int row = 0; row < 8; ++row) {
+                const CalibrationPoints points = calibration.points(column, row);
+                widget->updateCalibrationPoints(row, sensorPoints(points));
+                widget->enableSensor(row, calibration.isSensorEnabled(column, row));
+                grid->setCalibration(column, row, !points.empty());
+            }
+        }
+    } catch (const std::exception& e) {
+        QMessageBox::critical(this, tr("Error"), tr("Failed to load calibration data: %1").arg(e.what()));
+    }
+}
+
+void MainWindow::onLoadCalibration() {
+    // A cancelled dialog forgets the file, so the CAL program gets none.
+    calibrationFile = QFileDialog::getOpenFileName(this, tr("Select file to load"), QString(),
+                                                   tr("Tolm calibration files V3 (*.tolmcal3)"));
+    if (!calibrationFile.isEmpty())
+        loadCalibration();
+}
+
+void MainWindow::onSelectFile() {
+    // Arming asks before an existing file is replaced.
+    QString file = QFileDialog::getSaveFileName(this, tr("Select file to store capture data"), QString(),
+                                                tr("CSV files (*.csv)"), nullptr, QFileDialog::DontConfirmOverwrite);
+    if (file.isEmpty())
+        return;
+    if (!file.endsWith(QLatin1String(".csv")))
+        file += QLatin1String(".csv");
+    ui.txtFile->setText(file);
+}
+
+TriggerSettings MainWindow::triggerSettingsFromControls() const {
+    TriggerSettings settings;
+    settings.sampleRate = ui.spnRate->value();
+    settings.preTriggerSamples = ui.spnPreTriggerSamples->value();
+    settings.fileName = ui.txtFile->text();
+    settings.externalTrigger = ui.btnExtTrigger->isChecked();
+    settings.captureSamples = ui.spnCapSamples->value();
+    const QString unit = QString::fromStdString(calibration.unit());
+    const bool levelTrigger = ui.btnLevelTrigger->isChecked();
+    for (int column = 0; column < 8; ++column) {
+        for (int row = 0; row < 8; ++row) {
+            const int index = row * 8 + column;
+            settings.logSensor[index] = calibration.isSensorEnabled(column, row);
+            settings.unit[index] = calibration.points(column, row).empty() ? QString() : unit;
+            if (levelTrigger) {
+                settings.levelTrigger[index] = sensorWidgets[column]->isTriggerSelected(row);
+                settings.level[index] = sensorWidgets[column]->currentTriggerLevel();
+            }
+        }
+    }
+    settings.logTimestamp = ui.btnLogCapSampleTimer->isChecked();
+    settings.logAnalog = {ui.btnLogAnalog0->isChecked(), ui.btnLogAnalog1->isChecked(), ui.btnLogAnalog2->isChecked(),
+                          ui.btnLogAnalog3->isChecked()};
+    settings.logDigital = ui.btnLogDigital->isChecked();
+    settings.logCounter = ui.btnLogHardwareCounter->isChecked();
+    return settings;
+}
+
+void MainWindow::onArmToggle(bool enabled) {
+    if (!enabled) {
+        // The next tick drops the capture.
+        if (trigger)
+            trigger->setState(Done);
+        return;
+    }
+    // Unchecked and checked again before a tick dropped the old capture.
+    if (trigger)
+        dropCapture();
+
+    const TriggerSettings settings = triggerSettingsFromControls();
+    if (settings.fileName.isEmpty()) {
+        QMessageBox::critical(this, tr("Error"), tr("No output file specified."));
+        ui.btnArmTrigger->setChecked(false);
+        return;
+    }
+    if (QFile::exists(settings.fileName) &&
+        QMessageBox::question(this, tr("Question"), tr("File exists, overwrite ?"),
+                              QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+        ui.btnArmTrigger->setChecked(false);
+        return;
+    }
+    trigger = std::make_shared<Trigger>(settings, calibration, lastFrame.counter);
+    setCaptureActive(true);
+}
+
+void MainWindow::setCaptureActive(bool active) {
+    if (active) {
+        ui.btnArmTrigger->setText(tr("  Stop"));
+        ui.btnArmTrigger->setIcon(QIcon(QStringLiteral(":/images/icons/stop.png")));
+        for (QWidget* widget :
+             std::initializer_list<QWidget*>{ui.tmePreTriggerTime, ui.spnPreTriggerSamples, ui.spnCapDays,
+                                             ui.tmeCapTime, ui.spnCapSamples, ui.spnRate, ui.tmeSampleToSample})
+            widget->setEnabled(false);
+    } else {
+        ui.btnArmTrigger->setText(tr("  Arm Trigger"));
+        ui.btnArmTrigger->setIcon(QIcon(QStringLiteral(":/images/icons/record.png")));
+        ui.tmePreTriggerTime->setEnabled(ui.rdoPreTriggerTime->isChecked());
+        ui.spnPreTriggerSamples->setEnabled(ui.rdoPreTriggerSamples->isChecked());
+        ui.spnCapDays->setEnabled(ui.rdoCapTime->isChecked());
+        ui.tmeCapTime->setEnabled(ui.rdoCapTime->isChecked());
+        ui.spnCapSamples->setEnabled(ui.rdoCapFrames->isChecked());
+        ui.spnRate->setEnabled(ui.rdoSampleRate->isChecked());
+        ui.tmeSampleToSample->setEnabled(ui.rdoSampleToSample->isChecked());
+    }
+    ui.mainToolBar->setEnabled(!active);
+    for (SensorWidget* widget : sensorWidgets)
+        widget->setTriggerLevelDisabled(active);
+    for (QWidget* widget : std::initializer_list<QWidget*>{
+             ui.rdoSampleRate, ui.rdoSampleToSample, ui.txtFile, ui.btnFileSel, ui.rdoPreTriggerTime,
+             ui.rdoPreTriggerSamples, ui.btnLevelTrigger, ui.btnExtTrigger, ui.rdoCapTime, ui.rdoCapFrames,
+             ui.btnLogCapSampleTimer, ui.btnLogAnalog0, ui.btnLogAnalog1, ui.btnLogAnalog2, ui.btnLogAnalog3,
+             ui.btnLogDigital, ui.btnCounterReset, ui.btnLogHardwareCounter})
+        widget->setEnabled(!active);
+}
+
+void MainWindow::dropCapture() {
+    // Released before any message box, whose event loop runs further ticks.
+    const std::shared_ptr<Trigger> finished = std::move(trigger);
+    finished->flush();
+    if (finished->rowsPending() > 0)
+        QMessageBox::critical(
+            this, tr("Error"),
+            tr("%1 captured rows could not be written to %2: %3")
+                .arg(QString::number(finished->rowsPending()), finished->fileName(), finished->writeError()));
+}
+
+void MainWindow::endCapture() {
+    setCaptureActive(false);
+    // onArmToggle(false) finds the capture already done.
+    ui.btnArmTrigger->setChecked(false);
+    dropCapture();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (capture)
+        capture->stop();
+    if (timer)
+        timer->stop();
+    if (trigger) {
+        trigger->setState(Done);
+        dropCapture();
+    }
+    QMainWindow::closeEvent(event);
+}

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "AcquisitionSettings.h"
+#include "CalibrationData.h"
+#include "InputFrame.h"
+#include "ui_MainWindow.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <array>
+#include <memory>
+
+class Grid8x8Widget;
+class QCloseEvent;
+class QLabel;
+class QPushButton;
+class QTimer;
+class SensorWidget;
+class Trigger;
+struct TriggerSettings;
+
+namespace KivraTolm {
+class Capture;
+}
+
+// The DAQ program's window: live views of the board's frames, the digital
+// I/O lines and the counter, the acquisition timing and the capture controls.
+// A 20 ms timer polls the engine and drives everything that changes.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Asks for the device when bus or address is empty.
+    MainWindow(const QString& bus, const QString& address, const QString& calibrationFile);
+    ~MainWindow() override;
+
+    // The device selection was shown and cancelled: no engine, no timer.
+    bool selectionCancelled() const { return cancelledSelection; }
+
+    const CalibrationData& calibrationData() const { return calibration; }
+
+    // Loads calibrationFile; a file that fails to load leaves the previous
+    // calibration in effect.
+    void loadCalibration();
+    KivraTolm::AcquisitionSettings currentAcquisitionSettings() const;
+    // Locks the controls that must not change while a capture runs.
+    void setCaptureActive(bool active);
+    // Keep the count and the time form of a length consistent.
+    void syncPreTrigger(const KivraTolm::AcquisitionSettings& settings);
+    void syncCaptureLength(const KivraTolm::AcquisitionSettings& settings);
+
+public slots:
+    void onTimer();
+    void onLoadCalibration();
+    void onSelectFile();
+    void onArmToggle(bool enabled);
+    void configureDigitalIOs();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void updateWindowTitle();
+    void connectSignals();
+    void applyTiming();
+    void askRetry(const QString& error);
+    void showFrame();
+    void updateIndicators();
+    QString statusText() const;
+    void feedCapture();
+    TriggerSettings triggerSettingsFromControls() const;
+    // Drops the capture and reports rows that never reached the file.
+    void dropCapture();
+    void endCapture();
+
+    bool syncing = false;
+    bool cancelledSelection = false;
+    // Set while the retry question of a tick is open, so later ticks don't ask again.
+    bool retryQuestionOpen = false;
+    QString bus;
+    QString address;
+    QString calibrationFile;
+    QLabel* statusLabel = nullptr;
+    std::array<SensorWidget*, 8> sensorWidgets = {};
+    Grid8x8Widget* grid = nullptr;
+    QTimer* timer = nullptr;
+    std::shared_ptr<KivraTolm::Capture> capture;
+    CalibrationData calibration;
+    KivraTolm::InputFrame lastFrame;
+    std::shared_ptr<Trigger> trigger;
+    std::array<bool, 4> ioState = {};
+    std::array<QLabel*, 4> lblIO = {};
+    std::array<QPushButton*, 4> btnIn = {};
+    std::array<QPushButton*, 4> btnLow = {};
+    std::array<QPushButton*, 4> btnHigh = {};
+    Ui::MainWindow ui;
+};

@@ -1,0 +1,311 @@
+// The DAQ main window on the emulated board: construction, the live labels
+// and indicators, the digital outputs and the length conversions.
+#include "tst_mainwindow_support.h"
+
+#include "SelDialog.h"
+
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTimeEdit>
+#include <QToolBar>
+#include <QtTest>
+
+using namespace KivraTolmEmulator;
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+    void init() { KivraTolmEmulator::reset(); }
+    void cleanup() { KivraTolmEmulator::reset(); }
+
+    void form_data();
+    void form();
+    void deviceGivenSkipsSelection();
+    void selectionCancelled_data();
+    void selectionCancelled();
+    void selectionAccepted();
+    void statusAndLabels();
+    void ioIndicators();
+    void digitalOutputs_data();
+    void digitalOutputs();
+    void captureLength_data();
+    void captureLength();
+    void preTrigger_data();
+    void preTrigger();
+};
+
+void TestMainWindow::form_data() {
+    QTest::addColumn<QString>("object");
+    QTest::addColumn<QByteArray>("property");
+    QTest::addColumn<QVariant>("expected");
+
+    QTest::newRow("In tool tip") << "btnIn2" << QByteArray("toolTip")
+                                 << QVariant("If enabled, I/O 2 is configured as input.");
+    QTest::newRow("Low tool tip") << "btnLow1" << QByteArray("toolTip")
+                                  << QVariant("If I/O 1 is an output, drive it low.");
+    QTest::newRow("High tool tip") << "btnHigh3" << QByteArray("toolTip")
+                                   << QVariant("If I/O 3 is an output, drive it high.");
+    QTest::newRow("extern tool tip") << "btnExtTrigger" << QByteArray("toolTip")
+                                     << QVariant("If enabled, a trigger is created when the counter changes.");
+    QTest::newRow("In checked") << "btnIn3" << QByteArray("checked") << QVariant(true);
+    QTest::newRow("first analog label") << "lblAI0" << QByteArray("text") << QVariant(" 0.00 V");
+    QTest::newRow("analog title") << "lblAnalogIn1" << QByteArray("text") << QVariant("Analog In 1: ");
+    QTest::newRow("rate") << "spnRate" << QByteArray("value") << QVariant(50);
+    QTest::newRow("rate maximum") << "spnRate" << QByteArray("maximum") << QVariant(250);
+    QTest::newRow("interval disabled") << "tmeSampleToSample" << QByteArray("enabled") << QVariant(false);
+    QTest::newRow("interval") << "tmeSampleToSample" << QByteArray("time") << QVariant(QTime(0, 0, 10));
+    QTest::newRow("pre-trigger by time") << "rdoPreTriggerTime" << QByteArray("checked") << QVariant(true);
+    QTest::newRow("pre-trigger count disabled") << "spnPreTriggerSamples" << QByteArray("enabled") << QVariant(false);
+    QTest::newRow("capture count maximum") << "spnCapSamples" << QByteArray("maximum") << QVariant(99999999);
+    QTest::newRow("capture days maximum") << "spnCapDays" << QByteArray("maximum") << QVariant(99);
+    QTest::newRow("arm text") << "btnArmTrigger" << QByteArray("text") << QVariant("  Arm Trigger");
+    QTest::newRow("arm checkable") << "btnArmTrigger" << QByteArray("checkable") << QVariant(true);
+    QTest::newRow("bar graph first") << "tabWidget" << QByteArray("currentIndex") << QVariant(0);
+}
+
+void TestMainWindow::form() {
+    QFETCH(QString, object);
+    QFETCH(QByteArray, property);
+    QFETCH(QVariant, expected);
+
+    MainWindow window("usb", "-", QString());
+    QObject* widget = window.findChild<QObject*>(object);
+    QVERIFY2(widget, qPrintable(object));
+    QCOMPARE(widget->property(property.constData()), expected);
+    QVERIFY(window.windowTitle().startsWith("Kivra Tolm DAQ lite 2.0 - "));
+    QCOMPARE(window.size(), QSize(1200, 900));
+}
+
+void TestMainWindow::deviceGivenSkipsSelection() {
+    ModalAnswerer answerer;
+    int dialogs = 0;
+    answerer.expect([&](QWidget* widget) {
+        ++dialogs;
+        widget->close();
+        return true;
+    });
+    MainWindow window("usb", "-", QString());
+    QVERIFY(!window.selectionCancelled());
+    QTRY_VERIFY(statusOf(window).startsWith("usb/- - Samples: "));
+    QCOMPARE(dialogs, 0);
+}
+
+void TestMainWindow::selectionCancelled_data() {
+    QTest::addColumn<QString>("bus");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("no address") << "usb"
+                                << "";
+    QTest::newRow("no bus") << ""
+                            << "-";
+    QTest::newRow("neither") << ""
+                             << "";
+}
+
+void TestMainWindow::selectionCancelled() {
+    QFETCH(QString, bus);
+    QFETCH(QString, address);
+
+    ModalAnswerer answerer;
+    answerer.expect([](QWidget* widget) {
+        auto* dialog = qobject_cast<SelDialog*>(widget);
+        if (dialog)
+            dialog->reject();
+        return dialog != nullptr;
+    });
+    MainWindow window(bus, address, QString());
+    QVERIFY(answerer.done());
+    QVERIFY(window.selectionCancelled());
+    QVERIFY(window.findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly).isEmpty());
+    QVERIFY(!boardState(0).open);
+}
+
+void TestMainWindow::selectionAccepted() {
+    ModalAnswerer answerer;
+    answerer.expect([](QWidget* widget) {
+        auto* dialog = qobject_cast<SelDialog*>(widget);
+        if (dialog)
+            dialog->accept();
+        return dialog != nullptr;
+    });
+    MainWindow window("", "", QString());
+    QVERIFY(answerer.done());
+    QVERIFY(!window.selectionCancelled());
+    // A fresh settings store chooses the first USB board.
+    QTRY_VERIFY(statusOf(window).startsWith("usb/- - Samples: "));
+    QTRY_VERIFY(boardState(0).running);
+}
+
+void TestMainWindow::statusAndLabels() {
+    ScriptedBoard board;
+    board.counter = 1234567;
+    board.install();
+    MainWindow window("usb", "-", QString());
+    window.show();
+
+    const QRegularExpression idle("^usb/- - Samples: (\\d+) - Idle$");
+    QTRY_VERIFY(idle.match(statusOf(window)).hasMatch());
+    QTRY_VERIFY(idle.match(statusOf(window)).captured(1).toInt() > 10);
+    QTRY_COMPARE(child<QLabel>(window, "lblCounter")->text(), QString("1234567"));
+    QCOMPARE(child<QLabel>(window, "lblAI2")->text(), QLocale().toString(2.5, 'f', 2) + " V");
+    const QString timer = child<QLabel>(window, "lblCapSampleTimer")->text();
+    QVERIFY2(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}$").match(timer).hasMatch(),
+             qPrintable(timer));
+}
+
+void TestMainWindow::ioIndicators() {
+    ScriptedBoard board;
+    board.install();
+    MainWindow window("usb", "-", QString());
+    QLabel* indicator = child<QLabel>(window, "lblIO2");
+    const QString high = ":/images/icons/success.png";
+    const QString low = ":/images/icons/target.png";
+
+    // An input follows its bit of the port.
+    board.port = 0b0100;
+    QTRY_VERIFY(showsPicture(indicator, high));
+    QVERIFY(showsPicture(child<QLabel>(window, "lblIO1"), low));
+    board.port = 0b1011;
+    QTRY_VERIFY(showsPicture(indicator, low));
+
+    // An output shows the level the user set, whatever the port reads.
+    child<QPushButton>(window, "btnHigh2")->click();
+    QTRY_VERIFY(showsPicture(indicator, high));
+    board.port = 0b0100;
+    child<QPushButton>(window, "btnLow2")->click();
+    QTRY_VERIFY(showsPicture(indicator, low));
+    QTest::qWait(60); // a few ticks with bit 2 set
+    QVERIFY(showsPicture(indicator, low));
+}
+
+void TestMainWindow::digitalOutputs_data() {
+    QTest::addColumn<QStringList>("clicks");
+    QTest::addColumn<uint>("mask");
+    QTest::addColumn<uint>("value");
+
+    QTest::newRow("low 1") << QStringList{"btnLow1"} << 0x2u << 0x0u;
+    QTest::newRow("high 3") << QStringList{"btnHigh3"} << 0x8u << 0x8u;
+    QTest::newRow("low 1 then in 1") << QStringList{"btnLow1", "btnIn1"} << 0x0u << 0x0u;
+    QTest::newRow("mixed") << QStringList{"btnHigh0", "btnLow2", "btnHigh3"} << 0xDu << 0x9u;
+    QTest::newRow("high then low") << QStringList{"btnHigh1", "btnLow1"} << 0x2u << 0x0u;
+}
+
+void TestMainWindow::digitalOutputs() {
+    QFETCH(QStringList, clicks);
+    QFETCH(uint, mask);
+    QFETCH(uint, value);
+
+    MainWindow window("usb", "-", QString());
+    QTRY_VERIFY(boardState(0).running);
+    for (const QString& name : clicks)
+        child<QPushButton>(window, name.toLatin1().constData())->click();
+    QTRY_COMPARE(boardState(0).outputEnableMask.at(1), std::uint32_t(mask));
+    QTRY_COMPARE(boardState(0).outputValue.at(1), std::uint32_t(value));
+}
+
+namespace {
+
+// interval 0: the sample rate in Hz; otherwise one frame every interval s.
+void setTiming(MainWindow& window, int rate, int interval) {
+    if (interval == 0) {
+        child<QRadioButton>(window, "rdoSampleRate")->click();
+        child<QSpinBox>(window, "spnRate")->setValue(rate);
+    } else {
+        child<QRadioButton>(window, "rdoSampleToSample")->click();
+        child<QTimeEdit>(window, "tmeSampleToSample")->setTime(QTime::fromMSecsSinceStartOfDay(interval * 1000));
+    }
+}
+
+} // namespace
+
+void TestMainWindow::captureLength_data() {
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<bool>("byCount");
+    QTest::addColumn<int>("days");
+    QTest::addColumn<QTime>("time");
+    QTest::addColumn<int>("samples");
+
+    // Time form: days and time in, samples out.
+    QTest::newRow("one minute at 50 Hz") << 50 << 0 << false << 0 << QTime(0, 1) << 3000;
+    QTest::newRow("one hour every 5 s") << 0 << 5 << false << 0 << QTime(1, 0) << 720;
+    QTest::newRow("99 days every second") << 0 << 1 << false << 99 << QTime(0, 0) << 8553600;
+    QTest::newRow("99 days at 250 Hz stops at the maximum") << 250 << 0 << false << 99 << QTime(23, 59, 59) << 99999999;
+    QTest::newRow("30 days at 10 Hz") << 10 << 0 << false << 30 << QTime(0, 0) << 25920000;
+    // Count form: samples in, days and time out.
+    QTest::newRow("one day at 50 Hz") << 50 << 0 << true << 1 << QTime(0, 0) << 4320000;
+    QTest::newRow("most samples at 250 Hz") << 250 << 0 << true << 4 << QTime(15, 6, 39, 996) << 99999999;
+    QTest::newRow("most samples at 10 Hz stop at 99 days")
+        << 10 << 0 << true << 99 << QTime(23, 59, 59, 999) << 99999999;
+    QTest::newRow("most samples every 23:59:59") << 0 << 86399 << true << 99 << QTime(23, 59, 59, 999) << 99999999;
+    QTest::newRow("25 days every second") << 0 << 1 << true << 25 << QTime(0, 0) << 2160000;
+}
+
+void TestMainWindow::captureLength() {
+    QFETCH(int, rate);
+    QFETCH(int, interval);
+    QFETCH(bool, byCount);
+    QFETCH(int, days);
+    QFETCH(QTime, time);
+    QFETCH(int, samples);
+
+    MainWindow window("usb", "-", QString());
+    setTiming(window, rate, interval);
+    auto* spnDays = child<QSpinBox>(window, "spnCapDays");
+    auto* tmeTime = child<QTimeEdit>(window, "tmeCapTime");
+    auto* spnSamples = child<QSpinBox>(window, "spnCapSamples");
+    if (byCount) {
+        child<QRadioButton>(window, "rdoCapFrames")->click();
+        QVERIFY(spnSamples->isEnabled() && !spnDays->isEnabled() && !tmeTime->isEnabled());
+        spnSamples->setValue(samples);
+    } else {
+        QVERIFY(!spnSamples->isEnabled() && spnDays->isEnabled() && tmeTime->isEnabled());
+        spnDays->setValue(days);
+        tmeTime->setTime(time);
+    }
+    // The input stays as entered: a sync never runs the opposite one.
+    QCOMPARE(spnSamples->value(), samples);
+    QCOMPARE(spnDays->value(), days);
+    QCOMPARE(tmeTime->time(), time);
+}
+
+void TestMainWindow::preTrigger_data() {
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<bool>("byCount");
+    QTest::addColumn<QTime>("time");
+    QTest::addColumn<int>("samples");
+
+    QTest::newRow("10 s at 50 Hz") << 50 << 0 << false << QTime(0, 0, 10) << 500;
+    QTest::newRow("59:59 at 250 Hz stops at 9999") << 250 << 0 << false << QTime(0, 59, 59) << 9999;
+    QTest::newRow("59:59 every 10 s") << 0 << 10 << false << QTime(0, 59, 59) << 359;
+    QTest::newRow("9999 at 10 Hz") << 10 << 0 << true << QTime(0, 16, 39, 900) << 9999;
+    QTest::newRow("9999 every 10 s stops at 59:59") << 0 << 10 << true << QTime(0, 59, 59) << 9999;
+    QTest::newRow("25 at 50 Hz") << 50 << 0 << true << QTime(0, 0, 0, 500) << 25;
+}
+
+void TestMainWindow::preTrigger() {
+    QFETCH(int, rate);
+    QFETCH(int, interval);
+    QFETCH(bool, byCount);
+    QFETCH(QTime, time);
+    QFETCH(int, samples);
+
+    MainWindow window("usb", "-", QString());
+    setTiming(window, rate, interval);
+    auto* tmeTime = child<QTimeEdit>(window, "tmePreTriggerTime");
+    auto* spnSamples = child<QSpinBox>(window, "spnPreTriggerSamples");
+    if (byCount) {
+        child<QRadioButton>(window, "rdoPreTriggerSamples")->click();
+        QVERIFY(spnSamples->isEnabled() && !tmeTime->isEnabled());
+        spnSamples->setValue(samples);
+    } else {
+        tmeTime->setTime(time);
+    }
+    QCOMPARE(spnSamples->value(), samples);
+    QCOMPARE(tmeTime->time(), time);
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

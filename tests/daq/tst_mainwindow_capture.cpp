@@ -1,0 +1,241 @@
+// Capturing from the DAQ main window into the CSV log, on the emulated board.
+#include "tst_mainwindow_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimeEdit>
+#include <QToolBar>
+#include <QtTest>
+
+class TestMainWindowCapture : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+    void init() { KivraTolmEmulator::reset(); }
+    void cleanup() { KivraTolmEmulator::reset(); }
+
+    void armWithoutFile();
+    void overwriteQuestion_data();
+    void overwriteQuestion();
+    void controlsLockedWhileCapturing();
+    void forcedCaptureWritesReadableCsv();
+    void captureEndsAfterLength();
+    void unwritableLogIsReported();
+
+private:
+    static QStringList dataRows(const QString& fileName);
+};
+
+namespace {
+
+QPushButton* armButton(MainWindow& window) {
+    return child<QPushButton>(window, "btnArmTrigger");
+}
+
+void setLogFile(MainWindow& window, const QString& fileName) {
+    child<QLineEdit>(window, "txtFile")->setText(fileName);
+}
+
+bool isIdle(MainWindow& window) {
+    return statusOf(window).endsWith(" - Idle");
+}
+
+int capturedRows(MainWindow& window) {
+    const QRegularExpression captured(" - Captured: (\\d+)");
+    const QRegularExpressionMatch match = captured.match(statusOf(window));
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+} // namespace
+
+QStringList TestMainWindowCapture::dataRows(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    QStringList lines = QString::fromUtf8(file.readAll()).split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines.mid(2);
+}
+
+void TestMainWindowCapture::armWithoutFile() {
+    MainWindow window("usb", "-", QString());
+    ModalAnswerer answerer;
+    answerer.expectMessage(QMessageBox::Ok);
+    armButton(window)->click();
+    QTRY_VERIFY(answerer.done());
+    QCOMPARE(answerer.titles, QStringList{"Error"});
+    QCOMPARE(answerer.texts, QStringList{"No output file specified."});
+    QVERIFY(!armButton(window)->isChecked());
+    QTRY_VERIFY(isIdle(window));
+    QVERIFY(window.findChild<QToolBar*>("mainToolBar")->isEnabled());
+}
+
+void TestMainWindowCapture::overwriteQuestion_data() {
+    QTest::addColumn<bool>("overwrite");
+    QTest::newRow("no keeps the file") << false;
+    QTest::newRow("yes arms") << true;
+}
+
+void TestMainWindowCapture::overwriteQuestion() {
+    QFETCH(bool, overwrite);
+
+    QTemporaryDir dir;
+    const QString fileName = dir.filePath("log.csv");
+    {
+        QFile file(fileName);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("earlier capture\n");
+    }
+    MainWindow window("usb", "-", QString());
+    setLogFile(window, fileName);
+    ModalAnswerer answerer;
+    answerer.expectMessage(overwrite ? QMessageBox::Yes : QMessageBox::No);
+    armButton(window)->click();
+    QTRY_VERIFY(answerer.done());
+    QCOMPARE(answerer.titles, QStringList{"Question"});
+    QCOMPARE(answerer.texts, QStringList{"File exists, overwrite ?"});
+    QCOMPARE(armButton(window)->isChecked(), overwrite);
+    if (overwrite) {
+        QTRY_VERIFY(statusOf(window).endsWith(" - Armed"));
+        QVERIFY(!QFile::exists(fileName)); // replaced by the first block
+    } else {
+        QTRY_VERIFY(isIdle(window));
+        QFile file(fileName);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("earlier capture\n"));
+    }
+}
+
+void TestMainWindowCapture::controlsLockedWhileCapturing() {
+    QTemporaryDir dir;
+    MainWindow window("usb", "-", QString());
+    setLogFile(window, dir.filePath("log.csv"));
+    child<QRadioButton>(window, "rdoCapFrames")->click();
+    const QStringList locked = {"spnRate",       "tmePreTriggerTime", "spnCapSamples", "txtFile",
+                                "btnFileSel",    "btnLevelTrigger",   "btnExtTrigger", "rdoCapTime",
+                                "btnLogDigital", "btnCounterReset",   "mainToolBar"};
+    const QStringList open = {"btnForceTrigger", "btnArmTrigger", "btnIn0", "btnHigh3"};
+
+    armButton(window)->click();
+    QCOMPARE(armButton(window)->text(), QString("  Stop"));
+    for (const QString& name : locked)
+        QVERIFY2(!window.findChild<QWidget*>(name)->isEnabled(), qPrintable(name));
+    for (const QString& name : open)
+        QVERIFY2(window.findChild<QWidget*>(name)->isEnabled(), qPrintable(name));
+
+    armButton(window)->click();
+    QTRY_VERIFY(isIdle(window));
+    QCOMPARE(armButton(window)->text(), QString("  Arm Trigger"));
+    for (const QString& name : locked)
+        QVERIFY2(window.findChild<QWidget*>(name)->isEnabled(), qPrintable(name));
+    // The forms follow their radio buttons again.
+    QVERIFY(!child<QTimeEdit>(window, "tmeCapTime")->isEnabled());
+    QVERIFY(!child<QSpinBox>(window, "spnPreTriggerSamples")->isEnabled());
+    QVERIFY(!child<QTimeEdit>(window, "tmeSampleToSample")->isEnabled());
+}
+
+void TestMainWindowCapture::forcedCaptureWritesReadableCsv() {
+    QTemporaryDir dir;
+    const QString fileName = dir.filePath("capture.csv");
+    // Every sensor of the example calibration is logged.
+    MainWindow window("usb", "-", KIVRA_SOURCE_DIR "/examples/demo.tolmcal3");
+    setLogFile(window, fileName);
+    for (const char* name : {"btnLogCapSampleTimer", "btnLogAnalog0", "btnLogAnalog1", "btnLogAnalog2", "btnLogAnalog3",
+                             "btnLogDigital", "btnLogHardwareCounter"})
+        child<QPushButton>(window, name)->click();
+
+    armButton(window)->click();
+    QTRY_VERIFY(statusOf(window).endsWith(" - Armed"));
+    child<QPushButton>(window, "btnForceTrigger")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(capturedRows(window) >= 25, 10000);
+    armButton(window)->click();
+    QTRY_VERIFY(isIdle(window));
+    QVERIFY(!armButton(window)->isChecked());
+
+    QFile file(fileName);
+    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    QVERIFY(lines.size() >= 27);
+    QVERIFY2(lines[0].startsWith("# Sample rate: 50.00000000 Hz, Pre trigger: 0, Reason: Forced trigger, "
+                                 "Trigger start time: "),
+             qPrintable(lines[0]));
+    const QStringList columns = lines[1].split(';');
+    // time stamp, 64 sensors, 4 analog inputs, digital port, counter, and the
+    // empty piece behind the last separator
+    QCOMPARE(columns.size(), 1 + 64 + 4 + 1 + 1 + 1);
+    QCOMPARE(columns[1], QString("Sensor A1 (N)"));
+    QCOMPARE(columns[2], QString("Sensor A2 (N)"));
+    for (int i = 2; i < lines.size(); ++i)
+        QCOMPARE(lines[i].split(';').size(), columns.size());
+
+    const QString python = QStandardPaths::findExecutable("python3");
+    if (python.isEmpty())
+        return;
+    // A standard CSV reader sees the same number of fields in every row.
+    QProcess reader;
+    reader.start(python, {"-c",
+                          "import csv, sys\n"
+                          "rows = list(csv.reader(open(sys.argv[1], newline=''), delimiter=';'))[1:]\n"
+                          "print(len(rows), sorted(set(len(r) for r in rows)))\n",
+                          fileName});
+    QVERIFY(reader.waitForFinished(30000));
+    QCOMPARE(reader.exitCode(), 0);
+    const QString expected = QString("%1 [%2]\n").arg(lines.size() - 1).arg(columns.size());
+    QCOMPARE(QString::fromUtf8(reader.readAllStandardOutput()), expected);
+}
+
+void TestMainWindowCapture::captureEndsAfterLength() {
+    QTemporaryDir dir;
+    const QString fileName = dir.filePath("ten.csv");
+    MainWindow window("usb", "-", QString());
+    setLogFile(window, fileName);
+    child<QRadioButton>(window, "rdoCapFrames")->click();
+    child<QSpinBox>(window, "spnCapSamples")->setValue(10);
+    armButton(window)->click();
+    child<QPushButton>(window, "btnForceTrigger")->click();
+    // Ends by itself after ten frames from the trigger on.
+    QTRY_VERIFY_WITH_TIMEOUT(isIdle(window), 5000);
+    QVERIFY(!armButton(window)->isChecked());
+    QCOMPARE(dataRows(fileName).size(), 10);
+}
+
+void TestMainWindowCapture::unwritableLogIsReported() {
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("run"));
+    const QString fileName = dir.filePath("run/log.csv");
+    MainWindow window("usb", "-", QString());
+    setLogFile(window, fileName);
+    child<QPushButton>(window, "btnLogHardwareCounter")->click();
+    armButton(window)->click();
+    child<QPushButton>(window, "btnForceTrigger")->click();
+    QTRY_VERIFY(capturedRows(window) > 0);
+
+    // The folder goes away under the running capture.
+    QVERIFY(QDir(dir.filePath("run")).removeRecursively());
+    QTRY_VERIFY(statusOf(window).contains(" - Can't write " + fileName + ": "));
+    QVERIFY(statusOf(window).contains(" rows waiting"));
+
+    ModalAnswerer answerer;
+    answerer.expectMessage(QMessageBox::Ok);
+    armButton(window)->click();
+    QTRY_VERIFY(answerer.done());
+    QCOMPARE(answerer.titles, QStringList{"Error"});
+    const QRegularExpression lost("^(\\d+) captured rows could not be written to (.+): .+$");
+    const QRegularExpressionMatch match = lost.match(answerer.texts.value(0));
+    QVERIFY2(match.hasMatch(), qPrintable(answerer.texts.value(0)));
+    QVERIFY(match.captured(1).toInt() > 0);
+    QCOMPARE(match.captured(2), fileName);
+    QTRY_VERIFY(isIdle(window));
+    QVERIFY(!statusOf(window).contains("Can't write"));
+}
+
+QTEST_MAIN(TestMainWindowCapture)
+#include "tst_mainwindow_capture.moc"

@@ -1,0 +1,253 @@
+// Calibration files, board errors and closing of the DAQ main window.
+#include "tst_mainwindow_support.h"
+
+#include "Grid8x8Widget.h"
+#include "SensorWidget.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QtTest>
+
+using namespace KivraTolmEmulator;
+
+class TestMainWindowErrors : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+    void init() { KivraTolmEmulator::reset(); }
+    void cleanup() { KivraTolmEmulator::reset(); }
+
+    void calibrationReachesViewsAndBoard();
+    void exampleCalibration();
+    void failedLoadKeepsCalibration_data();
+    void failedLoadKeepsCalibration();
+    void cancelledLoadKeepsCalibration();
+    void retryAfterBoardError();
+    void declinedRetryCloses();
+    void closeStopsEngine();
+
+private:
+    // Column 2 with sensitivity 40 and two points for row 3, in kg.
+    static QString writeCalibration(const QTemporaryDir& dir, SensorMode mode);
+};
+
+QString TestMainWindowErrors::writeCalibration(const QTemporaryDir& dir, SensorMode mode) {
+    CalibrationData calibration;
+    calibration.setUnit("kg");
+    calibration.setSensitivity(2, 40);
+    calibration.addPoint(2, 3, {0.0f, 0.0f});
+    calibration.addPoint(2, 3, {0.5f, 10.0f});
+    SensorMask custom = {};
+    custom[3 * 8 + 2] = true;
+    calibration.setMode(mode, custom);
+    const QString path = dir.filePath("good.tolmcal3");
+    calibration.save(path.toStdString());
+    return path;
+}
+
+namespace {
+
+SensorWidget* column(MainWindow& window, int index) {
+    return window.findChildren<SensorWidget*>().at(index);
+}
+
+Grid8x8Widget* grid(MainWindow& window) {
+    return window.findChild<Grid8x8Widget*>();
+}
+
+bool hasGoodCalibration(MainWindow& window) {
+    const CalibrationData& calibration = window.calibrationData();
+    return calibration.unit() == "kg" && calibration.sensitivity(2) == 40 && calibration.points(2, 3).size() == 2 &&
+           column(window, 2)->bar(3).points.size() == 2 && column(window, 2)->bar(3).unit == "kg" &&
+           grid(window)->cell(2, 3).hasCalibration && grid(window)->cell(2, 3).unit == "kg" &&
+           !grid(window)->cell(3, 3).hasCalibration;
+}
+
+} // namespace
+
+void TestMainWindowErrors::calibrationReachesViewsAndBoard() {
+    ScriptedBoard board;
+    board.install();
+    QTemporaryDir dir;
+    MainWindow window("usb", "-", writeCalibration(dir, SensorMode::Custom));
+    QVERIFY(hasGoodCalibration(window));
+    QTRY_COMPARE(boardState(0).columnSensitivity.at(2), 40);
+    QCOMPARE(boardState(0).columnSensitivity.at(1), 31);
+    // Not the eight-sensor mode: every column shows all its bars, enabled as the mode says.
+    QCOMPARE(column(window, 5)->shownBarIndices().size(), 8);
+    QCOMPARE(column(window, 2)->bar(3).state, 1);
+    QCOMPARE(column(window, 2)->bar(2).state, 0);
+    // The views get raw and converted values: 0.5 is 10 kg on the calibrated sensor.
+    QTRY_COMPARE(column(window, 2)->bar(3).value, 10.0);
+    QCOMPARE(column(window, 2)->bar(3).intensity, 0.5);
+    QCOMPARE(grid(window)->cell(2, 3).value, 10.0);
+    QCOMPARE(grid(window)->cell(3, 3).value, 0.5);
+    QCOMPARE(column(window, 3)->bar(3).value, 0.5);
+}
+
+void TestMainWindowErrors::exampleCalibration() {
+    const QString example = KIVRA_SOURCE_DIR "/examples/demo.tolmcal3";
+    MainWindow window("usb", "-", example);
+    const CalibrationData& calibration = window.calibrationData();
+    QCOMPARE(calibration.enableMode(), SensorMode::All);
+    QCOMPARE(calibration.unit(), std::string("N"));
+    for (int c = 0; c < 8; ++c) {
+        QCOMPARE(column(window, c)->shownBarIndices().size(), 8);
+        for (int r = 0; r < 8; ++r)
+            QVERIFY(!calibration.points(c, r).empty());
+    }
+    // The example is in the form the CAL program writes.
+    QTemporaryDir dir;
+    CalibrationData copy = calibration;
+    copy.save(dir.filePath("copy.tolmcal3").toStdString());
+    QFile original(example);
+    QFile written(dir.filePath("copy.tolmcal3"));
+    QVERIFY(original.open(QIODevice::ReadOnly) && written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll(), original.readAll());
+}
+
+void TestMainWindowErrors::failedLoadKeepsCalibration_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("not XML") << QByteArray("no calibration") << "";
+    QTest::newRow("no mode") << QByteArray("<calibration unit=\"x\"/>")
+                             << "Element 'calibration' has no attribute 'enableMode'.";
+    QTest::newRow("bad point late in the file")
+        << QByteArray("<calibration enableMode=\"1\" unit=\"g\"><customSelected/><columns>"
+                      "<column sensitivity=\"3\"><row><point x=\"0.1\" y=\"1\"/></row></column>"
+                      "<column sensitivity=\"4\"><row><point x=\"1e39\" y=\"1\"/></row></column>"
+                      "</columns></calibration>")
+        << "bad numeric conversion: positive overflow";
+}
+
+void TestMainWindowErrors::failedLoadKeepsCalibration() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+
+    QTemporaryDir dir;
+    MainWindow window("usb", "-", writeCalibration(dir, SensorMode::All));
+    QVERIFY(hasGoodCalibration(window));
+    const QString bad = dir.filePath("bad.tolmcal3");
+    {
+        QFile file(bad);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    QTRY_COMPARE(boardState(0).columnSensitivity.at(2), 40);
+    clearCalls();
+
+    ModalAnswerer answerer;
+    answerer.expectFile(bad);
+    answerer.expectMessage(QMessageBox::Ok);
+    window.findChild<QAction*>("actLoadCalibration")->trigger();
+    QTRY_VERIFY(answerer.done());
+    QCOMPARE(answerer.titles.value(0), QString("Select file to load"));
+    QCOMPARE(answerer.titles.value(1), QString("Error"));
+    QVERIFY2(answerer.texts.value(0).startsWith("Failed to load calibration data: " + message),
+             qPrintable(answerer.texts.value(0)));
+
+    QVERIFY(hasGoodCalibration(window));
+    QCOMPARE(window.calibrationData().enableMode(), SensorMode::All);
+    QTest::qWait(60); // a few worker passes
+    for (const std::string& call : calls())
+        QVERIFY2(call.rfind("SetColumnSensitivity", 0) != 0, call.c_str());
+}
+
+void TestMainWindowErrors::cancelledLoadKeepsCalibration() {
+    QTemporaryDir dir;
+    MainWindow window("usb", "-", writeCalibration(dir, SensorMode::EightSensor));
+    ModalAnswerer answerer;
+    answerer.expectFile(QString());
+    window.findChild<QAction*>("actLoadCalibration")->trigger();
+    QTRY_VERIFY(answerer.done());
+    QVERIFY(hasGoodCalibration(window));
+    QCOMPARE(column(window, 5)->shownBarIndices(), QVector<int>{5});
+}
+
+void TestMainWindowErrors::retryAfterBoardError() {
+    QTemporaryDir dir;
+    MainWindow window("usb", "-", writeCalibration(dir, SensorMode::All));
+    QTRY_VERIFY(boardState(0).running);
+    child<QPushButton>(window, "btnLow1")->click();
+    child<QPushButton>(window, "btnHigh3")->click();
+    QTRY_COMPARE(boardState(0).outputEnableMask.at(1), 0xAu);
+
+    auto* timer = window.findChild<QTimer*>("refreshTimer");
+    QVERIFY(timer);
+    QSignalSpy ticks(timer, &QTimer::timeout);
+    int ticksWhileOpen = 0;
+    int openBoxes = 0;
+    int questions = 0;
+    QString text;
+    ModalAnswerer answerer;
+    answerer.expect([&](QWidget* widget) {
+        auto* box = qobject_cast<QMessageBox*>(widget);
+        if (!box)
+            return false;
+        if (questions++ == 0)
+            ticksWhileOpen = ticks.count();
+        // Let the timer run on for a while behind the open question.
+        if (ticks.count() - ticksWhileOpen < 10)
+            return false;
+        ticksWhileOpen = ticks.count() - ticksWhileOpen;
+        openBoxes = ModalAnswerer::visibleMessageBoxes();
+        text = box->text();
+        box->button(QMessageBox::Yes)->click();
+        return true;
+    });
+
+    Fault fault;
+    fault.function = "ReadNonBlocking";
+    fault.message = "USB transfer failed";
+    fault.times = 1;
+    injectFault(fault);
+    QTRY_VERIFY_WITH_TIMEOUT(answerer.done(), 10000);
+    QVERIFY(ticksWhileOpen >= 10);
+    QCOMPARE(openBoxes, 1);
+    QVERIFY2(text.startsWith("Error: ") && text.endsWith("\nRetry ?") && text.contains("USB transfer failed"),
+             qPrintable(text));
+
+    // Restarted with the calibration's sensitivities and the I/O set-up.
+    QTRY_VERIFY(boardState(0).running);
+    QTRY_COMPARE(boardState(0).columnSensitivity.at(2), 40);
+    QCOMPARE(boardState(0).outputEnableMask.at(1), 0xAu);
+    QCOMPARE(boardState(0).outputValue.at(1), 0x8u);
+    const QRegularExpression samples("Samples: (\\d+)");
+    QTRY_VERIFY(samples.match(statusOf(window)).captured(1).toInt() > 5);
+    QCOMPARE(ModalAnswerer::visibleMessageBoxes(), 0);
+    QVERIFY(window.findChild<QToolBar*>("mainToolBar")->isEnabled());
+}
+
+void TestMainWindowErrors::declinedRetryCloses() {
+    MainWindow window("usb", "-", QString());
+    window.show();
+    QTRY_VERIFY(boardState(0).running);
+    ModalAnswerer answerer;
+    answerer.expectMessage(QMessageBox::No);
+    Fault fault;
+    fault.function = "ReadNonBlocking";
+    fault.message = "gone";
+    injectFault(fault);
+    QTRY_VERIFY_WITH_TIMEOUT(answerer.done(), 10000);
+    QCOMPARE(answerer.titles, QStringList{"Error"});
+    QTRY_VERIFY(!window.isVisible());
+    QVERIFY(!boardState(0).open);
+}
+
+void TestMainWindowErrors::closeStopsEngine() {
+    MainWindow window("usb", "-", QString());
+    window.show();
+    QTRY_VERIFY(boardState(0).running);
+    QVERIFY(window.close());
+    // Stopping joins the worker, so the board is already closed.
+    QVERIFY(!boardState(0).running);
+    QVERIFY(!boardState(0).open);
+    QCOMPARE(QString::fromStdString(calls().back()), QString("Close()"));
+}
+
+QTEST_MAIN(TestMainWindowErrors)
+#include "tst_mainwindow_errors.moc"
