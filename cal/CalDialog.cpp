@@ -11,8 +11,8 @@
 
 namespace {
 
-// A first point this close to 0 would put the line through the origin
-// nearly flat and the graphs' scale out of reach.
+// A single point near 0 makes the line through the origin flat, and the
+// bar graphs lose their scale.
 bool closeToZero(float value) {
     const double widened = value;
     return -0.0001 < widened && widened < 0.0001;
