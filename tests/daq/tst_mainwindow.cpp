@@ -2,10 +2,14 @@
 // and indicators, the digital outputs and the length conversions.
 #include "tst_mainwindow_support.h"
 
+#include "AboutDialog.h"
 #include "SelDialog.h"
+#include "ThemeDialog.h"
 
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTimeEdit>
 #include <QToolBar>
 #include <QtTest>
@@ -26,6 +30,10 @@ private slots:
     void selectionCancelled_data();
     void selectionCancelled();
     void selectionAccepted();
+    void toolBarDialogs();
+    void exitStopsEngine();
+    void logFileChoice_data();
+    void logFileChoice();
     void statusAndLabels();
     void ioIndicators();
     void digitalOutputs_data();
@@ -135,6 +143,71 @@ void TestMainWindow::selectionAccepted() {
     // A fresh settings store chooses the first USB board.
     QTRY_VERIFY(statusOf(window).startsWith("usb/- - Samples: "));
     QTRY_VERIFY(boardState(0).running);
+}
+
+void TestMainWindow::toolBarDialogs() {
+    MainWindow window("usb", "-", QString());
+    ModalAnswerer answerer;
+    QString product;
+    answerer.expect([&](QWidget* widget) {
+        auto* about = qobject_cast<AboutDialog*>(widget);
+        if (!about)
+            return false;
+        product = about->findChild<QLabel*>("lblTitle")->text();
+        about->reject();
+        return true;
+    });
+    window.findChild<QAction*>("actAbout")->trigger();
+    QVERIFY(answerer.done());
+    QCOMPARE(product, QString("Kivra Tolm DAQ lite"));
+
+    answerer.expect([](QWidget* widget) {
+        auto* dialog = qobject_cast<ThemeDialog*>(widget);
+        if (dialog)
+            dialog->reject();
+        return dialog != nullptr;
+    });
+    window.findChild<QAction*>("actSelectTheme")->trigger();
+    QVERIFY(answerer.done());
+}
+
+void TestMainWindow::exitStopsEngine() {
+    MainWindow window("usb", "-", QString());
+    window.show();
+    QTRY_VERIFY(boardState(0).running);
+    window.findChild<QAction*>("actExit")->trigger();
+    QVERIFY(!window.isVisible());
+    QVERIFY(!boardState(0).open);
+}
+
+void TestMainWindow::logFileChoice_data() {
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("suffix added") << "log"
+                                  << "log.csv";
+    QTest::newRow("suffix kept") << "log.csv"
+                                 << "log.csv";
+    QTest::newRow("upper-case suffix is not the suffix") << "log.CSV"
+                                                         << "log.CSV.csv";
+    QTest::newRow("cancelled") << ""
+                               << "earlier.csv";
+}
+
+void TestMainWindow::logFileChoice() {
+    QFETCH(QString, answer);
+    QFETCH(QString, shown);
+
+    QTemporaryDir dir;
+    MainWindow window("usb", "-", QString());
+    auto* txtFile = child<QLineEdit>(window, "txtFile");
+    txtFile->setText(dir.filePath("earlier.csv"));
+    ModalAnswerer answerer;
+    answerer.expectFile(answer.isEmpty() ? QString() : dir.filePath(answer));
+    child<QPushButton>(window, "btnFileSel")->click();
+    QVERIFY(answerer.done());
+    QCOMPARE(answerer.titles, QStringList{"Select file to store capture data"});
+    QCOMPARE(txtFile->text(), dir.filePath(shown));
 }
 
 void TestMainWindow::statusAndLabels() {

@@ -28,6 +28,7 @@ private slots:
     void forcedCaptureWritesReadableCsv();
     void captureEndsAfterLength();
     void unwritableLogIsReported();
+    void closeDuringCapture();
 
 private:
     static QStringList dataRows(const QString& fileName);
@@ -235,6 +236,30 @@ void TestMainWindowCapture::unwritableLogIsReported() {
     QCOMPARE(match.captured(2), fileName);
     QTRY_VERIFY(isIdle(window));
     QVERIFY(!statusOf(window).contains("Can't write"));
+}
+
+void TestMainWindowCapture::closeDuringCapture() {
+    QTemporaryDir dir;
+    const QString fileName = dir.filePath("closed.csv");
+    MainWindow window("usb", "-", QString());
+    window.show();
+    setLogFile(window, fileName);
+    child<QPushButton>(window, "btnLogHardwareCounter")->click();
+    armButton(window)->click();
+    child<QPushButton>(window, "btnForceTrigger")->click();
+    QTRY_VERIFY(capturedRows(window) >= 5);
+    const int shown = capturedRows(window);
+    ModalAnswerer answerer; // nothing is expected: no rows are lost
+    int boxes = 0;
+    answerer.expect([&](QWidget* widget) {
+        ++boxes;
+        widget->close();
+        return true;
+    });
+    QVERIFY(window.close());
+    QCOMPARE(boxes, 0);
+    QVERIFY(!KivraTolmEmulator::boardState(0).open);
+    QVERIFY(dataRows(fileName).size() >= shown);
 }
 
 QTEST_MAIN(TestMainWindowCapture)
