@@ -44,6 +44,11 @@ const SensorBar& SensorWidget::bar(int index) const {
     return bars.at(index);
 }
 
+void SensorWidget::setBackgroundCacheEnabled(bool enabled) {
+    backgroundCache.setEnabled(enabled);
+    barPainter.setCacheEnabled(enabled);
+}
+
 void SensorWidget::animate() {
     repaint();
 }
@@ -115,11 +120,13 @@ void SensorWidget::paintEvent(QPaintEvent*) {
     const Theme& theme = currentTheme();
     const bool opaque = theme.graphTop.alpha() == 255 && theme.graphBottom.alpha() == 255;
     backgroundCache.draw(painter, size(), opaque, [this](QPainter& p) { paintBackground(p); });
+    barPainter.prepare(size(), currentThemeSerial());
 
     const SensorGeometry geo = geometry();
     const double scale = sensorScale(bars, shownBars);
+    const QFont font = labelFont(theme);
     for (int index : shownBars)
-        paintBar(painter, geo, index, scale);
+        paintBar(painter, geo, index, scale, font);
     if (triggerUsable())
         paintTrigger(painter, geo, scale);
     if (hoverTextVisible)
@@ -147,26 +154,26 @@ void SensorWidget::paintBackground(QPainter& painter) const {
         painter.drawLine(QLineF(x, 0, x, height()));
 }
 
-void SensorWidget::paintBar(QPainter& painter, const SensorGeometry& geo, int index, double scale) const {
+void SensorWidget::paintBar(QPainter& painter, const SensorGeometry& geo, int index, double scale,
+                            const QFont& font) const {
     const Theme& theme = currentTheme();
     const SensorBar& b = bars[index];
     const QColor fill = fillColour(theme, b.state);
 
-    QBrush brush(fill);
+    BarPainter::Look look{QBrush(fill),
+                          QPen(b.state == 0 ? theme.barBorderDim : theme.barBorder, theme.barBorderWidth)};
     if (b.intensity > 1.1) {
         QColor top = ViewColours::overRange();
         top.setAlpha(fill.alpha());
         QLinearGradient gradient(0, geo.barAreaTop(), 0, geo.barAreaTop() + 250);
         gradient.setColorAt(0, top);
         gradient.setColorAt(1, fill);
-        brush = QBrush(gradient);
+        look.fill = QBrush(gradient);
     }
-    painter.setPen(QPen(b.state == 0 ? theme.barBorderDim : theme.barBorder, theme.barBorderWidth));
-    painter.setBrush(brush);
-    painter.drawRect(geo.barRect(index, barFraction(b, scale)));
+    barPainter.paint(painter, geo.fullBarRect(index), geo.barRect(index, barFraction(b, scale)), look);
 
     painter.setPen(QPen(fill, 1.0));
-    painter.setFont(labelFont(theme));
+    painter.setFont(font);
     painter.drawText(geo.textRect(index), Qt::AlignCenter, barText(b));
 
     if (calibrationPointsEnabled) {

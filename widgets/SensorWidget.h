@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BackgroundCache.h"
+#include "BarPainter.h"
 #include "SensorGeometry.h"
 
 #include <QString>
@@ -31,9 +32,9 @@ public:
     bool isTriggerLevelSet() const { return triggerLevelSet; }
     bool isDragging() const { return dragging; }
 
-    // Background and grid are cached per size and theme; the picture is the
-    // same either way.
-    void setBackgroundCacheEnabled(bool enabled) { backgroundCache.setEnabled(enabled); }
+    // Background, grid and full-height bars are cached per size and theme;
+    // the picture is the same either way.
+    void setBackgroundCacheEnabled(bool enabled);
 
 public slots:
     void animate();
@@ -58,7 +59,7 @@ private:
     SensorGeometry geometry() const;
     bool triggerUsable() const;
     void paintBackground(QPainter& painter) const;
-    void paintBar(QPainter& painter, const SensorGeometry& geo, int index, double scale) const;
+    void paintBar(QPainter& painter, const SensorGeometry& geo, int index, double scale, const QFont& font) const;
     void paintTrigger(QPainter& painter, const SensorGeometry& geo, double scale) const;
     void paintHoverText(QPainter& painter, const SensorGeometry& geo) const;
 
@@ -75,4 +76,5 @@ private:
     float triggerLevel = 0.0f;
     bool dragging = false;
     BackgroundCache backgroundCache;
+    mutable BarPainter barPainter; // a cache of pictures, filled while painting
 };

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include <functional>
@@ -471,6 +472,47 @@ private slots:
         QVERIFY(afterTheme != before);
         widget->setBackgroundCacheEnabled(false);
         QCOMPARE(afterTheme, shot(*widget));
+    }
+
+    // A long run of random changes, resizes and theme switches: the cached
+    // background must never show through stale.
+    void cachedPaintMatchesFreshPaintOverManyFrames() {
+        QRandomGenerator random(20261207);
+        widget->setSingleMode(false, 0);
+        widget->setUnit("kg");
+        widget->setTriggerLevelVisible(true);
+        for (int i = 0; i < 8; i += 2)
+            widget->updateCalibrationPoints(i, {{0.2, 2.0}, {0.5, 5.5}, {0.9, 10.0}});
+        double readings[8] = {};
+        for (int frame = 0; frame < 150; ++frame) {
+            for (int i = 0; i < 8; ++i) {
+                // Mostly small steps as from a live board, now and then a jump.
+                readings[i] +=
+                    random.bounded(100) < 10 ? random.generateDouble() - 0.5 : (random.generateDouble() - 0.5) * 0.02;
+                widget->updateSensor(i, readings[i] + 0.5, (readings[i] + 0.5) * 11.0);
+            }
+            const int event = random.bounded(40);
+            if (event == 0)
+                widget->enableSensor(random.bounded(8), random.bounded(2) == 0);
+            else if (event == 1)
+                widget->enableCalibrationPoints(random.bounded(2) == 0);
+            else if (event == 2)
+                widget->updateCalibrationPoints(random.bounded(8), {{0.4, random.generateDouble() * 8}});
+            else if (event == 3)
+                widget->setSingleMode(random.bounded(2) == 0, random.bounded(8));
+            else if (event == 4)
+                widget->resize(graphSize + QSize(random.bounded(-30, 30), random.bounded(-100, 100)));
+            else if (event == 5)
+                applyTheme(Theme::fromName(random.bounded(2) == 0 ? "dark" : "system"));
+            else if (event == 6)
+                moveMouse(*widget, QPoint(random.bounded(widget->width()), random.bounded(widget->height())));
+
+            widget->setBackgroundCacheEnabled(true);
+            const QImage cached = shot(*widget);
+            widget->setBackgroundCacheEnabled(false);
+            const QImage fresh = shot(*widget);
+            QVERIFY2(cached == fresh, qPrintable(QString("frame %1").arg(frame)));
+        }
     }
 
     void outOfRangeIndicesAreIgnored() {
