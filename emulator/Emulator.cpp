@@ -1,6 +1,8 @@
 #include "Emulator.h"
 
 #include "BoardConfigCheck.h"
+#include "LocalBoard.h"
+#include "NetworkBoard.h"
 #include "SetupFile.h"
 
 #include <cstdlib>
@@ -14,23 +16,58 @@ Emulator& Emulator::instance() {
     return *emulator;
 }
 
+CallResult Emulator::admit(const char* function) {
+    if (!setupError_.empty())
+        return CallResult::failure(Status::Configuration, setupError_);
+    if (const auto fault = faults_.onCall(function))
+        return CallResult::failure(fault->status, fault->message);
+    return CallResult::success();
+}
+
+namespace {
+
+CallResult runGuarded(const char* function, const std::function<CallResult()>& body) {
+    try {
+        return body();
+    } catch (const std::exception& error) {
+        // Nothing may escape through the C functions.
+        return CallResult::failure(Status::Internal,
+                                   std::string("Emulator failure in ") + function + ": " + error.what());
+    }
+}
+
+} // namespace
+
 std::int32_t Emulator::serve(const char* function, std::string record, const std::function<CallResult()>& body) {
     std::lock_guard<std::mutex> lock(mutex_);
     ensureSetUp();
     if (!record.empty())
         calls_.push_back(std::move(record));
-    CallResult result;
-    if (!setupError_.empty()) {
-        result = CallResult::failure(Status::Configuration, setupError_);
-    } else if (const auto fault = faults_.onCall(function)) {
-        result = CallResult::failure(fault->status, fault->message);
-    } else {
-        try {
-            result = body();
-        } catch (const std::exception& error) {
-            // Nothing may escape through the C functions.
-            result = CallResult::failure(Status::Internal,
-                                         std::string("Emulator failure in ") + function + ": " + error.what());
+    CallResult result = admit(function);
+    if (result.ok())
+        result = runGuarded(function, body);
+    if (!result.ok())
+        messages_.remember(result.status, result.message);
+    return result.status;
+}
+
+std::int32_t Emulator::serveBoard(const char* function, std::string record, std::int32_t handle,
+                                  const std::function<CallResult(BoardAccess&)>& body) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    ensureSetUp();
+    if (!record.empty())
+        calls_.push_back(std::move(record));
+    CallResult result = admit(function);
+    if (result.ok()) {
+        const auto remote = networkBoards_.find(handle);
+        if (remote != networkBoards_.end()) {
+            const std::shared_ptr<NetworkBoard> board = remote->second;
+            lock.unlock();
+            result = runGuarded(function, [&] { return body(*board); });
+            lock.lock();
+        } else if (Board* board = boardFor(handle, result)) {
+            LocalBoard local(*board);
+            result = runGuarded(function, [&] { return body(local); });
         }
     }
     if (!result.ok())
@@ -94,6 +131,8 @@ void Emulator::reset() {
     faults_.clear();
     calls_.clear();
     messages_.clear();
+    // A call in progress keeps its network board until it returns.
+    networkBoards_.clear();
     applySetupFromEnvironment();
 }
 

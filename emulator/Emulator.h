@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Board.h"
+#include "BoardAccess.h"
 #include "EmulatorControl.h"
 #include "ErrorMessages.h"
 #include "FaultTable.h"
@@ -11,11 +12,15 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 namespace KivraTolmEmulator {
+
+class NetworkBoard;
 
 class Emulator {
 public:
@@ -65,6 +70,13 @@ private:
     // empty), answers with the set-up error or a due fault, else runs `body`;
     // a failure's message becomes the message of its status.
     std::int32_t serve(const char* function, std::string record, const std::function<CallResult()>& body);
+    // The same for a call on an open board: `body` gets the board of
+    // `handle`. A network board's call runs outside the lock, so that a slow
+    // network holds up no other board.
+    std::int32_t serveBoard(const char* function, std::string record, std::int32_t handle,
+                            const std::function<CallResult(BoardAccess&)>& body);
+    // Before a call runs: the set-up error or a due fault, else success.
+    CallResult admit(const char* function);
     // The open board of `handle`, or null with `failure` filled.
     Board* boardFor(std::int32_t handle, CallResult& failure);
     // Reads the configuration file on first use.
@@ -77,6 +89,9 @@ private:
     bool setUp_ = false;
     std::string setupError_; // non-empty: every C function fails with it
     std::vector<Board> boards_;
+    // Boards opened over the network, by handle. Shared so that a call in
+    // progress keeps its board while another thread closes it.
+    std::map<std::int32_t, std::shared_ptr<NetworkBoard>> networkBoards_;
     std::vector<std::size_t> enumerated_; // board indices of the last BeginEnumerate
     // Handles are never reused, so a stale handle is always recognised.
     std::int32_t nextHandle_ = 1;

@@ -3,6 +3,7 @@
 #include "Emulator.h"
 
 #include "Hex.h"
+#include "NetworkBoard.h"
 #include "PeripheralIds.h"
 #include "TextBuffer.h"
 
@@ -113,195 +114,188 @@ std::int32_t Emulator::openNetwork(const char* host, std::int32_t port, std::int
     if (handle)
         *handle = -1;
     copyText(details, "");
-    const std::string address = textOrNull(host) + ":" + std::to_string(port);
-    return serve("OpenNetwork",
-                 "OpenNetwork(" + textOrNull(host) + ", " + std::to_string(port) + ", " + hex(typeId) + ")", [&] {
-                     if (!host)
-                         return nullArgument("OpenNetwork", "host");
-                     if (!handle)
-                         return nullArgument("OpenNetwork", "handle");
-                     return CallResult::failure(Status::Network, "No network board at " + address +
-                                                                     " (this emulator has no network boards yet)");
-                 });
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ensureSetUp();
+        calls_.push_back("OpenNetwork(" + textOrNull(host) + ", " + std::to_string(port) + ", " + hex(typeId) + ")");
+        CallResult refusal = admit("OpenNetwork");
+        if (refusal.ok() && !host)
+            refusal = nullArgument("OpenNetwork", "host");
+        if (refusal.ok() && !handle)
+            refusal = nullArgument("OpenNetwork", "handle");
+        if (!refusal.ok()) {
+            messages_.remember(refusal.status, refusal.message);
+            return refusal.status;
+        }
+    }
+    // Connecting takes its time; other boards stay usable meanwhile.
+    const auto board = std::make_shared<NetworkBoard>(host, port);
+    std::string boardDetails;
+    CallResult result;
+    try {
+        result = board->open(typeId, boardDetails);
+    } catch (const std::exception& error) {
+        result = CallResult::failure(Status::Internal, std::string("Emulator failure in OpenNetwork: ") + error.what());
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!result.ok()) {
+        messages_.remember(result.status, result.message);
+        return result.status;
+    }
+    *handle = nextHandle_++;
+    networkBoards_[*handle] = board;
+    copyText(details, boardDetails);
+    return Status::Ok;
 }
 
 std::int32_t Emulator::close(std::int32_t handle) {
-    return serve("Close", "Close()", [&] {
-        CallResult result;
-        if (Board* board = boardFor(handle, result))
-            board->close();
-        return result;
-    });
+    std::shared_ptr<NetworkBoard> remote;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ensureSetUp();
+        calls_.push_back("Close()");
+        CallResult result = admit("Close");
+        if (result.ok()) {
+            const auto found = networkBoards_.find(handle);
+            if (found != networkBoards_.end()) {
+                remote = found->second;
+                // The handle is gone whatever the server answers.
+                networkBoards_.erase(found);
+            } else if (Board* board = boardFor(handle, result)) {
+                board->close();
+            }
+        }
+        if (!remote) {
+            if (!result.ok())
+                messages_.remember(result.status, result.message);
+            return result.status;
+        }
+    }
+    const CallResult result = remote->close();
+    if (!result.ok()) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        messages_.remember(result.status, result.message);
+    }
+    return result.status;
 }
 
 std::int32_t Emulator::deviceParameter(std::int32_t handle, std::int32_t number, std::int32_t* value) {
-    return serve("GetDeviceParameter", "GetDeviceParameter(" + std::to_string(number) + ")", [&] {
-        CallResult result;
-        Board* board = boardFor(handle, result);
-        if (!board)
-            return result;
-        if (!value)
-            return nullArgument("GetDeviceParameter", "value");
-        return board->parameter(number, *value);
-    });
+    return serveBoard("GetDeviceParameter", "GetDeviceParameter(" + std::to_string(number) + ")", handle,
+                      [&](BoardAccess& board) {
+                          if (!value)
+                              return nullArgument("GetDeviceParameter", "value");
+                          return board.parameter(number, *value);
+                      });
 }
 
 std::int32_t Emulator::peripheralName(std::int32_t handle, std::uint32_t id, char* name) {
     copyText(name, "");
-    return serve("GetPeripheralName", "GetPeripheralName(" + hex(id) + ")", [&] {
-        CallResult result;
-        Board* board = boardFor(handle, result);
-        if (!board)
-            return result;
+    return serveBoard("GetPeripheralName", "GetPeripheralName(" + hex(id) + ")", handle, [&](BoardAccess& board) {
         if (!name)
             return nullArgument("GetPeripheralName", "name");
         std::string text;
-        result = board->peripheralName(id, text);
+        CallResult result = board.peripheralName(id, text);
         copyText(name, text);
         return result;
     });
 }
 
 std::int32_t Emulator::portLineCount(std::int32_t handle, std::uint32_t portId, std::int32_t* count) {
-    return serve("GetDigitalPortIoCount", "GetDigitalPortIoCount(" + hex(portId) + ")", [&] {
-        CallResult result;
-        Board* board = boardFor(handle, result);
-        if (!board)
-            return result;
-        if (!count)
-            return nullArgument("GetDigitalPortIoCount", "count");
-        return board->lineCount(portId, *count);
-    });
+    return serveBoard("GetDigitalPortIoCount", "GetDigitalPortIoCount(" + hex(portId) + ")", handle,
+                      [&](BoardAccess& board) {
+                          if (!count)
+                              return nullArgument("GetDigitalPortIoCount", "count");
+                          return board.lineCount(portId, *count);
+                      });
 }
 
 std::int32_t Emulator::portLineName(std::int32_t handle, std::uint32_t portId, std::int32_t line, char* name) {
     copyText(name, "");
-    return serve("GetDigitalPortIoName", "GetDigitalPortIoName(" + hex(portId) + ", " + std::to_string(line) + ")",
-                 [&] {
-                     CallResult result;
-                     Board* board = boardFor(handle, result);
-                     if (!board)
-                         return result;
-                     if (!name)
-                         return nullArgument("GetDigitalPortIoName", "name");
-                     std::string text;
-                     result = board->lineName(portId, line, text);
-                     copyText(name, text);
-                     return result;
-                 });
+    return serveBoard("GetDigitalPortIoName", "GetDigitalPortIoName(" + hex(portId) + ", " + std::to_string(line) + ")",
+                      handle, [&](BoardAccess& board) {
+                          if (!name)
+                              return nullArgument("GetDigitalPortIoName", "name");
+                          std::string text;
+                          CallResult result = board.lineName(portId, line, text);
+                          copyText(name, text);
+                          return result;
+                      });
 }
 
 std::int32_t Emulator::setOutputEnableMask(std::int32_t handle, std::uint32_t portId, std::uint32_t mask) {
-    return serve("SetDigitalPortOutputEnableMask",
-                 "SetDigitalPortOutputEnableMask(" + hex(portId) + ", " + hex(mask) + ")", [&] {
-                     CallResult result;
-                     Board* board = boardFor(handle, result);
-                     return board ? board->setOutputEnableMask(portId, mask, Board::Clock::now()) : result;
-                 });
+    return serveBoard("SetDigitalPortOutputEnableMask",
+                      "SetDigitalPortOutputEnableMask(" + hex(portId) + ", " + hex(mask) + ")", handle,
+                      [&](BoardAccess& board) { return board.setOutputEnableMask(portId, mask); });
 }
 
 std::int32_t Emulator::writePort(std::int32_t handle, std::uint32_t portId, std::uint32_t value) {
-    return serve("WriteDigitalPort", "WriteDigitalPort(" + hex(portId) + ", " + hex(value) + ")", [&] {
-        CallResult result;
-        Board* board = boardFor(handle, result);
-        return board ? board->writePort(portId, value, Board::Clock::now()) : result;
-    });
+    return serveBoard("WriteDigitalPort", "WriteDigitalPort(" + hex(portId) + ", " + hex(value) + ")", handle,
+                      [&](BoardAccess& board) { return board.writePort(portId, value); });
 }
 
 std::int32_t Emulator::setCounterConfig(std::int32_t handle, std::uint32_t counterId, std::uint32_t configuration) {
-    return serve("SetCounterConfig", "SetCounterConfig(" + hex(counterId) + ", " + hex(configuration) + ")", [&] {
-        CallResult result;
-        Board* board = boardFor(handle, result);
-        return board ? board->setCounterConfig(counterId, configuration, Board::Clock::now()) : result;
-    });
+    return serveBoard("SetCounterConfig", "SetCounterConfig(" + hex(counterId) + ", " + hex(configuration) + ")",
+                      handle, [&](BoardAccess& board) { return board.setCounterConfig(counterId, configuration); });
 }
 
 std::int32_t Emulator::setCounterEnable(std::int32_t handle, std::uint32_t counterId, std::int32_t enable) {
-    return serve("SetCounterEnable", "SetCounterEnable(" + hex(counterId) + ", " + std::to_string(enable) + ")", [&] {
-        CallResult result;
-        Board* board = boardFor(handle, result);
-        return board ? board->setCounterEnable(counterId, enable, Board::Clock::now()) : result;
-    });
+    return serveBoard("SetCounterEnable", "SetCounterEnable(" + hex(counterId) + ", " + std::to_string(enable) + ")",
+                      handle, [&](BoardAccess& board) { return board.setCounterEnable(counterId, enable); });
 }
 
 std::int32_t Emulator::resetCounter(std::int32_t handle, std::uint32_t counterId) {
-    return serve("ResetCounter", "ResetCounter(" + hex(counterId) + ")", [&] {
-        CallResult result;
-        Board* board = boardFor(handle, result);
-        return board ? board->resetCounter(counterId, Board::Clock::now()) : result;
-    });
+    return serveBoard("ResetCounter", "ResetCounter(" + hex(counterId) + ")", handle,
+                      [&](BoardAccess& board) { return board.resetCounter(counterId); });
 }
 
 std::int32_t Emulator::setColumnSensitivity(std::int32_t handle, std::int32_t column, std::int32_t value) {
-    return serve("SetColumnSensitivity",
-                 "SetColumnSensitivity(" + std::to_string(column) + ", " + std::to_string(value) + ")", [&] {
-                     CallResult result;
-                     Board* board = boardFor(handle, result);
-                     return board ? board->setColumnSensitivity(column, value, Board::Clock::now()) : result;
-                 });
+    return serveBoard("SetColumnSensitivity",
+                      "SetColumnSensitivity(" + std::to_string(column) + ", " + std::to_string(value) + ")", handle,
+                      [&](BoardAccess& board) { return board.setColumnSensitivity(column, value); });
 }
 
 std::int32_t Emulator::setupInputFrame(std::int32_t handle, const std::uint32_t* ids, std::int32_t count) {
-    return serve("SetupInputFrame", "SetupInputFrame(" + std::to_string(count) + ")", [&] {
-        CallResult result;
-        Board* board = boardFor(handle, result);
-        if (!board)
-            return result;
-        if (count < 0)
-            return CallResult::failure(Status::InvalidArgument,
-                                       "SetupInputFrame: the count " + std::to_string(count) + " is negative");
-        if (!ids && count > 0)
-            return nullArgument("SetupInputFrame", "ids");
-        return board->setupInputFrame(std::vector<std::uint32_t>(ids, ids + count));
-    });
+    return serveBoard(
+        "SetupInputFrame", "SetupInputFrame(" + std::to_string(count) + ")", handle, [&](BoardAccess& board) {
+            if (count < 0)
+                return CallResult::failure(Status::InvalidArgument,
+                                           "SetupInputFrame: the count " + std::to_string(count) + " is negative");
+            if (!ids && count > 0)
+                return nullArgument("SetupInputFrame", "ids");
+            return board.setupInputFrame(std::vector<std::uint32_t>(ids, ids + count));
+        });
 }
 
 std::int32_t Emulator::startAcquisition(std::int32_t handle, std::int32_t flag, float rate, std::int32_t reserved,
                                         float* actualRate) {
-    return serve("StartDataAcquisition",
-                 "StartDataAcquisition(" + std::to_string(flag) + ", " + number(rate) + ", " +
-                     std::to_string(reserved) + ")",
-                 [&] {
-                     CallResult result;
-                     Board* board = boardFor(handle, result);
-                     if (!board)
-                         return result;
-                     if (!actualRate)
-                         return nullArgument("StartDataAcquisition", "actualRate");
-                     // The flag and the reserved argument change nothing on this board.
-                     result = board->start(rate, Board::Clock::now());
-                     if (result.ok())
-                         *actualRate = rate;
-                     return result;
-                 });
+    return serveBoard("StartDataAcquisition",
+                      "StartDataAcquisition(" + std::to_string(flag) + ", " + number(rate) + ", " +
+                          std::to_string(reserved) + ")",
+                      handle, [&](BoardAccess& board) {
+                          if (!actualRate)
+                              return nullArgument("StartDataAcquisition", "actualRate");
+                          return board.start(flag, rate, reserved, *actualRate);
+                      });
 }
 
 std::int32_t Emulator::stopAcquisition(std::int32_t handle) {
-    return serve("StopDataAcquisition", "StopDataAcquisition()", [&] {
-        CallResult result;
-        Board* board = boardFor(handle, result);
-        return board ? board->stop() : result;
-    });
+    return serveBoard("StopDataAcquisition", "StopDataAcquisition()", handle,
+                      [&](BoardAccess& board) { return board.stop(); });
 }
 
 std::int32_t Emulator::readNonBlocking(std::int32_t handle, float* floats, std::uint32_t* words, std::int32_t* count) {
     if (count)
         *count = 0;
     // Not recorded: it runs every few milliseconds.
-    return serve("ReadNonBlocking", {}, [&] {
-        CallResult result;
-        Board* board = boardFor(handle, result);
-        if (!board)
-            return result;
+    return serveBoard("ReadNonBlocking", {}, handle, [&](BoardAccess& board) {
         // An empty buffer may well be null, e.g. a board without digital inputs.
-        const BoardConfig& config = board->config();
-        if (!floats && config.analogInputs + config.sensorInputs > 0)
+        if (!floats && board.floatsPerFrame() > 0)
             return nullArgument("ReadNonBlocking", "floats");
-        if (!words && config.digitalPortLines.size() + static_cast<std::size_t>(config.counters + config.triggers) > 0)
+        if (!words && board.wordsPerFrame() > 0)
             return nullArgument("ReadNonBlocking", "words");
         if (!count)
             return nullArgument("ReadNonBlocking", "count");
-        return board->read(floats, words, *count, Board::Clock::now());
+        return board.read(floats, words, *count);
     });
 }
 

@@ -1,0 +1,283 @@
+#include "BoardSession.h"
+
+#include "Emulator.h"
+#include "Hex.h"
+#include "PeripheralIds.h"
+
+#include "kivratolm.h"
+
+#include <algorithm>
+
+namespace KivraTolmEmulator {
+
+namespace {
+
+using Protocol::MessageReader;
+using Protocol::MessageWriter;
+using Protocol::ProtocolError;
+using Protocol::Type;
+
+constexpr std::size_t inputCapacity = Protocol::headerSize + Protocol::maxRequestBody;
+
+Emulator& emulator() {
+    return Emulator::instance();
+}
+
+std::string messageOf(std::int32_t status) {
+    char text[KIVRATOLM_TEXT_SIZE] = "";
+    emulator().errorText(status, text);
+    return text;
+}
+
+std::uint32_t count(int value) {
+    return static_cast<std::uint32_t>(value);
+}
+
+} // namespace
+
+BoardSession::BoardSession(const BoardConfig& board)
+    : board_(board)
+    , floats_(static_cast<std::size_t>(board.framesPerRead) *
+              static_cast<std::size_t>(board.analogInputs + board.sensorInputs))
+    , words_(static_cast<std::size_t>(board.framesPerRead) *
+             (board.digitalPortLines.size() + static_cast<std::size_t>(board.counters + board.triggers))) {
+    input_.reserve(inputCapacity);
+}
+
+BoardSession::~BoardSession() {
+    if (handle_ >= 0)
+        emulator().close(handle_);
+}
+
+std::size_t BoardSession::readReplyBytes(const BoardConfig& board) {
+    const std::size_t values =
+        static_cast<std::size_t>(board.analogInputs + board.sensorInputs + board.counters + board.triggers) +
+        board.digitalPortLines.size();
+    return 8 + 4 * values * static_cast<std::size_t>(board.framesPerRead);
+}
+
+BoardSession::Bytes BoardSession::hello() {
+    return MessageWriter(Protocol::code(Type::Hello)).u32(Protocol::version).finish();
+}
+
+BoardSession::Bytes BoardSession::refusal(std::int32_t status, const std::string& message) {
+    return MessageWriter(Protocol::code(Type::Error)).i32(status).text(message).finish();
+}
+
+std::size_t BoardSession::room() const {
+    return finished_ ? 0 : inputCapacity - input_.size();
+}
+
+std::size_t BoardSession::receive(const unsigned char* data, std::size_t size) {
+    const std::size_t taken = std::min(size, room());
+    input_.insert(input_.end(), data, data + taken);
+    return taken;
+}
+
+BoardSession::Bytes BoardSession::fail(std::string reason) {
+    finished_ = true;
+    endReason_ = reason;
+    input_.clear();
+    return refusal(Status::Network, reason);
+}
+
+std::optional<BoardSession::Bytes> BoardSession::next() {
+    if (finished_ || input_.size() < Protocol::headerSize)
+        return std::nullopt;
+    Protocol::Header header;
+    try {
+        header = Protocol::parseHeader(input_.data(), Protocol::maxRequestBody);
+    } catch (const ProtocolError& error) {
+        return fail(error.what());
+    }
+    if (!Protocol::isRequest(header.type))
+        return fail("unknown request " + Protocol::typeName(header.type));
+    const std::size_t total = Protocol::headerSize + header.bodyLength;
+    if (input_.size() < total)
+        return std::nullopt;
+    Bytes reply;
+    try {
+        MessageReader request(input_.data() + Protocol::headerSize, header.bodyLength, Protocol::typeName(header.type));
+        reply = answer(header.type, request);
+    } catch (const ProtocolError& error) {
+        return fail(error.what());
+    }
+    input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(total));
+    return reply;
+}
+
+BoardSession::Bytes BoardSession::statusReply(std::uint16_t type, std::int32_t status) {
+    if (status != Status::Ok)
+        return failureReply(type, status);
+    return MessageWriter(type).i32(Status::Ok).finish();
+}
+
+BoardSession::Bytes BoardSession::failureReply(std::uint16_t type, std::int32_t status) {
+    return MessageWriter(type).i32(status).text(messageOf(status)).finish();
+}
+
+BoardSession::Bytes BoardSession::answer(std::uint16_t type, MessageReader& request) {
+    const std::uint16_t reply = static_cast<std::uint16_t>(type | Protocol::replyBit);
+    if (type == Protocol::code(Type::Open))
+        return open(request);
+    if (handle_ < 0)
+        return fail(Protocol::typeName(type) + " before Open");
+    switch (static_cast<Type>(type)) {
+    case Type::Close:
+        request.finish();
+        return close();
+    case Type::GetDeviceParameter: {
+        const std::int32_t number = request.i32();
+        request.finish();
+        std::int32_t value = 0;
+        const std::int32_t status = emulator().deviceParameter(handle_, number, &value);
+        return status ? failureReply(reply, status) : MessageWriter(reply).i32(0).i32(value).finish();
+    }
+    case Type::GetPeripheralName: {
+        const std::uint32_t id = request.u32();
+        request.finish();
+        char name[KIVRATOLM_TEXT_SIZE] = "";
+        const std::int32_t status = emulator().peripheralName(handle_, id, name);
+        return status ? failureReply(reply, status) : MessageWriter(reply).i32(0).text(name).finish();
+    }
+    case Type::GetDigitalPortIoCount: {
+        const std::uint32_t port = request.u32();
+        request.finish();
+        std::int32_t lines = 0;
+        const std::int32_t status = emulator().portLineCount(handle_, port, &lines);
+        return status ? failureReply(reply, status) : MessageWriter(reply).i32(0).i32(lines).finish();
+    }
+    case Type::GetDigitalPortIoName: {
+        const std::uint32_t port = request.u32();
+        const std::int32_t line = request.i32();
+        request.finish();
+        char name[KIVRATOLM_TEXT_SIZE] = "";
+        const std::int32_t status = emulator().portLineName(handle_, port, line, name);
+        return status ? failureReply(reply, status) : MessageWriter(reply).i32(0).text(name).finish();
+    }
+    case Type::SetDigitalPortOutputEnableMask: {
+        const std::uint32_t port = request.u32();
+        const std::uint32_t mask = request.u32();
+        request.finish();
+        return statusReply(reply, emulator().setOutputEnableMask(handle_, port, mask));
+    }
+    case Type::WriteDigitalPort: {
+        const std::uint32_t port = request.u32();
+        const std::uint32_t value = request.u32();
+        request.finish();
+        return statusReply(reply, emulator().writePort(handle_, port, value));
+    }
+    case Type::SetCounterConfig: {
+        const std::uint32_t counter = request.u32();
+        const std::uint32_t configuration = request.u32();
+        request.finish();
+        return statusReply(reply, emulator().setCounterConfig(handle_, counter, configuration));
+    }
+    case Type::SetCounterEnable: {
+        const std::uint32_t counter = request.u32();
+        const std::int32_t enable = request.i32();
+        request.finish();
+        return statusReply(reply, emulator().setCounterEnable(handle_, counter, enable));
+    }
+    case Type::ResetCounter: {
+        const std::uint32_t counter = request.u32();
+        request.finish();
+        return statusReply(reply, emulator().resetCounter(handle_, counter));
+    }
+    case Type::SetColumnSensitivity: {
+        const std::int32_t column = request.i32();
+        const std::int32_t value = request.i32();
+        request.finish();
+        return statusReply(reply, emulator().setColumnSensitivity(handle_, column, value));
+    }
+    case Type::SetupInputFrame: {
+        const std::uint32_t inputs = request.u32();
+        if (inputs > Protocol::maxFrameInputs)
+            throw ProtocolError("SetupInputFrame with " + std::to_string(inputs) + " inputs, more than the " +
+                                std::to_string(Protocol::maxFrameInputs) + " allowed");
+        std::vector<std::uint32_t> ids(inputs);
+        request.words(ids.data(), ids.size());
+        request.finish();
+        return statusReply(reply,
+                           emulator().setupInputFrame(handle_, ids.data(), static_cast<std::int32_t>(ids.size())));
+    }
+    case Type::StartDataAcquisition: {
+        const std::int32_t flag = request.i32();
+        const float rate = request.f32();
+        const std::int32_t reserved = request.i32();
+        request.finish();
+        float actual = 0;
+        const std::int32_t status = emulator().startAcquisition(handle_, flag, rate, reserved, &actual);
+        return status ? failureReply(reply, status) : MessageWriter(reply).i32(0).f32(actual).finish();
+    }
+    case Type::StopDataAcquisition:
+        request.finish();
+        return statusReply(reply, emulator().stopAcquisition(handle_));
+    case Type::ReadNonBlocking:
+        request.finish();
+        return read();
+    default:
+        // Open and Hello are handled above; isRequest() let nothing else in.
+        return fail(Protocol::typeName(type) + " is not a request");
+    }
+}
+
+BoardSession::Bytes BoardSession::open(MessageReader& request) {
+    const std::uint16_t reply = Protocol::replyCode(Type::Open);
+    const std::uint32_t clientVersion = request.u32();
+    const std::uint32_t typeId = request.u32();
+    request.finish();
+    if (clientVersion != Protocol::version)
+        return fail("this board speaks protocol version " + std::to_string(Protocol::version) + ", not " +
+                    std::to_string(clientVersion));
+    if (handle_ >= 0)
+        return fail("Open on a board that is already open");
+    if (typeId != TypeId::All && typeId != board_.typeId)
+        return MessageWriter(reply)
+            .i32(Status::NoSuchBoard)
+            .text("The board " + board_.identifier + " is of type " + hex(board_.typeId) + ", not " + hex(typeId))
+            .finish();
+    std::int32_t handle = -1;
+    const std::int32_t status = emulator().open(board_.identifier.c_str(), &handle);
+    if (status != Status::Ok)
+        return failureReply(reply, status);
+    handle_ = handle;
+    return MessageWriter(reply)
+        .i32(Status::Ok)
+        .text(board_.details)
+        .u32(count(board_.analogInputs))
+        .u32(count(board_.sensorInputs))
+        .u32(static_cast<std::uint32_t>(board_.digitalPortLines.size()))
+        .u32(count(board_.counters))
+        .u32(count(board_.triggers))
+        .u32(count(board_.framesPerRead))
+        .finish();
+}
+
+BoardSession::Bytes BoardSession::close() {
+    const std::int32_t status = emulator().close(handle_);
+    handle_ = -1;
+    finished_ = true;
+    endReason_ = "closed the board";
+    return statusReply(Protocol::replyCode(Type::Close), status);
+}
+
+BoardSession::Bytes BoardSession::read() {
+    const std::uint16_t reply = Protocol::replyCode(Type::ReadNonBlocking);
+    std::int32_t frames = 0;
+    const std::int32_t status = emulator().readNonBlocking(handle_, floats_.data(), words_.data(), &frames);
+    if (status != Status::Ok)
+        return failureReply(reply, status);
+    const auto n = static_cast<std::size_t>(frames);
+    const std::size_t floatsPerFrame = static_cast<std::size_t>(board_.analogInputs + board_.sensorInputs);
+    const std::size_t wordsPerFrame =
+        board_.digitalPortLines.size() + static_cast<std::size_t>(board_.counters + board_.triggers);
+    return MessageWriter(reply)
+        .i32(Status::Ok)
+        .u32(static_cast<std::uint32_t>(frames))
+        .floats(floats_.data(), n * floatsPerFrame)
+        .words(words_.data(), n * wordsPerFrame)
+        .finish();
+}
+
+} // namespace KivraTolmEmulator
