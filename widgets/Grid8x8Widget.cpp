@@ -32,6 +32,11 @@ const GridCell& Grid8x8Widget::cell(int column, int row) const {
     return cells.at(column + row * 8);
 }
 
+void Grid8x8Widget::setPaintCacheEnabled(bool enabled) {
+    backgroundCache.setEnabled(enabled);
+    outlineCache.setEnabled(enabled);
+}
+
 void Grid8x8Widget::animate() {
     repaint();
 }
@@ -88,15 +93,25 @@ void Grid8x8Widget::paintEvent(QPaintEvent*) {
             painter.fillRect(rect, QColor(grey, grey, grey));
             painter.setPen(viewPen(grey < 128 ? ViewColours::cellTextOnDark() : ViewColours::cellTextOnLight(), 1.0));
             painter.drawText(rect, Qt::AlignCenter, text);
-            painter.setPen(viewPen(ViewColours::cellOutline(), 1.0));
-            painter.setBrush(Qt::NoBrush);
-            painter.drawRoundedRect(rect, 8, 8, Qt::RelativeSize);
         }
     }
+    // The outlines do not change with the values. Each lies on its own cell
+    // (cells are 4 pixels apart), so drawing all of them after all cells
+    // gives every pixel the same order as drawing each with its cell.
+    outlineCache.draw(painter, size(), false, [this](QPainter& p) { paintOutlines(p); });
 
     painter.setPen(viewPen(theme.highlightedText, 1.0));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(0, 0, width() - 1, height() - 1);
+}
+
+void Grid8x8Widget::paintOutlines(QPainter& painter) const {
+    painter.setPen(viewPen(ViewColours::cellOutline(), 1.0));
+    painter.setBrush(Qt::NoBrush);
+    for (int column = 0; column < 8; ++column) {
+        for (int row = 0; row < 8; ++row)
+            painter.drawRoundedRect(GridGeometry::cellRect(size(), column, row), 8, 8, Qt::RelativeSize);
+    }
 }
 
 void Grid8x8Widget::paintBackground(QPainter& painter) const {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BackgroundCache.h"
+#include "PictureCache.h"
 
 #include <QFont>
 #include <QString>
@@ -35,9 +35,9 @@ public:
     // The font a cell's text is drawn in: the small one when it does not fit.
     QFont fontFor(int column, int row) const;
 
-    // Background and grid lines are cached per size and theme; the picture is
-    // the same either way.
-    void setBackgroundCacheEnabled(bool enabled) { backgroundCache.setEnabled(enabled); }
+    // Background, grid lines and cell outlines are cached per size and theme;
+    // the picture is the same either way.
+    void setPaintCacheEnabled(bool enabled);
 
 public slots:
     void animate();
@@ -50,10 +50,12 @@ protected:
 
 private:
     void paintBackground(QPainter& painter) const;
+    void paintOutlines(QPainter& painter) const;
     bool fitsLabelFont(const QRectF& rect, const QString& text) const;
 
     std::array<GridCell, 64> cells;
     QFont font;
     QFont smallFont;
-    BackgroundCache backgroundCache;
+    PictureCache backgroundCache;
+    PictureCache outlineCache;
 };

@@ -44,7 +44,7 @@ const SensorBar& SensorWidget::bar(int index) const {
     return bars.at(index);
 }
 
-void SensorWidget::setBackgroundCacheEnabled(bool enabled) {
+void SensorWidget::setPaintCacheEnabled(bool enabled) {
     backgroundCache.setEnabled(enabled);
     barPainter.setCacheEnabled(enabled);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "BackgroundCache.h"
 #include "BarPainter.h"
+#include "PictureCache.h"
 #include "SensorGeometry.h"
 
 #include <QString>
@@ -34,7 +34,7 @@ public:
 
     // Background, grid and full-height bars are cached per size and theme;
     // the picture is the same either way.
-    void setBackgroundCacheEnabled(bool enabled);
+    void setPaintCacheEnabled(bool enabled);
 
 public slots:
     void animate();
@@ -75,6 +75,6 @@ private:
     bool triggerLevelSet = false;
     float triggerLevel = 0.0f;
     bool dragging = false;
-    BackgroundCache backgroundCache;
+    PictureCache backgroundCache;
     mutable BarPainter barPainter; // a cache of pictures, filled while painting
 };

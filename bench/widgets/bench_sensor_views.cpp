@@ -121,8 +121,8 @@ int main(int argc, char* argv[]) {
 
         for (bool cached : {true, false}) {
             for (SensorWidget* widget : bars)
-                widget->setBackgroundCacheEnabled(cached);
-            grid.setBackgroundCacheEnabled(cached);
+                widget->setPaintCacheEnabled(cached);
+            grid.setPaintCacheEnabled(cached);
             const QString mode = cached ? QStringLiteral("cached") : QStringLiteral("uncached");
             print(QStringLiteral("8 bar graphs 1180x700, %1, %2").arg(themeName, mode), measure(barFrame));
             print(QStringLiteral("grid 408x408, %1, %2").arg(themeName, mode), measure(gridFrame));

@@ -445,12 +445,12 @@ private slots:
         moveMouse(*widget, QPoint(7, 331));
 
         auto compareWithUncached = [this] {
-            widget->setBackgroundCacheEnabled(true);
+            widget->setPaintCacheEnabled(true);
             const QImage cached = shot(*widget);
             const QImage cachedAgain = shot(*widget);
-            widget->setBackgroundCacheEnabled(false);
+            widget->setPaintCacheEnabled(false);
             const QImage direct = shot(*widget);
-            widget->setBackgroundCacheEnabled(true);
+            widget->setPaintCacheEnabled(true);
             QCOMPARE(cached, direct);
             QCOMPARE(cachedAgain, direct);
         };
@@ -460,9 +460,9 @@ private slots:
         const QImage before = shot(*widget);
         widget->resize(150, 400);
         QCOMPARE(shot(*widget), [this] {
-            widget->setBackgroundCacheEnabled(false);
+            widget->setPaintCacheEnabled(false);
             const QImage direct = shot(*widget);
-            widget->setBackgroundCacheEnabled(true);
+            widget->setPaintCacheEnabled(true);
             return direct;
         }());
         widget->resize(graphSize);
@@ -470,7 +470,7 @@ private slots:
         applyTheme(Theme::fromName(theme == "dark" ? "light" : "dark"));
         const QImage afterTheme = shot(*widget);
         QVERIFY(afterTheme != before);
-        widget->setBackgroundCacheEnabled(false);
+        widget->setPaintCacheEnabled(false);
         QCOMPARE(afterTheme, shot(*widget));
     }
 
@@ -507,9 +507,9 @@ private slots:
             else if (event == 6)
                 moveMouse(*widget, QPoint(random.bounded(widget->width()), random.bounded(widget->height())));
 
-            widget->setBackgroundCacheEnabled(true);
+            widget->setPaintCacheEnabled(true);
             const QImage cached = shot(*widget);
-            widget->setBackgroundCacheEnabled(false);
+            widget->setPaintCacheEnabled(false);
             const QImage fresh = shot(*widget);
             QVERIFY2(cached == fresh, qPrintable(QString("frame %1").arg(frame)));
         }

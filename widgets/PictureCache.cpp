@@ -1,28 +1,26 @@
-#include "BackgroundCache.h"
+#include "PictureCache.h"
 
 #include "Theme.h"
 
 #include <QPaintDevice>
 #include <QPainter>
 
-void BackgroundCache::setEnabled(bool enable) {
+void PictureCache::setEnabled(bool enable) {
     enabled = enable;
-    if (!enabled)
-        image = QImage();
 }
 
-bool BackgroundCache::isCurrent(QSize size, qreal ratio) const {
+bool PictureCache::isCurrent(QSize size, qreal ratio) const {
     return !image.isNull() && imageSize == size && imageRatio == ratio && themeSerial == currentThemeSerial();
 }
 
-void BackgroundCache::draw(QPainter& painter, QSize size, bool opaque, const PaintFunction& paintBackground) {
-    if (!enabled || size.isEmpty()) {
-        paintBackground(painter);
+void PictureCache::draw(QPainter& painter, QSize size, bool opaque, const PaintFunction& paintPicture) {
+    if (size.isEmpty())
         return;
-    }
+    // Disabled, the picture is still painted into an image and copied, so
+    // that the pixels are the same; it is only painted anew every time.
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    if (!isCurrent(size, ratio)) {
-        // A translucent background is composed on transparent pixels here and
+    if (!enabled || !isCurrent(size, ratio)) {
+        // A translucent picture is composed on transparent pixels here and
         // over what lies beneath when copied.
         image = QImage(size * ratio, opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
         image.setDevicePixelRatio(ratio);
@@ -30,7 +28,7 @@ void BackgroundCache::draw(QPainter& painter, QSize size, bool opaque, const Pai
             image.fill(Qt::transparent);
         QPainter cachePainter(&image);
         cachePainter.setRenderHints(painter.renderHints());
-        paintBackground(cachePainter);
+        paintPicture(cachePainter);
         imageSize = size;
         imageRatio = ratio;
         themeSerial = currentThemeSerial();
