@@ -54,6 +54,7 @@ public:
     static float calibratedValue(const CalibrationPoints& points, float intensity);
     KivraTolm::InputFrame calibrateFrame(const KivraTolm::InputFrame& frame) const;
 
+    // Every field, the modified flag included.
     bool operator==(const CalibrationData& other) const;
     bool operator!=(const CalibrationData& other) const { return !(*this == other); }
 

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Builds the calibration file fuzzer with clang and runs it.
-#   scripts/fuzz.sh [seconds]     default 60
-# Inputs it finds go to build-fuzz/fuzz-corpus/ (the seeds stay untouched);
+# Builds the calibration file fuzzer and the network board's request parser
+# fuzzer with clang and runs each of them.
+#   scripts/fuzz.sh [seconds [libFuzzer options...]]     default 60 seconds
+# Inputs they find go to build-fuzz/fuzz-corpus/ and build-fuzz/fuzz-corpus-board/
+# (the seeds stay untouched);
 # a crash leaves its input as build-fuzz/crash-* and ends with an error.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${1:-60}
+shift || true
 build="$root/build-fuzz"
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
@@ -15,12 +18,15 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
         exit 1
     }
 fi
-cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)" --target fuzz_calibration_load
+cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)" --target fuzz_calibration_load fuzz_board_session
 
-mkdir -p "$build/fuzz-corpus"
+mkdir -p "$build/fuzz-corpus" "$build/fuzz-corpus-board"
 cd "$build"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 ./tests/calibration/fuzz_calibration_load -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-    -dict="$root/tests/calibration/fuzz/calibration.dict" -print_final_stats=1 \
+    -dict="$root/tests/calibration/fuzz/calibration.dict" -print_final_stats=1 "$@" \
     fuzz-corpus "$root/tests/calibration/fuzz/corpus"
+./tests/emulator/fuzz_board_session -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=256 \
+    -dict="$root/tests/emulator/fuzz/board.dict" -print_final_stats=1 \
+    fuzz-corpus-board "$root/tests/emulator/fuzz/corpus"
