@@ -1,6 +1,9 @@
 // Capturing from the DAQ main window into the CSV log, on the emulated board.
 #include "tst_mainwindow_support.h"
 
+#include "SensorGeometry.h"
+#include "SensorWidget.h"
+
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -27,6 +30,7 @@ private slots:
     void controlsLockedWhileCapturing();
     void forcedCaptureWritesReadableCsv();
     void captureEndsAfterLength();
+    void levelTriggerOfMarkedSensor();
     void unwritableLogIsReported();
     void closeDuringCapture();
 
@@ -206,6 +210,53 @@ void TestMainWindowCapture::captureEndsAfterLength() {
     QTRY_VERIFY_WITH_TIMEOUT(isIdle(window), 5000);
     QVERIFY(!armButton(window)->isChecked());
     QCOMPARE(dataRows(fileName).size(), 10);
+}
+
+void TestMainWindowCapture::levelTriggerOfMarkedSensor() {
+    ScriptedBoard board;
+    board.sensor = 0.1f;
+    board.install();
+    QTemporaryDir dir;
+    const QString fileName = dir.filePath("level.csv");
+    // Every sensor calibrated: 0.4 is 20 N, 0.8 is 45 N, 1.2 is 80 N.
+    MainWindow window("usb", "-", KIVRA_SOURCE_DIR "/examples/demo.tolmcal3");
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    child<QPushButton>(window, "btnLevelTrigger")->click();
+
+    // Mark sensor C6 (column 2, row 5) on its column's trigger line.
+    SensorWidget* column = window.findChildren<SensorWidget*>().at(2);
+    SensorBars bars;
+    for (int row = 0; row < 8; ++row)
+        bars[row] = column->bar(row);
+    const double scale = sensorScale(bars, column->shownBarIndices());
+    const SensorGeometry geometry(column->size(), 8);
+    const double lineY = geometry.triggerY(effectiveTriggerLevel(false, 0.0, scale), scale);
+    const QPoint marker(qRound(geometry.fullBarRect(5).center().x()), qRound(lineY) - 3);
+    QTest::mouseClick(column, Qt::LeftButton, Qt::NoModifier, marker);
+    QVERIFY(column->isTriggerSelected(5));
+    QCOMPARE(column->currentTriggerLevel(), 40.0f);
+
+    setLogFile(window, fileName);
+    armButton(window)->click();
+    QTRY_VERIFY(statusOf(window).endsWith(" - Armed"));
+    // Over the level, but not marked: F3 (column 5, row 2) and C5.
+    for (int index : {2 * 8 + 5, 4 * 8 + 2}) {
+        board.hotIndex = index;
+        board.hotValue = 1.0f;
+        QTRY_COMPARE(window.findChildren<SensorWidget*>().at(index % 8)->bar(index / 8).intensity, 1.0);
+        QTest::qWait(60); // a few ticks
+        QVERIFY2(statusOf(window).endsWith(" - Armed"), qPrintable(statusOf(window)));
+    }
+    board.hotIndex = 5 * 8 + 2;
+    QTRY_VERIFY(capturedRows(window) >= 0);
+    armButton(window)->click();
+    QTRY_VERIFY(isIdle(window));
+
+    QFile file(fileName);
+    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QString header = QString::fromUtf8(file.readLine());
+    QVERIFY2(header.contains(", Reason: Trigger level of sensor C6 [Level = 62.50000000], "), qPrintable(header));
 }
 
 void TestMainWindowCapture::unwritableLogIsReported() {

@@ -108,11 +108,14 @@ inline bool showsPicture(QLabel* label, const QString& path) {
 }
 
 // One emulated USB board whose frames the test writes: words[1] is the I/O
-// port, words[2] the counter.
+// port, words[2] the counter. Every sensor reads `sensor`, except the one of
+// flat index `hotIndex` (row * 8 + column), which reads `hotValue`.
 struct ScriptedBoard {
     std::atomic<std::uint32_t> port{0};
     std::atomic<std::uint32_t> counter{0};
     std::atomic<float> sensor{0.5f};
+    std::atomic<int> hotIndex{-1};
+    std::atomic<float> hotValue{0.0f};
 
     void install() {
         KivraTolmEmulator::reset();
@@ -122,7 +125,7 @@ struct ScriptedBoard {
             for (int i = 0; i < 4; ++i)
                 floats[i] = 1.25f * static_cast<float>(i);
             for (int i = 0; i < 64; ++i)
-                floats[4 + i] = sensor.load() * 2.5f;
+                floats[4 + i] = (i == hotIndex.load() ? hotValue.load() : sensor.load()) * 2.5f;
             words[1] = port.load();
             words[2] = counter.load();
         };
