@@ -67,9 +67,10 @@ void BarPainter::paint(QPainter& painter, const QRectF& fullRect, const QRectF& 
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
     const int firstCopiedRow = int(std::floor(rect.top())) + topRows;
     const int bottomRow = int(std::ceil(fullRect.bottom())) + margin;
-    // Low bars, bars below the bottom and fractional pixel ratios are painted
-    // whole.
-    if (rect.height() <= 0 || firstCopiedRow >= bottomRow - 2 * margin || ratio != std::round(ratio)) {
+    // Low bars, bars below the bottom, graphs too small for a bar area and
+    // fractional pixel ratios are painted whole.
+    if (!fullRect.isValid() || rect.height() <= 0 || firstCopiedRow >= bottomRow - 2 * margin ||
+        ratio != std::round(ratio)) {
         paintDirect(painter, rect, look);
         return;
     }

@@ -211,6 +211,21 @@ private slots:
         QVERIFY2(textLeft > cell.left() + 2, qPrintable(QString::number(textLeft)));
     }
 
+    void tinySizesPaintQuietly() {
+        static QStringList messages;
+        messages.clear();
+        const QtMessageHandler previous =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) { messages << text; });
+        for (const QSize size : {QSize(0, 0), QSize(5, 5), QSize(12, 40), QSize(40, 12)}) {
+            Grid8x8Widget widget;
+            widget.resize(size);
+            widget.updateSensor(3, 3, 0.5, 1);
+            QCOMPARE(shot(widget).size(), size);
+        }
+        qInstallMessageHandler(previous);
+        QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+    }
+
     void outOfRangeCellsAreIgnored() {
         Grid8x8Widget widget;
         widget.updateSensor(8, 0, 1, 1);

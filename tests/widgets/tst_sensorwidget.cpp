@@ -515,6 +515,35 @@ private slots:
         }
     }
 
+    void tinySizesPaintQuietly_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("empty") << QSize(0, 0);
+        QTest::newRow("narrower than the margins") << QSize(25, 300);
+        QTest::newRow("lower than the text lines") << QSize(190, 100);
+        QTest::newRow("bar area of one row") << QSize(190, 131);
+    }
+
+    // Sizes without room for bars happen while a window is laid out: the
+    // widget must paint without crashing or complaining.
+    void tinySizesPaintQuietly() {
+        QFETCH(QSize, size);
+        static QStringList messages;
+        messages.clear();
+        const QtMessageHandler previous =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) { messages << text; });
+        widget->resize(size);
+        widget->setSingleMode(false, 0);
+        calibrateTwoBars(*widget);
+        widget->enableCalibrationPoints(true);
+        widget->updateSensor(0, 0.8, 8);
+        widget->updateSensor(4, 1.5, 1.5);
+        moveMouse(*widget, QPoint(size.width() / 2, size.height() / 2));
+        const QImage image = shot(*widget);
+        qInstallMessageHandler(previous);
+        QCOMPARE(image.size(), size.expandedTo(QSize(0, 0)));
+        QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+    }
+
     void outOfRangeIndicesAreIgnored() {
         widget->setSingleMode(true, 2);
         widget->setSingleMode(true, 8);
