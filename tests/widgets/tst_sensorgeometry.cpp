@@ -150,11 +150,6 @@ private slots:
             QCOMPARE(geo.levelAt(expectedY, 24.0), level);
     }
 
-    void triggerLevelNotSetIsHalfScale() {
-        QCOMPARE(effectiveTriggerLevel(false, 0.0, 24.0), 12.0);
-        QCOMPARE(effectiveTriggerLevel(true, 3.0, 24.0), 3.0);
-    }
-
     void dragLimits() {
         const SensorGeometry geo(graphSize, 8);
         QCOMPARE(geo.clampedTriggerY(1000), 528);
@@ -191,8 +186,6 @@ private slots:
         QFETCH(int, expectedY);
         QCOMPARE(SensorGeometry(graphSize, 8).pointLine(0, value, 24.0), QLine(21, expectedY, 39, expectedY));
     }
-
-    void hoverBox() { QCOMPARE(SensorGeometry(graphSize, 8).hoverBox(100, 8), QRectF(0, 84, 190, 16)); }
 
     void gridLines() {
         QCOMPARE(SensorGeometry::horizontalGridYs(35, 10), QVector<int>({34, 24, 14, 4}));
