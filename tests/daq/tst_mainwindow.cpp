@@ -248,7 +248,7 @@ void TestMainWindow::ioIndicators() {
     board.port = 0b0100;
     child<QPushButton>(window, "btnLow2")->click();
     QTRY_VERIFY(showsPicture(indicator, low));
-    QTest::qWait(60); // a few ticks with bit 2 set
+    QVERIFY(waitForTicks(window, 3)); // with bit 2 set
     QVERIFY(showsPicture(indicator, low));
 }
 

@@ -245,7 +245,7 @@ void TestMainWindowCapture::levelTriggerOfMarkedSensor() {
         board.hotIndex = index;
         board.hotValue = 1.0f;
         QTRY_COMPARE(window.findChildren<SensorWidget*>().at(index % 8)->bar(index / 8).intensity, 1.0);
-        QTest::qWait(60); // a few ticks
+        QVERIFY(waitForTicks(window, 3));
         QVERIFY2(statusOf(window).endsWith(" - Armed"), qPrintable(statusOf(window)));
     }
     board.hotIndex = 5 * 8 + 2;

@@ -152,7 +152,7 @@ void TestMainWindowErrors::failedLoadKeepsCalibration() {
 
     QVERIFY(hasGoodCalibration(window));
     QCOMPARE(window.calibrationData().enableMode(), SensorMode::All);
-    QTest::qWait(60); // a few worker passes
+    QVERIFY(waitForTicks(window, 3)); // and worker passes
     for (const std::string& call : calls())
         QVERIFY2(call.rfind("SetColumnSensitivity", 0) != 0, call.c_str());
 }

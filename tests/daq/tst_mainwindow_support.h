@@ -10,6 +10,8 @@
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
 
 #include <deque>
@@ -96,6 +98,14 @@ template <typename T> T* child(QObject& parent, const char* name) {
     if (!object)
         qFatal("no child %s", name);
     return object;
+}
+
+// Lets the window's refresh timer tick `count` more times.
+inline bool waitForTicks(MainWindow& window, int count) {
+    QSignalSpy ticks(window.findChild<QTimer*>("refreshTimer"), &QTimer::timeout);
+    for (int waited = 0; ticks.count() < count && waited < 5000; waited += 10)
+        QTest::qWait(10);
+    return ticks.count() >= count;
 }
 
 inline QString statusOf(MainWindow& window) {
