@@ -1,6 +1,8 @@
 // Renders the sensor views and the theme dialog in every theme into PNG
 // files, so that a reviewer can look at them:
-//   QT_QPA_PLATFORM=offscreen widget_screenshots [folder]
+//   widget_screenshots [folder]      (default: screenshots/ in the build folder)
+// or build the target widget_screenshots_png. Runs on the offscreen platform
+// unless QT_QPA_PLATFORM says otherwise.
 
 #include "Grid8x8Widget.h"
 #include "SensorWidget.h"
@@ -60,10 +62,12 @@ bool save(const QPixmap& pixmap, const QDir& folder, const QString& name) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     app.setOrganizationName(QStringLiteral("Orvane GmbH"));
     app.setApplicationName(QStringLiteral("widget_screenshots"));
-    QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath());
+    QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(KIVRA_SCREENSHOT_DIR));
     if (!folder.mkpath(QStringLiteral(".")))
         return 1;
 
