@@ -102,7 +102,11 @@ std::optional<BoardSession::Bytes> BoardSession::next() {
     } catch (const ProtocolError& error) {
         return fail(error.what());
     }
-    input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(total));
+    // A finished session takes nothing more, whatever followed the request.
+    if (finished_)
+        input_.clear();
+    else
+        input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(total));
     return reply;
 }
 
