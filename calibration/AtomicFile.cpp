@@ -67,13 +67,20 @@ void write(const std::string& path, const std::string& text) {
     const xml_error cantWrite("Can't write file : " + path);
     if (path.empty())
         throw cantOpen;
-    const std::filesystem::path target(path);
     struct stat existing = {};
     const bool exists = ::stat(path.c_str(), &existing) == 0;
     // Write protection of an existing file holds as it would for writing in
-    // place; a folder is no file.
-    if (exists && (S_ISDIR(existing.st_mode) || ::access(path.c_str(), W_OK) != 0))
+    // place. Folders, devices and pipes are no files to replace.
+    if (exists && (!S_ISREG(existing.st_mode) || ::access(path.c_str(), W_OK) != 0))
         throw cantOpen;
+    // A symbolic link stays a link: the file it names is replaced.
+    std::filesystem::path target(path);
+    if (exists) {
+        std::error_code error;
+        const std::filesystem::path resolved = std::filesystem::canonical(target, error);
+        if (!error)
+            target = resolved;
+    }
 
     TemporaryFile temporary;
     const int fd = createTemporary(target, &temporary.name);
@@ -92,7 +99,7 @@ void write(const std::string& path, const std::string& text) {
     written = std::fclose(file) == 0 && written;
     if (!written)
         throw cantWrite;
-    if (std::rename(temporary.name.c_str(), path.c_str()) != 0)
+    if (std::rename(temporary.name.c_str(), target.c_str()) != 0)
         throw cantWrite;
     temporary.name.clear();
     syncFolder(target);

@@ -10,6 +10,8 @@
 #include <locale>
 #include <stdexcept>
 
+#include <sys/stat.h>
+
 namespace {
 
 std::string readFile(const QString& path) {
@@ -113,6 +115,7 @@ private slots:
     void readsInTheCLocale();
     void saveReplacesTheWholeFile();
     void saveKeepsPermissions();
+    void saveThroughSymbolicLink();
     void saveRefusesInvalidModeBeforeWriting();
     void saveToUnopenableTarget_data();
     void saveToUnopenableTarget();
@@ -122,7 +125,7 @@ private slots:
 private:
     QString path(const QString& name) const { return m_folder->filePath(name); }
     QStringList folderEntries() const {
-        return QDir(m_folder->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        return QDir(m_folder->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     }
 
     std::unique_ptr<QTemporaryDir> m_folder;
@@ -478,6 +481,19 @@ void TestCalibrationFile::saveKeepsPermissions() {
     QCOMPARE(QFileInfo(file).permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser), permissions);
 }
 
+void TestCalibrationFile::saveThroughSymbolicLink() {
+    QVERIFY(QDir(m_folder->path()).mkdir("real"));
+    writeFile(path("real/target.tolmcal3"), "old");
+    QVERIFY(QFile::link(path("real/target.tolmcal3"), path("link.tolmcal3")));
+    CalibrationData data = rich();
+    data.save(path("link.tolmcal3").toStdString());
+    QVERIFY(QFileInfo(path("link.tolmcal3")).isSymLink());
+    CalibrationData loaded;
+    loaded.load(path("real/target.tolmcal3").toStdString());
+    QVERIFY(loaded == data);
+    QCOMPARE(QDir(path("real")).entryList(QDir::Files | QDir::Hidden), QStringList{"target.tolmcal3"});
+}
+
 void TestCalibrationFile::saveRefusesInvalidModeBeforeWriting() {
     const QString file = path("mode.tolmcal3");
     writeFile(file, "old content");
@@ -501,6 +517,7 @@ void TestCalibrationFile::saveToUnopenableTarget_data() {
     QTest::newRow("folder is a regular file") << "plain/inside.tolmcal3";
     QTest::newRow("missing folder") << "missing/inside.tolmcal3";
     QTest::newRow("target is a folder") << "folder";
+    QTest::newRow("target is a pipe") << "pipe";
     QTest::newRow("empty path") << "";
 }
 
@@ -508,6 +525,7 @@ void TestCalibrationFile::saveToUnopenableTarget() {
     QFETCH(QString, target);
     writeFile(path("plain"), "I am a file");
     QVERIFY(QDir(m_folder->path()).mkdir("folder"));
+    QCOMPARE(::mkfifo(path("pipe").toLocal8Bit().constData(), 0600), 0);
     const std::string file = target.isEmpty() ? std::string() : path(target).toStdString();
 
     CalibrationData data = rich();
@@ -520,7 +538,8 @@ void TestCalibrationFile::saveToUnopenableTarget() {
     QVERIFY(data.isModified());
     QCOMPARE(readFile(path("plain")), std::string("I am a file"));
     QVERIFY(QFileInfo(path("folder")).isDir());
-    QCOMPARE(folderEntries(), (QStringList{"folder", "plain"}));
+    QVERIFY(!QFileInfo(path("pipe")).isFile());
+    QCOMPARE(folderEntries(), (QStringList{"folder", "pipe", "plain"}));
 }
 
 void TestCalibrationFile::saveOnFullDiskKeepsTheOldFile() {
