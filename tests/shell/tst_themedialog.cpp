@@ -43,6 +43,7 @@ private slots:
         QCOMPARE(dialog.objectName(), QString("ThemeDialog"));
         QCOMPARE(dialog.windowTitle(), QString("Set GUI Theme"));
         QCOMPARE(dialog.size(), QSize(234, 135));
+        QVERIFY(!dialog.windowIcon().pixmap(16, 16).isNull());
         QCOMPARE(radio(dialog, "rdoSystemTheme")->text(), QString("System Theme"));
         QCOMPARE(radio(dialog, "rdoDarkTheme")->text(), QString("Dark Fusion Theme"));
         QCOMPARE(radio(dialog, "rdoLightTheme")->text(), QString("Light Fusion Theme"));
