@@ -78,6 +78,7 @@ int main(int argc, char** argv) {
                                      ": one read (framesPerRead × inputs) would exceed the " +
                                      std::to_string(Protocol::maxReplyBody) + " bytes a network reply may hold");
         Emulator& emulator = Emulator::instance();
+        emulator.setCallRecording(false);
         emulator.setBoards({board});
         // Only the faults of this configuration, not those of another file
         // the environment may name.

@@ -41,8 +41,7 @@ CallResult runGuarded(const char* function, const std::function<CallResult()>& b
 std::int32_t Emulator::serve(const char* function, std::string record, const std::function<CallResult()>& body) {
     std::lock_guard<std::mutex> lock(mutex_);
     ensureSetUp();
-    if (!record.empty())
-        calls_.push_back(std::move(record));
+    recordCall(std::move(record));
     CallResult result = admit(function);
     if (result.ok())
         result = runGuarded(function, body);
@@ -55,8 +54,7 @@ std::int32_t Emulator::serveBoard(const char* function, std::string record, std:
                                   const std::function<CallResult(BoardAccess&)>& body) {
     std::unique_lock<std::mutex> lock(mutex_);
     ensureSetUp();
-    if (!record.empty())
-        calls_.push_back(std::move(record));
+    recordCall(std::move(record));
     CallResult result = admit(function);
     if (result.ok()) {
         const auto remote = networkBoards_.find(handle);
@@ -73,6 +71,18 @@ std::int32_t Emulator::serveBoard(const char* function, std::string record, std:
     if (!result.ok())
         messages_.remember(result.status, result.message);
     return result.status;
+}
+
+void Emulator::recordCall(std::string record) {
+    if (recordingCalls_ && !record.empty())
+        calls_.push_back(std::move(record));
+}
+
+void Emulator::setCallRecording(bool on) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    recordingCalls_ = on;
+    if (!on)
+        calls_.clear();
 }
 
 Board* Emulator::boardFor(std::int32_t handle, CallResult& failure) {

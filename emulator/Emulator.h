@@ -63,6 +63,9 @@ public:
     void clearCalls();
     BoardState boardState(int board);
 
+    // A long-running server keeps no record: it would grow with every call.
+    void setCallRecording(bool on);
+
 private:
     Emulator() = default;
 
@@ -79,6 +82,7 @@ private:
     CallResult admit(const char* function);
     // The open board of `handle`, or null with `failure` filled.
     Board* boardFor(std::int32_t handle, CallResult& failure);
+    void recordCall(std::string record);
     // Reads the configuration file on first use.
     void ensureSetUp();
     void applySetupFromEnvironment();
@@ -97,6 +101,7 @@ private:
     std::int32_t nextHandle_ = 1;
     FaultTable faults_;
     std::vector<std::string> calls_;
+    bool recordingCalls_ = true;
     ErrorMessages messages_;
 };
 

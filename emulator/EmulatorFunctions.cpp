@@ -117,7 +117,7 @@ std::int32_t Emulator::openNetwork(const char* host, std::int32_t port, std::int
     {
         std::lock_guard<std::mutex> lock(mutex_);
         ensureSetUp();
-        calls_.push_back("OpenNetwork(" + textOrNull(host) + ", " + std::to_string(port) + ", " + hex(typeId) + ")");
+        recordCall("OpenNetwork(" + textOrNull(host) + ", " + std::to_string(port) + ", " + hex(typeId) + ")");
         CallResult refusal = admit("OpenNetwork");
         if (refusal.ok() && !host)
             refusal = nullArgument("OpenNetwork", "host");
@@ -153,7 +153,7 @@ std::int32_t Emulator::close(std::int32_t handle) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         ensureSetUp();
-        calls_.push_back("Close()");
+        recordCall("Close()");
         CallResult result = admit("Close");
         if (result.ok()) {
             const auto found = networkBoards_.find(handle);
