@@ -354,6 +354,69 @@ private slots:
         KivraTolmClose(opened.handle);
     }
 
+    void stopSignalsEndTheServerCleanly_data() {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("SIGTERM") << int(SIGTERM) << "stopped by SIGTERM";
+        QTest::newRow("SIGINT") << int(SIGINT) << "stopped by SIGINT";
+    }
+
+    void stopSignalsEndTheServerCleanly() {
+        QFETCH(int, signal);
+        QFETCH(QString, line);
+        BoardServerProcess server;
+        QVERIFY(server.start());
+        const Opened opened = openNetwork(server.host(), server.port());
+        QCOMPARE(opened.status, 0);
+        server.signal(signal);
+        QVERIFY(server.process().waitForFinished(5000));
+        QCOMPARE(server.process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(server.process().exitCode(), 0);
+        QVERIFY2(server.output().contains(line), qPrintable(server.output()));
+        QVERIFY(server.output().contains("left: the server stops"));
+        KivraTolmClose(opened.handle);
+    }
+
+    void unusableStartsAreRefused_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("unknown option") << QStringList{"--port", "1"} << 2 << "unknown option \"--port\"";
+        QTest::newRow("no port") << QStringList{"--listen", "127.0.0.1"} << 2
+                                 << "--listen needs host:port, not \"127.0.0.1\"";
+        QTest::newRow("port too high") << QStringList{"--listen", "127.0.0.1:70000"} << 2
+                                       << "--listen needs a whole number 0..65535, not \"70000\"";
+        QTest::newRow("no such board") << QStringList{"--listen", "127.0.0.1:0", "--board", "1"} << 1
+                                       << "the configuration has no board 1 (it has 1)";
+        QTest::newRow("missing file") << QStringList{"--listen", "127.0.0.1:0", "--config", "/nonexistent/b.ini"} << 1
+                                      << "/nonexistent/b.ini";
+        QTest::newRow("unresolvable") << QStringList{"--listen", "no-such-board.invalid:0"} << 1
+                                      << "cannot listen on no-such-board.invalid:0";
+    }
+
+    void unusableStartsAreRefused() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        QProcess server;
+        server.start(BOARD_EMULATOR, arguments);
+        QVERIFY(server.waitForFinished(5000));
+        QCOMPARE(server.exitCode(), exitCode);
+        const QString error = QString::fromUtf8(server.readAllStandardError());
+        QVERIFY2(error.contains(message), qPrintable(error));
+    }
+
+    void portInUseIsRefused() {
+        BoardServerProcess first;
+        QVERIFY(first.start());
+        QProcess second;
+        second.start(BOARD_EMULATOR, {"--listen", first.address()});
+        QVERIFY(second.waitForFinished(5000));
+        QCOMPARE(second.exitCode(), 1);
+        const QString error = QString::fromUtf8(second.readAllStandardError());
+        QVERIFY2(error.contains("cannot listen on " + first.address() + ": Address already in use"), qPrintable(error));
+    }
+
     void malformedRequestsEndOnlyThatConnection() {
         BoardServerProcess server;
         QVERIFY(server.start());
