@@ -1,0 +1,10 @@
+#pragma once
+
+// Resident memory and CPU time of this process, read from the kernel.
+struct ProcessUsage {
+    long residentKiB = 0;     // VmRSS
+    long peakResidentKiB = 0; // VmHWM
+    double cpuSeconds = 0;    // user + system, every thread
+
+    static ProcessUsage current();
+};
