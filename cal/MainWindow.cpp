@@ -3,6 +3,7 @@
 #include "AboutDialog.h"
 #include "CalDialog.h"
 #include "Capture.h"
+#include "EmulatedBoard.h"
 #include "ModeDialog.h"
 #include "SelDialog.h"
 #include "SensorWidget.h"
@@ -166,7 +167,7 @@ void MainWindow::updateWindowTitle() {
     QString title = tr("Kivra Tolm CAL lite 2.0");
     if (!calibrationFile.isEmpty())
         title += QStringLiteral(" - ") + QFileInfo(calibrationFile).fileName();
-    setWindowTitle(title);
+    setWindowTitle(title + emulatedBoardTitleSuffix());
 }
 
 void MainWindow::onTimer() {

@@ -107,6 +107,8 @@ void TestCalMainWindow::startsWithoutFile() {
     MainWindow window("usb", "-", QString());
     QVERIFY(!window.selectionCancelled());
     QVERIFY(window.windowTitle().startsWith(QStringLiteral("Kivra Tolm CAL lite 2.0")));
+    // These tests run on the emulator, and the title must say so.
+    QVERIFY2(window.windowTitle().endsWith(QStringLiteral(" \u2014 emulated board")), qPrintable(window.windowTitle()));
     for (QAction* action : window.findChild<QToolBar*>("mainToolBar")->actions())
         QVERIFY(action->isEnabled());
     QVERIFY(!window.findChild<QPushButton*>("btnInsertCalPoint")->isEnabled());
