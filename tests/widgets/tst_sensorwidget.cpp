@@ -55,7 +55,7 @@ void calibrateTwoBars(SensorWidget& widget) {
     widget.setTriggerLevelVisible(true);
 }
 
-// The colour at a pixel, comparable with a theme colour whatever its spec.
+// The colour at a pixel, comparable with a theme colour however that colour was made (RGB, HSV, named).
 QColor colourAt(const QImage& image, int x, int y) {
     return QColor(image.pixel(x, y));
 }
