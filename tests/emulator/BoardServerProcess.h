@@ -37,7 +37,8 @@ public:
         output_.clear();
         process_.setProgram(BOARD_EMULATOR);
         process_.setArguments(arguments);
-        process_.setProcessChannelMode(QProcess::SeparateChannels);
+        // Its complaints, sanitizer reports included, show in the test output.
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process_.start();
         if (!process_.waitForStarted(5000))
             return false;
