@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# Builds the Debian package and checks it: the files it installs and where,
+# its dependencies, that the programs find their device library and start
+# from the unpacked tree, that it installs into and uninstalls from a scratch
+# dpkg root without leftovers, and lintian (when installed) without errors.
+#   scripts/check-package.sh [BUILD_DIR]    default build-pkg
+# Exits non-zero at the first failed check.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build_dir=${1:-build-pkg}
+
+deb=$("$root/scripts/package.sh" "$build_dir" | tail -n 1)
+echo "Package: $deb"
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+dpkg-deb -c "$deb" | awk '{ sub(/^\.\//, "", $6); print $6 }' | grep -v '/$' | sort > "$work/files"
+echo "Files:"
+sed 's/^/  /' "$work/files"
+
+expected=(
+    'usr/bin/kivratolm-daq-lite-x86'
+    'usr/bin/kivratolm-cal-lite-x86'
+    'usr/bin/kivratolm-board-emulator'
+    'usr/lib/(.*/)?kivratolm/libkivratolm-1\.3-x86\.so'
+    'usr/share/applications/com\.orvane\.KivraDaqLite\.desktop'
+    'usr/share/applications/com\.orvane\.KivraCalLite\.desktop'
+    'usr/share/metainfo/com\.orvane\.KivraDaqLite\.metainfo\.xml'
+    'usr/share/metainfo/com\.orvane\.KivraCalLite\.metainfo\.xml'
+    'usr/share/icons/hicolor/48x48/apps/com\.orvane\.KivraDaqLite\.png'
+    'usr/share/icons/hicolor/48x48/apps/com\.orvane\.KivraCalLite\.png'
+    'usr/share/icons/hicolor/scalable/apps/com\.orvane\.KivraDaqLite\.svg'
+    'usr/share/icons/hicolor/scalable/apps/com\.orvane\.KivraCalLite\.svg'
+    'usr/share/man/man1/kivratolm-daq-lite-x86\.1\.gz'
+    'usr/share/man/man1/kivratolm-cal-lite-x86\.1\.gz'
+    'usr/share/man/man1/kivratolm-board-emulator\.1\.gz'
+    'usr/share/doc/kivra-lite/copyright'
+    'usr/share/doc/kivra-lite/changelog\.Debian\.gz'
+    'usr/share/doc/kivra-lite/USER_GUIDE\.md'
+    'usr/share/doc/kivra-lite/examples/demo\.tolmcal3'
+)
+for pattern in "${expected[@]}"; do
+    grep -Eqx "$pattern" "$work/files" || fail "missing $pattern"
+done
+# Build and test leftovers must stay out: only the paths above and docs.
+unexpected=$(grep -Ev '^usr/(bin|lib|share/(applications|metainfo|icons/hicolor|man/man1|doc/kivra-lite))/' "$work/files" || true)
+[ -z "$unexpected" ] || fail "unexpected files: $unexpected"
+grep -Eq '\.(a|h|cmake)$|tst_|bench_' "$work/files" && fail "build or test files in the package"
+
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+echo "$depends" | tr ',|' '\n\n' | awk '{ print $1 }' > "$work/depends"
+for package in libqt5widgets5 libqt5gui5 libqt5core5a libtinyxml2.6.2v5 libstdc++6 libc6; do
+    grep -Fqx "$package" "$work/depends" || fail "Depends lacks $package"
+done
+
+# The unpacked tree: no library may be missing without LD_LIBRARY_PATH.
+tree="$work/tree"
+dpkg-deb -x "$deb" "$tree"
+for program in kivratolm-daq-lite-x86 kivratolm-cal-lite-x86 kivratolm-board-emulator; do
+    binary="$tree/usr/bin/$program"
+    if env -u LD_LIBRARY_PATH ldd "$binary" | grep -q 'not found'; then
+        fail "$program misses libraries:"
+        ldd "$binary" | grep 'not found' >&2
+    fi
+done
+# Every icon must sit in the folder of its size.
+for icon in "$tree"/usr/share/icons/hicolor/*x*/apps/*.png; do
+    folder=$(basename "$(dirname "$(dirname "$icon")")")
+    size=$(file -b "$icon" | sed -nE 's/.*, ([0-9]+) x ([0-9]+),.*/\1x\2/p')
+    [ "$size" = "$folder" ] || fail "${icon#"$tree"/} is $size"
+done
+for program in kivratolm-daq-lite-x86 kivratolm-cal-lite-x86; do
+    env -u LD_LIBRARY_PATH ldd "$tree/usr/bin/$program" | grep -Fq "libkivratolm-1.3-x86.so => $tree/" ||
+        fail "$program does not load the packaged device library"
+done
+
+# Both programs start headless on the emulated board and keep running; the
+# timeout ends them (exit status 124).
+mkdir -p "$work/home/runtime" && chmod 700 "$work/home/runtime"
+for program in kivratolm-daq-lite-x86 kivratolm-cal-lite-x86; do
+    status=0
+    env -u LD_LIBRARY_PATH HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" \
+        XDG_RUNTIME_DIR="$work/home/runtime" QT_QPA_PLATFORM=offscreen \
+        timeout 3 "$tree/usr/bin/$program" use=usb/- \
+        "cfg=$tree/usr/share/doc/kivra-lite/examples/demo.tolmcal3" > "$work/$program.log" 2>&1 || status=$?
+    if [ "$status" -ne 124 ]; then
+        fail "$program ended with status $status instead of running:"
+        cat "$work/$program.log" >&2
+    fi
+done
+status=0
+timeout 1 "$tree/usr/bin/kivratolm-board-emulator" --help > /dev/null 2>&1 || status=$?
+[ "$status" -eq 0 ] || fail "kivratolm-board-emulator --help ended with status $status"
+
+# Install into and remove from a scratch dpkg root; the dependencies are
+# not in that root, so they are not checked here (Depends above).
+scratch="$work/root"
+mkdir -p "$scratch/var/lib/dpkg/info" "$scratch/var/lib/dpkg/updates"
+touch "$scratch/var/lib/dpkg/status" "$scratch/var/lib/dpkg/available"
+dpkg_scratch=(dpkg --root="$scratch" --force-not-root --force-depends --force-script-chrootless --log=/dev/null)
+if "${dpkg_scratch[@]}" -i "$deb" > "$work/dpkg.log" 2>&1; then
+    (cd "$scratch" && find usr -type f | sort) > "$work/installed"
+    diff -u "$work/files" "$work/installed" > "$work/installed.diff" || {
+        fail "installed files differ from the package's list:"
+        cat "$work/installed.diff" >&2
+    }
+    if "${dpkg_scratch[@]}" --purge kivra-lite >> "$work/dpkg.log" 2>&1; then
+        left=$(cd "$scratch" && find usr -type f 2>/dev/null || true)
+        [ -z "$left" ] || fail "files left after removal: $left"
+        echo "Scratch root: installed $(wc -l < "$work/installed") files, purged without leftovers"
+    else
+        fail "removal failed:"
+        cat "$work/dpkg.log" >&2
+    fi
+else
+    fail "installation into a scratch root failed:"
+    cat "$work/dpkg.log" >&2
+fi
+
+if command -v desktop-file-validate > /dev/null; then
+    desktop-file-validate "$tree"/usr/share/applications/*.desktop || fail "desktop entries"
+fi
+if command -v lintian > /dev/null; then
+    lintian --fail-on error "$deb" ||
+        fail "lintian reports errors"
+else
+    echo "lintian is not installed: skipped"
+fi
+
+if [ "$failures" -gt 0 ]; then
+    echo "$failures check(s) failed" >&2
+    exit 1
+fi
+echo "Package checks passed: $deb"

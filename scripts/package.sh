@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Builds the Debian package kivra-lite with CPack and prints its path.
+#   scripts/package.sh [BUILD_DIR]          default build-pkg
+# A release build without tests and benchmarks; installs the Debian packages
+# it needs when they are missing.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build_dir=${1:-build-pkg}
+
+# dpkg-dev: dpkg-shlibdeps computes the dependencies; file: CPack finds the
+# binaries to examine with it.
+missing=()
+for p in dpkg-dev file; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing missing packages: ${missing[*]}"
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+"$root/scripts/setup.sh" "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DKIVRA_BUILD_TESTS=OFF -DKIVRA_BUILD_BENCH=OFF
+
+cd "$root/$build_dir"
+rm -f ./*.deb
+cpack -G DEB > cpack.log 2>&1 || {
+    cat cpack.log
+    exit 1
+}
+ls "$PWD"/*.deb

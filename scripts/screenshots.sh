@@ -1,0 +1,173 @@
+#!/usr/bin/env bash
+# Remakes the pictures of docs/USER_GUIDE.md: builds the programs, starts
+# them on the emulated board under a virtual X server, once per theme, and
+# saves each window into docs/images/.
+#   scripts/screenshots.sh [BUILD_DIR]       default build-shots
+# Every start gets a private HOME, so the user's settings stay untouched and
+# the theme comes from a settings file written here.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build_dir=${1:-build-shots}
+build="$root/$build_dir"
+images="$root/docs/images"
+calibration="$root/examples/demo.tolmcal3"
+
+install_missing() {
+    local missing=() p
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -gt 0 ] || return 0
+    echo "Installing missing packages: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+install_missing xvfb xauth imagemagick xdotool fonts-dejavu-core
+
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DKIVRA_BUILD_TESTS=OFF -DKIVRA_BUILD_BENCH=OFF > "$build.configure.log" 2>&1 || {
+        cat "$build.configure.log"
+        exit 1
+    }
+fi
+cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)" \
+    --target kivratolm-daq-lite-x86 kivratolm-cal-lite-x86 kivratolm-board-emulator
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    local pid
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A screen a little larger than the DAQ window (1200 × 900), which the
+# programs centre; no window manager, so the pictures show no frame.
+display=":$((90 + RANDOM % 100))"
+Xvfb "$display" -screen 0 1280x960x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+for _ in $(seq 50); do
+    xdpyinfo > /dev/null 2>&1 && break
+    sleep 0.1
+done
+xdpyinfo > /dev/null 2>&1 || {
+    cat "$work/xvfb.log"
+    exit 1
+}
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+export LC_ALL=C.UTF-8 TZ=UTC
+
+# start_program NAME THEME TITLE ARGS... — starts the program with its own
+# settings, waits for its window and prints the window id.
+start_program() {
+    local name=$1 theme=$2 title=$3
+    shift 3
+    local application="Kivra DAQ lite" folder=daq
+    if [ "$name" = kivratolm-cal-lite-x86 ]; then
+        application="Kivra CAL lite"
+        folder=cal
+    fi
+    local home="$work/home-$name-$theme-$RANDOM"
+    mkdir -p "$home/.config/Orvane GmbH" "$home/runtime"
+    chmod 700 "$home/runtime"
+    printf '[General]\ntheme=%s\n' "$theme" > "$home/.config/Orvane GmbH/$application.conf"
+    HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home/runtime" \
+        "$build/$folder/$name" "$@" > "$work/$name.log" 2>&1 &
+    program_pid=$!
+    pids+=("$program_pid")
+    local id=""
+    for _ in $(seq 100); do
+        id=$(xdotool search --onlyvisible --name "$title" 2>/dev/null | head -n 1) && [ -n "$id" ] && break
+        sleep 0.1
+    done
+    if [ -z "$id" ]; then
+        echo "No window \"$title\" from $name:" >&2
+        cat "$work/$name.log" >&2
+        exit 1
+    fi
+    window_id=$id
+}
+
+stop_program() {
+    kill "$program_pid" 2>/dev/null || true
+    wait "$program_pid" 2>/dev/null || true
+}
+
+# shoot WINDOW FILE — the window as PNG, metadata stripped so that the same
+# picture gives the same file.
+shoot() {
+    import -window "$1" -strip "$work/shot.png"
+    convert "$work/shot.png" -strip -define png:exclude-chunks=date,time "$2"
+}
+
+# Live values: two pictures a moment apart must differ, or the window is not
+# showing frames from the board.
+check_moving() {
+    local window=$1 label=$2
+    import -window "$window" "$work/a.png"
+    sleep 0.5
+    import -window "$window" "$work/b.png"
+    local changed
+    changed=$(compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1 || true)
+    if [ "${changed%%.*}" -eq 0 ] 2>/dev/null; then
+        echo "$label shows no moving values" >&2
+        exit 1
+    fi
+}
+
+mkdir -p "$images"
+for theme in light dark; do
+    start_program kivratolm-daq-lite-x86 "$theme" "Kivra Tolm DAQ lite" use=usb/- "cfg=$calibration"
+    # The values settle after the first frames; the view then moves steadily.
+    sleep 3
+    check_moving "$window_id" "DAQ window ($theme)"
+    shoot "$window_id" "$images/daq-$theme.png"
+    # The grid tab: the tabs sit on the left edge of the window.
+    xdotool mousemove --window "$window_id" 30 160 click 1
+    sleep 1
+    shoot "$window_id" "$images/daq-grid-$theme.png"
+    stop_program
+
+    start_program kivratolm-cal-lite-x86 "$theme" "Kivra Tolm CAL lite" use=usb/- "cfg=$calibration"
+    sleep 3
+    check_moving "$window_id" "CAL window ($theme)"
+    shoot "$window_id" "$images/cal-$theme.png"
+    stop_program
+
+    echo "$theme: done"
+done
+
+# The device selection dialog of a start without use=.
+start_program kivratolm-daq-lite-x86 light "Select device to use"
+sleep 1
+shoot "$window_id" "$images/select-device.png"
+stop_program
+
+# A network board served by the board emulator on a free loopback port.
+"$build/emulator/kivratolm-board-emulator" --listen 127.0.0.1:0 > "$work/server.log" 2>&1 &
+server_pid=$!
+pids+=("$server_pid")
+address=""
+for _ in $(seq 50); do
+    address=$(sed -n 's/.* listening on \([0-9.]*:[0-9]*\).*/\1/p' "$work/server.log")
+    [ -n "$address" ] && break
+    sleep 0.1
+done
+[ -n "$address" ] || {
+    cat "$work/server.log"
+    exit 1
+}
+start_program kivratolm-daq-lite-x86 light "Kivra Tolm DAQ lite" "use=net/$address" "cfg=$calibration"
+sleep 3
+check_moving "$window_id" "DAQ window on the network board"
+shoot "$window_id" "$images/daq-network.png"
+stop_program
+kill "$server_pid"
+
+ls -l "$images"
