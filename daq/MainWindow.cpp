@@ -13,11 +13,13 @@
 #include "ValueText.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QScopedValueRollback>
+#include <QThread>
 #include <QTime>
 #include <QTimer>
 
@@ -31,6 +33,8 @@ namespace {
 
 constexpr int tickMs = 20;
 constexpr qint64 msPerDay = 86400000;
+// The CAL program has just let go of the board; give it time to be free.
+constexpr unsigned long calEndPauseMs = 1500;
 
 double frameRateOf(const AcquisitionSettings& settings) {
     return settings.interval != 0 ? 1.0 / settings.interval : settings.frameRate;
@@ -60,6 +64,19 @@ SensorPoints sensorPoints(const CalibrationPoints& points) {
 }
 
 } // namespace
+
+QString calProgramPath(const QString& daqProgramPath) {
+    const int nameStart = daqProgramPath.lastIndexOf(QLatin1Char('/')) + 1;
+    QString name = daqProgramPath.mid(nameStart);
+    return daqProgramPath.left(nameStart) + name.replace(QLatin1String("-daq-"), QLatin1String("-cal-"));
+}
+
+QStringList calProgramArguments(const QString& bus, const QString& address, const QString& calibrationFile) {
+    QStringList arguments{QStringLiteral("use=%1/%2").arg(bus, address)};
+    if (!calibrationFile.isEmpty())
+        arguments << QStringLiteral("cfg=") + calibrationFile;
+    return arguments;
+}
 
 MainWindow::MainWindow(const QString& bus, const QString& address, const QString& calibrationFile)
     : QMainWindow(nullptr)
@@ -108,7 +125,18 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     connectSignals();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // A CAL program still running ends with the window. Its end must not
+    // reach this window any more: the processes are deleted only after the
+    // window's own members are gone.
+    for (QProcess* process : findChildren<QProcess*>(QString(), Qt::FindDirectChildrenOnly)) {
+        process->disconnect(this);
+        if (process->state() != QProcess::NotRunning) {
+            process->kill();
+            process->waitForFinished();
+        }
+    }
+}
 
 void MainWindow::updateWindowTitle() {
     setWindowTitle(tr("Kivra Tolm DAQ lite 2.0") + tr(" - Orvane GmbH"));
@@ -116,6 +144,7 @@ void MainWindow::updateWindowTitle() {
 
 void MainWindow::connectSignals() {
     connect(ui.actLoadCalibration, &QAction::triggered, this, &MainWindow::onLoadCalibration);
+    connect(ui.actStartKivraCALlite, &QAction::triggered, this, &MainWindow::onStartCal);
     connect(ui.actSelectTheme, &QAction::triggered, this, [this] {
         ThemeDialog dialog(this);
         dialog.exec();
@@ -365,6 +394,29 @@ void MainWindow::onLoadCalibration() {
                                                    tr("Tolm calibration files V3 (*.tolmcal3)"));
     if (!calibrationFile.isEmpty())
         loadCalibration();
+}
+
+void MainWindow::onStartCal() {
+    // Closes the board, which the CAL program opens next.
+    capture->stop();
+    const QString ownPath = daqProgramPath.isEmpty() ? QCoreApplication::applicationFilePath() : daqProgramPath;
+    auto* process = new QProcess(this);
+    connect(process, &QProcess::errorOccurred, this, &MainWindow::onExecError);
+    connect(process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), this, &MainWindow::onExecFinished);
+    process->start(calProgramPath(ownPath), calProgramArguments(bus, address, calibrationFile), QIODevice::ReadWrite);
+}
+
+void MainWindow::onExecError(QProcess::ProcessError error) {
+    QMessageBox::critical(this, tr("Error"), tr("Failed to start Kivra CAL lite: %1").arg(static_cast<int>(error)));
+    capture->start();
+}
+
+void MainWindow::onExecFinished(int) {
+    // Whatever the exit code, the file may hold what the CAL program saved.
+    if (!calibrationFile.isEmpty())
+        loadCalibration();
+    QThread::msleep(calEndPauseMs);
+    capture->start();
 }
 
 void MainWindow::onSelectFile() {

@@ -6,7 +6,9 @@
 #include "ui_MainWindow.h"
 
 #include <QMainWindow>
+#include <QProcess>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <memory>
@@ -23,6 +25,12 @@ struct TriggerSettings;
 namespace KivraTolm {
 class Capture;
 }
+
+// The CAL program beside the DAQ program: "-daq-" becomes "-cal-" in the
+// file name only, so a directory of that name stays as it is.
+QString calProgramPath(const QString& daqProgramPath);
+// The CAL program's command line for the same board and calibration file.
+QStringList calProgramArguments(const QString& bus, const QString& address, const QString& calibrationFile);
 
 // The DAQ program's window: live views of the board's frames, the digital
 // I/O lines and the counter, the acquisition timing and the capture controls.
@@ -49,6 +57,9 @@ public:
     // Keep the count and the time form of a length consistent.
     void syncPreTrigger(const KivraTolm::AcquisitionSettings& settings);
     void syncCaptureLength(const KivraTolm::AcquisitionSettings& settings);
+    // The path the CAL program's path is derived from; empty (the default)
+    // means this program's own executable. Lets tests start a stand-in.
+    void setDaqProgramPath(const QString& path) { daqProgramPath = path; }
 
 public slots:
     void onTimer();
@@ -56,6 +67,9 @@ public slots:
     void onSelectFile();
     void onArmToggle(bool enabled);
     void configureDigitalIOs();
+    void onStartCal();
+    void onExecError(QProcess::ProcessError error);
+    void onExecFinished(int exitCode);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -81,6 +95,7 @@ private:
     QString bus;
     QString address;
     QString calibrationFile;
+    QString daqProgramPath;
     QLabel* statusLabel = nullptr;
     std::array<SensorWidget*, 8> sensorWidgets = {};
     Grid8x8Widget* grid = nullptr;
