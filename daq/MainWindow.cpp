@@ -1,8 +1,10 @@
 #include "MainWindow.h"
 
 #include "AboutDialog.h"
+#include "CalProgram.h"
 #include "Capture.h"
 #include "CsvFormat.h"
+#include "EmulatedBoard.h"
 #include "Grid8x8Widget.h"
 #include "SelDialog.h"
 #include "SensorWidget.h"
@@ -65,19 +67,6 @@ SensorPoints sensorPoints(const CalibrationPoints& points) {
 
 } // namespace
 
-QString calProgramPath(const QString& daqProgramPath) {
-    const int nameStart = daqProgramPath.lastIndexOf(QLatin1Char('/')) + 1;
-    QString name = daqProgramPath.mid(nameStart);
-    return daqProgramPath.left(nameStart) + name.replace(QLatin1String("-daq-"), QLatin1String("-cal-"));
-}
-
-QStringList calProgramArguments(const QString& bus, const QString& address, const QString& calibrationFile) {
-    QStringList arguments{QStringLiteral("use=%1/%2").arg(bus, address)};
-    if (!calibrationFile.isEmpty())
-        arguments << QStringLiteral("cfg=") + calibrationFile;
-    return arguments;
-}
-
 MainWindow::MainWindow(const QString& bus, const QString& address, const QString& calibrationFile)
     : QMainWindow(nullptr)
     , bus(bus)
@@ -139,7 +128,7 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::updateWindowTitle() {
-    setWindowTitle(tr("Kivra Tolm DAQ lite 2.0") + tr(" - Orvane GmbH"));
+    setWindowTitle(tr("Kivra Tolm DAQ lite 2.0") + tr(" - Orvane GmbH") + emulatedBoardTitleSuffix());
 }
 
 void MainWindow::connectSignals() {

@@ -8,7 +8,6 @@
 #include <QMainWindow>
 #include <QProcess>
 #include <QString>
-#include <QStringList>
 
 #include <array>
 #include <memory>
@@ -25,12 +24,6 @@ struct TriggerSettings;
 namespace KivraTolm {
 class Capture;
 }
-
-// The CAL program beside the DAQ program: "-daq-" becomes "-cal-" in the
-// file name only, so a directory of that name stays as it is.
-QString calProgramPath(const QString& daqProgramPath);
-// The CAL program's command line for the same board and calibration file.
-QStringList calProgramArguments(const QString& bus, const QString& address, const QString& calibrationFile);
 
 // The DAQ program's window: live views of the board's frames, the digital
 // I/O lines and the counter, the acquisition timing and the capture controls.

@@ -82,7 +82,7 @@ private slots:
         const std::string cannotOpen = "runtime_error: Can't open device.";
 
         QTest::newRow("net host and port")
-            << std::string("net") << std::string("10.0.0.5:10001") << 1 << std::string("net 10.0.0.5|10001 KivraTolm");
+            << std::string("net") << std::string("127.0.0.1:10001") << 1 << std::string("net 127.0.0.1|10001 KivraTolm");
         QTest::newRow("net empty host") << std::string("net") << std::string(":10001") << 1
                                         << std::string("net |10001 KivraTolm");
         QTest::newRow("net blank and letter")
@@ -93,7 +93,7 @@ private slots:
                                        << std::string("net host|8 KivraTolm");
         QTest::newRow("net largest port")
             << std::string("net") << std::string("h:2147483647") << 1 << std::string("net h|2147483647 KivraTolm");
-        QTest::newRow("net no colon") << std::string("net") << std::string("10.0.0.5") << 1 << badFormat;
+        QTest::newRow("net no colon") << std::string("net") << std::string("127.0.0.1") << 1 << badFormat;
         QTest::newRow("net three parts") << std::string("net") << std::string("a:1:2") << 1 << badFormat;
         QTest::newRow("net double colon") << std::string("net") << std::string("host::1") << 1 << badFormat;
         QTest::newRow("net empty address") << std::string("net") << std::string() << 1 << badFormat;
@@ -107,7 +107,7 @@ private slots:
             << std::string("net") << std::string("host:2147483648") << 1 << std::string("out_of_range");
         QTest::newRow("net below 32 bits")
             << std::string("net") << std::string("host:-2147483649") << 1 << std::string("out_of_range");
-        QTest::newRow("upper-case NET") << std::string("NET") << std::string("10.0.0.5:10001") << 1 << unknownBus;
+        QTest::newRow("upper-case NET") << std::string("NET") << std::string("127.0.0.1:10001") << 1 << unknownBus;
         QTest::newRow("mixed-case Usb") << std::string("Usb") << std::string("-") << 1 << unknownBus;
         QTest::newRow("empty bus") << std::string() << std::string("-") << 1 << unknownBus;
         QTest::newRow("bus with blank") << std::string(" usb") << std::string("-") << 1 << unknownBus;
@@ -136,10 +136,10 @@ private slots:
         QTest::addColumn<std::string>("address");
         QTest::addColumn<int>("usbBoards");
 
-        QTest::newRow("net no colon") << std::string("net") << std::string("10.0.0.5") << 1;
+        QTest::newRow("net no colon") << std::string("net") << std::string("127.0.0.1") << 1;
         QTest::newRow("net empty port") << std::string("net") << std::string("host:") << 1;
         QTest::newRow("net eleven digits") << std::string("net") << std::string("host:99999999999") << 1;
-        QTest::newRow("unknown bus") << std::string("NET") << std::string("10.0.0.5:10001") << 1;
+        QTest::newRow("unknown bus") << std::string("NET") << std::string("127.0.0.1:10001") << 1;
         QTest::newRow("usb no board") << std::string("usb") << std::string("-") << 0;
         QTest::newRow("usb two boards") << std::string("usb") << std::string("-") << 2;
     }
@@ -164,7 +164,7 @@ private slots:
 
     void networkBoardReachesTheLibraryUnchanged() {
         Emulator::clearCalls();
-        Capture capture("net", " 10.0.0.5 : 10001x");
+        Capture capture("net", " 127.0.0.1 : 10001x");
         QTRY_VERIFY(!capture.errorText().empty());
         const std::string error = capture.errorText();
         capture.stop(); // joins the worker: its close is recorded
@@ -172,9 +172,9 @@ private slots:
         const auto open = std::find_if(calls.begin(), calls.end(),
                                        [](const std::string& call) { return call.rfind("OpenNetwork(", 0) == 0; });
         QVERIFY(open != calls.end());
-        QVERIFY2(open->rfind("OpenNetwork( 10.0.0.5 , 10001", 0) == 0, open->c_str());
+        QVERIFY2(open->rfind("OpenNetwork( 127.0.0.1 , 10001", 0) == 0, open->c_str());
         // The library's refusal names host and port; it is the worker's error as it stands.
-        QVERIFY2(error.find(" 10.0.0.5 :10001") != std::string::npos, error.c_str());
+        QVERIFY2(error.find(" 127.0.0.1 :10001") != std::string::npos, error.c_str());
         // The failed open is still closed.
         QCOMPARE(calls.back(), std::string("Close()"));
     }

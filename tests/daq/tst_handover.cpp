@@ -3,6 +3,7 @@
 // makes the window reload the calibration file and acquire again.
 #include "tst_mainwindow_support.h"
 
+#include "CalProgram.h"
 #include "HandoverCalibration.h"
 
 #include "Grid8x8Widget.h"

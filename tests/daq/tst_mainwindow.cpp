@@ -83,6 +83,8 @@ void TestMainWindow::form() {
     QVERIFY2(widget, qPrintable(object));
     QCOMPARE(widget->property(property.constData()), expected);
     QVERIFY(window.windowTitle().startsWith("Kivra Tolm DAQ lite 2.0 - "));
+    // These tests run on the emulator, and the title must say so.
+    QVERIFY2(window.windowTitle().endsWith(QStringLiteral(" \u2014 emulated board")), qPrintable(window.windowTitle()));
     QCOMPARE(window.size(), QSize(1200, 900));
 }
 
