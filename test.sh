@@ -1,32 +1,95 @@
 #!/usr/bin/env bash
-# Builds and runs every test headless.
-#   ./test.sh          plain build in build/
-#   ./test.sh --asan   address and undefined-behaviour sanitizers, in build-asan/
-#   ./test.sh --tsan   thread sanitizer over the threaded code, in build-tsan/
+# Builds and runs the tests headless.
+#   ./test.sh           the plain gate; with CI=true in the environment, every gate
+#   ./test.sh --all     every gate in this order, each timed, then a summary:
+#   ./test.sh --plain   plain build in build/, every test
+#   ./test.sh --format  the tracked sources against .clang-format
+#   ./test.sh --asan    address and undefined-behaviour sanitizers, every test, in build-asan/
+#   ./test.sh --tsan    thread sanitizer over the tests of the threaded code (label
+#                       "threads": emulator, device layer, engine, network board) and the
+#                       DAQ window's capture test, in build-tsan/
+#   ./test.sh --fuzz    each fuzz target from its seed corpus for KIVRA_FUZZ_SECONDS
+#                       (default 60) seconds, in build-fuzz/
 # Further arguments go to ctest (e.g. -R Capture).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
-build_dir=build
-cmake_args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
-ctest_args=()
+gate=
 case "${1:-}" in
---asan)
-    build_dir=build-asan
-    cmake_args=(-DCMAKE_BUILD_TYPE=Debug -DKIVRA_SANITIZE=address)
-    shift
-    ;;
---tsan)
-    build_dir=build-tsan
-    cmake_args=(-DCMAKE_BUILD_TYPE=Debug -DKIVRA_SANITIZE=thread)
-    # Qt is not built with the thread sanitizer: only the tests of the
-    # threaded code (emulator, device layer, engine) run there.
-    ctest_args=(-L threads)
+--all | --plain | --format | --asan | --tsan | --fuzz)
+    gate=${1#--}
     shift
     ;;
 esac
+if [ -z "$gate" ]; then
+    if [ "${CI:-}" = true ]; then gate=all; else gate=plain; fi
+fi
 
-"$root/scripts/setup.sh" "$build_dir" "${cmake_args[@]}"
+if [ "$gate" = all ]; then
+    failed=()
+    summary=()
+    for each in plain format asan tsan fuzz; do
+        echo "=== gate $each"
+        start=$SECONDS
+        # Each gate in its own process, so that one failure does not hide the
+        # results of the others.
+        if "$root/test.sh" "--$each" "$@"; then
+            result=passed
+        else
+            result=FAILED
+            failed+=("$each")
+        fi
+        summary+=("$(printf '%-7s %-7s %4d s' "$each" "$result" $((SECONDS - start)))")
+        echo "=== gate $each $result after $((SECONDS - start)) s"
+    done
+    printf '%s\n' "${summary[@]}"
+    if [ ${#failed[@]} -gt 0 ]; then
+        echo "failed gates: ${failed[*]}"
+        exit 1
+    fi
+    echo "every gate passed in $SECONDS s"
+    exit 0
+fi
+
+case "$gate" in
+format)
+    exec "$root/scripts/format-check.sh"
+    ;;
+fuzz)
+    exec "$root/scripts/fuzz.sh" "${KIVRA_FUZZ_SECONDS:-60}"
+    ;;
+esac
+
+build_dir=build
+cmake_args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+ctest_args=()
+case "$gate" in
+asan)
+    build_dir=build-asan
+    cmake_args=(-DCMAKE_BUILD_TYPE=Debug -DKIVRA_SANITIZE=address -DKIVRA_BUILD_BENCH=OFF)
+    ;;
+tsan)
+    build_dir=build-tsan
+    # Qt is not built with the thread sanitizer, so it reports races inside
+    # Qt's own threads (e.g. the file dialog's): only the tests of the
+    # threaded code run there.
+    cmake_args=(-DCMAKE_BUILD_TYPE=Debug -DKIVRA_SANITIZE=thread -DKIVRA_BUILD_BENCH=OFF)
+    ;;
+esac
+
+if [ "$gate" = tsan ]; then
+    # The tests of the threaded code and the DAQ window's capture test, which
+    # drives a real worker; only their executables are built.
+    KIVRA_CONFIGURE_ONLY=1 "$root/scripts/setup.sh" "$build_dir" "${cmake_args[@]}"
+    mapfile -t targets < <(
+        ctest --test-dir "$root/$build_dir" -N -L threads | sed -n 's/^ *Test *#[0-9]*: //p'
+        ctest --test-dir "$root/$build_dir" -N -R '^tst_mainwindow_capture$' | sed -n 's/^ *Test *#[0-9]*: //p'
+    )
+    cmake --build "$root/$build_dir" -j "$(nproc 2>/dev/null || echo 2)" --target "${targets[@]}"
+    ctest_args=(-R "^($(IFS='|' && echo "${targets[*]}"))\$")
+else
+    "$root/scripts/setup.sh" "$build_dir" "${cmake_args[@]}"
+fi
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}

@@ -10,6 +10,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${1:-60}
 shift || true
 build="$root/build-fuzz"
+# libFuzzer's runtime comes with the compiler's run-time libraries.
+"$root/scripts/install-packages.sh" clang libclang-rt-dev
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
     CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -28,5 +30,5 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
     -dict="$root/tests/calibration/fuzz/calibration.dict" -print_final_stats=1 "$@" \
     fuzz-corpus "$root/tests/calibration/fuzz/corpus"
 ./tests/emulator/fuzz_board_session -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=256 \
-    -dict="$root/tests/emulator/fuzz/board.dict" -print_final_stats=1 \
+    -dict="$root/tests/emulator/fuzz/board.dict" -print_final_stats=1 "$@" \
     fuzz-corpus-board "$root/tests/emulator/fuzz/corpus"

@@ -2,6 +2,7 @@
 # Installs the Debian packages the build needs (only those missing), then
 # configures and builds incrementally.
 #   scripts/setup.sh BUILD_DIR [cmake options...]
+# With KIVRA_CONFIGURE_ONLY=1 it stops after configuring.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -22,6 +23,7 @@ if [ ${#missing[@]} -gt 0 ]; then
     $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
+[ -z "${KIVRA_CONFIGURE_ONLY:-}" ] || exit 0
 jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S "$root" -B "$root/$build_dir" "$@" > "$root/$build_dir.configure.log" 2>&1 || {
     cat "$root/$build_dir.configure.log"
