@@ -48,18 +48,21 @@ trap cleanup EXIT
 
 # A screen a little larger than the DAQ window (1200 × 900), which the
 # programs centre; no window manager, so the pictures show no frame.
-display=":$((90 + RANDOM % 100))"
-Xvfb "$display" -screen 0 1280x960x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
+# The server picks a free display itself and writes its number; a number
+# chosen here could belong to another server already. Without -noreset it
+# resets whenever its last client leaves, and the next program started in
+# that moment cannot connect.
+Xvfb -displayfd 3 -screen 0 1280x960x24 -nolisten tcp -noreset 3> "$work/display" > "$work/xvfb.log" 2>&1 &
 pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 50); do
-    xdpyinfo > /dev/null 2>&1 && break
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
     sleep 0.1
 done
-xdpyinfo > /dev/null 2>&1 || {
+[ -s "$work/display" ] || {
     cat "$work/xvfb.log"
     exit 1
 }
+export DISPLAY=":$(head -n 1 "$work/display")"
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 export LC_ALL=C.UTF-8 TZ=UTC
 
@@ -77,9 +80,11 @@ start_program() {
     mkdir -p "$home/.config/Orvane GmbH" "$home/runtime"
     chmod 700 "$home/runtime"
     printf '[General]\ntheme=%s\n' "$theme" > "$home/.config/Orvane GmbH/$application.conf"
-    HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home/runtime" \
-        "$build/$folder/$name" "$@" > "$work/$name.log" 2>&1 &
+    # In its home folder, so that a relative log file name lands there.
+    (cd "$home" && HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home/runtime" \
+        exec "$build/$folder/$name" "$@") > "$work/$name.log" 2>&1 &
     program_pid=$!
+    program_home=$home
     pids+=("$program_pid")
     local id=""
     for _ in $(seq 100); do
@@ -88,10 +93,13 @@ start_program() {
     done
     if [ -z "$id" ]; then
         echo "No window \"$title\" from $name:" >&2
+        cat "$work/xvfb.log" >&2
         cat "$work/$name.log" >&2
         exit 1
     fi
     window_id=$id
+    # The pictures show no title bar; the titles are quoted in the guide.
+    echo "$name $*: $(xdotool getwindowname "$id")" >> "$build/window-titles.txt"
 }
 
 stop_program() {
@@ -122,6 +130,7 @@ check_moving() {
 }
 
 mkdir -p "$images"
+rm -f "$build/window-titles.txt"
 for theme in light dark; do
     start_program kivratolm-daq-lite-x86 "$theme" "Kivra Tolm DAQ lite" use=usb/- "cfg=$calibration"
     # The values settle after the first frames; the view then moves steadily.
@@ -129,7 +138,7 @@ for theme in light dark; do
     check_moving "$window_id" "DAQ window ($theme)"
     shoot "$window_id" "$images/daq-$theme.png"
     # The grid tab: the tabs sit on the left edge of the window.
-    xdotool mousemove --window "$window_id" 30 160 click 1
+    xdotool mousemove --window "$window_id" 25 230 click 1
     sleep 1
     shoot "$window_id" "$images/daq-grid-$theme.png"
     stop_program
@@ -142,6 +151,54 @@ for theme in light dark; do
 
     echo "$theme: done"
 done
+
+# A capture in progress: log file, a few log columns, the level trigger
+# shown, armed and then forced. Positions are those of the 1200 × 900 window.
+click() {
+    xdotool mousemove --window "$window_id" "$1" "$2" click 1
+    sleep 0.3
+}
+start_program kivratolm-daq-lite-x86 light "Kivra Tolm DAQ lite" use=usb/- "cfg=$calibration"
+capture_log="$program_home/capture.csv"
+sleep 2
+click 600 757 # Log File
+xdotool type --delay 5 capture.csv
+click 1087 682 # Sample Timer: Log
+click 1127 403 # Analog In 0: Log
+click 374 682  # Counter: Log
+click 265 844  # Level Trigger
+click 1120 844 # Arm Trigger
+click 515 844  # Force Trigger
+sleep 2
+shoot "$window_id" "$images/daq-capture-light.png"
+click 1120 844 # Stop
+sleep 0.5
+stop_program
+if [ ! -s "$capture_log" ]; then
+    echo "The capture wrote no log" >&2
+    exit 1
+fi
+# The start of the log, for the user guide's description of the format.
+head -n 4 "$capture_log" > "$build/capture-excerpt.csv"
+
+# The point dialog of the CAL program over its window: a new calibration
+# (8 sensor mode), the diagonal sensors A1..D4 ticked.
+start_program kivratolm-cal-lite-x86 light "Kivra Tolm CAL lite" use=usb/-
+sleep 2
+click 23 635  # A1
+click 182 635 # B2
+click 339 635 # C3
+click 497 635 # D4
+click 952 744 # unit
+xdotool type --delay 5 N
+click 370 744 # Add calibration points
+xdotool key ctrl+a
+xdotool type --delay 5 "20"
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$window_id")"
+import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage -strip "$work/shot.png"
+convert "$work/shot.png" -strip -define png:exclude-chunks=date,time "$images/cal-add-point-light.png"
+stop_program
 
 # The device selection dialog of a start without use=.
 start_program kivratolm-daq-lite-x86 light "Select device to use"
