@@ -2,14 +2,36 @@
 # Builds the Debian package and checks it: the files it installs and where,
 # its dependencies, that the programs find their device library and start
 # from the unpacked tree, that it installs into and uninstalls from a scratch
-# dpkg root without leftovers, and lintian (when installed) without errors.
-#   scripts/check-package.sh [BUILD_DIR]    default build-pkg
-# Exits non-zero at the first failed check.
+# dpkg root without leftovers, and the desktop entries, AppStream data and
+# lintian (when installed) without errors.
+#   scripts/check-package.sh [--lint] [BUILD_DIR]    default build-pkg
+# --lint installs lintian, desktop-file-utils and appstream when missing, so
+# that those checks always run. Exits non-zero when a check failed.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+lint=false
+if [ "${1:-}" = --lint ]; then
+    lint=true
+    shift
+fi
 build_dir=${1:-build-pkg}
 
-deb=$("$root/scripts/package.sh" "$build_dir" | tail -n 1)
+if $lint; then
+    missing=()
+    for p in lintian desktop-file-utils appstream; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing missing packages: ${missing[*]}"
+        sudo=""
+        [ "$(id -u)" -eq 0 ] || sudo="sudo"
+        $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+        $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    fi
+fi
+
+"$root/scripts/package.sh" "$build_dir"
+deb=$(ls "$root/$build_dir"/kivra-lite_*.deb)
 echo "Package: $deb"
 failures=0
 fail() {
@@ -126,6 +148,9 @@ fi
 
 if command -v desktop-file-validate > /dev/null; then
     desktop-file-validate "$tree"/usr/share/applications/*.desktop || fail "desktop entries"
+fi
+if command -v appstreamcli > /dev/null; then
+    appstreamcli validate --no-net "$tree"/usr/share/metainfo/*.metainfo.xml || fail "AppStream data"
 fi
 if command -v lintian > /dev/null; then
     lintian --fail-on error "$deb" ||

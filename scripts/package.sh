@@ -21,8 +21,16 @@ if [ ${#missing[@]} -gt 0 ]; then
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
+# Debian's build flags, hardening included, as a package built in the
+# archive would get them.
+cd "$root"
+flags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
 "$root/scripts/setup.sh" "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKIVRA_BUILD_TESTS=OFF -DKIVRA_BUILD_BENCH=OFF
+    -DKIVRA_BUILD_TESTS=OFF -DKIVRA_BUILD_BENCH=OFF \
+    "-DCMAKE_C_FLAGS=$(flags CPPFLAGS) $(flags CFLAGS)" \
+    "-DCMAKE_CXX_FLAGS=$(flags CPPFLAGS) $(flags CXXFLAGS)" \
+    "-DCMAKE_EXE_LINKER_FLAGS=$(flags LDFLAGS)" \
+    "-DCMAKE_SHARED_LINKER_FLAGS=$(flags LDFLAGS)"
 
 cd "$root/$build_dir"
 rm -f ./*.deb
