@@ -92,6 +92,8 @@ install(FILES ${kivra_man_pages}
 
 install(FILES "${kivra_packaging}/debian/copyright"
     DESTINATION "${KIVRA_DOCDIR}" COMPONENT programs)
+install(FILES "${kivra_packaging}/debian/lintian-overrides"
+    DESTINATION "${CMAKE_INSTALL_DATADIR}/lintian/overrides" RENAME kivra-lite COMPONENT programs)
 install(FILES "${CMAKE_BINARY_DIR}/packaging/changelog.gz"
     DESTINATION "${KIVRA_DOCDIR}" RENAME changelog.Debian.gz COMPONENT programs)
 install(FILES "${PROJECT_SOURCE_DIR}/docs/USER_GUIDE.md"
