@@ -77,7 +77,7 @@ grep -Eq '\.(a|h|cmake)$|tst_|bench_' "$work/files" && fail "build or test files
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-echo "$depends" | tr ',|' '\n\n' | awk '{ print $1 }' > "$work/depends"
+echo "$depends" | tr ',|' '\n' | awk '{ print $1 }' > "$work/depends"
 for package in libqt5widgets5 libqt5gui5 libqt5core5a libtinyxml2.6.2v5 libstdc++6 libc6; do
     grep -Fqx "$package" "$work/depends" || fail "Depends lacks $package"
 done
@@ -150,7 +150,7 @@ if "${dpkg_scratch[@]}" -i "$deb" > "$work/dpkg.log" 2>&1; then
         cat "$work/installed.diff" >&2
     }
     if "${dpkg_scratch[@]}" --purge kivra-lite >> "$work/dpkg.log" 2>&1; then
-        left=$(cd "$scratch" && find usr -type f 2>/dev/null || true)
+        left=$(find "$scratch/usr" -type f 2>/dev/null || true)
         [ -z "$left" ] || fail "files left after removal: $left"
         echo "Scratch root: installed $(wc -l < "$work/installed") files, purged without leftovers"
     else

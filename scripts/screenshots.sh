@@ -62,7 +62,8 @@ done
     cat "$work/xvfb.log"
     exit 1
 }
-export DISPLAY=":$(head -n 1 "$work/display")"
+DISPLAY=":$(head -n 1 "$work/display")"
+export DISPLAY
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 export LC_ALL=C.UTF-8 TZ=UTC
 
@@ -74,7 +75,7 @@ start_program() {
     local application="Kivra DAQ lite" folder=daq
     if [ "$name" = kivratolm-cal-lite-x86 ]; then
         application="Kivra CAL lite"
-        folder=cal
+        folder="cal"
     fi
     local home="$work/home-$name-$theme-$RANDOM"
     mkdir -p "$home/.config/Orvane GmbH" "$home/runtime"
