@@ -1,7 +1,8 @@
 # Debian package of both programs: `cpack -G DEB` in the build folder, or
 # scripts/package.sh. The run-time dependencies are computed by
 # dpkg-shlibdeps from what the binaries link, so they follow the Qt and
-# TinyXML packages of the distribution the package is built on.
+# TinyXML packages of the distribution the package is built on; the private
+# device library is found through the programs' RUNPATH and needs none.
 
 set(CPACK_PACKAGE_NAME "kivra-lite")
 set(CPACK_PACKAGE_VENDOR "Orvane GmbH")
@@ -20,10 +21,6 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "science")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The device library lives in the package's own folder; dpkg-shlibdeps
-# must know it belongs to the package rather than look for a dependency.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS
-    "${CMAKE_BINARY_DIR}/_CPack_Packages/Linux/DEB/${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-Linux/${CPACK_PACKAGING_INSTALL_PREFIX}/${KIVRA_PRIVATE_LIBDIR}")
 # The extended description; CPack puts the summary above it and indents it
 # the Debian way.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Kivra DAQ lite acquires frames from an Orvane Kivra Tolm measurement board

@@ -90,6 +90,12 @@ for program in kivratolm-daq-lite-x86 kivratolm-cal-lite-x86 kivratolm-board-emu
     missing_libraries=$(env -u LD_LIBRARY_PATH ldd "$binary" | grep 'not found' || true)
     [ -z "$missing_libraries" ] || fail "$program misses libraries: $missing_libraries"
 done
+# The change log's newest entry names the version being packaged.
+version=$(dpkg-deb -f "$deb" Version)
+changelog_version=$(zcat "$tree/usr/share/doc/kivra-lite/changelog.Debian.gz" | sed -n '1s/^kivra-lite (\([^)]*\)).*/\1/p')
+[ "$changelog_version" = "$version" ] ||
+    fail "packaging/debian/changelog starts with version '$changelog_version', the package is $version"
+
 # Every icon must sit in the folder of its size.
 for icon in "$tree"/usr/share/icons/hicolor/*x*/apps/*.png; do
     folder=$(basename "$(dirname "$(dirname "$icon")")")
