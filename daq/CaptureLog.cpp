@@ -5,12 +5,9 @@
 #include <utility>
 
 CaptureLog::CaptureLog(QString fileName)
-    : m_fileName(std::move(fileName))
-{
-}
+    : m_fileName(std::move(fileName)) {}
 
-bool CaptureLog::append(std::string text, int rows)
-{
+bool CaptureLog::append(std::string text, int rows) {
     if (m_pending.empty())
         m_pending = std::move(text);
     else
@@ -19,8 +16,7 @@ bool CaptureLog::append(std::string text, int rows)
     return flush();
 }
 
-bool CaptureLog::flush()
-{
+bool CaptureLog::flush() {
     if (m_pending.empty())
         return true;
     QFile file(m_fileName);

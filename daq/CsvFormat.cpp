@@ -10,8 +10,7 @@
 
 namespace {
 
-void appendInteger(std::string& out, std::uint64_t value)
-{
+void appendInteger(std::string& out, std::uint64_t value) {
     char buffer[24];
     out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
 }
@@ -20,8 +19,7 @@ void appendInteger(std::string& out, std::uint64_t value)
 // half to even like printf. A float is m * 2^e with a 24-bit m, so m * 10^8
 // fits in 64 bits and the rounding is plain integer arithmetic: about ten
 // times faster than the general conversion, which matters at 64 sensors a row.
-bool appendFloatFixed8(std::string& out, double value)
-{
+bool appendFloatFixed8(std::string& out, double value) {
     const auto single = static_cast<float>(value);
     if (static_cast<double>(single) != value || !std::isfinite(single) || std::fabs(single) >= 1e9f)
         return false;
@@ -55,14 +53,12 @@ bool appendFloatFixed8(std::string& out, double value)
 } // namespace
 
 CsvFormat::CsvFormat(const TriggerSettings& settings)
-    : m_settings(settings)
-{
+    : m_settings(settings) {
     for (const auto& [column, row] : sensorsWhere(settings.logSensor, true))
         m_loggedSensors.push_back(row * 8 + column);
 }
 
-std::string CsvFormat::headerLine(const QString& reason, std::uint64_t triggerTime) const
-{
+std::string CsvFormat::headerLine(const QString& reason, std::uint64_t triggerTime) const {
     std::string line = "# Sample rate: ";
     appendFixed8(line, m_settings.sampleRate);
     line += " Hz, Pre trigger: " + std::to_string(m_settings.preTriggerSamples);
@@ -72,8 +68,7 @@ std::string CsvFormat::headerLine(const QString& reason, std::uint64_t triggerTi
     return line;
 }
 
-std::string CsvFormat::columnLine() const
-{
+std::string CsvFormat::columnLine() const {
     QString line;
     if (m_settings.logTimestamp)
         line += QStringLiteral("TimeStamp (ms);");
@@ -90,8 +85,7 @@ std::string CsvFormat::columnLine() const
     return line.toStdString();
 }
 
-void CsvFormat::appendRow(std::string& out, const KivraTolm::InputFrame& frame) const
-{
+void CsvFormat::appendRow(std::string& out, const KivraTolm::InputFrame& frame) const {
     if (m_settings.logTimestamp) {
         appendInteger(out, frame.timestamp);
         out += ';';
@@ -117,8 +111,7 @@ void CsvFormat::appendRow(std::string& out, const KivraTolm::InputFrame& frame) 
     out += '\n';
 }
 
-void CsvFormat::appendFixed8(std::string& out, double value)
-{
+void CsvFormat::appendFixed8(std::string& out, double value) {
     if (appendFloatFixed8(out, value))
         return;
     // Large enough for any double: sign, 309 integer digits, point, 8 decimals.
@@ -126,13 +119,11 @@ void CsvFormat::appendFixed8(std::string& out, double value)
     out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 8).ptr);
 }
 
-QString CsvFormat::sensorName(int column, int row)
-{
+QString CsvFormat::sensorName(int column, int row) {
     return QStringLiteral("%1%2").arg(QChar('A' + column)).arg(row + 1);
 }
 
-QString dateTimeText(std::uint64_t msSinceEpoch)
-{
+QString dateTimeText(std::uint64_t msSinceEpoch) {
     return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(msSinceEpoch))
         .toLocalTime()
         .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"));

@@ -15,14 +15,12 @@ Trigger::Trigger(const TriggerSettings& settings, const CalibrationData& calibra
     , m_calibration(calibration)
     , m_levelSensors(sensorsWhere(settings.levelTrigger, true))
     , m_format(settings)
-    , m_log(settings.fileName)
-{
+    , m_log(settings.fileName) {
     if (QFile::exists(settings.fileName))
         QFile::remove(settings.fileName);
 }
 
-void Trigger::process(std::deque<InputFrame>& frames)
-{
+void Trigger::process(std::deque<InputFrame>& frames) {
     if (m_state == Recording) {
         record(frames);
         return;
@@ -45,8 +43,7 @@ void Trigger::process(std::deque<InputFrame>& frames)
     }
 }
 
-void Trigger::force()
-{
+void Trigger::force() {
     // A capture the user has stopped stays stopped.
     if (m_state == Done)
         return;
@@ -57,8 +54,7 @@ void Trigger::force()
     m_state = Recording;
 }
 
-bool Trigger::triggers(const InputFrame& converted)
-{
+bool Trigger::triggers(const InputFrame& converted) {
     if (m_settings.externalTrigger && converted.counter != m_counterAtArm) {
         m_reason = QStringLiteral("External triggered");
         m_triggerTime = converted.timestamp;
@@ -81,12 +77,13 @@ bool Trigger::triggers(const InputFrame& converted)
 
 // Writes the history before the trigger, then at most captureSamples frames
 // from the trigger on (0: no limit).
-void Trigger::record(std::deque<InputFrame>& frames)
-{
+void Trigger::record(std::deque<InputFrame>& frames) {
     std::deque<InputFrame> block;
     block.swap(m_buffer);
     const int limit = m_settings.captureSamples;
-    const auto full = [&] { return limit > 0 && m_rowsAfterTrigger >= limit; };
+    const auto full = [&] {
+        return limit > 0 && m_rowsAfterTrigger >= limit;
+    };
 
     // The head of the buffer is history; everything behind it counts.
     const std::size_t history = std::min(block.size(), static_cast<std::size_t>(m_preTriggerRows));
@@ -105,8 +102,7 @@ void Trigger::record(std::deque<InputFrame>& frames)
         m_state = Done;
 }
 
-void Trigger::write(const std::deque<InputFrame>& frames)
-{
+void Trigger::write(const std::deque<InputFrame>& frames) {
     if (frames.empty())
         return;
     std::string text;

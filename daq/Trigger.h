@@ -56,7 +56,7 @@ private:
     bool m_headerPending = true;
     std::uint64_t m_counterAtArm = 0;
     std::uint64_t m_triggerTime = 0;
-    int m_preTriggerRows = 0;  // history frames at the head of the buffer when it fired
+    int m_preTriggerRows = 0;   // history frames at the head of the buffer when it fired
     int m_rowsAfterTrigger = 0; // frames taken from the trigger on
     TriggerSettings m_settings;
     const CalibrationData& m_calibration;

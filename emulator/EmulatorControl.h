@@ -36,12 +36,12 @@ struct BoardConfig {
     std::vector<int> digitalPortLines = {8, 4}; // one entry per digital port: its I/O line count
     int counters = 1;
     int triggers = 1;
-    int framesPerRead = 100;  // device parameter 6
-    int bufferFrames = 10000; // frames the board holds unread before it reports an overflow
+    int framesPerRead = 100;                    // device parameter 6
+    int bufferFrames = 10000;                   // frames the board holds unread before it reports an overflow
     std::map<std::uint32_t, std::string> names; // peripheral id -> name, replacing the default
     Pattern pattern = Pattern::Drift;
     std::uint32_t seed = 1;
-    float constantValue = 1.25f;      // raw sensor value of Pattern::Constant
+    float constantValue = 1.25f;        // raw sensor value of Pattern::Constant
     double counterPulsePeriodMs = 1000; // emulated external trigger pulses; 0: none
     // Frames arrive only through pushFrames(), never by the clock.
     bool manualClock = false;
@@ -92,8 +92,8 @@ struct BoardState {
     bool open = false;
     bool running = false;
     float rate = 0;
-    std::vector<std::uint32_t> frameInputs; // ids of the last SetupInputFrame
-    std::vector<int> columnSensitivity;     // 8 columns, 31 nominal
+    std::vector<std::uint32_t> frameInputs;      // ids of the last SetupInputFrame
+    std::vector<int> columnSensitivity;          // 8 columns, 31 nominal
     std::vector<std::uint32_t> outputEnableMask; // per digital port
     std::vector<std::uint32_t> outputValue;      // per digital port
     std::uint32_t counterConfig = 0;

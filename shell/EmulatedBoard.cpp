@@ -2,12 +2,10 @@
 
 #include <QCoreApplication>
 
-bool isBoardEmulated()
-{
+bool isBoardEmulated() {
     return KIVRA_EMULATED_BOARD != 0;
 }
 
-QString emulatedBoardTitleSuffix()
-{
+QString emulatedBoardTitleSuffix() {
     return isBoardEmulated() ? QCoreApplication::translate("MainWindow", " \u2014 emulated board") : QString();
 }

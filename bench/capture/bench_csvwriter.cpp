@@ -10,8 +10,7 @@
 
 #include <cstdio>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int rows = argc > 1 ? std::atoi(argv[1]) : 1000000;
     const int rowsPerBlock = argc > 2 ? std::atoi(argv[2]) : 5;

@@ -81,8 +81,8 @@ private slots:
         const std::string unknownBus = "runtime_error: Unknown bus.";
         const std::string cannotOpen = "runtime_error: Can't open device.";
 
-        QTest::newRow("net host and port")
-            << std::string("net") << std::string("127.0.0.1:10001") << 1 << std::string("net 127.0.0.1|10001 KivraTolm");
+        QTest::newRow("net host and port") << std::string("net") << std::string("127.0.0.1:10001") << 1
+                                           << std::string("net 127.0.0.1|10001 KivraTolm");
         QTest::newRow("net empty host") << std::string("net") << std::string(":10001") << 1
                                         << std::string("net |10001 KivraTolm");
         QTest::newRow("net blank and letter")

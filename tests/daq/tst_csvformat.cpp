@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <locale>
 #include <random>
 #include <vector>
-#include <locale>
 
 using KivraTolm::InputFrame;
 
@@ -19,14 +19,12 @@ class TestCsvFormat : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
+    void initTestCase() {
         qputenv("TZ", "UTC");
         tzset();
     }
 
-    void fixed8_data()
-    {
+    void fixed8_data() {
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("text");
         QTest::newRow("half") << 0.5 << "0.50000000";
@@ -38,8 +36,7 @@ private Q_SLOTS:
         QTest::newRow("tiny") << 1e-12 << "0.00000000";
         QTest::newRow("integer rate") << 50.0 << "50.00000000";
     }
-    void fixed8()
-    {
+    void fixed8() {
         QFETCH(double, value);
         QFETCH(QString, text);
         std::string out;
@@ -49,12 +46,11 @@ private Q_SLOTS:
 
     // Every single-precision value must come out as the general conversion
     // writes it: rounding ties, tiny and large values, both signs.
-    void fixed8MatchesTheGeneralConversion()
-    {
+    void fixed8MatchesTheGeneralConversion() {
         std::mt19937 random(42);
         std::uniform_int_distribution<std::uint32_t> bits;
-        std::vector<float> values = {0.0f, -0.0f, 0.125f, 0.000000005f, 0.000000015f, 1e-30f, 3.2f, -3.2f,
-                                     999999999.0f, 1e9f, 1e10f, 16777216.0f, 0.999999999f};
+        std::vector<float> values = {0.0f,  -0.0f,        0.125f, 0.000000005f, 0.000000015f, 1e-30f,      3.2f,
+                                     -3.2f, 999999999.0f, 1e9f,   1e10f,        16777216.0f,  0.999999999f};
         for (int i = 0; i < 200000; ++i) {
             std::uint32_t word = bits(random);
             float value;
@@ -73,8 +69,7 @@ private Q_SLOTS:
 
     // A user's locale with ',' as decimal point and '.' grouping must not
     // reach the log.
-    void fixed8IgnoresLocale()
-    {
+    void fixed8IgnoresLocale() {
         struct GermanPunct : std::numpunct<char> {
             char do_decimal_point() const override { return ','; }
             char do_thousands_sep() const override { return '.'; }
@@ -90,8 +85,7 @@ private Q_SLOTS:
         QCOMPARE(QString::fromStdString(out), QStringLiteral("1234.50000000"));
     }
 
-    void sensorNames_data()
-    {
+    void sensorNames_data() {
         QTest::addColumn<int>("column");
         QTest::addColumn<int>("row");
         QTest::addColumn<QString>("name");
@@ -100,16 +94,14 @@ private Q_SLOTS:
         QTest::newRow("C4") << 2 << 3 << "C4";
         QTest::newRow("A8") << 0 << 7 << "A8";
     }
-    void sensorNames()
-    {
+    void sensorNames() {
         QFETCH(int, column);
         QFETCH(int, row);
         QFETCH(QString, name);
         QCOMPARE(CsvFormat::sensorName(column, row), name);
     }
 
-    void headerLine()
-    {
+    void headerLine() {
         TriggerSettings settings;
         settings.sampleRate = 50;
         settings.preTriggerSamples = 10;
@@ -120,8 +112,7 @@ private Q_SLOTS:
     }
 
     // The example log: timestamp, A1 (kg, calibrated), B2 (no points), AIn0, counter.
-    void columnLineAndRow()
-    {
+    void columnLineAndRow() {
         TriggerSettings settings;
         settings.logTimestamp = true;
         settings.logAnalog[0] = true;
@@ -144,8 +135,7 @@ private Q_SLOTS:
         QCOMPARE(QString::fromStdString(row), QStringLiteral("1456837509120;3.25000000;0.50000000;1.25000000;17;\n"));
     }
 
-    void sensorsInColumnOrder()
-    {
+    void sensorsInColumnOrder() {
         TriggerSettings settings;
         settings.logSensor[5 * 8 + 0] = true; // A6
         settings.logSensor[0 * 8 + 1] = true; // B1
@@ -164,8 +154,7 @@ private Q_SLOTS:
         QCOMPARE(QString::fromStdString(row), QStringLiteral("1.00000000;2.00000000;-0.50000000;10;\n"));
     }
 
-    void nothingLogged()
-    {
+    void nothingLogged() {
         const CsvFormat format{TriggerSettings()};
         QCOMPARE(QString::fromStdString(format.columnLine()), QStringLiteral("\n"));
         std::string row;
@@ -173,8 +162,7 @@ private Q_SLOTS:
         QCOMPARE(QString::fromStdString(row), QStringLiteral("\n"));
     }
 
-    void logKeepsRowsWhileTheFileCannotBeWritten()
-    {
+    void logKeepsRowsWhileTheFileCannotBeWritten() {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString folder = dir.filePath(QStringLiteral("gone"));
@@ -196,8 +184,7 @@ private Q_SLOTS:
         QCOMPARE(file.readAll(), QByteArray("header\nrow 1\nrow 2\n"));
     }
 
-    void logOnAFullDisk()
-    {
+    void logOnAFullDisk() {
         if (!QFile::exists(QStringLiteral("/dev/full")))
             QSKIP("no /dev/full on this system");
         CaptureLog log(QStringLiteral("/dev/full"));

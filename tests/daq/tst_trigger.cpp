@@ -16,8 +16,7 @@ using KivraTolm::InputFrame;
 namespace {
 
 // Frame n: timestamp 1000 + 20 n, so a log row names its frame.
-InputFrame frame(std::uint32_t n, float a1 = 0.0f, std::uint64_t counter = 0)
-{
+InputFrame frame(std::uint32_t n, float a1 = 0.0f, std::uint64_t counter = 0) {
     InputFrame f;
     f.number = n;
     f.timestamp = 1000 + 20ULL * n;
@@ -26,16 +25,14 @@ InputFrame frame(std::uint32_t n, float a1 = 0.0f, std::uint64_t counter = 0)
     return f;
 }
 
-std::deque<InputFrame> frames(std::uint32_t first, int count)
-{
+std::deque<InputFrame> frames(std::uint32_t first, int count) {
     std::deque<InputFrame> list;
     for (int i = 0; i < count; ++i)
         list.push_back(frame(first + static_cast<std::uint32_t>(i)));
     return list;
 }
 
-QStringList readLines(const QString& path)
-{
+QStringList readLines(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return {};
@@ -46,8 +43,7 @@ QStringList readLines(const QString& path)
 }
 
 // The frame numbers of the data rows of a log that logs the timestamp first.
-QList<int> loggedFrames(const QString& path)
-{
+QList<int> loggedFrames(const QString& path) {
     QList<int> numbers;
     const QStringList lines = readLines(path);
     for (int i = 2; i < lines.size(); ++i)
@@ -55,8 +51,7 @@ QList<int> loggedFrames(const QString& path)
     return numbers;
 }
 
-QList<int> range(int first, int count)
-{
+QList<int> range(int first, int count) {
     QList<int> list;
     for (int i = 0; i < count; ++i)
         list << first + i;
@@ -71,8 +66,7 @@ class TestTrigger : public QObject {
     QTemporaryDir m_dir;
     CalibrationData m_calibration;
 
-    TriggerSettings settings(int pre = 0, int capture = 0) const
-    {
+    TriggerSettings settings(int pre = 0, int capture = 0) const {
         TriggerSettings s;
         s.sampleRate = 50;
         s.preTriggerSamples = pre;
@@ -82,15 +76,13 @@ class TestTrigger : public QObject {
         return s;
     }
 
-    static void markLevel(TriggerSettings& s, int column, int row, float level)
-    {
+    static void markLevel(TriggerSettings& s, int column, int row, float level) {
         s.levelTrigger[row * 8 + column] = true;
         s.level[row * 8 + column] = level;
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
+    void initTestCase() {
         qputenv("TZ", "UTC");
         tzset();
         QVERIFY(m_dir.isValid());
@@ -98,8 +90,7 @@ private Q_SLOTS:
 
     void init() { QFile::remove(m_dir.filePath(QStringLiteral("capture.csv"))); }
 
-    void historyIsBoundedByThePreTriggerCount()
-    {
+    void historyIsBoundedByThePreTriggerCount() {
         TriggerSettings s = settings(3);
         markLevel(s, 0, 0, 0.5f);
         Trigger trigger(s, m_calibration, 0);
@@ -119,8 +110,7 @@ private Q_SLOTS:
         QCOMPARE(trigger.rowsWritten(), 6);
     }
 
-    void levelTrigger_data()
-    {
+    void levelTrigger_data() {
         QTest::addColumn<float>("value");
         QTest::addColumn<bool>("fires");
         QTest::newRow("below") << 1.5f << false;
@@ -129,8 +119,7 @@ private Q_SLOTS:
         QTest::newRow("nan") << std::numeric_limits<float>::quiet_NaN() << false;
         QTest::newRow("infinity") << std::numeric_limits<float>::infinity() << true;
     }
-    void levelTrigger()
-    {
+    void levelTrigger() {
         QFETCH(float, value);
         QFETCH(bool, fires);
         TriggerSettings s = settings();
@@ -141,8 +130,7 @@ private Q_SLOTS:
         QCOMPARE(trigger.state(), fires ? Recording : Armed);
     }
 
-    void levelTriggerIgnoresUnmarkedAndUnloggedSensors()
-    {
+    void levelTriggerIgnoresUnmarkedAndUnloggedSensors() {
         TriggerSettings s = settings();
         markLevel(s, 3, 3, 0.5f);
         Trigger trigger(s, m_calibration, 0);
@@ -157,8 +145,7 @@ private Q_SLOTS:
         QCOMPARE(trigger.reason(), QStringLiteral("Trigger level of sensor D4 [Level = 0.75000000]"));
     }
 
-    void reasonNamesTheFirstSensorInColumnOrder()
-    {
+    void reasonNamesTheFirstSensorInColumnOrder() {
         TriggerSettings s = settings();
         markLevel(s, 2, 3, 1.0f); // C4
         markLevel(s, 0, 7, 1.0f); // A8
@@ -171,16 +158,14 @@ private Q_SLOTS:
         QCOMPARE(trigger.reason(), QStringLiteral("Trigger level of sensor A8 [Level = 2.00000000]"));
     }
 
-    void externalTrigger_data()
-    {
+    void externalTrigger_data() {
         QTest::addColumn<quint64>("counter");
         QTest::addColumn<bool>("fires");
         QTest::newRow("unchanged") << quint64(5) << false;
         QTest::newRow("increased") << quint64(6) << true;
         QTest::newRow("decreased") << quint64(0) << true;
     }
-    void externalTrigger()
-    {
+    void externalTrigger() {
         QFETCH(quint64, counter);
         QFETCH(bool, fires);
         TriggerSettings s = settings();
@@ -195,8 +180,7 @@ private Q_SLOTS:
         }
     }
 
-    void externalTriggerWinsOverALevel()
-    {
+    void externalTriggerWinsOverALevel() {
         TriggerSettings s = settings();
         s.externalTrigger = true;
         markLevel(s, 0, 0, 0.5f);
@@ -206,8 +190,7 @@ private Q_SLOTS:
         QCOMPARE(trigger.reason(), QStringLiteral("External triggered"));
     }
 
-    void forcedTriggerWritesHistoryThenTheFollowingFrames()
-    {
+    void forcedTriggerWritesHistoryThenTheFollowingFrames() {
         Trigger trigger(settings(2, 3), m_calibration, 0);
         std::deque<InputFrame> tick = frames(0, 5);
         trigger.process(tick);
@@ -228,8 +211,7 @@ private Q_SLOTS:
         QVERIFY(header.endsWith(QStringLiteral(" (%1)").arg(trigger.triggerTime())));
     }
 
-    void forceKeepsARecordingCaptureGoing()
-    {
+    void forceKeepsARecordingCaptureGoing() {
         TriggerSettings s = settings(0, 4);
         markLevel(s, 0, 0, 0.5f);
         Trigger trigger(s, m_calibration, 0);
@@ -242,8 +224,7 @@ private Q_SLOTS:
         QCOMPARE(loggedFrames(s.fileName), range(0, 4));
     }
 
-    void forceAfterStopDoesNotRestart()
-    {
+    void forceAfterStopDoesNotRestart() {
         Trigger trigger(settings(), m_calibration, 0);
         trigger.setState(Done);
         trigger.force();
@@ -255,8 +236,7 @@ private Q_SLOTS:
 
     // The log holds the buffered history, then exactly captureSamples frames
     // from the triggering frame on.
-    void captureLength_data()
-    {
+    void captureLength_data() {
         QTest::addColumn<int>("pre");
         QTest::addColumn<int>("capture");
         QTest::addColumn<int>("tickSize");
@@ -266,8 +246,7 @@ private Q_SLOTS:
         QTest::newRow("no history") << 0 << 25 << 25 << 25;
         QTest::newRow("one frame") << 3 << 1 << 4 << 4;
     }
-    void captureLength()
-    {
+    void captureLength() {
         QFETCH(int, pre);
         QFETCH(int, capture);
         QFETCH(int, tickSize);
@@ -292,8 +271,7 @@ private Q_SLOTS:
         QCOMPARE(trigger.rowsWritten(), rows);
     }
 
-    void zeroCaptureLengthHasNoLimit()
-    {
+    void zeroCaptureLengthHasNoLimit() {
         Trigger trigger(settings(0, 0), m_calibration, 0);
         trigger.force();
         std::uint32_t next = 0;
@@ -311,8 +289,7 @@ private Q_SLOTS:
         QCOMPARE(loggedFrames(settings().fileName), range(0, 550));
     }
 
-    void existingFileIsReplaced()
-    {
+    void existingFileIsReplaced() {
         const QString path = settings().fileName;
         QFile old(path);
         QVERIFY(old.open(QIODevice::WriteOnly));
@@ -333,8 +310,7 @@ private Q_SLOTS:
         QCOMPARE(readLines(path).size(), 4);
     }
 
-    void rowsSurviveAFolderThatIsMissingForAWhile()
-    {
+    void rowsSurviveAFolderThatIsMissingForAWhile() {
         const QString folder = m_dir.filePath(QStringLiteral("later"));
         TriggerSettings s = settings();
         s.fileName = folder + QStringLiteral("/capture.csv");
@@ -357,8 +333,7 @@ private Q_SLOTS:
         QCOMPARE(readLines(s.fileName).value(1), QStringLiteral("TimeStamp (ms);"));
     }
 
-    void rowsAreConvertedWithTheCalibration()
-    {
+    void rowsAreConvertedWithTheCalibration() {
         CalibrationData calibration;
         calibration.addPoint(0, 0, CalibrationPoint{1.0f, 10.0f});
         TriggerSettings s = settings();
