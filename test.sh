@@ -85,6 +85,10 @@ if [ "$gate" = tsan ]; then
         ctest --test-dir "$root/$build_dir" -N -L threads | sed -n 's/^ *Test *#[0-9]*: //p'
         ctest --test-dir "$root/$build_dir" -N -R '^tst_mainwindow_capture$' | sed -n 's/^ *Test *#[0-9]*: //p'
     )
+    if [ ${#targets[@]} -eq 0 ]; then
+        echo "no thread sanitizer tests found in $build_dir" >&2
+        exit 1
+    fi
     cmake --build "$root/$build_dir" -j "$(nproc 2>/dev/null || echo 2)" --target "${targets[@]}"
     ctest_args=(-R "^($(IFS='|' && echo "${targets[*]}"))\$")
 else

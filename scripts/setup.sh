@@ -23,10 +23,10 @@ if [ ${#missing[@]} -gt 0 ]; then
     $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-[ -z "${KIVRA_CONFIGURE_ONLY:-}" ] || exit 0
 jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S "$root" -B "$root/$build_dir" "$@" > "$root/$build_dir.configure.log" 2>&1 || {
     cat "$root/$build_dir.configure.log"
     exit 1
 }
+[ -z "${KIVRA_CONFIGURE_ONLY:-}" ] || exit 0
 cmake --build "$root/$build_dir" -j "$jobs"
