@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace KivraTolmEmulator {
 
@@ -15,7 +16,12 @@ constexpr double pulseWidthMs = 100;
 std::uint64_t PulseTrain::pulsesUpTo(double seconds) const {
     if (periodMs_ <= 0 || seconds <= 0)
         return 0;
-    return static_cast<std::uint64_t>(std::floor(seconds * 1000 / periodMs_ + slack));
+    const double pulses = std::floor(seconds * 1000 / periodMs_ + slack);
+    // Frames that late never arrive by the clock, but a test may push them:
+    // saturate rather than convert a count no integer holds.
+    if (!(pulses < 0x1p64))
+        return std::numeric_limits<std::uint64_t>::max();
+    return static_cast<std::uint64_t>(pulses);
 }
 
 std::uint32_t PulseTrain::level(double seconds) const {

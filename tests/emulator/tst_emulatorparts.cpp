@@ -7,6 +7,8 @@
 
 #include <QtTest>
 
+#include <limits>
+
 using namespace KivraTolmEmulator;
 using namespace std::chrono;
 
@@ -67,6 +69,13 @@ private slots:
         const PulseTrain train(periodMs);
         QCOMPARE(train.pulsesUpTo(seconds), static_cast<std::uint64_t>(pulses));
         QCOMPARE(train.level(seconds), static_cast<std::uint32_t>(level));
+    }
+
+    // A stream started at a tiny rate puts later frames beyond any 64-bit
+    // pulse count.
+    void pulsesSaturate() {
+        const PulseTrain train(1000);
+        QCOMPARE(train.pulsesUpTo(1e60), std::numeric_limits<std::uint64_t>::max());
     }
 
     void queueKeepsOrder() {
