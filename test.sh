@@ -22,7 +22,10 @@ case "${1:-}" in
     ;;
 esac
 if [ -z "$gate" ]; then
-    if [ "${CI:-}" = true ]; then gate=all; else gate=plain; fi
+    case "${CI:-}" in
+    true | TRUE | True | 1 | yes) gate=all ;;
+    *) gate=plain ;;
+    esac
 fi
 
 if [ "$gate" = all ]; then

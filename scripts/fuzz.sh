@@ -4,7 +4,8 @@
 #   scripts/fuzz.sh [seconds [libFuzzer options...]]     default 60 seconds
 # Inputs they find go to build-fuzz/fuzz-corpus/ and build-fuzz/fuzz-corpus-board/
 # (the seeds stay untouched);
-# a crash leaves its input as build-fuzz/crash-* and ends with an error.
+# a crash leaves its input as build-fuzz/crash-* and the script ends with an
+# error after the other targets ran.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${1:-60}
@@ -26,9 +27,12 @@ mkdir -p "$build/fuzz-corpus" "$build/fuzz-corpus-board"
 cd "$build"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+# Every target runs even when an earlier one found something.
+status=0
 ./tests/calibration/fuzz_calibration_load -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
     -dict="$root/tests/calibration/fuzz/calibration.dict" -print_final_stats=1 "$@" \
-    fuzz-corpus "$root/tests/calibration/fuzz/corpus"
+    fuzz-corpus "$root/tests/calibration/fuzz/corpus" || status=1
 ./tests/emulator/fuzz_board_session -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=256 \
     -dict="$root/tests/emulator/fuzz/board.dict" -print_final_stats=1 "$@" \
-    fuzz-corpus-board "$root/tests/emulator/fuzz/corpus"
+    fuzz-corpus-board "$root/tests/emulator/fuzz/corpus" || status=1
+exit $status
