@@ -119,7 +119,9 @@ std::uint32_t SignalGenerator::externalLines(int port, int lineCount, double sec
     std::uint32_t levels = 0;
     for (int line = 0; line < lineCount; ++line) {
         const double halfPeriod = 1.0 + 0.5 * line + 0.25 * port;
-        if (static_cast<std::uint64_t>(std::floor(seconds / halfPeriod)) % 2 == 1)
+        // High in every second half period; fmod keeps any frame time, however
+        // late, away from an integer conversion.
+        if (std::fmod(seconds, 2 * halfPeriod) >= halfPeriod)
             levels |= 1u << line;
     }
     return levels;

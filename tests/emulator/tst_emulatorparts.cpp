@@ -3,6 +3,7 @@
 #include "FramePacer.h"
 #include "FrameQueue.h"
 #include "PulseTrain.h"
+#include "SignalGenerator.h"
 #include "TextBuffer.h"
 
 #include <QtTest>
@@ -76,6 +77,23 @@ private slots:
     void pulsesSaturate() {
         const PulseTrain train(1000);
         QCOMPARE(train.pulsesUpTo(1e60), std::numeric_limits<std::uint64_t>::max());
+    }
+
+    // Line n of port p toggles every 1 + 0.5 n + 0.25 p seconds, starting low.
+    void externalLines_data() {
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<uint>("levels");
+        QTest::newRow("start") << 0.0 << 0u;
+        QTest::newRow("line 0 high") << 1.2 << 0x1u;
+        QTest::newRow("lines 0 and 1 high") << 1.6 << 0x3u;
+        QTest::newRow("line 0 low again, 1..3 high") << 2.6 << 0xEu;
+        QTest::newRow("any frame time, however late") << 1e300 << 0x0u;
+    }
+    void externalLines() {
+        QFETCH(double, seconds);
+        QFETCH(uint, levels);
+        const SignalGenerator generator{BoardConfig()};
+        QCOMPARE(generator.externalLines(0, 4, seconds), levels);
     }
 
     void queueKeepsOrder() {
