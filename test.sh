@@ -10,13 +10,15 @@
 #                       DAQ window's capture test, in build-tsan/
 #   ./test.sh --fuzz    each fuzz target from its seed corpus for KIVRA_FUZZ_SECONDS
 #                       (default 60) seconds, in build-fuzz/
+#   ./test.sh --package the Debian package: built in build-pkg/, its files, dependencies,
+#                       install and purge in a scratch root, desktop entries, lintian
 # Further arguments go to ctest (e.g. -R Capture).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 gate=
 case "${1:-}" in
---all | --plain | --format | --asan | --tsan | --fuzz)
+--all | --plain | --format | --asan | --tsan | --fuzz | --package)
     gate=${1#--}
     shift
     ;;
@@ -31,7 +33,7 @@ fi
 if [ "$gate" = all ]; then
     failed=()
     summary=()
-    for each in plain format asan tsan fuzz; do
+    for each in plain format asan tsan fuzz package; do
         echo "=== gate $each"
         start=$SECONDS
         # Each gate in its own process, so that one failure does not hide the
@@ -60,6 +62,9 @@ format)
     ;;
 fuzz)
     exec "$root/scripts/fuzz.sh" "${KIVRA_FUZZ_SECONDS:-60}"
+    ;;
+package)
+    exec "$root/scripts/check-package.sh" --lint
     ;;
 esac
 

@@ -17,17 +17,7 @@ fi
 build_dir=${1:-build-pkg}
 
 if $lint; then
-    missing=()
-    for p in lintian desktop-file-utils appstream; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-    done
-    if [ ${#missing[@]} -gt 0 ]; then
-        echo "Installing missing packages: ${missing[*]}"
-        sudo=""
-        [ "$(id -u)" -eq 0 ] || sudo="sudo"
-        $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-        $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-    fi
+    "$root/scripts/install-packages.sh" lintian desktop-file-utils appstream
 fi
 
 "$root/scripts/package.sh" "$build_dir"

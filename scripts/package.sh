@@ -9,17 +9,7 @@ build_dir=${1:-build-pkg}
 
 # dpkg-dev: dpkg-shlibdeps computes the dependencies; file: CPack finds the
 # binaries to examine with it.
-missing=()
-for p in dpkg-dev file; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing missing packages: ${missing[*]}"
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$root/scripts/install-packages.sh" dpkg-dev file
 
 # Debian's build flags, hardening included, as a package built in the
 # archive would get them.
