@@ -12,7 +12,10 @@ if [ "${1:-}" = cal ]; then
     shift
 fi
 
-"$root/scripts/setup.sh" build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# Only the two programs and the board emulator: the tests are ./test.sh's.
+KIVRA_CONFIGURE_ONLY=1 "$root/scripts/setup.sh" build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$root/build" -j "$(nproc 2>/dev/null || echo 2)" \
+    --target kivratolm-daq-lite-x86 kivratolm-cal-lite-x86 kivratolm-board-emulator
 
 binary="$root/build/$folder/$program"
 if [ ! -x "$binary" ]; then
