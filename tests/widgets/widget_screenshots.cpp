@@ -1,10 +1,12 @@
-// Renders the sensor views and the theme dialog in every theme into PNG
+// Renders the sensor views and the dialogs in every theme into PNG
 // files, so that a reviewer can look at them:
 //   widget_screenshots [folder]      (default: screenshots/ in the build folder)
 // or build the target widget_screenshots_png. Runs on the offscreen platform
 // unless QT_QPA_PLATFORM says otherwise.
 
+#include "AboutDialog.h"
 #include "Grid8x8Widget.h"
+#include "SelDialog.h"
 #include "SensorWidget.h"
 #include "Theme.h"
 #include "ThemeDialog.h"
@@ -119,6 +121,14 @@ int main(int argc, char* argv[]) {
         ThemeDialog dialog;
         dialog.show();
         ok = save(dialog.grab(), folder, QStringLiteral("themedialog-%1.png").arg(name)) && ok;
+
+        SelDialog selection;
+        selection.show();
+        ok = save(selection.grab(), folder, QStringLiteral("seldialog-%1.png").arg(name)) && ok;
+
+        AboutDialog about(nullptr, QStringLiteral("Kivra Tolm DAQ lite"));
+        about.show();
+        ok = save(about.grab(), folder, QStringLiteral("aboutdialog-%1.png").arg(name)) && ok;
     }
     return ok ? 0 : 1;
 }
