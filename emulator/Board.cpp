@@ -105,6 +105,11 @@ CallResult Board::findCounter(std::uint32_t id, int& index) const {
     return CallResult::success();
 }
 
+CallResult Board::linesMissing(const std::string& what, std::uint32_t portId, int port) const {
+    return invalid(what + " lines the port " + hex(portId) + " lacks (it has " +
+                   plural(config_.digitalPortLines[static_cast<std::size_t>(port)], "line", "lines") + ")");
+}
+
 std::uint32_t Board::lineMask(int port) const {
     const int lines = config_.digitalPortLines[static_cast<std::size_t>(port)];
     return lines >= 32 ? ~0u : (1u << lines) - 1;
@@ -137,8 +142,7 @@ CallResult Board::setOutputEnableMask(std::uint32_t portId, std::uint32_t mask, 
     if (!result.ok())
         return result;
     if ((mask & ~lineMask(port)) != 0)
-        return invalid("Output enable mask " + hex(mask) + " names lines the port " + hex(portId) + " lacks (it has " +
-                       plural(config_.digitalPortLines[static_cast<std::size_t>(port)], "line", "lines") + ")");
+        return linesMissing("Output enable mask " + hex(mask) + " names", portId, port);
     catchUp(now);
     outputEnableMask_[static_cast<std::size_t>(port)] = mask;
     return result;
@@ -150,8 +154,7 @@ CallResult Board::writePort(std::uint32_t portId, std::uint32_t value, Clock::ti
     if (!result.ok())
         return result;
     if ((value & ~lineMask(port)) != 0)
-        return invalid("Value " + hex(value) + " sets lines the port " + hex(portId) + " lacks (it has " +
-                       plural(config_.digitalPortLines[static_cast<std::size_t>(port)], "line", "lines") + ")");
+        return linesMissing("Value " + hex(value) + " sets", portId, port);
     catchUp(now);
     outputValue_[static_cast<std::size_t>(port)] = value;
     return result;

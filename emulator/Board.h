@@ -59,6 +59,8 @@ private:
     CallResult findPort(std::uint32_t id, int& index) const;
     CallResult findCounter(std::uint32_t id, int& index) const;
     std::uint32_t lineMask(int port) const;
+    // The refusal of bits beyond the port's lines; `what` names the argument.
+    CallResult linesMissing(const std::string& what, std::uint32_t portId, int port) const;
 
     // Lets the frames due by the clock arrive, so that a change of settings
     // only affects frames after it.
