@@ -35,6 +35,7 @@ const GridCell& Grid8x8Widget::cell(int column, int row) const {
 void Grid8x8Widget::setPaintCacheEnabled(bool enabled) {
     backgroundCache.setEnabled(enabled);
     outlineCache.setEnabled(enabled);
+    labelTextCached = enabled;
 }
 
 void Grid8x8Widget::animate() {
@@ -84,16 +85,10 @@ void Grid8x8Widget::paintEvent(QPaintEvent*) {
     backgroundCache.draw(painter, size(), theme.graphBottom.alpha() == 255,
                          [this](QPainter& p) { paintBackground(p); });
 
+    painter.setFont(font);
     for (int column = 0; column < 8; ++column) {
-        for (int row = 0; row < 8; ++row) {
-            const QRectF rect = GridGeometry::cellRect(size(), column, row);
-            const QString text = cellText(column, row);
-            const int grey = GridGeometry::greyLevel(cells[column + row * 8].intensity);
-            painter.setFont(fitsLabelFont(rect, text) ? font : smallFont);
-            painter.fillRect(rect, QColor(grey, grey, grey));
-            painter.setPen(viewPen(grey < 128 ? ViewColours::cellTextOnDark() : ViewColours::cellTextOnLight(), 1.0));
-            painter.drawText(rect, Qt::AlignCenter, text);
-        }
+        for (int row = 0; row < 8; ++row)
+            paintCell(painter, column, row);
     }
     // The outlines do not change with the values. Each lies on its own cell
     // (cells are 4 pixels apart), so drawing all of them after all cells
@@ -103,6 +98,29 @@ void Grid8x8Widget::paintEvent(QPaintEvent*) {
     painter.setPen(viewPen(theme.highlightedText, 1.0));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(0, 0, width() - 1, height() - 1);
+}
+
+// Expects the label font in the painter and leaves it there.
+void Grid8x8Widget::paintCell(QPainter& painter, int column, int row) {
+    const QRectF rect = GridGeometry::cellRect(size(), column, row);
+    const QString text = cellText(column, row);
+    const int grey = GridGeometry::greyLevel(cells[column + row * 8].intensity);
+    painter.fillRect(rect, QColor(grey, grey, grey));
+    painter.setPen(viewPen(grey < 128 ? ViewColours::cellTextOnDark() : ViewColours::cellTextOnLight(), 1.0));
+    if (!labelTextCached) {
+        painter.setFont(fitsLabelFont(rect, text) ? font : smallFont);
+        painter.drawText(rect, Qt::AlignCenter, text);
+        painter.setFont(font);
+        return;
+    }
+    // Measured with the lines it is then drawn with, when it fits.
+    if (rect.width() > labelText->width(painter, rect, text)) {
+        labelText->draw(painter, rect, text);
+        return;
+    }
+    painter.setFont(smallFont);
+    labelText->draw(painter, rect, text);
+    painter.setFont(font);
 }
 
 void Grid8x8Widget::paintOutlines(QPainter& painter) const {

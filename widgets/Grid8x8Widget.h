@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LabelTextCache.h"
 #include "PictureCache.h"
 
 #include <QFont>
@@ -7,6 +8,7 @@
 #include <QWidget>
 
 #include <array>
+#include <memory>
 
 // One sensor of the grid view.
 struct GridCell {
@@ -35,8 +37,8 @@ public:
     // The font a cell's text is drawn in: the small one when it does not fit.
     QFont fontFor(int column, int row) const;
 
-    // Background, grid lines and cell outlines are cached per size and theme;
-    // the picture is the same either way.
+    // Background, grid lines and cell outlines are cached per size and theme,
+    // laid-out label lines per text; the picture is the same either way.
     void setPaintCacheEnabled(bool enabled);
 
 public slots:
@@ -52,10 +54,13 @@ private:
     void paintBackground(QPainter& painter) const;
     void paintOutlines(QPainter& painter) const;
     bool fitsLabelFont(const QRectF& rect, const QString& text) const;
+    void paintCell(QPainter& painter, int column, int row);
 
     std::array<GridCell, 64> cells;
     QFont font;
     QFont smallFont;
     PictureCache backgroundCache;
     PictureCache outlineCache;
+    std::shared_ptr<LabelTextCache> labelText = LabelTextCache::shared();
+    bool labelTextCached = true;
 };

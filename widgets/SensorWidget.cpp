@@ -47,6 +47,7 @@ const SensorBar& SensorWidget::bar(int index) const {
 void SensorWidget::setPaintCacheEnabled(bool enabled) {
     backgroundCache.setEnabled(enabled);
     barPainter.setCacheEnabled(enabled);
+    labelTextCached = enabled;
 }
 
 void SensorWidget::animate() {
@@ -124,9 +125,9 @@ void SensorWidget::paintEvent(QPaintEvent*) {
 
     const SensorGeometry geo = geometry();
     const double scale = sensorScale(bars, shownBars);
-    const QFont font = labelFont(theme);
+    painter.setFont(labelFont(theme));
     for (int index : shownBars)
-        paintBar(painter, geo, index, scale, font);
+        paintBar(painter, geo, index, scale);
     if (triggerUsable())
         paintTrigger(painter, geo, scale);
     if (hoverTextVisible)
@@ -154,8 +155,7 @@ void SensorWidget::paintBackground(QPainter& painter) const {
         painter.drawLine(QLineF(x, 0, x, height()));
 }
 
-void SensorWidget::paintBar(QPainter& painter, const SensorGeometry& geo, int index, double scale,
-                            const QFont& font) const {
+void SensorWidget::paintBar(QPainter& painter, const SensorGeometry& geo, int index, double scale) const {
     const Theme& theme = currentTheme();
     const SensorBar& b = bars[index];
     const QColor fill = fillColour(theme, b.state);
@@ -173,14 +173,20 @@ void SensorWidget::paintBar(QPainter& painter, const SensorGeometry& geo, int in
     barPainter.paint(painter, geo.fullBarRect(index), geo.barRect(index, barFraction(b, scale)), look);
 
     painter.setPen(QPen(fill, 1.0));
-    painter.setFont(font);
-    painter.drawText(geo.textRect(index), Qt::AlignCenter, barText(b));
+    drawLabel(painter, geo.textRect(index), barText(b));
 
     if (calibrationPointsEnabled) {
         painter.setPen(QPen(theme.pointColor, theme.pointWidth));
         for (const auto& point : b.points)
             painter.drawLine(geo.pointLine(index, point.second, scale));
     }
+}
+
+void SensorWidget::drawLabel(QPainter& painter, const QRectF& rect, const QString& text) const {
+    if (labelTextCached)
+        labelText->draw(painter, rect, text);
+    else
+        painter.drawText(rect, Qt::AlignCenter, text);
 }
 
 void SensorWidget::paintTrigger(QPainter& painter, const SensorGeometry& geo, double scale) const {

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "BarPainter.h"
+#include "LabelTextCache.h"
 #include "PictureCache.h"
 #include "SensorGeometry.h"
 
 #include <QString>
 #include <QVector>
 #include <QWidget>
+
+#include <memory>
 
 class QPainter;
 
@@ -32,8 +35,8 @@ public:
     bool isTriggerLevelSet() const { return triggerLevelSet; }
     bool isDragging() const { return dragging; }
 
-    // Background, grid and full-height bars are cached per size and theme;
-    // the picture is the same either way.
+    // Background, grid and full-height bars are cached per size and theme,
+    // laid-out label lines per text; the picture is the same either way.
     void setPaintCacheEnabled(bool enabled);
 
 public slots:
@@ -59,7 +62,8 @@ private:
     SensorGeometry geometry() const;
     bool triggerUsable() const;
     void paintBackground(QPainter& painter) const;
-    void paintBar(QPainter& painter, const SensorGeometry& geo, int index, double scale, const QFont& font) const;
+    void paintBar(QPainter& painter, const SensorGeometry& geo, int index, double scale) const;
+    void drawLabel(QPainter& painter, const QRectF& rect, const QString& text) const;
     void paintTrigger(QPainter& painter, const SensorGeometry& geo, double scale) const;
     void paintHoverText(QPainter& painter, const SensorGeometry& geo) const;
 
@@ -77,4 +81,6 @@ private:
     bool dragging = false;
     PictureCache backgroundCache;
     mutable BarPainter barPainter; // a cache of pictures, filled while painting
+    std::shared_ptr<LabelTextCache> labelText = LabelTextCache::shared();
+    bool labelTextCached = true;
 };

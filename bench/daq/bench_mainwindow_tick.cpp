@@ -3,6 +3,7 @@
 // every column. Prints the median and the 95th percentile per shown tab.
 #include "EmulatorControl.h"
 #include "MainWindow.h"
+#include "StartUp.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -52,6 +53,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    // As the program starts: the views take their label font from the theme.
+    applySavedTheme();
     KivraTolmEmulator::reset();
 
     QTemporaryDir dir;

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QCache>
+#include <QFont>
+#include <QPointF>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class QPainter;
+class QRectF;
+
+// Draws short labels centred in a rectangle, pixel for pixel as
+// QPainter::drawText(rect, Qt::AlignCenter, text) does, but keeps the laid-out
+// lines of recent texts. Laying a line out (itemizing and shaping it) costs as
+// much as drawing its glyphs, and the views draw the same value texts again
+// and again: the same digits in every bar and cell, tick after tick.
+//
+// Lines are kept per text line, not per label, so that "A1\n2.50 kg" and
+// "B3\n2.50 kg" share the value line, and per font, so that views with
+// different fonts can share one cache.
+class LabelTextCache {
+public:
+    // One cache for all views of the GUI thread, alive while a view holds it.
+    static std::shared_ptr<LabelTextCache> shared();
+
+    explicit LabelTextCache(int linesPerFont = 2048);
+    ~LabelTextCache();
+
+    // Draws `text` with the painter's font and pen.
+    void draw(QPainter& painter, const QRectF& rect, const QString& text);
+
+    // The width of the widest line of `text` in the painter's font, as
+    // QFontMetricsF::boundingRect(rect, Qt::AlignCenter, text) measures it.
+    qreal width(const QPainter& painter, const QRectF& rect, const QString& text);
+
+    // Laid-out lines kept, over all fonts.
+    int lineCount() const;
+
+private:
+    struct Line;
+    struct FontLines;
+    struct Placed {
+        Line* line = nullptr;
+        QPointF origin; // of the line; before drawing, its y below the top of the text
+    };
+
+    // The lines of `text` laid out and placed as QPainter places them, up to
+    // the first line that reaches `maxHeight`. False for texts that QPainter
+    // treats specially (tabs, carriage returns, length variants, empty lines,
+    // many lines, bidirectional text over several lines): those are left to QPainter.
+    bool place(FontLines& font, const QString& text, qreal maxHeight, qreal& width, qreal& height);
+    FontLines& linesFor(const QPainter& painter);
+    // Whether the glyphs of the placed lines stay clear of the edges of `rect`.
+    bool inkInside(const QRectF& rect);
+
+    const int linesPerFont;
+    std::vector<std::unique_ptr<FontLines>> fonts; // the most recently used last
+    std::vector<Placed> placed;                    // kept to spare an allocation per call
+};
