@@ -217,7 +217,8 @@ void LabelTextCache::draw(QPainter& painter, const QRectF& rect, const QString& 
         return;
     }
     for (Placed& p : placed)
-        p.origin = QPointF(rect.x() + (rect.width() - p.line->layout.lineAt(0).horizontalAdvance()) / 2, top + p.origin.y());
+        p.origin =
+            QPointF(rect.x() + (rect.width() - p.line->layout.lineAt(0).horizontalAdvance()) / 2, top + p.origin.y());
     const QRectF bounds(rect.x() + (rect.width() - width) / 2, top, width, height);
     const bool clip = !rect.contains(bounds) && !inkInside(rect);
     if (clip) {

@@ -10,6 +10,10 @@
 
 namespace {
 
+// Bottom rows where bars, point lines and the trigger handle may meet the
+// frame.
+const int frameStripRows = 2;
+
 bool validIndex(int index) {
     return index >= 0 && index < 8;
 }
@@ -46,7 +50,7 @@ const SensorBar& SensorWidget::bar(int index) const {
 
 void SensorWidget::setPaintCacheEnabled(bool enabled) {
     backgroundCache.setEnabled(enabled);
-    barPainter.setCacheEnabled(enabled);
+    framedBackgroundCache.setEnabled(enabled);
     labelTextCached = enabled;
 }
 
@@ -120,8 +124,17 @@ void SensorWidget::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     const Theme& theme = currentTheme();
     const bool opaque = theme.graphTop.alpha() == 255 && theme.graphBottom.alpha() == 255;
-    backgroundCache.draw(painter, size(), opaque, [this](QPainter& p) { paintBackground(p); });
-    barPainter.prepare(size(), currentThemeSerial());
+    const bool framed = opaque && framedBackgroundCache.isEnabled() && frameWithBackground();
+    const QRect frameStrip(0, height() - frameStripRows, width(), frameStripRows);
+    if (framed) {
+        framedBackgroundCache.draw(painter, size(), opaque, [this, &frameStrip](QPainter& p) {
+            paintBackground(p);
+            p.setClipRect(QRect(0, 0, width(), frameStrip.top()));
+            paintFrame(p);
+        });
+    } else {
+        backgroundCache.draw(painter, size(), opaque, [this](QPainter& p) { paintBackground(p); });
+    }
 
     const SensorGeometry geo = geometry();
     const double scale = sensorScale(bars, shownBars);
@@ -133,6 +146,21 @@ void SensorWidget::paintEvent(QPaintEvent*) {
     if (hoverTextVisible)
         paintHoverText(painter, geo);
 
+    if (framed)
+        painter.setClipRect(frameStrip, Qt::IntersectClip);
+    paintFrame(painter);
+}
+
+// The frame is painted last, over whatever lies on the widget's edges. Only
+// the bottom rows (bars, point lines, the trigger handle) and the hover box
+// ever reach them; elsewhere the frame lies on the background alone and can
+// come with the background's picture. Clipping the frame's outline changes no
+// pixel it keeps: its lines lie on whole pixels.
+bool SensorWidget::frameWithBackground() const {
+    return !hoverTextVisible && width() >= layout.leftMargin + layout.rightMargin && height() > frameStripRows;
+}
+
+void SensorWidget::paintFrame(QPainter& painter) const {
     painter.setPen(QPen(ViewColours::frame(), 1.0));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(QRectF(0, 0, width(), height()));
@@ -160,25 +188,30 @@ void SensorWidget::paintBar(QPainter& painter, const SensorGeometry& geo, int in
     const SensorBar& b = bars[index];
     const QColor fill = fillColour(theme, b.state);
 
-    BarPainter::Look look{QBrush(fill),
-                          QPen(b.state == 0 ? theme.barBorderDim : theme.barBorder, theme.barBorderWidth)};
+    painter.setPen(QPen(b.state == 0 ? theme.barBorderDim : theme.barBorder, theme.barBorderWidth));
     if (b.intensity > 1.1) {
         QColor top = ViewColours::overRange();
         top.setAlpha(fill.alpha());
         QLinearGradient gradient(0, geo.barAreaTop(), 0, geo.barAreaTop() + 250);
         gradient.setColorAt(0, top);
         gradient.setColorAt(1, fill);
-        look.fill = QBrush(gradient);
+        painter.setBrush(QBrush(gradient));
+    } else {
+        painter.setBrush(QBrush(fill));
     }
-    barPainter.paint(painter, geo.fullBarRect(index), geo.barRect(index, barFraction(b, scale)), look);
+    painter.drawRect(geo.barRect(index, barFraction(b, scale)));
 
     painter.setPen(QPen(fill, 1.0));
     drawLabel(painter, geo.textRect(index), barText(b));
 
-    if (calibrationPointsEnabled) {
-        painter.setPen(QPen(theme.pointColor, theme.pointWidth));
+    if (calibrationPointsEnabled && !b.points.isEmpty()) {
+        // One call for all: the lines come out as from one call each.
+        QVector<QLine> lines;
+        lines.reserve(b.points.size());
         for (const auto& point : b.points)
-            painter.drawLine(geo.pointLine(index, point.second, scale));
+            lines.append(geo.pointLine(index, point.second, scale));
+        painter.setPen(QPen(theme.pointColor, theme.pointWidth));
+        painter.drawLines(lines);
     }
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "BarPainter.h"
 #include "LabelTextCache.h"
 #include "PictureCache.h"
 #include "SensorGeometry.h"
@@ -35,7 +34,7 @@ public:
     bool isTriggerLevelSet() const { return triggerLevelSet; }
     bool isDragging() const { return dragging; }
 
-    // Background, grid and full-height bars are cached per size and theme,
+    // Background, grid and most of the frame are cached per size and theme,
     // laid-out label lines per text; the picture is the same either way.
     void setPaintCacheEnabled(bool enabled);
 
@@ -62,6 +61,8 @@ private:
     SensorGeometry geometry() const;
     bool triggerUsable() const;
     void paintBackground(QPainter& painter) const;
+    void paintFrame(QPainter& painter) const;
+    bool frameWithBackground() const;
     void paintBar(QPainter& painter, const SensorGeometry& geo, int index, double scale) const;
     void drawLabel(QPainter& painter, const QRectF& rect, const QString& text) const;
     void paintTrigger(QPainter& painter, const SensorGeometry& geo, double scale) const;
@@ -80,7 +81,7 @@ private:
     float triggerLevel = 0.0f;
     bool dragging = false;
     PictureCache backgroundCache;
-    mutable BarPainter barPainter; // a cache of pictures, filled while painting
+    PictureCache framedBackgroundCache;
     std::shared_ptr<LabelTextCache> labelText = LabelTextCache::shared();
     bool labelTextCached = true;
 };

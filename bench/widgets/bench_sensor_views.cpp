@@ -2,8 +2,9 @@
 // window: eight bar graphs side by side filling 1180 x 700, and the 408 x 408
 // grid. Every frame pushes new values and repaints in full, as the 20 ms
 // display tick does. Prints the median and 90th percentile per frame, with
-// the cached pictures (background, full-height bars, cell outlines) kept and
-// repainted every frame. Run with QT_QPA_PLATFORM=offscreen.
+// the caches kept (background pictures with grid, frame and cell outlines,
+// laid-out label lines) and with every one of them redone every frame. Run
+// with QT_QPA_PLATFORM=offscreen.
 // The figures are the thread's CPU time, so that other processes sharing the
 // machine do not inflate them; wall time is printed beside for reference.
 
@@ -124,8 +125,9 @@ int main(int argc, char* argv[]) {
             for (SensorWidget* widget : bars)
                 widget->setPaintCacheEnabled(cached);
             grid.setPaintCacheEnabled(cached);
-            // Without the cache the cached pictures are painted anew every
-            // frame, which costs more than painting without pictures at all.
+            // Without the caches the pictures are painted anew every frame,
+            // which costs more than painting without pictures at all, and
+            // every label is laid out anew.
             const QString mode = cached ? QStringLiteral("cached") : QStringLiteral("repainted");
             print(QStringLiteral("8 bar graphs 1180x700, %1, %2").arg(themeName, mode), measure(barFrame));
             print(QStringLiteral("grid 408x408, %1, %2").arg(themeName, mode), measure(gridFrame));

@@ -59,8 +59,7 @@ private slots:
         QTest::newRow("cell, two lines") << QStringLiteral("A1\n2.50 kg") << cell() << plain;
         QTest::newRow("cell, fractional rectangle")
             << QStringLiteral("H8\n95.13 %") << QRectF(6.5, 7.25, 45.5, 45.5) << plain;
-        QTest::newRow("cell, wider than the cell")
-            << QStringLiteral("C4\n123456789.00 kg") << cell() << plain;
+        QTest::newRow("cell, wider than the cell") << QStringLiteral("C4\n123456789.00 kg") << cell() << plain;
         QTest::newRow("three lines") << QStringLiteral("a\nbb\nccc") << cell() << plain;
         QTest::newRow("lines beyond the height")
             << QStringLiteral("A1\n2.50 kg\nmore") << QRectF(10, 10, 60, 9) << plain;
@@ -155,8 +154,10 @@ private slots:
                 Scene scene;
                 scene.font = QFont(QStringLiteral("Serif"), size);
                 for (int i = 0; i < 30; ++i) {
-                    const QString text = QStringLiteral("%1%2\n%3 kg").arg(QChar('A' + i % 8)).arg(i % 7).arg(i * 0.37, 0, 'f', 2);
-                    const QImage expected = render(scene, [&](QPainter& p) { p.drawText(cell(), Qt::AlignCenter, text); });
+                    const QString text =
+                        QStringLiteral("%1%2\n%3 kg").arg(QChar('A' + i % 8)).arg(i % 7).arg(i * 0.37, 0, 'f', 2);
+                    const QImage expected =
+                        render(scene, [&](QPainter& p) { p.drawText(cell(), Qt::AlignCenter, text); });
                     const QImage drawn = render(scene, [&](QPainter& p) { cache.draw(p, cell(), text); });
                     QVERIFY2(drawn == expected, qPrintable(QStringLiteral("size %1, %2").arg(size).arg(text)));
                 }

@@ -474,6 +474,50 @@ private slots:
         QCOMPARE(afterTheme, shot(*widget));
     }
 
+    // Most of the frame comes with the cached background; what reaches the
+    // widget's edges must still lie under the frame exactly as without it.
+    void contentReachingTheFrameStaysUnderIt_data() {
+        QTest::addColumn<QString>("scene");
+        QTest::newRow("trigger handle at the bottom") << "handle";
+        QTest::newRow("bars below the bottom") << "below";
+        QTest::newRow("hover box across the side edges") << "hoverPoint";
+        QTest::newRow("hover box at the bottom edge") << "hoverBottom";
+        QTest::newRow("graph narrower than its margins") << "narrow";
+    }
+
+    void contentReachingTheFrameStaysUnderIt() {
+        QFETCH(QString, scene);
+        widget->setSingleMode(false, 0);
+        widget->setUnit("kg");
+        calibrateTwoBars(*widget);
+        widget->enableCalibrationPoints(true);
+        for (int i = 0; i < 8; ++i)
+            widget->updateSensor(i, 0.1 * i, scene == "below" ? -3.0 * i : 1.5 * i);
+        if (scene == "handle") {
+            QTest::mousePress(widget.get(), Qt::LeftButton, Qt::NoModifier, QPoint(7, 330));
+            moveMouse(*widget, QPoint(7, 2000), Qt::LeftButton);
+            QTest::mouseRelease(widget.get(), Qt::LeftButton, Qt::NoModifier, QPoint(7, 2000));
+        } else if (scene == "hoverPoint") {
+            // Over the line of point (0.5, 10) at y 363.
+            moveMouse(*widget, QPoint(30, 363));
+            QVERIFY(widget->isHoverTextVisible());
+        } else if (scene == "hoverBottom") {
+            QTest::mousePress(widget.get(), Qt::LeftButton, Qt::NoModifier, QPoint(7, 330));
+            moveMouse(*widget, QPoint(7, 2000), Qt::LeftButton);
+            QVERIFY(widget->isHoverTextVisible());
+        } else if (scene == "narrow") {
+            widget->resize(25, graphSize.height());
+        }
+        widget->setPaintCacheEnabled(true);
+        const QImage cached = shot(*widget);
+        const QImage cachedAgain = shot(*widget);
+        widget->setPaintCacheEnabled(false);
+        const QImage direct = shot(*widget);
+        widget->setPaintCacheEnabled(true);
+        QCOMPARE(cached, direct);
+        QCOMPARE(cachedAgain, direct);
+    }
+
     // A long run of random changes, resizes and theme switches: the cached
     // background must never show through stale.
     void cachedPaintMatchesFreshPaintOverManyFrames() {
