@@ -34,7 +34,6 @@ const GridCell& Grid8x8Widget::cell(int column, int row) const {
 
 void Grid8x8Widget::setPaintCacheEnabled(bool enabled) {
     backgroundCache.setEnabled(enabled);
-    outlineCache.setEnabled(enabled);
     labelTextCached = enabled;
 }
 
@@ -79,23 +78,43 @@ QFont Grid8x8Widget::fontFor(int column, int row) const {
 }
 
 void Grid8x8Widget::paintEvent(QPaintEvent*) {
+    const Theme& theme = currentTheme();
+    const bool opaque = theme.graphBottom.alpha() == 255;
+    // An opaque background covers every pixel: what lies behind the widget
+    // need not be painted first.
+    if (testAttribute(Qt::WA_OpaquePaintEvent) != opaque)
+        setAttribute(Qt::WA_OpaquePaintEvent, opaque);
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const Theme& theme = currentTheme();
-    backgroundCache.draw(painter, size(), theme.graphBottom.alpha() == 255,
-                         [this](QPainter& p) { paintBackground(p); });
+    // The frame, painted last, lies on the background alone when the cells
+    // keep clear of it, and then comes with the background's picture.
+    const bool framed = backgroundCache.isEnabled() && opaque && frameClearOfCells();
+    backgroundCache.draw(painter, size(), opaque, [this, framed](QPainter& p) {
+        paintBackground(p);
+        if (framed)
+            paintFrame(p);
+    });
 
     painter.setFont(font);
     for (int column = 0; column < 8; ++column) {
         for (int row = 0; row < 8; ++row)
             paintCell(painter, column, row);
     }
-    // The outlines do not change with the values. Each lies on its own cell
-    // (cells are 4 pixels apart), so drawing all of them after all cells
-    // gives every pixel the same order as drawing each with its cell.
-    outlineCache.draw(painter, size(), false, [this](QPainter& p) { paintOutlines(p); });
+    paintOutlines(painter);
+    if (!framed)
+        paintFrame(painter);
+}
 
-    painter.setPen(viewPen(theme.highlightedText, 1.0));
+// The cells keep 4 pixels from the shorter sides and more from the longer
+// ones, their outlines and texts stay inside them, and the frame reaches a
+// pixel into the widget; only a widget too small for the margins lets them
+// meet.
+bool Grid8x8Widget::frameClearOfCells() const {
+    return std::min(width(), height()) >= 24;
+}
+
+void Grid8x8Widget::paintFrame(QPainter& painter) const {
+    painter.setPen(viewPen(currentTheme().highlightedText, 1.0));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(0, 0, width() - 1, height() - 1);
 }

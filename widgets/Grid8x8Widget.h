@@ -37,7 +37,7 @@ public:
     // The font a cell's text is drawn in: the small one when it does not fit.
     QFont fontFor(int column, int row) const;
 
-    // Background, grid lines and cell outlines are cached per size and theme,
+    // Background, grid lines and frame are cached per size and theme,
     // laid-out label lines per text; the picture is the same either way.
     void setPaintCacheEnabled(bool enabled);
 
@@ -53,6 +53,8 @@ protected:
 private:
     void paintBackground(QPainter& painter) const;
     void paintOutlines(QPainter& painter) const;
+    void paintFrame(QPainter& painter) const;
+    bool frameClearOfCells() const;
     bool fitsLabelFont(const QRectF& rect, const QString& text) const;
     void paintCell(QPainter& painter, int column, int row);
 
@@ -60,7 +62,6 @@ private:
     QFont font;
     QFont smallFont;
     PictureCache backgroundCache;
-    PictureCache outlineCache;
     std::shared_ptr<LabelTextCache> labelText = LabelTextCache::shared();
     bool labelTextCached = true;
 };

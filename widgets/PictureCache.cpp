@@ -7,6 +7,8 @@
 
 void PictureCache::setEnabled(bool enable) {
     enabled = enable;
+    if (!enabled)
+        image = QImage();
 }
 
 bool PictureCache::isCurrent(QSize size, qreal ratio) const {
@@ -16,16 +18,16 @@ bool PictureCache::isCurrent(QSize size, qreal ratio) const {
 void PictureCache::draw(QPainter& painter, QSize size, bool opaque, const PaintFunction& paintPicture) {
     if (size.isEmpty())
         return;
-    // Disabled, the picture is still painted into an image and copied, so
-    // that the pixels are the same; it is only painted anew every time.
+    if (!enabled || !opaque) {
+        painter.save();
+        paintPicture(painter);
+        painter.restore();
+        return;
+    }
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    if (!enabled || !isCurrent(size, ratio)) {
-        // A translucent picture is composed on transparent pixels here and
-        // over what lies beneath when copied.
-        image = QImage(size * ratio, opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+    if (!isCurrent(size, ratio)) {
+        image = QImage(size * ratio, QImage::Format_RGB32);
         image.setDevicePixelRatio(ratio);
-        if (!opaque)
-            image.fill(Qt::transparent);
         QPainter cachePainter(&image);
         cachePainter.setRenderHints(painter.renderHints());
         paintPicture(cachePainter);

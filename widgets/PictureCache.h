@@ -7,15 +7,21 @@
 
 class QPainter;
 
-// A part of a view's picture that changes only with its size and the theme
-// (a background, the cell outlines), painted once and then copied at every
-// paint.
+// The bottom layer of a view's picture, which changes only with its size and
+// the theme (a background with its grid), painted once into an image and then
+// copied at every paint.
+//
+// Only an opaque layer is kept: copied, it gives the very pixels painting it
+// would give. A translucent one would be composed over what lies beneath in
+// another order than painting it there, a shade off here and there, so it is
+// painted every time.
 class PictureCache {
 public:
     using PaintFunction = std::function<void(QPainter&)>;
 
-    // Paints the picture into `painter` (at the origin) through the cache.
-    // `opaque` tells that the picture covers every pixel with an opaque colour.
+    // Paints the layer into `painter` at the origin, from the image when the
+    // cache is enabled and `opaque` (the layer covers every pixel with an
+    // opaque colour), else directly.
     void draw(QPainter& painter, QSize size, bool opaque, const PaintFunction& paintPicture);
 
     void setEnabled(bool enabled);

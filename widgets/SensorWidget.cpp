@@ -120,10 +120,14 @@ bool SensorWidget::triggerUsable() const {
 }
 
 void SensorWidget::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
     const Theme& theme = currentTheme();
     const bool opaque = theme.graphTop.alpha() == 255 && theme.graphBottom.alpha() == 255;
+    // An opaque background covers every pixel: what lies behind the widget
+    // need not be painted first.
+    if (testAttribute(Qt::WA_OpaquePaintEvent) != opaque)
+        setAttribute(Qt::WA_OpaquePaintEvent, opaque);
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
     const bool framed = opaque && framedBackgroundCache.isEnabled() && frameWithBackground();
     const QRect frameStrip(0, height() - frameStripRows, width(), frameStripRows);
     if (framed) {
