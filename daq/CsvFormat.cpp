@@ -39,14 +39,23 @@ bool appendFloatFixed8(std::string& out, double value) {
         const std::uint64_t half = 1ULL << (shift - 1);
         scaled = quotient + ((remainder > half || (remainder == half && (quotient & 1))) ? 1 : 0);
     }
-    if (std::signbit(single))
-        out += '-';
-    appendInteger(out, scaled / 100000000ULL);
-    char decimals[9] = {'.'};
+    // Written backwards into one buffer and appended at once: sign, at most
+    // 9 integer digits, point, 8 decimals.
+    char text[32];
+    char* const end = text + sizeof text;
+    char* p = end;
     std::uint64_t fraction = scaled % 100000000ULL;
-    for (int i = 8; i > 0; --i, fraction /= 10)
-        decimals[i] = static_cast<char>('0' + fraction % 10);
-    out.append(decimals, sizeof decimals);
+    for (int i = 0; i < 8; ++i, fraction /= 10)
+        *--p = static_cast<char>('0' + fraction % 10);
+    *--p = '.';
+    std::uint64_t integer = scaled / 100000000ULL;
+    do {
+        *--p = static_cast<char>('0' + integer % 10);
+        integer /= 10;
+    } while (integer != 0);
+    if (std::signbit(single))
+        *--p = '-';
+    out.append(p, static_cast<std::size_t>(end - p));
     return true;
 }
 
