@@ -26,6 +26,18 @@ const char* skipSpace(const char* p, const char* end) {
     return p;
 }
 
+// Skips leading white space and one sign, as the C conversions do; tells
+// whether the sign was a minus.
+const char* skipSpaceAndSign(const char* p, const char* end, bool& negative) {
+    p = skipSpace(p, end);
+    negative = false;
+    if (p != end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
+    return p;
+}
+
 // Unsigned magnitude of a hexadecimal floating number after "0x" ("1.8p3"),
 // as the C conversion reads it.
 std::optional<double> parseHexMagnitude(const char* p, const char* end) {
@@ -44,12 +56,8 @@ std::optional<double> parseHexMagnitude(const char* p, const char* end) {
 
 std::optional<std::int32_t> parseInt32(const std::string& text) {
     const char* end = text.data() + text.size();
-    const char* p = skipSpace(text.data(), end);
     bool negative = false;
-    if (p != end && (*p == '+' || *p == '-')) {
-        negative = *p == '-';
-        ++p;
-    }
+    const char* p = skipSpaceAndSign(text.data(), end, negative);
     if (p == end || !isDigit(*p))
         return std::nullopt;
     std::uint64_t magnitude = 0;
@@ -64,12 +72,8 @@ std::optional<std::int32_t> parseInt32(const std::string& text) {
 
 std::optional<double> parseDouble(const std::string& text) {
     const char* end = text.data() + text.size();
-    const char* p = skipSpace(text.data(), end);
     bool negative = false;
-    if (p != end && (*p == '+' || *p == '-')) {
-        negative = *p == '-';
-        ++p;
-    }
+    const char* p = skipSpaceAndSign(text.data(), end, negative);
     if (p == end)
         return std::nullopt;
 

@@ -136,28 +136,25 @@ CallResult Board::lineName(std::uint32_t portId, std::int32_t line, std::string&
     return CallResult::success();
 }
 
-CallResult Board::setOutputEnableMask(std::uint32_t portId, std::uint32_t mask, Clock::time_point now) {
+CallResult Board::setPortWord(std::vector<std::uint32_t>& words, std::uint32_t portId, std::uint32_t word,
+                              const char* what, const char* verb, Clock::time_point now) {
     int port = 0;
     CallResult result = findPort(portId, port);
     if (!result.ok())
         return result;
-    if ((mask & ~lineMask(port)) != 0)
-        return linesMissing("Output enable mask " + hex(mask) + " names", portId, port);
+    if ((word & ~lineMask(port)) != 0)
+        return linesMissing(std::string(what) + " " + hex(word) + " " + verb, portId, port);
     catchUp(now);
-    outputEnableMask_[static_cast<std::size_t>(port)] = mask;
+    words[static_cast<std::size_t>(port)] = word;
     return result;
 }
 
+CallResult Board::setOutputEnableMask(std::uint32_t portId, std::uint32_t mask, Clock::time_point now) {
+    return setPortWord(outputEnableMask_, portId, mask, "Output enable mask", "names", now);
+}
+
 CallResult Board::writePort(std::uint32_t portId, std::uint32_t value, Clock::time_point now) {
-    int port = 0;
-    CallResult result = findPort(portId, port);
-    if (!result.ok())
-        return result;
-    if ((value & ~lineMask(port)) != 0)
-        return linesMissing("Value " + hex(value) + " sets", portId, port);
-    catchUp(now);
-    outputValue_[static_cast<std::size_t>(port)] = value;
-    return result;
+    return setPortWord(outputValue_, portId, value, "Value", "sets", now);
 }
 
 CallResult Board::setCounterConfig(std::uint32_t counterId, std::uint32_t config, Clock::time_point now) {

@@ -61,6 +61,10 @@ private:
     std::uint32_t lineMask(int port) const;
     // The refusal of bits beyond the port's lines; `what` names the argument.
     CallResult linesMissing(const std::string& what, std::uint32_t portId, int port) const;
+    // Sets a port's output enable mask or output value, `words`, refusing
+    // bits beyond its lines; `what` and `verb` name the argument in the refusal.
+    CallResult setPortWord(std::vector<std::uint32_t>& words, std::uint32_t portId, std::uint32_t word,
+                           const char* what, const char* verb, Clock::time_point now);
 
     // Lets the frames due by the clock arrive, so that a change of settings
     // only affects frames after it.

@@ -156,8 +156,11 @@ LabelTextCache::FontLines& LabelTextCache::linesFor(const QPainter& painter) {
         return f->font == font && f->dpi == dpi && f->direction == direction;
     });
     if (found == fonts.end()) {
-        if (fonts.size() >= maxFonts)
+        if (fonts.size() >= maxFonts) {
+            if (placedFont == fonts.front().get())
+                placedFont = nullptr;
             fonts.erase(fonts.begin());
+        }
         fonts.push_back(std::make_unique<FontLines>(font, dpi, direction, linesPerFont));
         return *fonts.back();
     }
@@ -166,7 +169,20 @@ LabelTextCache::FontLines& LabelTextCache::linesFor(const QPainter& painter) {
 }
 
 bool LabelTextCache::place(FontLines& font, const QString& text, qreal maxHeight, qreal& width, qreal& height) {
+    // The grid measures a cell's text, then draws it: the lines placed for
+    // the measure serve the draw, unless the draw stops at an earlier line.
+    // (Only a placement of every line is kept.)
+    if (&font == placedFont && text == placedText) {
+        const auto stop =
+            std::find_if(placed.begin(), placed.end(), [maxHeight](const Placed& p) { return p.bottom >= maxHeight; });
+        if (stop == placed.end() || stop + 1 == placed.end()) {
+            width = placedWidth;
+            height = placed.back().bottom;
+            return true;
+        }
+    }
     placed.clear();
+    placedFont = nullptr;
     const int breaks = text.count(QLatin1Char('\n'));
     if (breaks >= maxLines || hasSpecialCharacters(text))
         return false;
@@ -190,13 +206,20 @@ bool LabelTextCache::place(FontLines& font, const QString& text, qreal maxHeight
         const QTextLine line = cached->layout.lineAt(0);
         height += font.leading;
         height = std::ceil(height);
-        placed.push_back({cached, QPointF(0.0, height)});
+        const qreal top = height;
         height += line.ascent() + line.descent();
+        placed.push_back({cached, top, height, QPointF()});
         width = std::max(width, line.naturalTextWidth());
-        if (end < 0 || height >= maxHeight)
+        if (end < 0)
+            break;
+        if (height >= maxHeight)
             return true;
         start = end + 1;
     }
+    placedText = text;
+    placedFont = &font;
+    placedWidth = width;
+    return true;
 }
 
 void LabelTextCache::draw(QPainter& painter, const QRectF& rect, const QString& text) {
@@ -217,8 +240,7 @@ void LabelTextCache::draw(QPainter& painter, const QRectF& rect, const QString& 
         return;
     }
     for (Placed& p : placed)
-        p.origin =
-            QPointF(rect.x() + (rect.width() - p.line->layout.lineAt(0).horizontalAdvance()) / 2, top + p.origin.y());
+        p.origin = QPointF(rect.x() + (rect.width() - p.line->layout.lineAt(0).horizontalAdvance()) / 2, top + p.top);
     const QRectF bounds(rect.x() + (rect.width() - width) / 2, top, width, height);
     const bool clip = !rect.contains(bounds) && !inkInside(rect);
     if (clip) {

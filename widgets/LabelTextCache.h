@@ -43,7 +43,9 @@ private:
     struct FontLines;
     struct Placed {
         Line* line = nullptr;
-        QPointF origin; // of the line; before drawing, its y below the top of the text
+        qreal top = 0.0;    // below the top of the text
+        qreal bottom = 0.0; // the text's height up to this line's end
+        QPointF origin;     // where drawing puts the line
     };
 
     // The lines of `text` laid out and placed as QPainter places them, up to
@@ -57,5 +59,10 @@ private:
 
     const int linesPerFont;
     std::vector<std::unique_ptr<FontLines>> fonts; // the most recently used last
-    std::vector<Placed> placed;                    // kept to spare an allocation per call
+    // The last placement; when it holds every line of its text, a draw of
+    // the text just measured reuses it.
+    std::vector<Placed> placed;
+    QString placedText;
+    const FontLines* placedFont = nullptr;
+    qreal placedWidth = 0.0;
 };

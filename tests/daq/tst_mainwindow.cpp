@@ -118,12 +118,7 @@ void TestMainWindow::selectionCancelled() {
     QFETCH(QString, address);
 
     ModalAnswerer answerer;
-    answerer.expect([](QWidget* widget) {
-        auto* dialog = qobject_cast<SelDialog*>(widget);
-        if (dialog)
-            dialog->reject();
-        return dialog != nullptr;
-    });
+    answerer.expectSelection(false);
     MainWindow window(bus, address, QString());
     QVERIFY(answerer.done());
     QVERIFY(window.selectionCancelled());
@@ -133,12 +128,7 @@ void TestMainWindow::selectionCancelled() {
 
 void TestMainWindow::selectionAccepted() {
     ModalAnswerer answerer;
-    answerer.expect([](QWidget* widget) {
-        auto* dialog = qobject_cast<SelDialog*>(widget);
-        if (dialog)
-            dialog->accept();
-        return dialog != nullptr;
-    });
+    answerer.expectSelection(true);
     MainWindow window("", "", QString());
     QVERIFY(answerer.done());
     QVERIFY(!window.selectionCancelled());

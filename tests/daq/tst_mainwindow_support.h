@@ -3,6 +3,7 @@
 
 #include "EmulatorControl.h"
 #include "MainWindow.h"
+#include "SelDialog.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -63,6 +64,17 @@ public:
                 QMetaObject::invokeMethod(dialog, "accept"); // protected slot
             }
             return true;
+        });
+    }
+    // Accepts or cancels the next device selection dialog.
+    void expectSelection(bool accept) {
+        expect([accept](QWidget* widget) {
+            auto* dialog = qobject_cast<SelDialog*>(widget);
+            if (dialog && accept)
+                dialog->accept();
+            else if (dialog)
+                dialog->reject();
+            return dialog != nullptr;
         });
     }
     bool done() const { return handlers.empty(); }

@@ -62,7 +62,7 @@ private slots:
         QTest::newRow("cell, wider than the cell") << QStringLiteral("C4\n123456789.00 kg") << cell() << plain;
         QTest::newRow("three lines") << QStringLiteral("a\nbb\nccc") << cell() << plain;
         QTest::newRow("lines beyond the height")
-            << QStringLiteral("A1\n2.50 kg\nmore") << QRectF(10, 10, 60, 9) << plain;
+            << QStringLiteral("A1\n2.50 kg\nmore") << QRectF(10, 40, 60, 9) << plain;
         QTest::newRow("taller than the rectangle, negative top")
             << QStringLiteral("B2\n1.00 kg") << QRectF(10, -9.3, 60, 12) << plain;
         QTest::newRow("single line above the top") << QStringLiteral("7.77 kg") << QRectF(10, -4.6, 60, 8) << plain;
@@ -120,6 +120,13 @@ private slots:
         const QImage again = render(scene, [&](QPainter& p) { cache.draw(p, rect, text); });
         QCOMPARE(first, expected);
         QCOMPARE(again, expected);
+        // Measured first, as the grid does, then drawn from the same lines.
+        LabelTextCache measuredFirst;
+        const QImage afterMeasure = render(scene, [&](QPainter& p) {
+            measuredFirst.width(p, rect, text);
+            measuredFirst.draw(p, rect, text);
+        });
+        QCOMPARE(afterMeasure, expected);
 
         qreal width = -1.0;
         qreal expectedWidth = -2.0;
