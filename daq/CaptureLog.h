@@ -2,14 +2,24 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <string>
 
 // The capture log file. Each block is appended with one open-append-close, so
 // the file is complete up to the last block and no handle stays open. Rows
 // that cannot be written stay in memory and go out with the next block.
+//
+// Writes go straight to the kernel and every one is checked. After a short
+// write (a full disk, a file-size limit) the file is cut back to its size
+// after the last complete block; when even that fails, the bytes that did
+// arrive are remembered and only the rest is written later, so a block is
+// completed but never repeated and no row is ever torn.
 class CaptureLog {
 public:
     explicit CaptureLog(QString fileName);
+    // A log on an already open descriptor (standard output): never opened,
+    // cut back or closed here.
+    static CaptureLog onDescriptor(int fd, QString name);
 
     // Queues the text of `rows` rows (header text counts 0 rows) and writes
     // everything queued. Returns false while writing fails.
@@ -25,8 +35,14 @@ public:
     const QString& error() const { return m_error; }
 
 private:
+    bool writePending(int fd);
+    void fail(int error);
+
     QString m_fileName;
+    int m_fd = -1; // a descriptor given by the caller, or -1: open the file each time
     std::string m_pending;
+    std::size_t m_pendingDone = 0;    // bytes of m_pending already in the file
+    std::int64_t m_completeSize = -1; // file size after the last complete block; -1: not known yet
     int m_rowsPending = 0;
     int m_rowsWritten = 0;
     QString m_error;

@@ -3,6 +3,7 @@
 #include "AboutDialog.h"
 #include "CalProgram.h"
 #include "Capture.h"
+#include "CaptureSession.h"
 #include "CsvFormat.h"
 #include "EmulatedBoard.h"
 #include "Grid8x8Widget.h"
@@ -10,7 +11,6 @@
 #include "SensorWidget.h"
 #include "StartUp.h"
 #include "ThemeDialog.h"
-#include "Trigger.h"
 #include "TriggerSettings.h"
 #include "ValueText.h"
 
@@ -166,8 +166,8 @@ void MainWindow::connectSignals() {
 
     connect(ui.btnArmTrigger, &QPushButton::toggled, this, &MainWindow::onArmToggle);
     connect(ui.btnForceTrigger, &QPushButton::clicked, this, [this] {
-        if (trigger)
-            trigger->force();
+        if (session)
+            session->force();
     });
     connect(ui.btnLevelTrigger, &QPushButton::clicked, this, [this] {
         for (SensorWidget* widget : sensorWidgets)
@@ -304,14 +304,14 @@ void MainWindow::updateIndicators() {
 
 QString MainWindow::statusText() const {
     QString part = tr("Idle");
-    if (trigger && trigger->state() == Recording)
-        part = tr("Captured: %1").arg(trigger->rowsWritten());
-    else if (trigger)
+    if (session && session->state() == Recording)
+        part = tr("Captured: %1").arg(session->rowsWritten());
+    else if (session)
         part = tr("Armed");
     QString text = tr("%1/%2 - Samples: %3 - %4").arg(bus, address, QString::number(capture->frameCount()), part);
-    if (trigger && trigger->rowsPending() > 0)
+    if (session && session->rowsPending() > 0)
         text += tr(" - Can't write %1: %2, %3 rows waiting")
-                    .arg(trigger->fileName(), trigger->writeError(), QString::number(trigger->rowsPending()));
+                    .arg(session->fileName(), session->writeError(), QString::number(session->rowsPending()));
     return text;
 }
 
@@ -332,10 +332,10 @@ void MainWindow::showFrame() {
 void MainWindow::feedCapture() {
     // Taken on every tick so that the engine's queue stays short.
     std::deque<InputFrame> frames = capture->takeFrames();
-    if (!trigger)
+    if (!session)
         return;
-    trigger->process(frames);
-    if (trigger->state() == Done)
+    session->feed(frames);
+    if (session->isDone())
         endCapture();
 }
 
@@ -450,12 +450,12 @@ TriggerSettings MainWindow::triggerSettingsFromControls() const {
 void MainWindow::onArmToggle(bool enabled) {
     if (!enabled) {
         // The next tick drops the capture.
-        if (trigger)
-            trigger->setState(Done);
+        if (session)
+            session->stop();
         return;
     }
     // Unchecked and checked again before a tick dropped the old capture.
-    if (trigger)
+    if (session)
         dropCapture();
 
     const TriggerSettings settings = triggerSettingsFromControls();
@@ -470,7 +470,7 @@ void MainWindow::onArmToggle(bool enabled) {
         ui.btnArmTrigger->setChecked(false);
         return;
     }
-    trigger = std::make_shared<Trigger>(settings, calibration, lastFrame.counter);
+    session = std::make_shared<CaptureSession>(settings, calibration, lastFrame.counter);
     setCaptureActive(true);
 }
 
@@ -506,13 +506,12 @@ void MainWindow::setCaptureActive(bool active) {
 
 void MainWindow::dropCapture() {
     // Released before any message box, whose event loop runs further ticks.
-    const std::shared_ptr<Trigger> finished = std::move(trigger);
-    finished->flush();
-    if (finished->rowsPending() > 0)
-        QMessageBox::critical(
-            this, tr("Error"),
-            tr("%1 captured rows could not be written to %2: %3")
-                .arg(QString::number(finished->rowsPending()), finished->fileName(), finished->writeError()));
+    const std::shared_ptr<CaptureSession> finished = std::move(session);
+    const CaptureOutcome outcome = finished->finish();
+    if (outcome.rowsUnwritten > 0)
+        QMessageBox::critical(this, tr("Error"),
+                              tr("%1 captured rows could not be written to %2: %3")
+                                  .arg(QString::number(outcome.rowsUnwritten), outcome.fileName, outcome.error));
 }
 
 void MainWindow::endCapture() {
@@ -527,8 +526,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         capture->stop();
     if (timer)
         timer->stop();
-    if (trigger) {
-        trigger->setState(Done);
+    if (session) {
+        session->stop();
         dropCapture();
     }
     QMainWindow::closeEvent(event);

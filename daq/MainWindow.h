@@ -18,7 +18,7 @@ class QLabel;
 class QPushButton;
 class QTimer;
 class SensorWidget;
-class Trigger;
+class CaptureSession;
 struct TriggerSettings;
 
 namespace KivraTolm {
@@ -96,7 +96,7 @@ private:
     std::shared_ptr<KivraTolm::Capture> capture;
     CalibrationData calibration;
     KivraTolm::InputFrame lastFrame;
-    std::shared_ptr<Trigger> trigger;
+    std::shared_ptr<CaptureSession> session;
     std::array<bool, 4> ioState = {};
     std::array<QLabel*, 4> lblIO = {};
     std::array<QPushButton*, 4> btnIn = {};

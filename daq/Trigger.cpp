@@ -6,19 +6,24 @@
 #include <QFile>
 
 #include <cmath>
+#include <utility>
 
 using KivraTolm::InputFrame;
 
 Trigger::Trigger(const TriggerSettings& settings, const CalibrationData& calibration, std::uint64_t counterAtArm)
+    : Trigger(settings, calibration, counterAtArm, CaptureLog(settings.fileName)) {
+    if (QFile::exists(settings.fileName))
+        QFile::remove(settings.fileName);
+}
+
+Trigger::Trigger(const TriggerSettings& settings, const CalibrationData& calibration, std::uint64_t counterAtArm,
+                 CaptureLog log)
     : m_counterAtArm(counterAtArm)
     , m_settings(settings)
     , m_calibration(calibration)
     , m_levelSensors(sensorsWhere(settings.levelTrigger, true))
     , m_format(settings)
-    , m_log(settings.fileName) {
-    if (QFile::exists(settings.fileName))
-        QFile::remove(settings.fileName);
-}
+    , m_log(std::move(log)) {}
 
 void Trigger::process(std::deque<InputFrame>& frames) {
     if (m_state == Recording) {

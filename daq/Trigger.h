@@ -23,6 +23,9 @@ class Trigger {
 public:
     // Deletes an existing file of the settings' name.
     Trigger(const TriggerSettings& settings, const CalibrationData& calibration, std::uint64_t counterAtArm);
+    // Writes into a log the caller has opened; deletes nothing.
+    Trigger(const TriggerSettings& settings, const CalibrationData& calibration, std::uint64_t counterAtArm,
+            CaptureLog log);
 
     // Takes the frames the engine queued since the last tick. May consume
     // frames from the front of the queue.
@@ -41,7 +44,7 @@ public:
     // Rows kept in memory because the file could not be written.
     int rowsPending() const { return m_log.rowsPending(); }
     const QString& writeError() const { return m_log.error(); }
-    const QString& fileName() const { return m_settings.fileName; }
+    const QString& fileName() const { return m_log.fileName(); }
     // Tries once more to write rows kept after a failed write.
     bool flush() { return m_log.flush(); }
 

@@ -8,7 +8,7 @@
 // What a capture records and what starts it, read from the window's controls
 // when the capture is armed. Sensor arrays are indexed row * 8 + column.
 struct TriggerSettings {
-    std::int32_t sampleRate = 0;
+    double sampleRate = 0; // Hz as the user gave it (the window: whole numbers only)
     std::int32_t preTriggerSamples = 0;
     QString fileName;
     bool externalTrigger = false;

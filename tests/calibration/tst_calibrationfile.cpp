@@ -10,7 +10,12 @@
 #include <locale>
 #include <stdexcept>
 
+#include <csignal>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -120,6 +125,8 @@ private slots:
     void saveToUnopenableTarget_data();
     void saveToUnopenableTarget();
     void saveOnFullDiskKeepsTheOldFile();
+    void saveUnderFileSizeLimitKeepsTheOldFile_data();
+    void saveUnderFileSizeLimitKeepsTheOldFile();
     void corpusFilesLoadOrFailCleanly();
 
 private:
@@ -568,6 +575,63 @@ void TestCalibrationFile::saveOnFullDiskKeepsTheOldFile() {
     CalibrationData loaded;
     loaded.load(file.toStdString());
     QCOMPARE(loaded.unit(), std::string("new"));
+}
+
+void TestCalibrationFile::saveUnderFileSizeLimitKeepsTheOldFile_data() {
+    QTest::addColumn<int>("limitBytes");
+    QTest::newRow("nothing fits") << 0;
+    QTest::newRow("the declaration fits") << 60;
+    QTest::newRow("a page fits") << 4096;
+    QTest::newRow("all but the last byte fits") << -1;
+}
+
+// A real short write from the kernel: the save runs in a child whose file
+// size limit cuts the temporary file (SIGXFSZ ignored, so write() reports it).
+void TestCalibrationFile::saveUnderFileSizeLimitKeepsTheOldFile() {
+    QFETCH(int, limitBytes);
+    const QString file = path("limited.tolmcal3");
+    rich().save(file.toStdString());
+    const std::string before = readFile(file);
+
+    CalibrationData larger = rich();
+    larger.setUnit("newton");
+    for (int column = 0; column < 8; ++column)
+        for (int row = 0; row < 8; ++row)
+            for (int i = 1; i <= 8; ++i)
+                larger.addPoint(column, row, CalibrationPoint{100.0f * static_cast<float>(i), static_cast<float>(i)});
+    larger.save(path("reference.tolmcal3").toStdString());
+    const qint64 newSize = QFileInfo(path("reference.tolmcal3")).size();
+    QVERIFY(QFile::remove(path("reference.tolmcal3")));
+    QVERIFY(newSize > 4096 && newSize > qint64(before.size()));
+    const rlim_t limit = static_cast<rlim_t>(limitBytes < 0 ? newSize - 1 : limitBytes);
+
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit fileSize{};
+        getrlimit(RLIMIT_FSIZE, &fileSize);
+        fileSize.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &fileSize);
+        try {
+            larger.save(file.toStdString());
+        } catch (const std::exception& e) {
+            _exit(std::string(e.what()) == "Can't write file : " + file.toStdString() ? 0 : 2);
+        }
+        _exit(1);
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QVERIFY2(WEXITSTATUS(status) != 1, "the save reported success under the limit");
+    QCOMPARE(WEXITSTATUS(status), 0);
+
+    // The old file whole and loadable, no temporary file left.
+    QCOMPARE(readFile(file), before);
+    CalibrationData loaded;
+    loaded.load(file.toStdString());
+    QCOMPARE(loaded.unit(), rich().unit());
+    QCOMPARE(folderEntries(), QStringList{"limited.tolmcal3"});
 }
 
 void TestCalibrationFile::corpusFilesLoadOrFailCleanly() {
