@@ -94,6 +94,11 @@ void Capture::resetCounter() {
     counterResetPending = true;
 }
 
+BoardInfo Capture::board() const {
+    std::lock_guard<std::mutex> lock(mutex);
+    return {bus, address, boardIdentifier, boardDetails, deviceLibraryIsEmulator()};
+}
+
 InputFrame Capture::latestFrame() const {
     std::lock_guard<std::mutex> lock(mutex);
     return latest;
@@ -120,6 +125,11 @@ void Capture::run() {
     std::unique_ptr<Device> device;
     try {
         device = openDevice(bus, address);
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            boardIdentifier = device->identifier();
+            boardDetails = device->details();
+        }
         configure(*device);
         AcquisitionSettings current;
         {

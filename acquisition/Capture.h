@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AcquisitionSettings.h"
+#include "BoardInfo.h"
 #include "InputFrame.h"
 
 #include <array>
@@ -53,6 +54,9 @@ public:
     // from the queue); all zeros when none is queued.
     InputFrame averagedFrame();
     std::string errorText() const;
+    // The address, and the board's identifier and details once the worker
+    // has opened it.
+    BoardInfo board() const;
     // Frames built since the last start().
     std::uint32_t frameCount() const { return nextFrameNumber.load(); }
 
@@ -84,6 +88,8 @@ private:
     const std::string bus;
     const std::string address;
     std::string error;
+    std::string boardIdentifier; // set by the worker when it opens the board
+    std::string boardDetails;
     // Wakes the worker from its pause between passes when stop() is called.
     std::condition_variable stopWake;
 };

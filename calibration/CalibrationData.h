@@ -22,8 +22,10 @@ public:
     void clear();
 
     // Reads a calibration file. On failure throws with a message for the user
-    // and leaves this object exactly as it was.
-    void load(const std::string& path);
+    // and leaves this object exactly as it was. `bytes`, when given, receives
+    // the file's bytes as they were read, so a caller can tell which file
+    // content is in effect however the file changes later.
+    void load(const std::string& path, std::string* bytes = nullptr);
     // Writes a calibration file in one step: either the complete new file is
     // in place afterwards or the old one is untouched and this throws.
     void save(const std::string& path);
@@ -59,7 +61,7 @@ public:
     bool operator!=(const CalibrationData& other) const { return !(*this == other); }
 
 private:
-    void read(const std::string& path);
+    void read(const std::string& path, std::string* bytes);
 
     std::array<CalibrationColumn, 8> m_columns;
     std::string m_unit;

@@ -16,16 +16,19 @@ namespace {
 
 } // namespace
 
-void CalibrationData::load(const std::string& path) {
+void CalibrationData::load(const std::string& path, std::string* bytes) {
     // Read into a fresh object so that a bad file changes nothing here.
     CalibrationData loaded;
-    loaded.read(path);
+    std::string text;
+    loaded.read(path, bytes ? &text : nullptr);
+    if (bytes)
+        *bytes = std::move(text);
     *this = std::move(loaded);
 }
 
-void CalibrationData::read(const std::string& path) {
+void CalibrationData::read(const std::string& path, std::string* bytes) {
     clear();
-    const xelement_ptr root = xelement::fromFile(path);
+    const xelement_ptr root = xelement::fromFile(path, bytes);
     if (root->getName() != "calibration")
         fail("Invalid file structure (invalid root).");
     requireAttribute(*root, "unit");

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -86,7 +87,7 @@ xelement_ptr xelement::create(const std::string& name) {
     return xelement_ptr(new xelement(name));
 }
 
-xelement_ptr xelement::fromFile(const std::string& path) {
+xelement_ptr xelement::fromFile(const std::string& path, std::string* bytes) {
     std::error_code error;
     if (std::filesystem::is_directory(path, error))
         throw xml_error("Can't open file : " + path);
@@ -103,7 +104,10 @@ xelement_ptr xelement::fromFile(const std::string& path) {
         throw xml_error("Can't read file : " + path);
     if (text.size() > maxDocumentSize)
         throw xml_error("File too large : " + path);
-    return fromString(text);
+    xelement_ptr root = fromString(text);
+    if (bytes)
+        *bytes = std::move(text);
+    return root;
 }
 
 xelement_ptr xelement::fromString(const std::string& text) {

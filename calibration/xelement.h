@@ -22,7 +22,8 @@ public:
     // level); the calibration file has 5 levels.
     static constexpr std::size_t maxNestingDepth = 256;
 
-    static xelement_ptr fromFile(const std::string& path);
+    // `bytes`, when given, receives the text as it was read.
+    static xelement_ptr fromFile(const std::string& path, std::string* bytes = nullptr);
     static xelement_ptr fromString(const std::string& text);
     static xelement_ptr create(const std::string& name);
 

@@ -1,23 +1,94 @@
 #include "CaptureSession.h"
 
+#include <QDateTime>
+#include <QFile>
+
 #include <utility>
+
+namespace {
+
+// The log goes to the disk about this often, never more than once a tick.
+constexpr qint64 syncIntervalMs = 1000;
+
+std::uint64_t now() {
+    return static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch());
+}
+
+} // namespace
+
+QString captureEndName(CaptureEnd end) {
+    switch (end) {
+    case CaptureEnd::Running:
+        break;
+    case CaptureEnd::Length:
+        return QStringLiteral("length");
+    case CaptureEnd::Stopped:
+        return QStringLiteral("stopped");
+    case CaptureEnd::Signal:
+        return QStringLiteral("signal");
+    case CaptureEnd::Timeout:
+        return QStringLiteral("timeout");
+    case CaptureEnd::Error:
+        return QStringLiteral("error");
+    }
+    return QString();
+}
 
 CaptureSession::CaptureSession(const TriggerSettings& settings, const CalibrationData& calibration,
                                std::uint64_t counterAtArm)
-    : m_settings(settings)
-    , m_trigger(settings, calibration, counterAtArm) {}
+    : m_calibration(calibration)
+    , m_trigger(settings, calibration, counterAtArm) {
+    m_logIsFile = true;
+    m_record.settings = settings;
+    m_record.armed = now();
+    // The overwrite question covered the description too.
+    QFile::remove(descriptionFileName(settings.fileName));
+}
 
 CaptureSession::CaptureSession(const TriggerSettings& settings, const CalibrationData& calibration,
                                std::uint64_t counterAtArm, CaptureLog log)
-    : m_settings(settings)
-    , m_trigger(settings, calibration, counterAtArm, std::move(log)) {}
+    : m_calibration(calibration)
+    , m_trigger(settings, calibration, counterAtArm, std::move(log)) {
+    m_record.settings = settings;
+    m_record.armed = now();
+}
+
+void CaptureSession::describeIn(const CaptureContext& context) {
+    m_record.context = context;
+    m_describe = m_logIsFile;
+}
 
 void CaptureSession::feed(std::deque<KivraTolm::InputFrame>& frames) {
     if (isDone())
         return;
+    const bool gap = m_restarted && !frames.empty() && m_seenFrame;
+    if (gap)
+        noteGap(frames);
+    if (!frames.empty()) {
+        m_restarted = false;
+        m_seenFrame = true;
+        m_lastTimestamp = frames.back().timestamp;
+    }
     m_trigger.process(frames);
-    if (isDone() && m_end == CaptureEnd::Running)
-        m_end = CaptureEnd::Length;
+
+    if (isDone())
+        noteEnd(CaptureEnd::Length);
+    if (state() == Armed)
+        return;
+    if (!hasTriggered()) {
+        m_record.triggered = m_trigger.triggerTime();
+        m_record.reason = m_trigger.reason();
+        m_sinceSync.start();
+        describe();
+    } else if (gap) {
+        describe();
+    } else if (m_sinceSync.elapsed() >= syncIntervalMs && rowsWritten() != m_rowsSynced) {
+        // Rows on the disk first, then the description that counts them.
+        m_trigger.syncLog();
+        m_rowsSynced = rowsWritten();
+        m_sinceSync.start();
+        describe();
+    }
 }
 
 void CaptureSession::force() {
@@ -28,7 +99,11 @@ void CaptureSession::stop(CaptureEnd why) {
     if (isDone())
         return;
     m_trigger.setState(Done);
-    m_end = why;
+    noteEnd(why);
+}
+
+void CaptureSession::engineRestarted() {
+    m_restarted = true;
 }
 
 CaptureOutcome CaptureSession::finish() {
@@ -40,5 +115,45 @@ CaptureOutcome CaptureSession::finish() {
     outcome.fileName = m_trigger.fileName();
     if (outcome.rowsUnwritten > 0)
         outcome.error = m_trigger.writeError();
+    if (hasTriggered()) {
+        m_trigger.syncLog();
+        m_record.rowsUnwritten = outcome.rowsUnwritten;
+        m_record.unwrittenReason = outcome.error;
+        describe();
+    }
     return outcome;
+}
+
+void CaptureSession::noteGap(const std::deque<KivraTolm::InputFrame>& frames) {
+    CaptureGap gap;
+    gap.lastBefore = m_lastTimestamp;
+    gap.firstAfter = frames.front().timestamp;
+    const std::uint64_t jump = gap.firstAfter > gap.lastBefore ? gap.firstAfter - gap.lastBefore : 0;
+    const std::uint64_t period = framePeriodMs();
+    gap.missingMs = jump > period ? jump - period : 0;
+    m_record.gaps.push_back(gap);
+}
+
+void CaptureSession::noteEnd(CaptureEnd why) {
+    if (m_end != CaptureEnd::Running)
+        return;
+    m_end = why;
+    m_record.ended = now();
+    m_record.end = captureEndName(why);
+}
+
+std::uint64_t CaptureSession::framePeriodMs() const {
+    const KivraTolm::AcquisitionSettings& acquisition = m_record.context.acquisition;
+    if (acquisition.isIntervalMode())
+        return static_cast<std::uint64_t>(acquisition.interval) * 1000;
+    return acquisition.frameRate > 0 ? static_cast<std::uint64_t>(1000.0 / acquisition.frameRate) : 0;
+}
+
+void CaptureSession::describe() {
+    if (!m_describe)
+        return;
+    m_record.preTriggerRows = m_trigger.historyRows();
+    m_record.rows = rowsWritten();
+    m_record.rowsWaiting = rowsPending();
+    m_descriptionError = writeDescription(descriptionFileName(fileName()), describeCapture(m_record, m_calibration));
 }

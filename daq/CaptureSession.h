@@ -1,26 +1,31 @@
 #pragma once
 
+#include "CaptureDescription.h"
 #include "InputFrame.h"
 #include "Trigger.h"
 #include "TriggerSettings.h"
 
+#include <QElapsedTimer>
 #include <QString>
 
 #include <cstdint>
 #include <deque>
-#include <memory>
+#include <vector>
 
 class CalibrationData;
 
 // Why a capture ended.
 enum class CaptureEnd {
-    Running,  // not yet ended
-    Length,   // the capture length was reached
-    Stopped,  // stopped by the user
-    Signal,   // stopped by a signal (the command-line tool)
-    Timeout,  // no trigger in time (the command-line tool)
-    Error,    // the engine failed and was not restarted
+    Running, // not yet ended
+    Length,  // the capture length was reached
+    Stopped, // stopped by the user
+    Signal,  // stopped by a signal (the command-line tool)
+    Timeout, // no trigger in time (the command-line tool)
+    Error,   // the engine failed and was not restarted
 };
+
+// "length", "stopped", "signal", "timeout", "error"; empty while running.
+QString captureEndName(CaptureEnd end);
 
 // What became of a capture's rows once it has ended.
 struct CaptureOutcome {
@@ -35,14 +40,25 @@ struct CaptureOutcome {
 // command-line tool. Both take the engine's frames on every tick and hand
 // them to feed(); both read the same state for their own reports, so a
 // capture from a script and one from the window are the same capture.
-// Runs on the thread that owns it (the GUI or the tool's main thread).
+//
+// Once it has triggered, a capture into a file keeps a description beside
+// the log (the log's name + ".json"): written at the trigger, at each gap,
+// about once a second together with a data sync of the log, and at the end.
+// The log comes first: a description that cannot be written never stops the
+// capture. Runs on the thread that owns it (the GUI or the tool's main thread).
 class CaptureSession {
 public:
-    // Arms the capture. Deletes an old log of the settings' file name.
+    // Arms the capture. Deletes an old log of the settings' file name and its
+    // description.
     CaptureSession(const TriggerSettings& settings, const CalibrationData& calibration, std::uint64_t counterAtArm);
-    // Arms a capture into a log the caller opened (standard output).
+    // Arms a capture into a log the caller opened (standard output): no
+    // description.
     CaptureSession(const TriggerSettings& settings, const CalibrationData& calibration, std::uint64_t counterAtArm,
                    CaptureLog log);
+
+    // What the description tells of the set-up; without it no description
+    // is written.
+    void describeIn(const CaptureContext& context);
 
     // The frames taken from the engine on this tick (possibly none).
     void feed(std::deque<KivraTolm::InputFrame>& frames);
@@ -50,8 +66,11 @@ public:
     void force();
     // Ends the capture by request; the frames of later ticks are not written.
     void stop(CaptureEnd why = CaptureEnd::Stopped);
+    // The engine was started again: the next frames follow a gap.
+    void engineRestarted();
 
     bool isDone() const { return m_trigger.state() == Done; }
+    bool hasTriggered() const { return m_record.triggered != 0; }
     TriggerState state() const { return m_trigger.state(); }
     CaptureEnd end() const { return m_end; }
     const QString& reason() const { return m_trigger.reason(); }
@@ -61,14 +80,32 @@ public:
     int rowsPending() const { return m_trigger.rowsPending(); }
     const QString& writeError() const { return m_trigger.writeError(); }
     const QString& fileName() const { return m_trigger.fileName(); }
-    const TriggerSettings& settings() const { return m_settings; }
+    const TriggerSettings& settings() const { return m_record.settings; }
+    const std::vector<CaptureGap>& gaps() const { return m_record.gaps; }
+    int gapCount() const { return static_cast<int>(m_record.gaps.size()); }
+    // Why the description could not be written the last time; empty when it was.
+    const QString& descriptionError() const { return m_descriptionError; }
 
     // Writes what is still kept in memory, once more, and tells what became
     // of the rows. Call once the capture is done.
     CaptureOutcome finish();
 
 private:
-    TriggerSettings m_settings;
+    void noteGap(const std::deque<KivraTolm::InputFrame>& frames);
+    void noteEnd(CaptureEnd why);
+    void describe();
+    std::uint64_t framePeriodMs() const;
+
+    const CalibrationData& m_calibration;
     Trigger m_trigger;
+    CaptureRecord m_record;
     CaptureEnd m_end = CaptureEnd::Running;
+    bool m_logIsFile = false; // not a descriptor such as standard output
+    bool m_describe = false;
+    bool m_restarted = false;
+    bool m_seenFrame = false;
+    std::uint64_t m_lastTimestamp = 0;
+    QElapsedTimer m_sinceSync;
+    int m_rowsSynced = 0;
+    QString m_descriptionError;
 };

@@ -280,6 +280,8 @@ void MainWindow::askRetry(const QString& error) {
         retryQuestionOpen = false;
         if (answer == QMessageBox::Yes) {
             capture->start();
+            if (session)
+                session->engineRestarted();
             for (int column = 0; column < 8; ++column)
                 capture->setColumnSensitivity(column, calibration.sensitivity(column));
             configureDigitalIOs();
@@ -308,10 +310,14 @@ QString MainWindow::statusText() const {
         part = tr("Captured: %1").arg(session->rowsWritten());
     else if (session)
         part = tr("Armed");
+    if (session && session->gapCount() > 0)
+        part += tr(" - Gaps: %1").arg(session->gapCount());
     QString text = tr("%1/%2 - Samples: %3 - %4").arg(bus, address, QString::number(capture->frameCount()), part);
     if (session && session->rowsPending() > 0)
         text += tr(" - Can't write %1: %2, %3 rows waiting")
                     .arg(session->fileName(), session->writeError(), QString::number(session->rowsPending()));
+    if (session && !session->descriptionError().isEmpty())
+        text += tr(" - Can't write %1: %2").arg(descriptionFileName(session->fileName()), session->descriptionError());
     return text;
 }
 
@@ -354,7 +360,7 @@ void MainWindow::configureDigitalIOs() {
 void MainWindow::loadCalibration() {
     try {
         // All or nothing: a file that fails leaves the previous calibration.
-        calibration.load(QFile::encodeName(calibrationFile).toStdString());
+        calibrationSource = loadCalibrationFile(calibration, calibrationFile);
         for (int column = 0; column < 8; ++column)
             capture->setColumnSensitivity(column, calibration.sensitivity(column));
         const bool single = calibration.enableMode() == SensorMode::EightSensor;
@@ -447,6 +453,19 @@ TriggerSettings MainWindow::triggerSettingsFromControls() const {
     return settings;
 }
 
+CaptureContext MainWindow::captureContext() const {
+    CaptureContext context;
+    context.board = capture->board();
+    context.acquisition = currentAcquisitionSettings();
+    context.calibration = calibrationSource;
+    if (ui.rdoCapTime->isChecked()) {
+        const QString time = ui.tmeCapTime->time().toString(QStringLiteral("HH:mm:ss"));
+        context.lengthAsTime =
+            ui.spnCapDays->value() > 0 ? QStringLiteral("%1d %2").arg(ui.spnCapDays->value()).arg(time) : time;
+    }
+    return context;
+}
+
 void MainWindow::onArmToggle(bool enabled) {
     if (!enabled) {
         // The next tick drops the capture.
@@ -471,6 +490,7 @@ void MainWindow::onArmToggle(bool enabled) {
         return;
     }
     session = std::make_shared<CaptureSession>(settings, calibration, lastFrame.counter);
+    session->describeIn(captureContext());
     setCaptureActive(true);
 }
 

@@ -2,6 +2,7 @@
 
 #include "AcquisitionSettings.h"
 #include "CalibrationData.h"
+#include "CaptureDescription.h"
 #include "InputFrame.h"
 #include "ui_MainWindow.h"
 
@@ -77,6 +78,7 @@ private:
     QString statusText() const;
     void feedCapture();
     TriggerSettings triggerSettingsFromControls() const;
+    CaptureContext captureContext() const;
     // Drops the capture and reports rows that never reached the file.
     void dropCapture();
     void endCapture();
@@ -95,6 +97,7 @@ private:
     QTimer* timer = nullptr;
     std::shared_ptr<KivraTolm::Capture> capture;
     CalibrationData calibration;
+    CalibrationSource calibrationSource;
     KivraTolm::InputFrame lastFrame;
     std::shared_ptr<CaptureSession> session;
     std::array<bool, 4> ioState = {};

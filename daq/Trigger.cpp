@@ -36,7 +36,7 @@ void Trigger::process(std::deque<InputFrame>& frames) {
         const InputFrame frame = frames.front();
         frames.pop_front();
         if (triggers(m_calibration.calibrateFrame(frame))) {
-            m_preTriggerRows = static_cast<int>(m_buffer.size());
+            m_preTriggerRows = m_historyRows = static_cast<int>(m_buffer.size());
             m_buffer.push_back(frame);
             m_buffer.insert(m_buffer.end(), frames.begin(), frames.end());
             m_state = Recording;
@@ -55,7 +55,7 @@ void Trigger::force() {
     m_reason = QStringLiteral("Forced trigger");
     m_triggerTime = static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch());
     if (m_state == Armed)
-        m_preTriggerRows = static_cast<int>(m_buffer.size());
+        m_preTriggerRows = m_historyRows = static_cast<int>(m_buffer.size());
     m_state = Recording;
 }
 

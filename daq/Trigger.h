@@ -47,6 +47,10 @@ public:
     const QString& fileName() const { return m_log.fileName(); }
     // Tries once more to write rows kept after a failed write.
     bool flush() { return m_log.flush(); }
+    // Puts what the log holds on the disk.
+    bool syncLog() { return m_log.sync(); }
+    // History frames written ahead of the triggering frame.
+    int historyRows() const { return m_historyRows; }
 
 private:
     bool triggers(const KivraTolm::InputFrame& converted);
@@ -61,6 +65,7 @@ private:
     std::uint64_t m_triggerTime = 0;
     int m_preTriggerRows = 0;   // history frames at the head of the buffer when it fired
     int m_rowsAfterTrigger = 0; // frames taken from the trigger on
+    int m_historyRows = 0;
     TriggerSettings m_settings;
     const CalibrationData& m_calibration;
     std::vector<SensorPosition> m_levelSensors; // marked for the level trigger, column by column

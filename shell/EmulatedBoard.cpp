@@ -1,9 +1,11 @@
 #include "EmulatedBoard.h"
 
+#include "BoardInfo.h"
+
 #include <QCoreApplication>
 
 bool isBoardEmulated() {
-    return KIVRA_EMULATED_BOARD != 0;
+    return KivraTolm::deviceLibraryIsEmulator();
 }
 
 QString emulatedBoardTitleSuffix() {
