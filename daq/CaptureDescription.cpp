@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
 
 #include <string>
 
@@ -107,14 +106,14 @@ QString descriptionFileName(const QString& logFileName) {
     return logFileName + QStringLiteral(".json");
 }
 
-QJsonObject describeCapture(const CaptureRecord& record, const CalibrationData& calibration) {
+QByteArray describeCapture(const CaptureRecord& record, const CalibrationData& calibration) {
     const KivraTolm::BoardInfo& board = record.context.board;
     QJsonArray gaps;
     for (const CaptureGap& gap : record.gaps)
         gaps.append(QJsonObject{{QStringLiteral("last_before"), static_cast<double>(gap.lastBefore)},
                                 {QStringLiteral("first_after"), static_cast<double>(gap.firstAfter)},
                                 {QStringLiteral("missing_ms"), static_cast<double>(gap.missingMs)}});
-    return QJsonObject{
+    const QJsonObject description{
         {QStringLiteral("program"), QCoreApplication::applicationName()},
         {QStringLiteral("version"), QCoreApplication::applicationVersion()},
         {QStringLiteral("board"), QJsonObject{{QStringLiteral("bus"), QString::fromStdString(board.bus)},
@@ -136,19 +135,5 @@ QJsonObject describeCapture(const CaptureRecord& record, const CalibrationData& 
         {QStringLiteral("rows_unwritten_reason"),
          record.unwrittenReason.isEmpty() ? QJsonValue::Null : QJsonValue(record.unwrittenReason)},
         {QStringLiteral("gaps"), gaps}};
-}
-
-QString writeDescription(const QString& fileName, const QJsonObject& description) {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    const QByteArray text = QJsonDocument(description).toJson(QJsonDocument::Indented);
-    if (file.write(text) != text.size()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return error;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return QString();
+    return QJsonDocument(description).toJson(QJsonDocument::Indented);
 }

@@ -60,8 +60,5 @@ struct CaptureRecord {
 // The description file of a log: the log's name with ".json" appended.
 QString descriptionFileName(const QString& logFileName);
 
-QJsonObject describeCapture(const CaptureRecord& record, const CalibrationData& calibration);
-
-// Replaces the file in one step (a temporary file renamed over it). Returns
-// an empty text, or why it failed.
-QString writeDescription(const QString& fileName, const QJsonObject& description);
+// The text of the description file.
+QByteArray describeCapture(const CaptureRecord& record, const CalibrationData& calibration);

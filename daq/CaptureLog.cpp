@@ -56,17 +56,6 @@ bool CaptureLog::flush() {
     return written;
 }
 
-bool CaptureLog::sync() {
-    if (m_fd >= 0)
-        return true;
-    const int fd = ::open(QFile::encodeName(m_fileName).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool synced = ::fdatasync(fd) == 0;
-    ::close(fd);
-    return synced;
-}
-
 bool CaptureLog::writePending(int fd) {
     while (m_pendingDone < m_pending.size()) {
         const ssize_t n = ::write(fd, m_pending.data() + m_pendingDone, m_pending.size() - m_pendingDone);

@@ -26,10 +26,6 @@ public:
     bool append(std::string text, int rows);
     // Writes what is still queued.
     bool flush();
-    // Asks the kernel to put the file's data on the disk. Slow on a real disk:
-    // call it about once a second, not every tick. Nothing to do on a
-    // descriptor given by the caller.
-    bool sync();
 
     const QString& fileName() const { return m_fileName; }
     int rowsWritten() const { return m_rowsWritten; }

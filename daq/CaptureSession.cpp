@@ -79,15 +79,13 @@ void CaptureSession::feed(std::deque<KivraTolm::InputFrame>& frames) {
         m_record.triggered = m_trigger.triggerTime();
         m_record.reason = m_trigger.reason();
         m_sinceSync.start();
-        describe();
+        describe(false);
     } else if (gap) {
-        describe();
+        describe(false);
     } else if (m_sinceSync.elapsed() >= syncIntervalMs && rowsWritten() != m_rowsSynced) {
-        // Rows on the disk first, then the description that counts them.
-        m_trigger.syncLog();
         m_rowsSynced = rowsWritten();
         m_sinceSync.start();
-        describe();
+        describe(true);
     }
 }
 
@@ -116,10 +114,10 @@ CaptureOutcome CaptureSession::finish() {
     if (outcome.rowsUnwritten > 0)
         outcome.error = m_trigger.writeError();
     if (hasTriggered()) {
-        m_trigger.syncLog();
         m_record.rowsUnwritten = outcome.rowsUnwritten;
         m_record.unwrittenReason = outcome.error;
-        describe();
+        describe(true);
+        m_writer.wait();
     }
     return outcome;
 }
@@ -149,11 +147,14 @@ std::uint64_t CaptureSession::framePeriodMs() const {
     return acquisition.frameRate > 0 ? static_cast<std::uint64_t>(1000.0 / acquisition.frameRate) : 0;
 }
 
-void CaptureSession::describe() {
+void CaptureSession::describe(bool syncLog) {
     if (!m_describe)
         return;
     m_record.preTriggerRows = m_trigger.historyRows();
     m_record.rows = rowsWritten();
     m_record.rowsWaiting = rowsPending();
-    m_descriptionError = writeDescription(descriptionFileName(fileName()), describeCapture(m_record, m_calibration));
+    // The rows counted here are in the file already; the writer puts them on
+    // the disk before the description that counts them.
+    m_writer.post(
+        {syncLog ? fileName() : QString(), descriptionFileName(fileName()), describeCapture(m_record, m_calibration)});
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CaptureDescription.h"
+#include "DescriptionWriter.h"
 #include "InputFrame.h"
 #include "Trigger.h"
 #include "TriggerSettings.h"
@@ -84,7 +85,7 @@ public:
     const std::vector<CaptureGap>& gaps() const { return m_record.gaps; }
     int gapCount() const { return static_cast<int>(m_record.gaps.size()); }
     // Why the description could not be written the last time; empty when it was.
-    const QString& descriptionError() const { return m_descriptionError; }
+    QString descriptionError() const { return m_writer.error(); }
 
     // Writes what is still kept in memory, once more, and tells what became
     // of the rows. Call once the capture is done.
@@ -93,7 +94,7 @@ public:
 private:
     void noteGap(const std::deque<KivraTolm::InputFrame>& frames);
     void noteEnd(CaptureEnd why);
-    void describe();
+    void describe(bool syncLog);
     std::uint64_t framePeriodMs() const;
 
     const CalibrationData& m_calibration;
@@ -107,5 +108,5 @@ private:
     std::uint64_t m_lastTimestamp = 0;
     QElapsedTimer m_sinceSync;
     int m_rowsSynced = 0;
-    QString m_descriptionError;
+    DescriptionWriter m_writer;
 };

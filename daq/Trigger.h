@@ -47,8 +47,6 @@ public:
     const QString& fileName() const { return m_log.fileName(); }
     // Tries once more to write rows kept after a failed write.
     bool flush() { return m_log.flush(); }
-    // Puts what the log holds on the disk.
-    bool syncLog() { return m_log.sync(); }
     // History frames written ahead of the triggering frame.
     int historyRows() const { return m_historyRows; }
 

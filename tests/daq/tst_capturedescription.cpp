@@ -121,9 +121,12 @@ void TestCaptureDescription::init() {
 void TestCaptureDescription::contentForEachTrigger_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("forced") << "forced" << "Forced trigger";
-    QTest::newRow("level") << "level" << "Trigger level of sensor A1 [Level = 5.00000000]";
-    QTest::newRow("external") << "external" << "External triggered";
+    QTest::newRow("forced") << "forced"
+                            << "Forced trigger";
+    QTest::newRow("level") << "level"
+                           << "Trigger level of sensor A1 [Level = 5.00000000]";
+    QTest::newRow("external") << "external"
+                              << "External triggered";
 }
 
 void TestCaptureDescription::contentForEachTrigger() {
@@ -149,7 +152,8 @@ void TestCaptureDescription::contentForEachTrigger() {
     // Frame 5 fires the level (A1 = 0.5 raw → 5 kg) or the external trigger.
     std::deque<InputFrame> tick{frame(5, 0.5f, 8), frame(6), frame(7)};
     session.feed(tick);
-    QVERIFY(QFile::exists(description()));
+    // Written on the description's own thread, in one step.
+    QTRY_VERIFY(QFile::exists(description()));
 
     const QJsonObject d = readJson(description());
     QCOMPARE(d["program"].toString(), QStringLiteral("Kivra DAQ lite"));
@@ -207,6 +211,7 @@ void TestCaptureDescription::calibrationInEffectNotTheFileLater() {
     session.force();
     std::deque<InputFrame> tick = frames(0, 2);
     session.feed(tick);
+    QTRY_VERIFY(QFile::exists(description()));
     const QJsonObject calibration = readJson(description())["calibration"].toObject();
     QCOMPARE(calibration["path"].toString(), m_source.path);
     QCOMPARE(calibration["sha256"].toString(),
@@ -229,6 +234,7 @@ void TestCaptureDescription::noCalibrationFile() {
     session.force();
     std::deque<InputFrame> tick = frames(0, 2);
     session.feed(tick);
+    QTRY_VERIFY(QFile::exists(description()));
     const QJsonObject d = readJson(description());
     QVERIFY(d.contains("calibration"));
     QVERIFY(d["calibration"].isNull());
@@ -274,7 +280,7 @@ void TestCaptureDescription::updatedAtTheEnd() {
     std::deque<InputFrame> first = frames(0, 10);
     session.feed(first);
     // Written at the trigger, with the rows of that tick.
-    QCOMPARE(readJson(description())["rows"].toInt(), 10);
+    QTRY_COMPARE(readJson(description())["rows"].toInt(), 10);
     std::deque<InputFrame> second = frames(10, 10);
     session.feed(second);
     if (!session.isDone())
@@ -308,6 +314,7 @@ void TestCaptureDescription::restartIsOneGap() {
     session.feed(more);
     QCOMPARE(session.gapCount(), 1);
 
+    QTRY_COMPARE(readJson(description())["gaps"].toArray().size(), 1);
     const QJsonArray gaps = readJson(description())["gaps"].toArray();
     QCOMPARE(gaps.size(), 1);
     QCOMPARE(gaps[0].toObject()["last_before"].toDouble(), 1180.0);
@@ -331,7 +338,7 @@ void TestCaptureDescription::descriptionBlockedLogGoesOn() {
         session.feed(tick);
     }
     QVERIFY(session.isDone());
-    QVERIFY(!session.descriptionError().isEmpty());
+    QTRY_VERIFY(!session.descriptionError().isEmpty());
     const CaptureOutcome outcome = session.finish();
     QCOMPARE(outcome.rowsWritten, 30);
     QCOMPARE(outcome.rowsUnwritten, 0);
@@ -370,14 +377,15 @@ void TestCaptureDescription::readByPythonsJsonModule() {
     session.feed(tick);
     session.finish();
     QProcess reader;
-    reader.start(python, {QStringLiteral("-c"),
-                          QStringLiteral("import json, sys\n"
-                                         "from datetime import datetime\n"
-                                         "d = json.load(open(sys.argv[1]))\n"
-                                         "ended = datetime.fromisoformat(d['ended']['iso'])\n"
-                                         "print(d['end'], d['rows'], d['rows_unwritten'], d['board']['bus'], "
-                                         "ended.tzinfo is not None, round(ended.timestamp() * 1000) == d['ended']['ms'])\n"),
-                          description()});
+    reader.start(python,
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import json, sys\n"
+                                 "from datetime import datetime\n"
+                                 "d = json.load(open(sys.argv[1]))\n"
+                                 "ended = datetime.fromisoformat(d['ended']['iso'])\n"
+                                 "print(d['end'], d['rows'], d['rows_unwritten'], d['board']['bus'], "
+                                 "ended.tzinfo is not None, round(ended.timestamp() * 1000) == d['ended']['ms'])\n"),
+                  description()});
     QVERIFY(reader.waitForFinished(30000));
     QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError().constData());
     QCOMPARE(QString::fromUtf8(reader.readAllStandardOutput()), QStringLiteral("length 5 0 usb True True\n"));
