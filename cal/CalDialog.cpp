@@ -41,8 +41,8 @@ void CalDialog::onAdd() {
     std::vector<std::tuple<int, int, CalibrationPoint>> staged;
     QString refusal;
     for (const auto& sensor : sensorsWhere(selection, true)) {
-        const int c = sensor.first;
-        const int r = sensor.second;
+        const int c = sensor.column;
+        const int r = sensor.row;
         const CalibrationPoint point{frame.sensors[r][c], value};
         if (!calibration.canAddPoint(c, r, point)) {
             refusal = tr("Adding this point to the sensors calibration list would break the graphs linearity, please "

@@ -155,7 +155,7 @@ void MainWindow::buildColumn(int c) {
 }
 
 void MainWindow::onSelectionChanged(int c, int r, bool checked) {
-    selection[r * 8 + c] = checked;
+    selection[SensorPosition{c, r}.index()] = checked;
     updateInsertButton();
 }
 
@@ -241,14 +241,14 @@ void MainWindow::onStartCal() {
 
     const auto listed = sensorsWhere(selection, true);
     const bool anyPoints = std::any_of(listed.begin(), listed.end(), [this](const auto& sensor) {
-        return !calibration.points(sensor.first, sensor.second).empty();
+        return !calibration.points(sensor.column, sensor.row).empty();
     });
     if (anyPoints &&
         QMessageBox::question(this, tr("Question"),
                               tr("At least one sensors already contains calibration data, reset before continue?"),
                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
         for (const auto& sensor : listed)
-            calibration.clearSensorPoints(sensor.first, sensor.second);
+            calibration.clearSensorPoints(sensor.column, sensor.row);
         refreshColumns();
     }
 
@@ -276,7 +276,7 @@ void MainWindow::refreshColumns() {
                 box->setChecked(false);
                 // A sensor the mode leaves out must not receive points
                 // through a tick the user can no longer see.
-                selection[r * 8 + c] = false;
+                selection[SensorPosition{c, r}.index()] = false;
             }
             controls.graph->enableSensor(r, enabled);
             const CalibrationPoints points = calibration.points(c, r);

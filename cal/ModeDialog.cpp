@@ -22,7 +22,7 @@ ModeDialog::ModeDialog(QWidget* parent, CalibrationData& calibration)
         ui.gridSensors->addWidget(new QLabel(QString::number(r + 1), this), r + 1, 0, Qt::AlignCenter);
     for (int r = 0; r < 8; ++r) {
         for (int c = 0; c < 8; ++c) {
-            const int index = r * 8 + c;
+            const int index = SensorPosition{c, r}.index();
             auto* box = new QCheckBox(this);
             ui.gridSensors->addWidget(box, r + 1, c + 1, Qt::AlignCenter);
             checkBoxes[index] = box;
@@ -55,14 +55,14 @@ void ModeDialog::showState() {
     ui.rdoCustom->setChecked(mode == customSensors);
     for (int r = 0; r < 8; ++r) {
         for (int c = 0; c < 8; ++c) {
-            QCheckBox* box = checkBoxes[r * 8 + c];
+            QCheckBox* box = checkBoxes[SensorPosition{c, r}.index()];
             box->setEnabled(mode == customSensors);
             if (mode == eightSensor)
                 box->setChecked(c == r);
             else if (mode == allSensors)
                 box->setChecked(true);
             else
-                box->setChecked(custom[r * 8 + c]);
+                box->setChecked(custom[SensorPosition{c, r}.index()]);
         }
     }
 }

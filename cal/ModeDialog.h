@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SensorPosition.h"
 #include "ui_ModeDialog.h"
 
 #include <QDialog>
@@ -19,7 +20,7 @@ class ModeDialog : public QDialog {
 public:
     ModeDialog(QWidget* parent, CalibrationData& calibration);
 
-    QCheckBox* sensorBox(int column, int row) const { return checkBoxes.at(row * 8 + column); }
+    QCheckBox* sensorBox(int column, int row) const { return checkBoxes.at(SensorPosition{column, row}.index()); }
 
 private:
     void selectMode(std::int32_t newMode);

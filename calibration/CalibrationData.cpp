@@ -40,7 +40,7 @@ bool CalibrationData::isSensorEnabled(int column, int row) const {
     case static_cast<std::int32_t>(SensorMode::All):
         return true;
     case static_cast<std::int32_t>(SensorMode::Custom):
-        return m_customSelected[row * 8 + column];
+        return m_customSelected[SensorPosition{column, row}.index()];
     default:
         return false;
     }

@@ -47,7 +47,7 @@ void CalibrationData::read(const std::string& path, std::string* bytes) {
             fail("Invalid column in custom selection.");
         if (row < 0 || row > 7)
             fail("Invalid row in custom selection.");
-        m_customSelected[row * 8 + column] = true;
+        m_customSelected[SensorPosition{column, row}.index()] = true;
     }
 
     if (!root->hasChild("columns"))

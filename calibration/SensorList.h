@@ -1,12 +1,10 @@
 #pragma once
 
 #include "SensorMode.h"
+#include "SensorPosition.h"
 
 #include <utility>
 #include <vector>
-
-// A sensor as (column, row).
-using SensorPosition = std::pair<int, int>;
 
 // The sensors whose mask entry equals flag, column by column (column 0 rows
 // 0..7 first).

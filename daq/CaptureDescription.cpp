@@ -57,8 +57,8 @@ QJsonValue describeCalibration(const CalibrationSource& source, const Calibratio
 
 QJsonArray sensorNames(const SensorMask& mask) {
     QJsonArray names;
-    for (const auto& [column, row] : sensorsWhere(mask, true))
-        names.append(CsvFormat::sensorName(column, row));
+    for (const SensorPosition& sensor : sensorsWhere(mask, true))
+        names.append(QString::fromStdString(sensor.name()));
     return names;
 }
 
@@ -66,10 +66,10 @@ QJsonObject describeSettings(const CaptureRecord& record) {
     const TriggerSettings& s = record.settings;
     const KivraTolm::AcquisitionSettings& acquisition = record.context.acquisition;
     QJsonArray levels;
-    for (const auto& [column, row] : sensorsWhere(s.levelTrigger, true))
-        levels.append(QJsonObject{{QStringLiteral("sensor"), CsvFormat::sensorName(column, row)},
-                                  {QStringLiteral("level"), static_cast<double>(s.level[row * 8 + column])},
-                                  {QStringLiteral("unit"), s.unit[row * 8 + column]}});
+    for (const SensorPosition& sensor : sensorsWhere(s.levelTrigger, true))
+        levels.append(QJsonObject{{QStringLiteral("sensor"), QString::fromStdString(sensor.name())},
+                                  {QStringLiteral("level"), static_cast<double>(s.level[sensor.index()])},
+                                  {QStringLiteral("unit"), s.unit[sensor.index()]}});
     QJsonArray analog;
     for (int i = 0; i < 4; ++i)
         if (s.logAnalog[i])

@@ -63,8 +63,8 @@ bool appendFloatFixed8(std::string& out, double value) {
 
 CsvFormat::CsvFormat(const TriggerSettings& settings)
     : m_settings(settings) {
-    for (const auto& [column, row] : sensorsWhere(settings.logSensor, true))
-        m_loggedSensors.push_back(row * 8 + column);
+    for (const SensorPosition& sensor : sensorsWhere(settings.logSensor, true))
+        m_loggedSensors.push_back(sensor.index());
 }
 
 std::string CsvFormat::headerLine(const QString& reason, std::uint64_t triggerTime) const {
@@ -82,7 +82,8 @@ std::string CsvFormat::columnLine() const {
     if (m_settings.logTimestamp)
         line += QStringLiteral("TimeStamp (ms);");
     for (int index : m_loggedSensors)
-        line += QStringLiteral("Sensor %1 (%2);").arg(sensorName(index % 8, index / 8), m_settings.unit[index]);
+        line += QStringLiteral("Sensor %1 (%2);")
+                    .arg(QString::fromStdString(SensorPosition::fromIndex(index).name()), m_settings.unit[index]);
     for (int i = 0; i < 4; ++i)
         if (m_settings.logAnalog[i])
             line += QStringLiteral("AIn%1 (V);").arg(i);
@@ -126,10 +127,6 @@ void CsvFormat::appendFixed8(std::string& out, double value) {
     // Large enough for any double: sign, 309 integer digits, point, 8 decimals.
     char buffer[330];
     out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 8).ptr);
-}
-
-QString CsvFormat::sensorName(int column, int row) {
-    return QStringLiteral("%1%2").arg(QChar('A' + column)).arg(row + 1);
 }
 
 QString dateTimeText(std::uint64_t msSinceEpoch) {

@@ -22,8 +22,6 @@ public:
 
     // Fixed point, 8 decimals, no exponent, e.g. 0.5 -> "0.50000000".
     static void appendFixed8(std::string& out, double value);
-    // Sensor display name, "A1" for column 0 row 0 .. "H8".
-    static QString sensorName(int column, int row);
 
 private:
     TriggerSettings m_settings;

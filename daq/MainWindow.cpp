@@ -436,7 +436,7 @@ TriggerSettings MainWindow::triggerSettingsFromControls() const {
     const bool levelTrigger = ui.btnLevelTrigger->isChecked();
     for (int column = 0; column < 8; ++column) {
         for (int row = 0; row < 8; ++row) {
-            const int index = row * 8 + column;
+            const int index = SensorPosition{column, row}.index();
             settings.logSensor[index] = calibration.isSensorEnabled(column, row);
             settings.unit[index] = calibration.points(column, row).empty() ? QString() : unit;
             if (levelTrigger) {

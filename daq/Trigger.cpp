@@ -65,14 +65,14 @@ bool Trigger::triggers(const InputFrame& converted) {
         m_triggerTime = converted.timestamp;
         return true;
     }
-    for (const auto& [column, row] : m_levelSensors) {
-        const float value = converted.sensors[row][column];
+    for (const SensorPosition& sensor : m_levelSensors) {
+        const float value = converted.sensors[sensor.row][sensor.column];
         // NaN compares false and never fires.
-        if (value > m_settings.level[row * 8 + column]) {
+        if (value > m_settings.level[sensor.index()]) {
             std::string level;
             CsvFormat::appendFixed8(level, value);
             m_reason = QStringLiteral("Trigger level of sensor %1 [Level = %2]")
-                           .arg(CsvFormat::sensorName(column, row), QString::fromStdString(level));
+                           .arg(QString::fromStdString(sensor.name()), QString::fromStdString(level));
             m_triggerTime = converted.timestamp;
             return true;
         }

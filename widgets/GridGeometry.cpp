@@ -1,5 +1,6 @@
 #include "GridGeometry.h"
 
+#include "SensorPosition.h"
 #include "ValueText.h"
 
 #include <QChar>
@@ -26,7 +27,8 @@ int greyLevel(double intensity) {
 }
 
 QString cellText(int column, int row, double value, const QString& unit) {
-    return QStringLiteral("%1%2\n%3").arg(QChar('A' + column)).arg(row + 1).arg(valueText(value, unit));
+    return QStringLiteral("%1\n%2").arg(QString::fromStdString(SensorPosition{column, row}.name()),
+                                        valueText(value, unit));
 }
 
 QVector<int> verticalLineXs(int width, int spacing) {

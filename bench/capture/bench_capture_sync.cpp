@@ -69,7 +69,9 @@ std::vector<double> run(int seconds, const std::function<void(std::deque<KivraTo
 
 void print(const char* name, std::vector<double> times) {
     std::sort(times.begin(), times.end());
-    const auto at = [&](double q) { return times[static_cast<std::size_t>(q * static_cast<double>(times.size() - 1))]; };
+    const auto at = [&](double q) {
+        return times[static_cast<std::size_t>(q * static_cast<double>(times.size() - 1))];
+    };
     std::printf("%-34s ticks %5zu  median %6.3f ms  p99 %6.3f ms  max %7.3f ms\n", name, times.size(), at(0.5),
                 at(0.99), times.back());
 }

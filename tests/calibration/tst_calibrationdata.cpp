@@ -211,9 +211,9 @@ void TestCalibrationData::sensorsWhere() {
 
     const std::vector<SensorPosition> unset = ::sensorsWhere(mask, false);
     QCOMPARE(unset.size(), std::size_t(61));
-    QVERIFY(unset.front() == SensorPosition(0, 0));
-    QVERIFY(unset[5] == SensorPosition(0, 6)); // (0, 5) is skipped
-    QVERIFY(unset.back() == SensorPosition(7, 6));
+    QVERIFY((unset.front() == SensorPosition{0, 0}));
+    QVERIFY((unset[5] == SensorPosition{0, 6})); // (0, 5) is skipped
+    QVERIFY((unset.back() == SensorPosition{7, 6}));
 }
 
 void TestCalibrationData::editingMarksModified() {

@@ -85,22 +85,6 @@ private Q_SLOTS:
         QCOMPARE(QString::fromStdString(out), QStringLiteral("1234.50000000"));
     }
 
-    void sensorNames_data() {
-        QTest::addColumn<int>("column");
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("first") << 0 << 0 << "A1";
-        QTest::newRow("last") << 7 << 7 << "H8";
-        QTest::newRow("C4") << 2 << 3 << "C4";
-        QTest::newRow("A8") << 0 << 7 << "A8";
-    }
-    void sensorNames() {
-        QFETCH(int, column);
-        QFETCH(int, row);
-        QFETCH(QString, name);
-        QCOMPARE(CsvFormat::sensorName(column, row), name);
-    }
-
     void headerLine() {
         TriggerSettings settings;
         settings.sampleRate = 50;
