@@ -1,41 +1,31 @@
 #include "NumberText.h"
 
+#include <boost/numeric/conversion/cast.hpp>
+
+#include <cerrno>
 #include <charconv>
-#include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <limits>
+#include <locale.h>
 #include <stdexcept>
 #include <system_error>
 
 namespace {
 
+// The C locale for the C library's conversions, whatever the process's
+// locale is.
+locale_t cLocale() {
+    static const locale_t locale = ::newlocale(LC_ALL_MASK, "C", locale_t{});
+    return locale;
+}
+
 bool isCSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 bool isHexDigit(char c) {
-    return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-const char* skipSpace(const char* p, const char* end) {
-    while (p != end && isCSpace(*p))
-        ++p;
-    return p;
-}
-
-// Skips leading white space and one sign, as the C conversions do; tells
-// whether the sign was a minus.
-const char* skipSpaceAndSign(const char* p, const char* end, bool& negative) {
-    p = skipSpace(p, end);
-    negative = false;
-    if (p != end && (*p == '+' || *p == '-')) {
-        negative = *p == '-';
-        ++p;
-    }
-    return p;
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
 // Unsigned magnitude of a hexadecimal floating number after "0x" ("1.8p3"),
@@ -45,8 +35,6 @@ std::optional<double> parseHexMagnitude(const char* p, const char* end) {
         return std::nullopt;
     double value = 0.0;
     const auto [next, error] = std::from_chars(p, end, value, std::chars_format::hex);
-    if (error == std::errc::result_out_of_range)
-        return std::nullopt;
     if (error != std::errc() || next == p)
         return std::nullopt;
     return value;
@@ -55,25 +43,29 @@ std::optional<double> parseHexMagnitude(const char* p, const char* end) {
 } // namespace
 
 std::optional<std::int32_t> parseInt32(const std::string& text) {
-    const char* end = text.data() + text.size();
-    bool negative = false;
-    const char* p = skipSpaceAndSign(text.data(), end, negative);
-    if (p == end || !isDigit(*p))
+    char* end = nullptr;
+    errno = 0;
+    const long value = ::strtol_l(text.c_str(), &end, 10, cLocale());
+    if (end == text.c_str() || errno == ERANGE || value < INT32_MIN || value > INT32_MAX)
         return std::nullopt;
-    std::uint64_t magnitude = 0;
-    const auto [next, error] = std::from_chars(p, end, magnitude);
-    (void)next;
-    const std::uint64_t limit = negative ? std::uint64_t{1} << 31 : (std::uint64_t{1} << 31) - 1;
-    if (error != std::errc() || magnitude > limit)
-        return std::nullopt;
-    return static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(magnitude)
-                                              : static_cast<std::int64_t>(magnitude));
+    return static_cast<std::int32_t>(value);
 }
 
+// By hand rather than strtod_l, which differs in two corners and would change
+// what such files load: it reports a range error for an inexact result below
+// the normal double range ("1e-310"), where this gives the denormal value,
+// and for a hexadecimal number beyond the double range ("0x1p1024"), which
+// reads as 0 here.
 std::optional<double> parseDouble(const std::string& text) {
-    const char* end = text.data() + text.size();
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while (p != end && isCSpace(*p))
+        ++p;
     bool negative = false;
-    const char* p = skipSpaceAndSign(text.data(), end, negative);
+    if (p != end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
     if (p == end)
         return std::nullopt;
 
@@ -96,7 +88,10 @@ std::optional<double> parseDouble(const std::string& text) {
 }
 
 std::string formatInt32(std::int32_t value) {
-    return std::to_string(value);
+    char buffer[std::numeric_limits<std::int32_t>::digits10 + 3];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    (void)error; // the buffer holds every int32
+    return std::string(buffer, end);
 }
 
 std::string formatFixed6(double value) {
@@ -109,10 +104,10 @@ std::string formatFixed6(double value) {
 }
 
 float narrowToFloat(double value) {
-    constexpr double largest = std::numeric_limits<float>::max();
-    if (value < -largest)
-        throw std::range_error("bad numeric conversion: negative overflow");
-    if (value > largest)
-        throw std::range_error("bad numeric conversion: positive overflow");
-    return static_cast<float>(value);
+    try {
+        return boost::numeric_cast<float>(value);
+    } catch (const boost::numeric::bad_numeric_cast& error) {
+        // Boost's message, as a runtime error like every other load failure.
+        throw std::range_error(error.what());
+    }
 }

@@ -23,7 +23,7 @@ std::string formatInt32(std::int32_t value);
 // The fixed-point form of "%f": six decimals, no exponent.
 std::string formatFixed6(double value);
 
-// Rounds to the nearest float; throws std::range_error "bad numeric
-// conversion: negative overflow" / "... positive overflow" beyond the float
-// range.
+// Rounds to the nearest float; beyond the float range throws std::range_error
+// with Boost's numeric_cast message, "bad numeric conversion: negative
+// overflow" or "... positive overflow".
 float narrowToFloat(double value);

@@ -11,6 +11,11 @@
 // parse without error; after the point where TinyXML stops it may count more,
 // never less. Scanning ends early once the depth exceeds stopAbove.
 //
+// It has to mirror the parser: a shorter scan that ignores how TinyXML reads
+// quotes, comments, CDATA or UTF-8 lead bytes counts less on some texts (end
+// tags inside a comment, a lead byte that swallows a closing quote), and one
+// that stops trusting the text at such points refuses files TinyXML reads.
+//
 // text must be NUL-terminated, hold no other NUL, and be followed by at least
 // 4 more NUL bytes (TinyXML can step up to 3 bytes past the terminator on a
 // truncated UTF-8 sequence).

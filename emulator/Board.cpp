@@ -30,23 +30,23 @@ std::string rateText(float rate) {
 
 Board::Board(BoardConfig config)
     : config_(std::move(config))
+    , layout_(FrameLayout::of(config_))
     , signals_(config_)
     , pulses_(config_.counterPulsePeriodMs)
     , columnSensitivity_(sensitivityColumns, SignalGenerator::nominalSensitivity)
-    , outputEnableMask_(config_.digitalPortLines.size(), 0)
-    , outputValue_(config_.digitalPortLines.size(), 0)
-    , counters_(static_cast<std::size_t>(config_.counters))
-    , pending_(static_cast<std::size_t>(config_.analogInputs + config_.sensorInputs),
-               config_.digitalPortLines.size() + static_cast<std::size_t>(config_.counters + config_.triggers))
-    , frameFloats_(static_cast<std::size_t>(config_.analogInputs + config_.sensorInputs))
-    , frameWords_(config_.digitalPortLines.size() + static_cast<std::size_t>(config_.counters + config_.triggers)) {}
+    , outputEnableMask_(layout_.ports, 0)
+    , outputValue_(layout_.ports, 0)
+    , counters_(layout_.counters)
+    , pending_(layout_.floats(), layout_.words())
+    , frameFloats_(layout_.floats())
+    , frameWords_(layout_.words()) {}
 
 void Board::close() {
     stop();
     handle_ = -1;
 }
 
-CallResult Board::parameter(std::int32_t number, std::int32_t& value) const {
+CallResult Board::parameter(std::int32_t number, std::int32_t& value) {
     switch (number) {
     case 0:
         value = config_.analogInputs;
@@ -75,7 +75,7 @@ CallResult Board::parameter(std::int32_t number, std::int32_t& value) const {
     return CallResult::success();
 }
 
-CallResult Board::peripheralName(std::uint32_t id, std::string& name) const {
+CallResult Board::peripheralName(std::uint32_t id, std::string& name) {
     const auto peripheral = findPeripheral(config_, id);
     if (!peripheral)
         return CallResult::failure(Status::NoSuchPeripheral,
@@ -115,7 +115,7 @@ std::uint32_t Board::lineMask(int port) const {
     return lines >= 32 ? ~0u : (1u << lines) - 1;
 }
 
-CallResult Board::lineCount(std::uint32_t portId, std::int32_t& count) const {
+CallResult Board::lineCount(std::uint32_t portId, std::int32_t& count) {
     int port = 0;
     CallResult result = findPort(portId, port);
     if (result.ok())
@@ -123,7 +123,7 @@ CallResult Board::lineCount(std::uint32_t portId, std::int32_t& count) const {
     return result;
 }
 
-CallResult Board::lineName(std::uint32_t portId, std::int32_t line, std::string& name) const {
+CallResult Board::lineName(std::uint32_t portId, std::int32_t line, std::string& name) {
     int port = 0;
     CallResult result = findPort(portId, port);
     if (!result.ok())
@@ -137,69 +137,69 @@ CallResult Board::lineName(std::uint32_t portId, std::int32_t line, std::string&
 }
 
 CallResult Board::setPortWord(std::vector<std::uint32_t>& words, std::uint32_t portId, std::uint32_t word,
-                              const char* what, const char* verb, Clock::time_point now) {
+                              const char* what, const char* verb) {
     int port = 0;
     CallResult result = findPort(portId, port);
     if (!result.ok())
         return result;
     if ((word & ~lineMask(port)) != 0)
         return linesMissing(std::string(what) + " " + hex(word) + " " + verb, portId, port);
-    catchUp(now);
+    catchUp();
     words[static_cast<std::size_t>(port)] = word;
     return result;
 }
 
-CallResult Board::setOutputEnableMask(std::uint32_t portId, std::uint32_t mask, Clock::time_point now) {
-    return setPortWord(outputEnableMask_, portId, mask, "Output enable mask", "names", now);
+CallResult Board::setOutputEnableMask(std::uint32_t portId, std::uint32_t mask) {
+    return setPortWord(outputEnableMask_, portId, mask, "Output enable mask", "names");
 }
 
-CallResult Board::writePort(std::uint32_t portId, std::uint32_t value, Clock::time_point now) {
-    return setPortWord(outputValue_, portId, value, "Value", "sets", now);
+CallResult Board::writePort(std::uint32_t portId, std::uint32_t value) {
+    return setPortWord(outputValue_, portId, value, "Value", "sets");
 }
 
-CallResult Board::setCounterConfig(std::uint32_t counterId, std::uint32_t config, Clock::time_point now) {
+CallResult Board::setCounterConfig(std::uint32_t counterId, std::uint32_t configuration) {
     int counter = 0;
     CallResult result = findCounter(counterId, counter);
     if (!result.ok())
         return result;
-    if (config != 0 && config != externalTriggerSource)
-        return invalid("Unknown counter configuration " + hex(config) + " (known: 0x0 no input, " +
+    if (configuration != 0 && configuration != externalTriggerSource)
+        return invalid("Unknown counter configuration " + hex(configuration) + " (known: 0x0 no input, " +
                        hex(externalTriggerSource) + " external trigger input)");
-    catchUp(now);
-    counters_[static_cast<std::size_t>(counter)].setConfig(config);
+    catchUp();
+    counters_[static_cast<std::size_t>(counter)].setConfig(configuration);
     return result;
 }
 
-CallResult Board::setCounterEnable(std::uint32_t counterId, std::int32_t enable, Clock::time_point now) {
+CallResult Board::setCounterEnable(std::uint32_t counterId, std::int32_t enable) {
     int counter = 0;
     CallResult result = findCounter(counterId, counter);
     if (!result.ok())
         return result;
     if (enable != 0 && enable != 1)
         return invalid("Counter enable must be 0 or 1, not " + std::to_string(enable));
-    catchUp(now);
+    catchUp();
     counters_[static_cast<std::size_t>(counter)].setEnabled(enable == 1);
     return result;
 }
 
-CallResult Board::resetCounter(std::uint32_t counterId, Clock::time_point now) {
+CallResult Board::resetCounter(std::uint32_t counterId) {
     int counter = 0;
     CallResult result = findCounter(counterId, counter);
     if (!result.ok())
         return result;
-    catchUp(now);
+    catchUp();
     counters_[static_cast<std::size_t>(counter)].reset();
     return result;
 }
 
-CallResult Board::setColumnSensitivity(std::int32_t column, std::int32_t value, Clock::time_point now) {
+CallResult Board::setColumnSensitivity(std::int32_t column, std::int32_t value) {
     if (column < 0 || column >= sensitivityColumns)
         return invalid("Sensor column " + std::to_string(column) + " out of range 0.." +
                        std::to_string(sensitivityColumns - 1));
     if (value < 0 || value > maxSensitivity)
         return invalid("Sensitivity " + std::to_string(value) + " of column " + std::to_string(column) +
                        " out of range 0.." + std::to_string(maxSensitivity));
-    catchUp(now);
+    catchUp();
     columnSensitivity_[static_cast<std::size_t>(column)] = value;
     return CallResult::success();
 }
@@ -219,7 +219,7 @@ CallResult Board::setupInputFrame(const std::vector<std::uint32_t>& ids) {
     return CallResult::success();
 }
 
-CallResult Board::start(float rate, Clock::time_point now) {
+CallResult Board::start(std::int32_t, float rate, std::int32_t, float& actualRate) {
     if (running_)
         return CallResult::failure(Status::WrongState, "Data acquisition already runs; stop it first");
     if (!std::isfinite(rate) || rate <= 0 || rate > maxRate)
@@ -227,7 +227,8 @@ CallResult Board::start(float rate, Clock::time_point now) {
                        " frames/s");
     running_ = true;
     rate_ = rate;
-    pacer_.start(now, rate);
+    actualRate = rate;
+    pacer_.start(Clock::now(), rate);
     framesProduced_ = 0;
     framesDropped_ = 0;
     overflowed_ = false;
@@ -246,9 +247,9 @@ CallResult Board::stop() {
     return CallResult::success();
 }
 
-CallResult Board::read(float* floats, std::uint32_t* words, std::int32_t& count, Clock::time_point now) {
+CallResult Board::read(float* floats, std::uint32_t* words, std::int32_t& count) {
     count = 0;
-    catchUp(now);
+    catchUp();
     if (overflowed_) {
         overflowed_ = false;
         const std::uint64_t dropped = framesDropped_;
@@ -266,8 +267,8 @@ void Board::pushFrames(int count) {
         arrive(static_cast<std::uint64_t>(count));
 }
 
-BoardState Board::state(Clock::time_point now) {
-    catchUp(now);
+BoardState Board::state() {
+    catchUp();
     BoardState state;
     state.open = isOpen();
     state.running = running_;
@@ -284,10 +285,10 @@ BoardState Board::state(Clock::time_point now) {
     return state;
 }
 
-void Board::catchUp(Clock::time_point now) {
+void Board::catchUp() {
     if (!running_ || config_.manualClock)
         return;
-    const std::uint64_t due = pacer_.framesDue(now);
+    const std::uint64_t due = pacer_.framesDue(Clock::now());
     if (due > framesProduced_)
         arrive(due - framesProduced_);
 }
@@ -314,8 +315,8 @@ void Board::arrive(std::uint64_t count) {
 }
 
 void Board::makeFrame(std::uint64_t index, float* floats, std::uint32_t* words) {
-    std::fill_n(floats, frameFloats_.size(), 0.0f);
-    std::fill_n(words, frameWords_.size(), 0u);
+    std::fill_n(floats, layout_.floats(), 0.0f);
+    std::fill_n(words, layout_.words(), 0u);
     const double seconds = static_cast<double>(index) / rate_;
     const std::uint64_t pulses = pulses_.pulsesUpTo(seconds);
     for (EmulatedCounter& counter : counters_)
@@ -326,19 +327,18 @@ void Board::makeFrame(std::uint64_t index, float* floats, std::uint32_t* words) 
     }
 
     signals_.analog(index, seconds, floats);
-    signals_.sensors(index, seconds, columnSensitivity_, floats + config_.analogInputs);
+    signals_.sensors(index, seconds, columnSensitivity_, floats + layout_.firstSensor());
 
-    std::uint32_t* word = words;
-    for (std::size_t port = 0; port < config_.digitalPortLines.size(); ++port) {
+    for (std::size_t port = 0; port < layout_.ports; ++port) {
         const int p = static_cast<int>(port);
         const std::uint32_t outputs = outputEnableMask_[port];
         const std::uint32_t external = signals_.externalLines(p, config_.digitalPortLines[port], seconds);
-        *word++ = ((outputValue_[port] & outputs) | (external & ~outputs)) & lineMask(p);
+        words[port] = ((outputValue_[port] & outputs) | (external & ~outputs)) & lineMask(p);
     }
-    for (const EmulatedCounter& counter : counters_)
-        *word++ = counter.value();
-    for (int trigger = 0; trigger < config_.triggers; ++trigger)
-        *word++ = pulses_.level(seconds);
+    for (std::size_t counter = 0; counter < layout_.counters; ++counter)
+        words[layout_.firstCounter() + counter] = counters_[counter].value();
+    for (std::size_t trigger = 0; trigger < layout_.triggers; ++trigger)
+        words[layout_.firstTrigger() + trigger] = pulses_.level(seconds);
 }
 
 } // namespace KivraTolmEmulator

@@ -1,9 +1,13 @@
-// One emulated board: what it was told, and its frame stream. Not
-// thread-safe on its own; the Emulator serialises every call.
+// One emulated board: what it was told, and its frame stream, which runs by
+// the monotonic clock. Not thread-safe on its own; the Emulator serialises
+// every call.
 #pragma once
 
+#include "BoardAccess.h"
+#include "BoardConfig.h"
+#include "BoardState.h"
 #include "EmulatedCounter.h"
-#include "EmulatorControl.h"
+#include "FrameLayout.h"
 #include "FramePacer.h"
 #include "FrameQueue.h"
 #include "PulseTrain.h"
@@ -16,7 +20,7 @@
 
 namespace KivraTolmEmulator {
 
-class Board {
+class Board : public BoardAccess {
 public:
     using Clock = FramePacer::Clock;
 
@@ -30,26 +34,26 @@ public:
     void open(std::int32_t handle) { handle_ = handle; }
     void close();
 
-    CallResult parameter(std::int32_t number, std::int32_t& value) const;
-    CallResult peripheralName(std::uint32_t id, std::string& name) const;
-    CallResult lineCount(std::uint32_t portId, std::int32_t& count) const;
-    CallResult lineName(std::uint32_t portId, std::int32_t line, std::string& name) const;
-
-    CallResult setOutputEnableMask(std::uint32_t portId, std::uint32_t mask, Clock::time_point now);
-    CallResult writePort(std::uint32_t portId, std::uint32_t value, Clock::time_point now);
-    CallResult setCounterConfig(std::uint32_t counterId, std::uint32_t config, Clock::time_point now);
-    CallResult setCounterEnable(std::uint32_t counterId, std::int32_t enable, Clock::time_point now);
-    CallResult resetCounter(std::uint32_t counterId, Clock::time_point now);
-    CallResult setColumnSensitivity(std::int32_t column, std::int32_t value, Clock::time_point now);
-
-    CallResult setupInputFrame(const std::vector<std::uint32_t>& ids);
-    CallResult start(float rate, Clock::time_point now);
-    CallResult stop();
+    CallResult parameter(std::int32_t number, std::int32_t& value) override;
+    CallResult peripheralName(std::uint32_t id, std::string& name) override;
+    CallResult lineCount(std::uint32_t portId, std::int32_t& count) override;
+    CallResult lineName(std::uint32_t portId, std::int32_t line, std::string& name) override;
+    CallResult setOutputEnableMask(std::uint32_t portId, std::uint32_t mask) override;
+    CallResult writePort(std::uint32_t portId, std::uint32_t value) override;
+    CallResult setCounterConfig(std::uint32_t counterId, std::uint32_t configuration) override;
+    CallResult setCounterEnable(std::uint32_t counterId, std::int32_t enable) override;
+    CallResult resetCounter(std::uint32_t counterId) override;
+    CallResult setColumnSensitivity(std::int32_t column, std::int32_t value) override;
+    CallResult setupInputFrame(const std::vector<std::uint32_t>& ids) override;
+    // The flag and the reserved argument change nothing on this board.
+    CallResult start(std::int32_t flag, float rate, std::int32_t reserved, float& actualRate) override;
+    CallResult stop() override;
     // Moves at most framesPerRead pending frames into the buffers.
-    CallResult read(float* floats, std::uint32_t* words, std::int32_t& count, Clock::time_point now);
+    CallResult read(float* floats, std::uint32_t* words, std::int32_t& count) override;
+    FrameLayout frameLayout() const override { return layout_; }
 
     void pushFrames(int count);
-    BoardState state(Clock::time_point now);
+    BoardState state();
 
     static constexpr int sensitivityColumns = 8;
     static constexpr int maxSensitivity = 63;
@@ -64,15 +68,16 @@ private:
     // Sets a port's output enable mask or output value, `words`, refusing
     // bits beyond its lines; `what` and `verb` name the argument in the refusal.
     CallResult setPortWord(std::vector<std::uint32_t>& words, std::uint32_t portId, std::uint32_t word,
-                           const char* what, const char* verb, Clock::time_point now);
+                           const char* what, const char* verb);
 
     // Lets the frames due by the clock arrive, so that a change of settings
     // only affects frames after it.
-    void catchUp(Clock::time_point now);
+    void catchUp();
     void arrive(std::uint64_t count);
     void makeFrame(std::uint64_t index, float* floats, std::uint32_t* words);
 
     BoardConfig config_;
+    FrameLayout layout_;
     SignalGenerator signals_;
     PulseTrain pulses_;
     std::int32_t handle_ = -1;

@@ -1,8 +1,9 @@
 // The calls a C function makes on an open board, whether the board is
-// emulated in this process (LocalBoard) or served over the network
+// emulated in this process (Board) or served over the network
 // (NetworkBoard). Arguments are checked for null pointers before.
 #pragma once
 
+#include "FrameLayout.h"
 #include "Status.h"
 
 #include <cstdint>
@@ -28,11 +29,9 @@ public:
     virtual CallResult setupInputFrame(const std::vector<std::uint32_t>& ids) = 0;
     virtual CallResult start(std::int32_t flag, float rate, std::int32_t reserved, float& actualRate) = 0;
     virtual CallResult stop() = 0;
-    // The caller's buffers hold framesPerRead frames of the board's layout.
+    // The caller's buffers hold framesPerRead frames of frameLayout().
     virtual CallResult read(float* floats, std::uint32_t* words, std::int32_t& count) = 0;
-    // How many floats and words one frame of this board has.
-    virtual std::size_t floatsPerFrame() const = 0;
-    virtual std::size_t wordsPerFrame() const = 0;
+    virtual FrameLayout frameLayout() const = 0;
 };
 
 } // namespace KivraTolmEmulator

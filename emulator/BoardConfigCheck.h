@@ -1,7 +1,7 @@
 // Checks of board configurations before the emulator takes them.
 #pragma once
 
-#include "EmulatorControl.h"
+#include "BoardConfig.h"
 
 #include <string>
 #include <vector>

@@ -3,8 +3,8 @@
 // closed. A single thread waits in poll(); nothing spins.
 #pragma once
 
+#include "BoardConfig.h"
 #include "BoardSession.h"
-#include "EmulatorControl.h"
 #include "ServerOptions.h"
 
 #include <chrono>

@@ -29,7 +29,7 @@ std::string messageOf(std::int32_t status) {
     return text;
 }
 
-std::uint32_t count(int value) {
+std::uint32_t count(std::size_t value) {
     return static_cast<std::uint32_t>(value);
 }
 
@@ -37,10 +37,9 @@ std::uint32_t count(int value) {
 
 BoardSession::BoardSession(const BoardConfig& board)
     : board_(board)
-    , floats_(static_cast<std::size_t>(board.framesPerRead) *
-              static_cast<std::size_t>(board.analogInputs + board.sensorInputs))
-    , words_(static_cast<std::size_t>(board.framesPerRead) *
-             (board.digitalPortLines.size() + static_cast<std::size_t>(board.counters + board.triggers))) {
+    , layout_(FrameLayout::of(board))
+    , floats_(static_cast<std::size_t>(board.framesPerRead) * layout_.floats())
+    , words_(static_cast<std::size_t>(board.framesPerRead) * layout_.words()) {
     input_.reserve(inputCapacity);
 }
 
@@ -50,10 +49,8 @@ BoardSession::~BoardSession() {
 }
 
 std::size_t BoardSession::readReplyBytes(const BoardConfig& board) {
-    const std::size_t values =
-        static_cast<std::size_t>(board.analogInputs + board.sensorInputs + board.counters + board.triggers) +
-        board.digitalPortLines.size();
-    return 8 + 4 * values * static_cast<std::size_t>(board.framesPerRead);
+    return Protocol::readReplyHead +
+           Protocol::frameBytes(FrameLayout::of(board)) * static_cast<std::size_t>(board.framesPerRead);
 }
 
 BoardSession::Bytes BoardSession::hello() {
@@ -249,12 +246,12 @@ BoardSession::Bytes BoardSession::open(MessageReader& request) {
     return MessageWriter(reply)
         .i32(Status::Ok)
         .text(board_.details)
-        .u32(count(board_.analogInputs))
-        .u32(count(board_.sensorInputs))
-        .u32(static_cast<std::uint32_t>(board_.digitalPortLines.size()))
-        .u32(count(board_.counters))
-        .u32(count(board_.triggers))
-        .u32(count(board_.framesPerRead))
+        .u32(count(layout_.analog))
+        .u32(count(layout_.sensors))
+        .u32(count(layout_.ports))
+        .u32(count(layout_.counters))
+        .u32(count(layout_.triggers))
+        .u32(static_cast<std::uint32_t>(board_.framesPerRead))
         .finish();
 }
 
@@ -273,14 +270,11 @@ BoardSession::Bytes BoardSession::read() {
     if (status != Status::Ok)
         return failureReply(reply, status);
     const auto n = static_cast<std::size_t>(frames);
-    const std::size_t floatsPerFrame = static_cast<std::size_t>(board_.analogInputs + board_.sensorInputs);
-    const std::size_t wordsPerFrame =
-        board_.digitalPortLines.size() + static_cast<std::size_t>(board_.counters + board_.triggers);
     return MessageWriter(reply)
         .i32(Status::Ok)
         .u32(static_cast<std::uint32_t>(frames))
-        .floats(floats_.data(), n * floatsPerFrame)
-        .words(words_.data(), n * wordsPerFrame)
+        .floats(floats_.data(), n * layout_.floats())
+        .words(words_.data(), n * layout_.words())
         .finish();
 }
 

@@ -5,7 +5,8 @@
 // board, and the one reply handed out at a time.
 #pragma once
 
-#include "EmulatorControl.h"
+#include "BoardConfig.h"
+#include "FrameLayout.h"
 #include "NetworkProtocol.h"
 #include "Status.h"
 
@@ -59,6 +60,7 @@ private:
     Bytes failureReply(std::uint16_t type, std::int32_t status);
 
     BoardConfig board_;
+    FrameLayout layout_;
     std::int32_t handle_ = -1;
     Bytes input_;
     bool finished_ = false;

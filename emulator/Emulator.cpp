@@ -1,7 +1,6 @@
 #include "Emulator.h"
 
 #include "BoardConfigCheck.h"
-#include "LocalBoard.h"
 #include "NetworkBoard.h"
 #include "SetupFile.h"
 
@@ -64,8 +63,7 @@ std::int32_t Emulator::serveBoard(const char* function, std::string record, std:
             result = runGuarded(function, [&] { return body(*board); });
             lock.lock();
         } else if (Board* board = boardFor(handle, result)) {
-            LocalBoard local(*board);
-            result = runGuarded(function, [&] { return body(local); });
+            result = runGuarded(function, [&] { return body(*board); });
         }
     }
     if (!result.ok())
@@ -190,7 +188,7 @@ void Emulator::clearCalls() {
 BoardState Emulator::boardState(int board) {
     std::lock_guard<std::mutex> lock(mutex_);
     ensureSetUp();
-    return boardAt(board).state(Board::Clock::now());
+    return boardAt(board).state();
 }
 
 } // namespace KivraTolmEmulator

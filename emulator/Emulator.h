@@ -5,8 +5,10 @@
 
 #include "Board.h"
 #include "BoardAccess.h"
-#include "EmulatorControl.h"
+#include "BoardConfig.h"
+#include "BoardState.h"
 #include "ErrorMessages.h"
+#include "Fault.h"
 #include "FaultTable.h"
 #include "Status.h"
 

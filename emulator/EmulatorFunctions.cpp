@@ -289,9 +289,10 @@ std::int32_t Emulator::readNonBlocking(std::int32_t handle, float* floats, std::
     // Not recorded: it runs every few milliseconds.
     return serveBoard("ReadNonBlocking", {}, handle, [&](BoardAccess& board) {
         // An empty buffer may well be null, e.g. a board without digital inputs.
-        if (!floats && board.floatsPerFrame() > 0)
+        const FrameLayout layout = board.frameLayout();
+        if (!floats && layout.floats() > 0)
             return nullArgument("ReadNonBlocking", "floats");
-        if (!words && board.wordsPerFrame() > 0)
+        if (!words && layout.words() > 0)
             return nullArgument("ReadNonBlocking", "words");
         if (!count)
             return nullArgument("ReadNonBlocking", "count");

@@ -1,7 +1,7 @@
 // Injected failures of the C functions.
 #pragma once
 
-#include "EmulatorControl.h"
+#include "Fault.h"
 
 #include <optional>
 #include <string>

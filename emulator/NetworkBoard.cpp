@@ -89,12 +89,11 @@ void NetworkBoard::readLayout(MessageReader& reply) {
     layout_.ports = checkedCount(reply, "digital ports", idBlockSize);
     layout_.counters = checkedCount(reply, "counters", idBlockSize);
     layout_.triggers = checkedCount(reply, "triggers", idBlockSize);
-    const std::size_t frameBytes = 4 * (floatsPerFrame() + wordsPerFrame());
-    const std::size_t readHead = 8; // status and count
-    layout_.framesPerRead =
-        checkedCount(reply, "frames per read",
-                     frameBytes == 0 ? Protocol::maxReplyBody : (Protocol::maxReplyBody - readHead) / frameBytes);
-    if (layout_.framesPerRead == 0)
+    const std::size_t frameBytes = Protocol::frameBytes(layout_);
+    framesPerRead_ = checkedCount(reply, "frames per read",
+                                  frameBytes == 0 ? Protocol::maxReplyBody
+                                                  : (Protocol::maxReplyBody - Protocol::readReplyHead) / frameBytes);
+    if (framesPerRead_ == 0)
         throw ProtocolError("the board reports 0 frames per read");
 }
 
@@ -175,8 +174,7 @@ CallResult NetworkBoard::parameter(std::int32_t number, std::int32_t& value) {
         answer = reply.i32();
         // The caller sizes its read buffers from these answers.
         const std::size_t fixed[] = {
-            layout_.analog,       0, layout_.sensors, layout_.ports, layout_.counters, layout_.triggers,
-            layout_.framesPerRead};
+            layout_.analog, 0, layout_.sensors, layout_.ports, layout_.counters, layout_.triggers, framesPerRead_};
         if (number >= 0 && number <= 6 && number != 1 && static_cast<std::size_t>(answer) != fixed[number])
             throw ProtocolError("parameter " + std::to_string(number) + " is " + std::to_string(answer) +
                                 ", but the board opened with " + std::to_string(fixed[number]));
@@ -265,13 +263,13 @@ CallResult NetworkBoard::read(float* floats, std::uint32_t* words, std::int32_t&
     std::int32_t frames = 0;
     CallResult result =
         request(MessageWriter(Protocol::code(Type::ReadNonBlocking)), Type::ReadNonBlocking, [&](MessageReader& reply) {
-            const std::size_t n = checkedCount(reply, "frames in one read", layout_.framesPerRead);
+            const std::size_t n = checkedCount(reply, "frames in one read", framesPerRead_);
             // Checked whole before a byte lands in the caller's buffers.
-            if (reply.remaining() != 4 * n * (floatsPerFrame() + wordsPerFrame()))
+            if (reply.remaining() != n * Protocol::frameBytes(layout_))
                 throw ProtocolError("a read of " + std::to_string(n) + " frames holds " +
                                     std::to_string(reply.remaining()) + " bytes of values");
-            reply.floats(floats, n * floatsPerFrame());
-            reply.words(words, n * wordsPerFrame());
+            reply.floats(floats, n * layout_.floats());
+            reply.words(words, n * layout_.words());
             frames = static_cast<std::int32_t>(n);
         });
     count = frames;

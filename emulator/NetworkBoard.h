@@ -43,16 +43,9 @@ public:
     CallResult start(std::int32_t flag, float rate, std::int32_t reserved, float& actualRate) override;
     CallResult stop() override;
     CallResult read(float* floats, std::uint32_t* words, std::int32_t& count) override;
-    std::size_t floatsPerFrame() const override { return layout_.analog + layout_.sensors; }
-    std::size_t wordsPerFrame() const override { return layout_.ports + layout_.counters + layout_.triggers; }
+    FrameLayout frameLayout() const override { return layout_; }
 
 private:
-    // The board's inputs as its Open reply told them; replies are checked
-    // against it so that they never overrun a caller's buffers.
-    struct Layout {
-        std::size_t analog = 0, sensors = 0, ports = 0, counters = 0, triggers = 0, framesPerRead = 0;
-    };
-
     using ReplyReader = std::function<void(Protocol::MessageReader&)>;
     // Sends the request and reads its reply: a failure status comes back
     // with the server's message, a success is handed to `readReply`.
@@ -71,7 +64,10 @@ private:
     std::unique_ptr<TcpConnection> connection_;
     std::string lost_;
     std::int32_t lostStatus_ = Status::Network;
-    Layout layout_;
+    // The board's inputs as its Open reply told them; replies are checked
+    // against them so that they never overrun a caller's buffers.
+    FrameLayout layout_;
+    std::size_t framesPerRead_ = 0;
 };
 
 } // namespace KivraTolmEmulator

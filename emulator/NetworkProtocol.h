@@ -4,6 +4,8 @@
 // numbers are big-endian, floats travel as their IEEE-754 bits.
 #pragma once
 
+#include "FrameLayout.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -69,6 +71,13 @@ struct Header {
     std::uint16_t type = 0;
     std::uint32_t bodyLength = 0;
 };
+
+// A ReadNonBlocking reply: status and frame count, then the frames' floats
+// and words, four bytes each.
+constexpr std::size_t readReplyHead = 8;
+inline std::size_t frameBytes(const FrameLayout& layout) {
+    return 4 * (layout.floats() + layout.words());
+}
 
 // Throws ProtocolError for a wrong magic or a body above maxBody.
 Header parseHeader(const unsigned char* bytes, std::size_t maxBody);

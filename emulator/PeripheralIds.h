@@ -1,7 +1,7 @@
 // Library ids of board types and peripherals, and their lookup on a board.
 #pragma once
 
-#include "EmulatorControl.h"
+#include "BoardConfig.h"
 
 #include <cstdint>
 #include <optional>

@@ -2,7 +2,8 @@
 // KIVRATOLM_EMULATOR; README.md describes its format.
 #pragma once
 
-#include "EmulatorControl.h"
+#include "BoardConfig.h"
+#include "Fault.h"
 
 #include <string>
 #include <vector>

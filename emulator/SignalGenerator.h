@@ -4,7 +4,7 @@
 // same frames.
 #pragma once
 
-#include "EmulatorControl.h"
+#include "BoardConfig.h"
 
 #include <array>
 #include <cstdint>

@@ -84,15 +84,12 @@ void TestCalibrationData::calibrateFrameConvertsEverySensorAndKeepsTheRest() {
     QVERIFY(calibrated.analog == frame.analog);
     QCOMPARE(calibrated.digital, frame.digital);
     QCOMPARE(calibrated.counter, frame.counter);
+    QCOMPARE(calibrated.sensors[5][1], 83.0f);  // 41.5 on the line through (2, 4)
+    QCOMPARE(calibrated.sensors[3][3], 275.0f); // 27.5 on the line through (0, 0) and (10, 100)
     for (int row = 0; row < 8; ++row) {
         for (int column = 0; column < 8; ++column) {
-            const float raw = frame.sensors[row][column];
-            float expected = raw;
-            if (column == 1 && row == 5)
-                expected = 4.0f * (raw / 2.0f);
-            else if (column == 3 && row == 3)
-                expected = raw * 10.0f;
-            QCOMPARE(calibrated.sensors[row][column], expected);
+            if (!(column == 1 && row == 5) && !(column == 3 && row == 3))
+                QCOMPARE(calibrated.sensors[row][column], frame.sensors[row][column]);
         }
     }
 }

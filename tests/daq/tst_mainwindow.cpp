@@ -89,17 +89,18 @@ void TestMainWindow::form() {
 }
 
 void TestMainWindow::deviceGivenSkipsSelection() {
-    ModalAnswerer answerer;
+    ModalResponder responder;
     int dialogs = 0;
-    answerer.expect([&](QWidget* widget) {
+    responder.onDialog([&](QDialog* dialog) {
         ++dialogs;
-        widget->close();
-        return true;
+        dialog->reject();
     });
     MainWindow window("usb", "-", QString());
     QVERIFY(!window.selectionCancelled());
     QTRY_VERIFY(statusOf(window).startsWith("usb/- - Samples: "));
     QCOMPARE(dialogs, 0);
+    QVERIFY(responder.shownBoxes().isEmpty());
+    QCOMPARE(responder.fileDialogsShown(), 0);
 }
 
 void TestMainWindow::selectionCancelled_data() {
@@ -117,20 +118,20 @@ void TestMainWindow::selectionCancelled() {
     QFETCH(QString, bus);
     QFETCH(QString, address);
 
-    ModalAnswerer answerer;
-    answerer.expectSelection(false);
+    ModalResponder responder;
+    responder.onDialog<SelDialog>([](SelDialog* dialog) { dialog->reject(); });
     MainWindow window(bus, address, QString());
-    QVERIFY(answerer.done());
+    QVERIFY(responder.allAnswersUsed());
     QVERIFY(window.selectionCancelled());
     QVERIFY(window.findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly).isEmpty());
     QVERIFY(!boardState(0).open);
 }
 
 void TestMainWindow::selectionAccepted() {
-    ModalAnswerer answerer;
-    answerer.expectSelection(true);
+    ModalResponder responder;
+    responder.onDialog<SelDialog>([](SelDialog* dialog) { dialog->accept(); });
     MainWindow window("", "", QString());
-    QVERIFY(answerer.done());
+    QVERIFY(responder.allAnswersUsed());
     QVERIFY(!window.selectionCancelled());
     // A fresh settings store chooses the first USB board.
     QTRY_VERIFY(statusOf(window).startsWith("usb/- - Samples: "));
@@ -139,28 +140,19 @@ void TestMainWindow::selectionAccepted() {
 
 void TestMainWindow::toolBarDialogs() {
     MainWindow window("usb", "-", QString());
-    ModalAnswerer answerer;
+    ModalResponder responder;
     QString product;
-    answerer.expect([&](QWidget* widget) {
-        auto* about = qobject_cast<AboutDialog*>(widget);
-        if (!about)
-            return false;
+    responder.onDialog<AboutDialog>([&](AboutDialog* about) {
         product = about->findChild<QLabel*>("lblTitle")->text();
         about->reject();
-        return true;
     });
     window.findChild<QAction*>("actAbout")->trigger();
-    QVERIFY(answerer.done());
+    QVERIFY(responder.allAnswersUsed());
     QCOMPARE(product, QString("Kivra Tolm DAQ lite"));
 
-    answerer.expect([](QWidget* widget) {
-        auto* dialog = qobject_cast<ThemeDialog*>(widget);
-        if (dialog)
-            dialog->reject();
-        return dialog != nullptr;
-    });
+    responder.onDialog<ThemeDialog>([](ThemeDialog* dialog) { dialog->reject(); });
     window.findChild<QAction*>("actSelectTheme")->trigger();
-    QVERIFY(answerer.done());
+    QVERIFY(responder.allAnswersUsed());
 }
 
 void TestMainWindow::exitStopsEngine() {
@@ -194,11 +186,12 @@ void TestMainWindow::logFileChoice() {
     MainWindow window("usb", "-", QString());
     auto* txtFile = child<QLineEdit>(window, "txtFile");
     txtFile->setText(dir.filePath("earlier.csv"));
-    ModalAnswerer answerer;
-    answerer.expectFile(answer.isEmpty() ? QString() : dir.filePath(answer));
+    ModalResponder responder;
+    responder.chooseFiles({answer.isEmpty() ? QString() : dir.filePath(answer)});
     child<QPushButton>(window, "btnFileSel")->click();
-    QVERIFY(answerer.done());
-    QCOMPARE(answerer.titles, QStringList{"Select file to store capture data"});
+    QVERIFY(responder.allAnswersUsed());
+    QCOMPARE(responder.fileDialogTitles(), QStringList{"Select file to store capture data"});
+    QVERIFY(responder.shownBoxes().isEmpty());
     QCOMPARE(txtFile->text(), dir.filePath(shown));
 }
 

@@ -72,12 +72,12 @@ QStringList TestMainWindowCapture::dataRows(const QString& fileName) {
 
 void TestMainWindowCapture::armWithoutFile() {
     MainWindow window("usb", "-", QString());
-    ModalAnswerer answerer;
-    answerer.expectMessage(QMessageBox::Ok);
+    ModalResponder responder;
+    responder.answer({QMessageBox::Ok});
     armButton(window)->click();
-    QTRY_VERIFY(answerer.done());
-    QCOMPARE(answerer.titles, QStringList{"Error"});
-    QCOMPARE(answerer.texts, QStringList{"No output file specified."});
+    QTRY_VERIFY(responder.allAnswersUsed());
+    QCOMPARE(responder.shownTitles(), QStringList{"Error"});
+    QCOMPARE(responder.shownTexts(), QStringList{"No output file specified."});
     QVERIFY(!armButton(window)->isChecked());
     QTRY_VERIFY(isIdle(window));
     QVERIFY(window.findChild<QToolBar*>("mainToolBar")->isEnabled());
@@ -101,12 +101,12 @@ void TestMainWindowCapture::overwriteQuestion() {
     }
     MainWindow window("usb", "-", QString());
     setLogFile(window, fileName);
-    ModalAnswerer answerer;
-    answerer.expectMessage(overwrite ? QMessageBox::Yes : QMessageBox::No);
+    ModalResponder responder;
+    responder.answer({overwrite ? QMessageBox::Yes : QMessageBox::No});
     armButton(window)->click();
-    QTRY_VERIFY(answerer.done());
-    QCOMPARE(answerer.titles, QStringList{"Question"});
-    QCOMPARE(answerer.texts, QStringList{"File exists, overwrite ?"});
+    QTRY_VERIFY(responder.allAnswersUsed());
+    QCOMPARE(responder.shownTitles(), QStringList{"Question"});
+    QCOMPARE(responder.shownTexts(), QStringList{"File exists, overwrite ?"});
     QCOMPARE(armButton(window)->isChecked(), overwrite);
     if (overwrite) {
         QTRY_VERIFY(statusOf(window).endsWith(" - Armed"));
@@ -275,14 +275,14 @@ void TestMainWindowCapture::unwritableLogIsReported() {
     QTRY_VERIFY(statusOf(window).contains(" - Can't write " + fileName + ": "));
     QVERIFY(statusOf(window).contains(" rows waiting"));
 
-    ModalAnswerer answerer;
-    answerer.expectMessage(QMessageBox::Ok);
+    ModalResponder responder;
+    responder.answer({QMessageBox::Ok});
     armButton(window)->click();
-    QTRY_VERIFY(answerer.done());
-    QCOMPARE(answerer.titles, QStringList{"Error"});
+    QTRY_VERIFY(responder.allAnswersUsed());
+    QCOMPARE(responder.shownTitles(), QStringList{"Error"});
     const QRegularExpression lost("^(\\d+) captured rows could not be written to (.+): .+$");
-    const QRegularExpressionMatch match = lost.match(answerer.texts.value(0));
-    QVERIFY2(match.hasMatch(), qPrintable(answerer.texts.value(0)));
+    const QRegularExpressionMatch match = lost.match(responder.shownTexts().value(0));
+    QVERIFY2(match.hasMatch(), qPrintable(responder.shownTexts().value(0)));
     QVERIFY(match.captured(1).toInt() > 0);
     QCOMPARE(match.captured(2), fileName);
     QTRY_VERIFY(isIdle(window));
@@ -300,15 +300,15 @@ void TestMainWindowCapture::closeDuringCapture() {
     child<QPushButton>(window, "btnForceTrigger")->click();
     QTRY_VERIFY(capturedRows(window) >= 5);
     const int shown = capturedRows(window);
-    ModalAnswerer answerer; // nothing is expected: no rows are lost
-    int boxes = 0;
-    answerer.expect([&](QWidget* widget) {
-        ++boxes;
-        widget->close();
-        return true;
+    ModalResponder responder; // nothing is expected: no rows are lost
+    int dialogs = 0;
+    responder.onDialog([&](QDialog* dialog) {
+        ++dialogs;
+        dialog->reject();
     });
     QVERIFY(window.close());
-    QCOMPARE(boxes, 0);
+    QCOMPARE(dialogs, 0);
+    QVERIFY(responder.shownBoxes().isEmpty());
     QVERIFY(!KivraTolmEmulator::boardState(0).open);
     QVERIFY(dataRows(fileName).size() >= shown);
 }

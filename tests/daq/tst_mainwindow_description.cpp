@@ -112,14 +112,14 @@ void TestMainWindowDescription::engineRestartIsOneGap() {
     QVERIFY(!statusOf(window).contains(" - Gaps: "));
 
     // The board fails once; Retry starts the engine again and the capture goes on.
-    ModalAnswerer answerer;
-    answerer.expectMessage(QMessageBox::Yes);
+    ModalResponder responder;
+    responder.answer({QMessageBox::Yes});
     Fault fault;
     fault.function = "ReadNonBlocking";
     fault.message = "USB transfer failed";
     fault.times = 1;
     injectFault(fault);
-    QTRY_VERIFY_WITH_TIMEOUT(answerer.done(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(responder.allAnswersUsed(), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(statusOf(window).contains(" - Gaps: 1"), 5000);
     const int rowsAtGap = dataRows(log);
     QTRY_VERIFY(dataRows(log) > rowsAtGap + 10);

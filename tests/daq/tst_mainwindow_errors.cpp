@@ -140,15 +140,15 @@ void TestMainWindowErrors::failedLoadKeepsCalibration() {
     QTRY_COMPARE(boardState(0).columnSensitivity.at(2), 40);
     clearCalls();
 
-    ModalAnswerer answerer;
-    answerer.expectFile(bad);
-    answerer.expectMessage(QMessageBox::Ok);
+    ModalResponder responder;
+    responder.chooseFiles({bad});
+    responder.answer({QMessageBox::Ok});
     window.findChild<QAction*>("actLoadCalibration")->trigger();
-    QTRY_VERIFY(answerer.done());
-    QCOMPARE(answerer.titles.value(0), QString("Select file to load"));
-    QCOMPARE(answerer.titles.value(1), QString("Error"));
-    QVERIFY2(answerer.texts.value(0).startsWith("Failed to load calibration data: " + message),
-             qPrintable(answerer.texts.value(0)));
+    QTRY_VERIFY(responder.allAnswersUsed());
+    QCOMPARE(responder.fileDialogTitles(), QStringList{"Select file to load"});
+    QCOMPARE(responder.shownTitles(), QStringList{"Error"});
+    QVERIFY2(responder.shownTexts().value(0).startsWith("Failed to load calibration data: " + message),
+             qPrintable(responder.shownTexts().value(0)));
 
     QVERIFY(hasGoodCalibration(window));
     QCOMPARE(window.calibrationData().enableMode(), SensorMode::All);
@@ -160,10 +160,10 @@ void TestMainWindowErrors::failedLoadKeepsCalibration() {
 void TestMainWindowErrors::cancelledLoadKeepsCalibration() {
     QTemporaryDir dir;
     MainWindow window("usb", "-", writeCalibration(dir, SensorMode::EightSensor));
-    ModalAnswerer answerer;
-    answerer.expectFile(QString());
+    ModalResponder responder;
+    responder.chooseFiles({QString()});
     window.findChild<QAction*>("actLoadCalibration")->trigger();
-    QTRY_VERIFY(answerer.done());
+    QTRY_VERIFY(responder.allAnswersUsed());
     QVERIFY(hasGoodCalibration(window));
     QCOMPARE(column(window, 5)->shownBarIndices(), QVector<int>{5});
 }
@@ -183,18 +183,15 @@ void TestMainWindowErrors::retryAfterBoardError() {
     int openBoxes = 0;
     int questions = 0;
     QString text;
-    ModalAnswerer answerer;
-    answerer.expect([&](QWidget* widget) {
-        auto* box = qobject_cast<QMessageBox*>(widget);
-        if (!box)
-            return false;
+    ModalResponder responder;
+    responder.onMessage([&](QMessageBox* box) {
         if (questions++ == 0)
             ticksWhileOpen = ticks.count();
         // Let the timer run on for a while behind the open question.
         if (ticks.count() - ticksWhileOpen < 10)
             return false;
         ticksWhileOpen = ticks.count() - ticksWhileOpen;
-        openBoxes = ModalAnswerer::visibleMessageBoxes();
+        openBoxes = ModalResponder::visibleMessageBoxes();
         text = box->text();
         box->button(QMessageBox::Yes)->click();
         return true;
@@ -205,7 +202,7 @@ void TestMainWindowErrors::retryAfterBoardError() {
     fault.message = "USB transfer failed";
     fault.times = 1;
     injectFault(fault);
-    QTRY_VERIFY_WITH_TIMEOUT(answerer.done(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(responder.allAnswersUsed(), 10000);
     QVERIFY(ticksWhileOpen >= 10);
     QCOMPARE(openBoxes, 1);
     QVERIFY2(text.startsWith("Error: ") && text.endsWith("\nRetry ?") && text.contains("USB transfer failed"),
@@ -218,7 +215,7 @@ void TestMainWindowErrors::retryAfterBoardError() {
     QCOMPARE(boardState(0).outputValue.at(1), 0x8u);
     const QRegularExpression samples("Samples: (\\d+)");
     QTRY_VERIFY(samples.match(statusOf(window)).captured(1).toInt() > 5);
-    QCOMPARE(ModalAnswerer::visibleMessageBoxes(), 0);
+    QCOMPARE(ModalResponder::visibleMessageBoxes(), 0);
     QVERIFY(window.findChild<QToolBar*>("mainToolBar")->isEnabled());
 }
 
@@ -226,14 +223,14 @@ void TestMainWindowErrors::declinedRetryCloses() {
     MainWindow window("usb", "-", QString());
     window.show();
     QTRY_VERIFY(boardState(0).running);
-    ModalAnswerer answerer;
-    answerer.expectMessage(QMessageBox::No);
+    ModalResponder responder;
+    responder.answer({QMessageBox::No});
     Fault fault;
     fault.function = "ReadNonBlocking";
     fault.message = "gone";
     injectFault(fault);
-    QTRY_VERIFY_WITH_TIMEOUT(answerer.done(), 10000);
-    QCOMPARE(answerer.titles, QStringList{"Error"});
+    QTRY_VERIFY_WITH_TIMEOUT(responder.allAnswersUsed(), 10000);
+    QCOMPARE(responder.shownTitles(), QStringList{"Error"});
     QTRY_VERIFY(!window.isVisible());
     QVERIFY(!boardState(0).open);
 }

@@ -20,11 +20,11 @@ private slots:
 };
 
 void TestMainWindowStartup::cancelledSelectionEndsWithZero() {
-    ModalAnswerer answerer;
-    answerer.expectSelection(false);
+    ModalResponder responder;
+    responder.onDialog<SelDialog>([](SelDialog* dialog) { dialog->reject(); });
     // use=usb has one piece only, so the device is asked for.
     QCOMPARE(runMainWindow<MainWindow>({"kivratolm-daq-lite-x86", "use=usb"}), 0);
-    QVERIFY(answerer.done());
+    QVERIFY(responder.allAnswersUsed());
     QVERIFY(!KivraTolmEmulator::boardState(0).open);
 }
 

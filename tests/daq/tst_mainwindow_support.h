@@ -3,107 +3,18 @@
 
 #include "EmulatorControl.h"
 #include "MainWindow.h"
+#include "ModalResponder.h"
 #include "SelDialog.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
-#include <deque>
-#include <functional>
-#include <memory>
-
-// Answers the modal dialogs the window opens. They run their own event loop
-// inside the window's code, so a test cannot act on them from its own stack:
-// this polls for the active modal widget from a timer and hands it to the
-// next expected handler. A handler returns true when it closed the dialog.
-class ModalAnswerer : public QObject {
-public:
-    using Handler = std::function<bool(QWidget*)>;
-
-    ModalAnswerer() {
-        connect(&poll, &QTimer::timeout, this, &ModalAnswerer::check);
-        poll.start(5);
-    }
-
-    void expect(Handler handler) { handlers.push_back(std::move(handler)); }
-    // Clicks `button` of the next message box, after `waitTicks` polls, and
-    // records its title and text.
-    void expectMessage(QMessageBox::StandardButton button, int waitTicks = 0) {
-        auto polls = std::make_shared<int>(0);
-        expect([this, button, waitTicks, polls](QWidget* widget) {
-            auto* box = qobject_cast<QMessageBox*>(widget);
-            if (!box)
-                return false;
-            if ((*polls)++ < waitTicks)
-                return false;
-            titles.append(box->windowTitle());
-            texts.append(box->text());
-            openBoxesSeen = std::max(openBoxesSeen, visibleMessageBoxes());
-            box->button(button)->click();
-            return true;
-        });
-    }
-    // Answers the next file dialog with `path`, or cancels it when empty.
-    void expectFile(const QString& path) {
-        expect([this, path](QWidget* widget) {
-            auto* dialog = qobject_cast<QFileDialog*>(widget);
-            if (!dialog)
-                return false;
-            titles.append(dialog->windowTitle());
-            if (path.isEmpty()) {
-                dialog->reject();
-            } else {
-                dialog->selectFile(path);
-                QMetaObject::invokeMethod(dialog, "accept"); // protected slot
-            }
-            return true;
-        });
-    }
-    // Accepts or cancels the next device selection dialog.
-    void expectSelection(bool accept) {
-        expect([accept](QWidget* widget) {
-            auto* dialog = qobject_cast<SelDialog*>(widget);
-            if (dialog && accept)
-                dialog->accept();
-            else if (dialog)
-                dialog->reject();
-            return dialog != nullptr;
-        });
-    }
-    bool done() const { return handlers.empty(); }
-
-    static int visibleMessageBoxes() {
-        int count = 0;
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            count += qobject_cast<QMessageBox*>(widget) && widget->isVisible();
-        return count;
-    }
-
-    QStringList titles;
-    QStringList texts;
-    int openBoxesSeen = 0;
-
-private:
-    void check() {
-        QWidget* widget = QApplication::activeModalWidget();
-        if (!widget || handlers.empty())
-            return;
-        // Handlers may open nested loops; take the handler off first.
-        Handler handler = handlers.front();
-        if (handler(widget))
-            handlers.pop_front();
-    }
-
-    QTimer poll;
-    std::deque<Handler> handlers;
-};
+#include <atomic>
 
 template <typename T> T* child(QObject& parent, const char* name) {
     T* object = parent.findChild<T*>(QString::fromLatin1(name));

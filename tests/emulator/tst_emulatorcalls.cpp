@@ -5,7 +5,6 @@
 #include <QtTest>
 
 #include <atomic>
-#include <cstring>
 #include <thread>
 
 using namespace EmulatorTest;
@@ -251,19 +250,6 @@ private slots:
             QVERIFY(!errorText(statuses[i]).empty());
         }
         QVERIFY(!boardState(0).running);
-    }
-
-    void openNetworkNamesTheAddress() {
-        GuardedBuffer details;
-        std::strcpy(details.data(), "stale");
-        std::int32_t handle = 0;
-        // Nothing listens on port 1 of the loopback: the connection is refused at once.
-        const std::int32_t status = KivraTolmOpenNetwork("127.0.0.1", 1, &handle, kivraTolmType, details.data());
-        QVERIFY(status != 0);
-        QCOMPARE(handle, -1);
-        QCOMPARE(details.text(), std::string());
-        QVERIFY2(errorText(status).find("127.0.0.1:1") != std::string::npos, errorText(status).c_str());
-        QCOMPARE(calls(), std::vector<std::string>({"OpenNetwork(127.0.0.1, 1, 0x7D4035A0)"}));
     }
 
     void callRecord() {

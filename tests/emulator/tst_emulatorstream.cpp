@@ -88,35 +88,38 @@ private slots:
         QCOMPARE(boardState(0).framesProduced, static_cast<std::uint64_t>(total));
     }
 
-    void manualClockGivesExactCounts() {
-        BoardConfig config = manualBoard();
-        config.frameSource = indexSource;
-        run(config);
-        QCOMPARE(readFrames(handle_, config_).count, 0);
-        Frames frames = pushAndRead(5);
-        QCOMPARE(frames.status, 0);
-        QCOMPARE(frames.count, 5);
-        QCOMPARE(frames.value(4, 0), 4000.0f);
-        QCOMPARE(readFrames(handle_, config_).count, 0);
-        QCOMPARE(boardState(0).framesProduced, std::uint64_t(5));
+    void readsTakePushedFramesOldestFirst_data() {
+        QTest::addColumn<int>("framesPerRead");
+        QTest::addColumn<int>("pushed");
+        QTest::addColumn<QList<int>>("reads"); // the frames each read returns
+        QTest::newRow("all in one read") << 100 << 5 << QList<int>{5, 0};
+        QTest::newRow("capped at framesPerRead") << 4 << 10 << QList<int>{4, 4, 2, 0};
     }
 
-    void readIsCappedAtFramesPerRead() {
+    void readsTakePushedFramesOldestFirst() {
+        QFETCH(int, framesPerRead);
+        QFETCH(int, pushed);
+        QFETCH(QList<int>, reads);
         BoardConfig config = manualBoard();
-        config.framesPerRead = 4;
+        config.framesPerRead = framesPerRead;
         config.frameSource = indexSource;
         run(config);
-        pushFrames(0, 10);
+        QCOMPARE(readFrames(handle_, config_).count, 0); // none arrive by the clock
+        pushFrames(0, pushed);
         int next = 0;
-        for (int expected : {4, 4, 2, 0}) {
+        for (int expected : reads) {
             const Frames frames = readFrames(handle_, config_);
+            QCOMPARE(frames.status, 0);
             QCOMPARE(frames.count, expected);
-            for (int k = 0; k < frames.count; ++k, ++next) // oldest first, none skipped
+            for (int k = 0; k < frames.count; ++k, ++next) { // oldest first, none skipped
+                QCOMPARE(frames.value(k, 0), static_cast<float>(next * 1000));
                 QCOMPARE(frames.word(k, 0), static_cast<std::uint32_t>(next * 1000));
+            }
         }
+        QCOMPARE(boardState(0).framesProduced, static_cast<std::uint64_t>(pushed));
         std::int32_t value = 0;
         QCOMPARE(KivraTolmGetDeviceParameter(handle_, 6, &value), 0);
-        QCOMPARE(value, 4);
+        QCOMPARE(value, framesPerRead);
     }
 
     void overflow_data() {
@@ -292,34 +295,46 @@ private slots:
 
     void patterns_data() {
         QTest::addColumn<int>("pattern");
-        QTest::newRow("walking one") << static_cast<int>(Pattern::WalkingOne);
-        QTest::newRow("ramp") << static_cast<int>(Pattern::Ramp);
-        QTest::newRow("constant") << static_cast<int>(Pattern::Constant);
+        QTest::addColumn<int>("frame");
+        QTest::addColumn<int>("sensor");
+        QTest::addColumn<float>("raw");
+        const int walkingOne = static_cast<int>(Pattern::WalkingOne);
+        const int ramp = static_cast<int>(Pattern::Ramp);
+        QTest::newRow("walking one: frame 0 lights sensor 0") << walkingOne << 0 << 0 << 2.5f;
+        QTest::newRow("walking one: frame 5 lights sensor 5") << walkingOne << 5 << 5 << 2.5f;
+        QTest::newRow("walking one: the next sensor stays dark") << walkingOne << 5 << 6 << 0.0f;
+        QTest::newRow("walking one: the last sensor") << walkingOne << 63 << 63 << 2.5f;
+        QTest::newRow("walking one: frame 64 starts over") << walkingOne << 64 << 0 << 2.5f;
+        QTest::newRow("walking one: frame 67 lights sensor 3") << walkingOne << 67 << 3 << 2.5f;
+        QTest::newRow("walking one: sensor 67 - 64 dark at frame 66") << walkingOne << 66 << 3 << 0.0f;
+        QTest::newRow("ramp: bottom") << ramp << 0 << 0 << 0.0f;
+        QTest::newRow("ramp: one step per sensor") << ramp << 0 << 1 << 0.0390625f;
+        QTest::newRow("ramp: half way along the sensors") << ramp << 0 << 32 << 1.25f;
+        QTest::newRow("ramp: one step per frame") << ramp << 16 << 0 << 0.625f;
+        QTest::newRow("ramp: top") << ramp << 0 << 63 << 2.4609375f;
+        QTest::newRow("ramp: wraps to the bottom") << ramp << 1 << 63 << 0.0f;
+        QTest::newRow("ramp: wraps by the frame") << ramp << 70 << 0 << 0.234375f;
+        QTest::newRow("constant") << static_cast<int>(Pattern::Constant) << 42 << 17 << 0.75f;
     }
 
     void patterns() {
         QFETCH(int, pattern);
+        QFETCH(int, frame);
+        QFETCH(int, sensor);
+        QFETCH(float, raw);
         BoardConfig config = manualBoard();
         config.pattern = static_cast<Pattern>(pattern);
         config.constantValue = 0.75f;
         run(config);
         const Frames frames = pushAndRead(config.framesPerRead);
         QCOMPARE(frames.count, config.framesPerRead);
-        for (int n = 0; n < frames.count; ++n) {
-            for (int i = 0; i < 64; ++i) {
-                float expected = 0;
-                switch (config.pattern) {
-                case Pattern::WalkingOne:
-                    expected = i == n % 64 ? 2.5f : 0.0f;
-                    break;
-                case Pattern::Ramp:
-                    expected = 2.5f * static_cast<float>((n + i) % 64) / 64;
-                    break;
-                default:
-                    expected = 0.75f;
-                    break;
-                }
-                QCOMPARE(frames.value(n, analogCount + i), expected);
+        QCOMPARE(frames.value(frame, analogCount + sensor), raw);
+        if (config.pattern == Pattern::WalkingOne) {
+            for (int n = 0; n < frames.count; ++n) { // one sensor lit in every frame
+                int lit = 0;
+                for (int i = 0; i < 64; ++i)
+                    lit += frames.value(n, analogCount + i) != 0.0f;
+                QCOMPARE(lit, 1);
             }
         }
     }

@@ -270,6 +270,8 @@ private slots:
         QCOMPARE(opened.handle, -1);
         QCOMPARE(opened.details, std::string());
         QVERIFY2(opened.message.rfind(message, 0) == 0, opened.message.c_str());
+        QCOMPARE(Emulator::calls(),
+                 std::vector<std::string>{"OpenNetwork(" + host + ", " + std::to_string(port) + ", 0x7D4035A0)"});
     }
 
     void misbehavingServers_data() {

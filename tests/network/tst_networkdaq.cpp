@@ -36,13 +36,10 @@ private slots:
         QString question;
         int questions = 0;
         bool serverBack = false;
-        ModalAnswerer answerer;
-        answerer.expect([&](QWidget* widget) {
-            auto* box = qobject_cast<QMessageBox*>(widget);
-            if (!box)
-                return false;
+        ModalResponder responder;
+        responder.onMessage([&](QMessageBox* box) {
             question = box->text();
-            questions = ModalAnswerer::visibleMessageBoxes();
+            questions = ModalResponder::visibleMessageBoxes();
             // The question stays open until the server runs again.
             if (!serverBack)
                 return false;
@@ -57,12 +54,12 @@ private slots:
 
         QVERIFY(server.start(port));
         serverBack = true;
-        QTRY_VERIFY_WITH_TIMEOUT(answerer.done(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(responder.allAnswersUsed(), 5000);
         QCOMPARE(questions, 1);
         // start() counts the samples from 0 again; they rise as frames arrive.
         QTRY_VERIFY_WITH_TIMEOUT(samplesShown(window) > 10, 5000);
         QVERIFY(waitForTicks(window, 5));
-        QCOMPARE(ModalAnswerer::visibleMessageBoxes(), 0);
+        QCOMPARE(ModalResponder::visibleMessageBoxes(), 0);
         QVERIFY(window.isVisible());
         window.close();
     }

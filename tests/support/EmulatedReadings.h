@@ -1,13 +1,14 @@
+// Makes the emulated board deliver fixed sensor readings that a test can
+// change while the engine runs. Readings are in the engine's units (the
+// board's raw value / 2.5), index row * 8 + column.
 #pragma once
 
 #include "EmulatorControl.h"
+#include "FrameLayout.h"
 
 #include <array>
 #include <atomic>
 
-// Makes the emulated board deliver fixed sensor readings that a test can
-// change while the engine runs. Readings are in the engine's units (the
-// board's raw value / 2.5), index row * 8 + column.
 class EmulatedReadings {
 public:
     static EmulatedReadings& instance() {
@@ -19,9 +20,10 @@ public:
     void installBoard() {
         KivraTolmEmulator::reset();
         KivraTolmEmulator::BoardConfig board;
-        board.frameSource = [this](std::uint64_t, float* floats, std::uint32_t*) {
-            for (int i = 0; i < 64; ++i)
-                floats[analogInputs + i] = values[i].load() * 2.5f;
+        const std::size_t firstSensor = KivraTolmEmulator::FrameLayout::of(board).firstSensor();
+        board.frameSource = [this, firstSensor](std::uint64_t, float* floats, std::uint32_t*) {
+            for (std::size_t i = 0; i < values.size(); ++i)
+                floats[firstSensor + i] = values[i].load() * 2.5f;
         };
         KivraTolmEmulator::setBoards({board});
     }
@@ -34,6 +36,5 @@ public:
     float get(int column, int row) const { return values[row * 8 + column].load(); }
 
 private:
-    static constexpr int analogInputs = 4;
     std::array<std::atomic<float>, 64> values = {};
 };

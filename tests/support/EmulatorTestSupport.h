@@ -1,8 +1,9 @@
-// Small helpers the emulator tests share: the C functions as a test uses
-// them, with the message of a failed call at hand.
+// Small helpers for tests of the emulated board's C functions: the calls as
+// a test uses them, with the message of a failed call at hand.
 #pragma once
 
 #include "EmulatorControl.h"
+#include "FrameLayout.h"
 #include "kivratolm.h"
 
 #include <cstdint>
@@ -58,8 +59,9 @@ struct Frames {
 
 inline Frames readFrames(std::int32_t handle, const KivraTolmEmulator::BoardConfig& config) {
     Frames frames;
-    frames.floatsPerFrame = config.analogInputs + config.sensorInputs;
-    frames.wordsPerFrame = static_cast<int>(config.digitalPortLines.size()) + config.counters + config.triggers;
+    const KivraTolmEmulator::FrameLayout layout = KivraTolmEmulator::FrameLayout::of(config);
+    frames.floatsPerFrame = static_cast<int>(layout.floats());
+    frames.wordsPerFrame = static_cast<int>(layout.words());
     frames.floats.assign(static_cast<std::size_t>(frames.floatsPerFrame * config.framesPerRead), 0.0f);
     frames.words.assign(static_cast<std::size_t>(frames.wordsPerFrame * config.framesPerRead), 0u);
     std::int32_t count = -1;
