@@ -24,6 +24,7 @@ public:
         QString title;
         QString text;
         QMessageBox::Icon icon;
+        Qt::TextFormat textFormat;
     };
 
     ModalResponder() {
@@ -69,7 +70,7 @@ private:
                 if (shownSince.elapsed() < answerDelay)
                     return;
             }
-            boxes.append({box->windowTitle(), box->text(), box->icon()});
+            boxes.append({box->windowTitle(), box->text(), box->icon(), box->textFormat()});
             QAbstractButton* button = box->escapeButton();
             if (!buttonAnswers.empty()) {
                 button = box->button(buttonAnswers.front());

@@ -45,6 +45,7 @@ public:
                 return false;
             titles.append(box->windowTitle());
             texts.append(box->text());
+            textFormats.append(box->textFormat());
             openBoxesSeen = std::max(openBoxesSeen, visibleMessageBoxes());
             box->button(button)->click();
             return true;
@@ -88,6 +89,7 @@ public:
 
     QStringList titles;
     QStringList texts;
+    QList<Qt::TextFormat> textFormats;
     int openBoxesSeen = 0;
 
 private:
