@@ -5,10 +5,8 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 program=kivratolm-daq-lite-x86
-folder=daq
 if [ "${1:-}" = cal ]; then
     program=kivratolm-cal-lite-x86
-    folder=cal
     shift
 fi
 
@@ -17,7 +15,9 @@ KIVRA_CONFIGURE_ONLY=1 "$root/scripts/setup.sh" build -DCMAKE_BUILD_TYPE=RelWith
 cmake --build "$root/build" -j "$(nproc 2>/dev/null || echo 2)" \
     --target kivratolm-daq-lite-x86 kivratolm-cal-lite-x86 kivratolm-board-emulator
 
-binary="$root/build/$folder/$program"
+# Both programs and the board emulator share build/bin/, as they share bin/
+# when installed: the DAQ program starts the CAL program from its own folder.
+binary="$root/build/bin/$program"
 if [ ! -x "$binary" ]; then
     echo "$program is not part of this build yet." >&2
     exit 1

@@ -85,6 +85,12 @@ tsan)
     ;;
 esac
 
+if [ "$gate" != tsan ]; then
+    # The desktop hand-over test's virtual X server and accessibility bus.
+    mapfile -t desktop_packages < "$root/scripts/desktop-test-packages"
+    "$root/scripts/install-packages.sh" "${desktop_packages[@]}"
+fi
+
 if [ "$gate" = tsan ]; then
     # The tests of the threaded code and the DAQ window's capture test, which
     # drives a real worker; only their executables are built.

@@ -2,8 +2,7 @@
 
 #include "CalibrationData.h"
 #include "Capture.h"
-
-#include <QMessageBox>
+#include "PlainMessageBox.h"
 
 #include <exception>
 #include <tuple>
@@ -58,7 +57,7 @@ void CalDialog::onAdd() {
     }
 
     if (!refusal.isEmpty()) {
-        QMessageBox::critical(this, tr("Error"), refusal, QMessageBox::Ok);
+        showPlainMessage(this, QMessageBox::Critical, tr("Error"), refusal);
         return;
     }
 
@@ -66,7 +65,7 @@ void CalDialog::onAdd() {
         for (const auto& [c, r, point] : staged)
             calibration.addPoint(c, r, point);
     } catch (const std::exception& e) {
-        QMessageBox::critical(this, tr("Error"), QString::fromStdString(e.what()), QMessageBox::Ok);
+        showPlainMessage(this, QMessageBox::Critical, tr("Error"), QString::fromStdString(e.what()));
     }
     emit pointsChanged();
 }

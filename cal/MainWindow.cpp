@@ -5,6 +5,7 @@
 #include "Capture.h"
 #include "EmulatedBoard.h"
 #include "ModeDialog.h"
+#include "PlainMessageBox.h"
 #include "SelDialog.h"
 #include "SensorWidget.h"
 #include "StartUp.h"
@@ -16,7 +17,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 
@@ -192,16 +192,16 @@ void MainWindow::onTimer() {
 
 void MainWindow::askRetry(const QString& error) {
     retryQuestionOpen = true;
-    const auto answer = QMessageBox::question(this, tr("Error"), tr("Error: ") + error + tr("\nRetry ?"),
-                                              QMessageBox::Yes | QMessageBox::No);
+    const auto answer = showPlainMessage(this, QMessageBox::Question, tr("Error"),
+                                         tr("Error: ") + error + tr("\nRetry ?"), QMessageBox::Yes | QMessageBox::No);
     if (answer == QMessageBox::Yes) {
         capture->start();
         for (int c = 0; c < 8; ++c)
             capture->setColumnSensitivity(c, calibration.sensitivity(c));
     } else {
         capture->stop();
-        QMessageBox::information(this, tr("Information"), tr("Please store configuration and terminate application."),
-                                 QMessageBox::Ok);
+        showPlainMessage(this, QMessageBox::Information, tr("Information"),
+                         tr("Please store configuration and terminate application."));
     }
     retryQuestionOpen = false;
 }
@@ -215,16 +215,16 @@ void MainWindow::onSpinner(int value) {
 
 void MainWindow::onSingleReset() {
     const int c = sender()->property(indexProperty).toInt();
-    if (QMessageBox::question(this, tr("Question"), tr("Reset?"), QMessageBox::Yes | QMessageBox::No) !=
-        QMessageBox::Yes)
+    if (showPlainMessage(this, QMessageBox::Question, tr("Question"), tr("Reset?"),
+                         QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     calibration.clearColumnPoints(c);
     refreshColumns();
 }
 
 void MainWindow::onResetAll() {
-    if (QMessageBox::question(this, tr("Question"), tr("Reset all?"), QMessageBox::Yes | QMessageBox::No) ==
-        QMessageBox::Yes)
+    if (showPlainMessage(this, QMessageBox::Question, tr("Question"), tr("Reset all?"),
+                         QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
         calibration.clearAllPoints();
     refreshColumns();
 }
@@ -244,9 +244,9 @@ void MainWindow::onStartCal() {
         return !calibration.points(sensor.column, sensor.row).empty();
     });
     if (anyPoints &&
-        QMessageBox::question(this, tr("Question"),
-                              tr("At least one sensors already contains calibration data, reset before continue?"),
-                              QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
+        showPlainMessage(this, QMessageBox::Question, tr("Question"),
+                         tr("At least one sensors already contains calibration data, reset before continue?"),
+                         QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
         for (const auto& sensor : listed)
             calibration.clearSensorPoints(sensor.column, sensor.row);
         refreshColumns();
@@ -293,8 +293,8 @@ bool MainWindow::loadCalibrationFile() {
     try {
         calibration.load(nativePath(calibrationFile));
     } catch (const std::exception& e) {
-        QMessageBox::critical(this, tr("Failed to load configuration"), QString::fromStdString(e.what()),
-                              QMessageBox::Ok);
+        showPlainMessage(this, QMessageBox::Critical, tr("Failed to load configuration"),
+                         QString::fromStdString(e.what()));
         return false;
     }
     for (int c = 0; c < 8; ++c) {
@@ -315,8 +315,8 @@ bool MainWindow::saveCalibrationFile() {
     try {
         calibration.save(nativePath(calibrationFile));
     } catch (const std::exception& e) {
-        QMessageBox::critical(this, tr("Failed to save configuration"), QString::fromStdString(e.what()),
-                              QMessageBox::Ok);
+        showPlainMessage(this, QMessageBox::Critical, tr("Failed to save configuration"),
+                         QString::fromStdString(e.what()));
         return false;
     }
     return true;
@@ -324,8 +324,8 @@ bool MainWindow::saveCalibrationFile() {
 
 void MainWindow::onLoad() {
     if (calibration.isModified() &&
-        QMessageBox::question(this, tr("Question"), tr("Unsaved data exists, really load ?"),
-                              QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        showPlainMessage(this, QMessageBox::Question, tr("Question"), tr("Unsaved data exists, really load ?"),
+                         QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
 
     const QString previousFile = calibrationFile;
@@ -378,9 +378,9 @@ void MainWindow::onSaveAndExit() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (calibration.isModified() &&
-        QMessageBox::question(this, tr("Question"), tr("There is unsaved data, exit without saving ?"),
-                              QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+    if (calibration.isModified() && showPlainMessage(this, QMessageBox::Question, tr("Question"),
+                                                     tr("There is unsaved data, exit without saving ?"),
+                                                     QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
         event->ignore();
         return;
     }

@@ -7,6 +7,7 @@
 #include "CsvFormat.h"
 #include "EmulatedBoard.h"
 #include "Grid8x8Widget.h"
+#include "PlainMessageBox.h"
 #include "SelDialog.h"
 #include "SensorWidget.h"
 #include "StartUp.h"
@@ -89,6 +90,8 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     ui.cmpGrid8x8->addWidget(grid, 0, 0);
 
     statusLabel = new QLabel(this);
+    // Bus, address and a log file's name are the user's data, never markup.
+    statusLabel->setTextFormat(Qt::PlainText);
     ui.statusBar->addPermanentWidget(statusLabel, 1);
 
     if (this->bus.isEmpty() || this->address.isEmpty()) {
@@ -273,8 +276,8 @@ void MainWindow::askRetry(const QString& error) {
     // Asked without blocking the tick: the display keeps running, and the
     // flag keeps the following ticks from asking again.
     retryQuestionOpen = true;
-    auto* box = new QMessageBox(QMessageBox::Question, tr("Error"), tr("Error: %1\nRetry ?").arg(error),
-                                QMessageBox::Yes | QMessageBox::No, this);
+    QMessageBox* box = newPlainMessageBox(QMessageBox::Question, tr("Error"), tr("Error: %1\nRetry ?").arg(error),
+                                          QMessageBox::Yes | QMessageBox::No, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     connect(box, &QMessageBox::finished, this, [this](int answer) {
         retryQuestionOpen = false;
@@ -379,7 +382,8 @@ void MainWindow::loadCalibration() {
             }
         }
     } catch (const std::exception& e) {
-        QMessageBox::critical(this, tr("Error"), tr("Failed to load calibration data: %1").arg(e.what()));
+        showPlainMessage(this, QMessageBox::Critical, tr("Error"),
+                         tr("Failed to load calibration data: %1").arg(QString::fromStdString(e.what())));
     }
 }
 
@@ -402,7 +406,8 @@ void MainWindow::onStartCal() {
 }
 
 void MainWindow::onExecError(QProcess::ProcessError error) {
-    QMessageBox::critical(this, tr("Error"), tr("Failed to start Kivra CAL lite: %1").arg(static_cast<int>(error)));
+    showPlainMessage(this, QMessageBox::Critical, tr("Error"),
+                     tr("Failed to start Kivra CAL lite: %1").arg(static_cast<int>(error)));
     capture->start();
 }
 
@@ -479,13 +484,13 @@ void MainWindow::onArmToggle(bool enabled) {
 
     const TriggerSettings settings = triggerSettingsFromControls();
     if (settings.fileName.isEmpty()) {
-        QMessageBox::critical(this, tr("Error"), tr("No output file specified."));
+        showPlainMessage(this, QMessageBox::Critical, tr("Error"), tr("No output file specified."));
         ui.btnArmTrigger->setChecked(false);
         return;
     }
     if (QFile::exists(settings.fileName) &&
-        QMessageBox::question(this, tr("Question"), tr("File exists, overwrite ?"),
-                              QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+        showPlainMessage(this, QMessageBox::Question, tr("Question"), tr("File exists, overwrite ?"),
+                         QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
         ui.btnArmTrigger->setChecked(false);
         return;
     }
@@ -529,9 +534,9 @@ void MainWindow::dropCapture() {
     const std::shared_ptr<CaptureSession> finished = std::move(session);
     const CaptureOutcome outcome = finished->finish();
     if (outcome.rowsUnwritten > 0)
-        QMessageBox::critical(this, tr("Error"),
-                              tr("%1 captured rows could not be written to %2: %3")
-                                  .arg(QString::number(outcome.rowsUnwritten), outcome.fileName, outcome.error));
+        showPlainMessage(this, QMessageBox::Critical, tr("Error"),
+                         tr("%1 captured rows could not be written to %2: %3")
+                             .arg(QString::number(outcome.rowsUnwritten), outcome.fileName, outcome.error));
 }
 
 void MainWindow::endCapture() {

@@ -2,7 +2,8 @@
 # Builds the Debian package and checks it: the files it installs and where,
 # its dependencies, that the programs find their device library and start
 # from the unpacked tree, that it installs into and uninstalls from a scratch
-# dpkg root without leftovers, and the desktop entries, AppStream data and
+# dpkg root without leftovers, that the DAQ program hands over to the CAL
+# program beside it on a desktop, and the desktop entries, AppStream data and
 # lintian (when installed) without errors.
 #   scripts/check-package.sh [--lint] [BUILD_DIR]    default build-pkg
 # --lint installs lintian, desktop-file-utils and appstream when missing, so
@@ -131,6 +132,29 @@ for program in kivratolm-daq-lite-x86 kivratolm-cal-lite-x86; do
         XDG_RUNTIME_DIR="$work/home/runtime" QT_QPA_PLATFORM=offscreen \
         timeout 3 "$prefix/bin/$program" use=usb/- > "$work/$program.log" 2>&1 || status=$?
     [ "$status" -eq 124 ] || fail "$program from $prefix ended with status $status instead of running"
+done
+
+# The hand-over on a desktop with the packaged and the installed programs:
+# the DAQ program, worked from outside under a virtual X server, starts the CAL
+# program beside it and acquires again when it ends. The test is built in the
+# plain build folder; the programs it starts are those given here.
+mapfile -t desktop_packages < "$root/scripts/desktop-test-packages"
+"$root/scripts/install-packages.sh" "${desktop_packages[@]}"
+KIVRA_CONFIGURE_ONLY=1 "$root/scripts/setup.sh" build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$root/build" -j "$(nproc 2>/dev/null || echo 2)" --target tst_desktop_handover > "$work/handover-build.log" 2>&1 || {
+    cat "$work/handover-build.log" >&2
+    fail "the desktop hand-over test does not build"
+}
+for programs in "$tree/usr/bin" "$prefix/bin"; do
+    status=0
+    env -u LD_LIBRARY_PATH KIVRA_PROGRAM_DIR="$programs" \
+        "$root/build/tests/integration/tst_desktop_handover" > "$work/handover.log" 2>&1 || status=$?
+    if [ "$status" -ne 0 ] || grep -q '^SKIP' "$work/handover.log"; then
+        fail "the hand-over from $programs/kivratolm-daq-lite-x86 to the CAL program beside it:"
+        cat "$work/handover.log" >&2
+    else
+        echo "Hand-over to the CAL program on a desktop: passed with $programs"
+    fi
 done
 
 # Install into and remove from a scratch dpkg root; the dependencies are

@@ -72,10 +72,9 @@ export LC_ALL=C.UTF-8 TZ=UTC
 start_program() {
     local name=$1 theme=$2 title=$3
     shift 3
-    local application="Kivra DAQ lite" folder=daq
+    local application="Kivra DAQ lite"
     if [ "$name" = kivratolm-cal-lite-x86 ]; then
         application="Kivra CAL lite"
-        folder="cal"
     fi
     local home="$work/home-$name-$theme-$RANDOM"
     mkdir -p "$home/.config/Orvane GmbH" "$home/runtime"
@@ -83,7 +82,7 @@ start_program() {
     printf '[General]\ntheme=%s\n' "$theme" > "$home/.config/Orvane GmbH/$application.conf"
     # In its home folder, so that a relative log file name lands there.
     (cd "$home" && HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home/runtime" \
-        exec "$build/$folder/$name" "$@") > "$work/$name.log" 2>&1 &
+        exec "$build/bin/$name" "$@") > "$work/$name.log" 2>&1 &
     program_pid=$!
     program_home=$home
     pids+=("$program_pid")
@@ -208,7 +207,7 @@ shoot "$window_id" "$images/select-device.png"
 stop_program
 
 # A network board served by the board emulator on a free loopback port.
-"$build/emulator/kivratolm-board-emulator" --listen 127.0.0.1:0 > "$work/server.log" 2>&1 &
+"$build/bin/kivratolm-board-emulator" --listen 127.0.0.1:0 > "$work/server.log" 2>&1 &
 server_pid=$!
 pids+=("$server_pid")
 address=""

@@ -48,6 +48,8 @@ private slots:
     void insertBetweenPoints_data();
     void insertBetweenPoints();
     void everySensorGetsItsOwnReading();
+    void unitShownAsPlainText_data();
+    void unitShownAsPlainText();
 
 private:
     // Waits until the engine's averaged frame shows the emulated readings.
@@ -259,6 +261,25 @@ void TestCalDialog::everySensorGetsItsOwnReading() {
     waitForReadings();
     QVERIFY(add(20.0, {{0, 0}}).isEmpty());
     QCOMPARE(calibration.points(0, 0), pointsOf({{40.0f, 12.5f}, {60.0f, 20.0f}}));
+}
+
+void TestCalDialog::unitShownAsPlainText_data() {
+    QTest::addColumn<QString>("unit");
+    QTest::newRow("bold") << "<b>kg</b>";
+    QTest::newRow("image") << "<img src=\"sensor.png\">kg";
+}
+
+// The unit comes from the calibration file: its characters are shown as
+// they are, never read as markup.
+void TestCalDialog::unitShownAsPlainText() {
+    QFETCH(QString, unit);
+    CalDialog dialog(nullptr, unit, calibration, selection, *capture);
+    auto* label = dialog.findChild<QLabel*>("lblUnit");
+    QCOMPARE(label->textFormat(), Qt::PlainText);
+    QCOMPARE(label->text(), unit);
+    // Laid out as those characters; as markup it would take the room of
+    // "kg" or of a picture.
+    QVERIFY(label->sizeHint().width() >= label->fontMetrics().boundingRect(unit).width());
 }
 
 QTEST_MAIN(TestCalDialog)

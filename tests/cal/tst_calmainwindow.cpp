@@ -3,6 +3,7 @@
 #include "MainWindow.h"
 #include "ModalResponder.h"
 #include "ModeDialog.h"
+#include "SensorGeometry.h"
 #include "SensorWidget.h"
 #include "StartUp.h"
 
@@ -90,6 +91,7 @@ private slots:
     void saveAndExitWritesFileGivenAtStart();
     void loadAsksWhenModified();
     void failedLoadKeepsCalibrationAndFile();
+    void markupShownAsPlainText();
     void addPointsThroughDialog();
     void engineErrorRetried();
     void engineErrorNotRetried();
@@ -504,6 +506,29 @@ void TestCalMainWindow::failedLoadKeepsCalibrationAndFile() {
     QCOMPARE(window.column(4).sensitivityBox->value(), 14);
     // Saving now must not overwrite the file that failed to load.
     QCOMPARE(window.calibrationFileName(), good);
+}
+
+void TestCalMainWindow::markupShownAsPlainText() {
+    // A unit and a file name that look like markup are data: the graphs and
+    // the messages show their characters as they are.
+    CalibrationData calibration = sampleCalibration();
+    const QString unit = QStringLiteral("<b>kg</b>");
+    calibration.setUnit(unit.toStdString());
+    const QString path = writeFile(dir.filePath(QStringLiteral("<img src=\"x.png\"><b>start.tolmcal3")), calibration);
+    {
+        MainWindow window("usb", "-", path);
+        QCOMPARE(window.findChild<QLineEdit*>("txtUnit")->text(), unit);
+        QVERIFY(window.column(1).graph->bar(1).unit == unit);
+        QVERIFY(barText(window.column(1).graph->bar(1)).endsWith(QStringLiteral(" ") + unit));
+    }
+
+    QVERIFY(QFile::remove(path));
+    ModalResponder responder;
+    MainWindow window("usb", "-", path);
+    QCOMPARE(responder.shownBoxes().size(), 1);
+    QCOMPARE(responder.shownBoxes()[0].title, QStringLiteral("Failed to load configuration"));
+    QCOMPARE(responder.shownBoxes()[0].text, "Can't open file : " + path);
+    QCOMPARE(responder.shownBoxes()[0].textFormat, Qt::PlainText);
 }
 
 void TestCalMainWindow::addPointsThroughDialog() {

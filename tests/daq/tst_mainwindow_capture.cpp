@@ -29,6 +29,7 @@ private slots:
     void overwriteQuestion();
     void controlsLockedWhileCapturing();
     void forcedCaptureWritesReadableCsv();
+    void captureEndsAfterLength_data();
     void captureEndsAfterLength();
     void levelTriggerOfMarkedSensor();
     void unwritableLogIsReported();
@@ -50,6 +51,11 @@ void setLogFile(MainWindow& window, const QString& fileName) {
 
 bool isIdle(MainWindow& window) {
     return statusOf(window).endsWith(" - Idle");
+}
+
+QString userGuide() {
+    QFile guide(KIVRA_SOURCE_DIR "/docs/USER_GUIDE.md");
+    return guide.open(QIODevice::ReadOnly | QIODevice::Text) ? QString::fromUtf8(guide.readAll()) : QString();
 }
 
 int capturedRows(MainWindow& window) {
@@ -195,21 +201,58 @@ void TestMainWindowCapture::forcedCaptureWritesReadableCsv() {
     QCOMPARE(reader.exitCode(), 0);
     const QString expected = QString("%1 [%2]\n").arg(lines.size() - 1).arg(columns.size());
     QCOMPARE(QString::fromUtf8(reader.readAllStandardOutput()), expected);
+
+    // The user guide's Python example reads this log as it says.
+    const QRegularExpression example("\\*\\*Python\\*\\* with the standard library:\\s*```python\\n(.*?)```",
+                                     QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch match = example.match(userGuide());
+    QVERIFY2(match.hasMatch(), "no Python example in the user guide");
+    QProcess guideExample;
+    guideExample.setWorkingDirectory(dir.path());
+    guideExample.start(python, {"-c", match.captured(1)});
+    QVERIFY(guideExample.waitForFinished(30000));
+    QVERIFY2(guideExample.exitCode() == 0, guideExample.readAllStandardError().constData());
+    const QString printed = QString::fromUtf8(guideExample.readAllStandardOutput());
+    QVERIFY2(printed.startsWith(lines[0] + QString(" %1 frames, A1 max ").arg(lines.size() - 2)), qPrintable(printed));
+}
+
+void TestMainWindowCapture::captureEndsAfterLength_data() {
+    QTest::addColumn<int>("preTrigger");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("rows");
+    QTest::newRow("no history") << 0 << 10 << 10;
+    // The user guide's example, as the guide words it: the history comes on
+    // top of the length.
+    const QRegularExpression example("(\\d+) samples with (\\d+) pre-trigger\\s+samples give (\\d+) rows");
+    const QRegularExpressionMatch match = example.match(userGuide());
+    if (match.hasMatch())
+        QTest::newRow("the user guide's example")
+            << match.captured(2).toInt() << match.captured(1).toInt() << match.captured(3).toInt();
+    else
+        QTest::newRow("the user guide's example") << 0 << 0 << -1;
 }
 
 void TestMainWindowCapture::captureEndsAfterLength() {
+    QFETCH(int, preTrigger);
+    QFETCH(int, length);
+    QFETCH(int, rows);
+    QVERIFY2(rows >= 0, "the user guide gives no example of a capture length");
     QTemporaryDir dir;
-    const QString fileName = dir.filePath("ten.csv");
+    const QString fileName = dir.filePath("capture.csv");
     MainWindow window("usb", "-", QString());
     setLogFile(window, fileName);
+    child<QRadioButton>(window, "rdoPreTriggerSamples")->click();
+    child<QSpinBox>(window, "spnPreTriggerSamples")->setValue(preTrigger);
     child<QRadioButton>(window, "rdoCapFrames")->click();
-    child<QSpinBox>(window, "spnCapSamples")->setValue(10);
+    child<QSpinBox>(window, "spnCapSamples")->setValue(length);
     armButton(window)->click();
+    // Armed long enough for a full history at 50 frames/s.
+    QVERIFY(waitForTicks(window, preTrigger * 2 + 5));
     child<QPushButton>(window, "btnForceTrigger")->click();
-    // Ends by itself after ten frames from the trigger on.
-    QTRY_VERIFY_WITH_TIMEOUT(isIdle(window), 5000);
+    // Ends by itself after `length` frames from the trigger on.
+    QTRY_VERIFY_WITH_TIMEOUT(isIdle(window), 10000);
     QVERIFY(!armButton(window)->isChecked());
-    QCOMPARE(dataRows(fileName).size(), 10);
+    QCOMPARE(dataRows(fileName).size(), rows);
 }
 
 void TestMainWindowCapture::levelTriggerOfMarkedSensor() {

@@ -25,6 +25,7 @@ private slots:
     void failedLoadKeepsCalibration_data();
     void failedLoadKeepsCalibration();
     void cancelledLoadKeepsCalibration();
+    void markupShownAsPlainText();
     void retryAfterBoardError();
     void declinedRetryCloses();
     void closeStopsEngine();
@@ -168,6 +169,33 @@ void TestMainWindowErrors::cancelledLoadKeepsCalibration() {
     QCOMPARE(column(window, 5)->shownBarIndices(), QVector<int>{5});
 }
 
+void TestMainWindowErrors::markupShownAsPlainText() {
+    // A unit and a file name that look like markup are data: the views, the
+    // status bar and the messages show their characters as they are.
+    QTemporaryDir dir;
+    const QString unit = QStringLiteral("<b>kg</b> <img src=\"sensor.png\">");
+    const QString path = dir.filePath(QStringLiteral("<img src=\"x.png\"><b>calibration.tolmcal3"));
+    CalibrationData calibration;
+    calibration.setUnit(unit.toStdString());
+    calibration.addPoint(2, 3, {0.0f, 0.0f});
+    calibration.addPoint(2, 3, {0.5f, 10.0f});
+    calibration.save(QFile::encodeName(path).toStdString());
+
+    MainWindow window("usb", "-", path);
+    QCOMPARE(column(window, 2)->bar(3).unit, unit);
+    QCOMPARE(grid(window)->cell(2, 3).unit, unit);
+    QTRY_VERIFY(grid(window)->cellText(2, 3).endsWith(QStringLiteral(" ") + unit));
+    QCOMPARE(window.statusBar()->findChild<QLabel*>()->textFormat(), Qt::PlainText);
+
+    QVERIFY(QFile::remove(path));
+    ModalResponder responder;
+    responder.answer({QMessageBox::Ok});
+    window.loadCalibration();
+    QVERIFY(responder.allAnswersUsed());
+    QCOMPARE(responder.shownTexts(), QStringList{"Failed to load calibration data: Can't open file : " + path});
+    QCOMPARE(responder.shownBoxes().value(0).textFormat, Qt::PlainText);
+}
+
 void TestMainWindowErrors::retryAfterBoardError() {
     QTemporaryDir dir;
     MainWindow window("usb", "-", writeCalibration(dir, SensorMode::All));
@@ -183,6 +211,7 @@ void TestMainWindowErrors::retryAfterBoardError() {
     int openBoxes = 0;
     int questions = 0;
     QString text;
+    Qt::TextFormat format = Qt::AutoText;
     ModalResponder responder;
     responder.onMessage([&](QMessageBox* box) {
         if (questions++ == 0)
@@ -193,20 +222,23 @@ void TestMainWindowErrors::retryAfterBoardError() {
         ticksWhileOpen = ticks.count() - ticksWhileOpen;
         openBoxes = ModalResponder::visibleMessageBoxes();
         text = box->text();
+        format = box->textFormat();
         box->button(QMessageBox::Yes)->click();
         return true;
     });
 
     Fault fault;
     fault.function = "ReadNonBlocking";
-    fault.message = "USB transfer failed";
+    // The board's message is shown as it is, even when it looks like markup.
+    fault.message = "<b>USB</b> transfer failed";
     fault.times = 1;
     injectFault(fault);
     QTRY_VERIFY_WITH_TIMEOUT(responder.allAnswersUsed(), 10000);
     QVERIFY(ticksWhileOpen >= 10);
     QCOMPARE(openBoxes, 1);
-    QVERIFY2(text.startsWith("Error: ") && text.endsWith("\nRetry ?") && text.contains("USB transfer failed"),
+    QVERIFY2(text.startsWith("Error: ") && text.endsWith("\nRetry ?") && text.contains("<b>USB</b> transfer failed"),
              qPrintable(text));
+    QCOMPARE(format, Qt::PlainText);
 
     // Restarted with the calibration's sensitivities and the I/O set-up.
     QTRY_VERIFY(boardState(0).running);

@@ -33,6 +33,7 @@ public:
         QString title;
         QString text;
         QMessageBox::Icon icon;
+        Qt::TextFormat textFormat;
     };
     // Returns true once it has answered the box; false leaves the box open
     // and asks again at the next poll.
@@ -117,7 +118,7 @@ private:
             if (shownSince.elapsed() < answerDelay)
                 return;
         }
-        const Box shown{box->windowTitle(), box->text(), box->icon()};
+        const Box shown{box->windowTitle(), box->text(), box->icon(), box->textFormat()};
         MessageHandler handler = escape;
         if (!messageHandlers.empty()) {
             // Off the list while it runs: a click may open the next box in a

@@ -1,0 +1,19 @@
+#include "PlainMessageBox.h"
+
+#include <memory>
+
+QMessageBox* newPlainMessageBox(QMessageBox::Icon icon, const QString& title, const QString& text,
+                                QMessageBox::StandardButtons buttons, QWidget* parent) {
+    auto* box = new QMessageBox(icon, title, text, buttons, parent);
+    box->setTextFormat(Qt::PlainText);
+    return box;
+}
+
+QMessageBox::StandardButton showPlainMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                                             const QString& text, QMessageBox::StandardButtons buttons) {
+    const std::unique_ptr<QMessageBox> box(newPlainMessageBox(icon, title, text, buttons, parent));
+    box->exec();
+    // Closed without a button: QMessageBox counts that as its escape button.
+    QAbstractButton* clicked = box->clickedButton();
+    return clicked ? box->standardButton(clicked) : QMessageBox::NoButton;
+}
