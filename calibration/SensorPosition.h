@@ -19,7 +19,5 @@ struct SensorPosition {
     // for any other text.
     static std::optional<SensorPosition> fromName(std::string_view name);
 
-    constexpr bool operator==(const SensorPosition& other) const {
-        return column == other.column && row == other.row;
-    }
+    constexpr bool operator==(const SensorPosition& other) const { return column == other.column && row == other.row; }
 };
