@@ -116,7 +116,7 @@ void Grid8x8Widget::paintEvent(QPaintEvent*) {
 // pixel into the widget; only a widget too small for the margins lets them
 // meet.
 bool Grid8x8Widget::frameClearOfCells() const {
-    return std::min(width(), height()) >= 24;
+    return std::min(width(), height()) >= 24 && isWholePixelRatio(devicePixelRatioF());
 }
 
 // At a pixel ratio of 2, stroking the outlines is most of the paint. They

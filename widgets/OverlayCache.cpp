@@ -1,5 +1,6 @@
 #include "OverlayCache.h"
 
+#include "PictureCache.h"
 #include "Theme.h"
 
 #include <QPaintDevice>
@@ -14,13 +15,13 @@ void OverlayCache::setEnabled(bool enable) {
 void OverlayCache::draw(QPainter& painter, const QRect& area, QSize key, const PaintFunction& paintLayer) {
     if (area.isEmpty())
         return;
-    if (!enabled) {
+    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    if (!enabled || !isWholePixelRatio(ratio)) {
         painter.save();
         paintLayer(painter);
         painter.restore();
         return;
     }
-    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
     if (image.isNull() || imageArea != area || imageRatio != ratio || imageKey != key ||
         themeSerial != currentThemeSerial()) {
         image = QImage(area.size() * ratio, QImage::Format_ARGB32_Premultiplied);

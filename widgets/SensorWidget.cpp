@@ -171,7 +171,8 @@ void SensorWidget::paintEvent(QPaintEvent*) {
 // come with the background's picture. Clipping the frame's outline changes no
 // pixel it keeps: its lines lie on whole pixels.
 bool SensorWidget::frameWithBackground() const {
-    return !hoverTextVisible && width() >= layout.leftMargin + layout.rightMargin && height() > frameStripRows;
+    return !hoverTextVisible && width() >= layout.leftMargin + layout.rightMargin && height() > frameStripRows &&
+           isWholePixelRatio(devicePixelRatioF());
 }
 
 // At a pixel ratio of 2, stroking the frame costs as much as all the bars,
