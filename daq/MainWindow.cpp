@@ -7,6 +7,7 @@
 #include "CsvFormat.h"
 #include "EmulatedBoard.h"
 #include "Grid8x8Widget.h"
+#include "IconPixmap.h"
 #include "PlainMessageBox.h"
 #include "SelDialog.h"
 #include "SensorWidget.h"
@@ -66,6 +67,11 @@ SensorPoints sensorPoints(const CalibrationPoints& points) {
     return result;
 }
 
+QPixmap indicatorPixmap(bool state) {
+    return iconPixmap(state ? QStringLiteral(":/images/icons/success.png")
+                            : QStringLiteral(":/images/icons/target.png"));
+}
+
 } // namespace
 
 MainWindow::MainWindow(const QString& bus, const QString& address, const QString& calibrationFile)
@@ -79,6 +85,13 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     btnIn = {ui.btnIn0, ui.btnIn1, ui.btnIn2, ui.btnIn3};
     btnLow = {ui.btnLow0, ui.btnLow1, ui.btnLow2, ui.btnLow3};
     btnHigh = {ui.btnHigh0, ui.btnHigh1, ui.btnHigh2, ui.btnHigh3};
+    // Set here rather than in the form, which would load them at 1x only.
+    const std::array<QLabel*, 4> numbers = {ui.lblNumber0, ui.lblNumber1, ui.lblNumber2, ui.lblNumber3};
+    for (int line = 0; line < 4; ++line) {
+        numbers[line]->setPixmap(iconPixmap(line == 0 ? QStringLiteral(":/images/icons/number.png")
+                                                      : QStringLiteral(":/images/icons/number-%1.png").arg(line)));
+        lblIO[line]->setPixmap(indicatorPixmap(ioState[line]));
+    }
 
     for (int column = 0; column < 8; ++column) {
         auto* widget = new SensorWidget(this);
@@ -301,8 +314,7 @@ void MainWindow::updateIndicators() {
         const bool state = btnIn[line]->isChecked() ? (lastFrame.digital >> line) & 1u : btnHigh[line]->isChecked();
         if (state == ioState[line])
             continue;
-        lblIO[line]->setPixmap(QPixmap(state ? QStringLiteral(":/images/icons/success.png")
-                                             : QStringLiteral(":/images/icons/target.png")));
+        lblIO[line]->setPixmap(indicatorPixmap(state));
         ioState[line] = state;
     }
 }

@@ -2,11 +2,27 @@
 # Remakes the pictures of docs/USER_GUIDE.md: builds the programs, starts
 # them on the emulated board under a virtual X server, once per theme, and
 # saves each window into docs/images/.
-#   scripts/screenshots.sh [BUILD_DIR]       default build-shots
+#   scripts/screenshots.sh [--ratio 2] [BUILD_DIR]       default build-shots
+# With --ratio 2 the X server's desktop asks for 200 % (Xft.dpi 192), the
+# programs scale as on a high-resolution screen, and the pictures are saved
+# beside the others as NAME@2x.png, twice the size.
 # Every start gets a private HOME, so the user's settings stay untouched and
 # the theme comes from a settings file written here.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+ratio=1
+if [ "${1:-}" = --ratio ]; then
+    ratio=${2:?--ratio needs 1 or 2}
+    shift 2
+fi
+case "$ratio" in
+1) suffix="" ;;
+2) suffix="@2x" ;;
+*)
+    echo "--ratio takes 1 or 2" >&2
+    exit 2
+    ;;
+esac
 build_dir=${1:-build-shots}
 build="$root/$build_dir"
 images="$root/docs/images"
@@ -24,7 +40,7 @@ install_missing() {
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
-install_missing xvfb xauth imagemagick xdotool fonts-dejavu-core
+install_missing xvfb xauth x11-xserver-utils imagemagick xdotool fonts-dejavu-core
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -46,13 +62,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A screen a little larger than the DAQ window (1200 × 900), which the
-# programs centre; no window manager, so the pictures show no frame.
+# A screen a little larger than the DAQ window (1200 × 900 at ratio 1),
+# which the programs centre; no window manager, so the pictures show no frame.
 # The server picks a free display itself and writes its number; a number
 # chosen here could belong to another server already. Without -noreset it
 # resets whenever its last client leaves, and the next program started in
 # that moment cannot connect.
-Xvfb -displayfd 3 -screen 0 1280x960x24 -nolisten tcp -noreset 3> "$work/display" > "$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 "$((1280 * ratio))x$((960 * ratio))x24" -nolisten tcp -noreset 3> "$work/display" > "$work/xvfb.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do
     [ -s "$work/display" ] && break
@@ -64,6 +80,8 @@ done
 }
 DISPLAY=":$(head -n 1 "$work/display")"
 export DISPLAY
+# The desktop's scaling, as desktops set it; the programs follow it.
+echo "Xft.dpi: $((96 * ratio))" | xrdb -nocpp -merge -
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 export LC_ALL=C.UTF-8 TZ=UTC
 
@@ -111,7 +129,7 @@ stop_program() {
 # picture gives the same file.
 shoot() {
     import -window "$1" -strip "$work/shot.png"
-    convert "$work/shot.png" -strip -define png:exclude-chunks=date,time "$2"
+    convert "$work/shot.png" -strip -define png:exclude-chunks=date,time "${2%.png}$suffix.png"
 }
 
 # Live values: two pictures a moment apart must differ, or the window is not
@@ -138,7 +156,7 @@ for theme in light dark; do
     check_moving "$window_id" "DAQ window ($theme)"
     shoot "$window_id" "$images/daq-$theme.png"
     # The grid tab: the tabs sit on the left edge of the window.
-    xdotool mousemove --window "$window_id" 25 230 click 1
+    xdotool mousemove --window "$window_id" $((25 * ratio)) $((230 * ratio)) click 1
     sleep 1
     shoot "$window_id" "$images/daq-grid-$theme.png"
     stop_program
@@ -153,9 +171,10 @@ for theme in light dark; do
 done
 
 # A capture in progress: log file, a few log columns, the level trigger
-# shown, armed and then forced. Positions are those of the 1200 × 900 window.
+# shown, armed and then forced. Positions are those of the 1200 × 900 window,
+# in logical pixels.
 click() {
-    xdotool mousemove --window "$window_id" "$1" "$2" click 1
+    xdotool mousemove --window "$window_id" $(($1 * ratio)) $(($2 * ratio)) click 1
     sleep 0.3
 }
 start_program kivratolm-daq-lite-x86 light "Kivra Tolm DAQ lite" use=usb/- "cfg=$calibration"
@@ -197,7 +216,7 @@ xdotool type --delay 5 "20"
 sleep 1
 eval "$(xdotool getwindowgeometry --shell "$window_id")"
 import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage -strip "$work/shot.png"
-convert "$work/shot.png" -strip -define png:exclude-chunks=date,time "$images/cal-add-point-light.png"
+convert "$work/shot.png" -strip -define png:exclude-chunks=date,time "$images/cal-add-point-light$suffix.png"
 stop_program
 
 # The device selection dialog of a start without use=.
@@ -227,4 +246,4 @@ shoot "$window_id" "$images/daq-network.png"
 stop_program
 kill "$server_pid"
 
-ls -l "$images"
+ls -l "$images"/*"$suffix".png

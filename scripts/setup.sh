@@ -9,7 +9,10 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${1:?build folder}
 shift
 
-"$root/scripts/install-packages.sh" cmake make g++ pkg-config qtbase5-dev qtbase5-dev-tools libboost-dev libtinyxml-dev
+# The X tools: the test that starts both programs on a virtual X server at
+# 100 % and 200 % scaling looks at them from outside.
+"$root/scripts/install-packages.sh" cmake make g++ pkg-config qtbase5-dev qtbase5-dev-tools libboost-dev libtinyxml-dev \
+    xvfb x11-xserver-utils x11-utils imagemagick xdotool
 
 jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S "$root" -B "$root/$build_dir" "$@" > "$root/$build_dir.configure.log" 2>&1 || {

@@ -24,6 +24,11 @@ void setApplicationIdentity(Program program) {
     QCoreApplication::setApplicationVersion(QStringLiteral("1.3.0."));
 }
 
+void enableHighDpiScaling() {
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+}
+
 void applySavedTheme() {
     const QString name = QSettings().value(QStringLiteral("theme"), QString()).toString();
     applyTheme(Theme::fromName(name));

@@ -23,6 +23,15 @@ QString productName(Program program);
 // application object exists.
 void setApplicationIdentity(Program program);
 
+// Lets the toolkit scale windows to the desktop's resolution (Xft.dpi on X11,
+// or QT_SCALE_FACTOR and the like) and take the NAME@2x.png pictures of icons
+// on screens of a pixel ratio of 2 or more. The views and windows keep their
+// sizes in logical pixels. Fractional factors are rounded as the toolkit and
+// the user's environment (QT_SCALE_FACTOR_ROUNDING_POLICY) say;
+// QT_ENABLE_HIGHDPI_SCALING=0 turns the scaling off. Call before the
+// application object exists.
+void enableHighDpiScaling();
+
 // Applies the theme named by the settings key "theme"; unknown or missing
 // names give the system theme.
 void applySavedTheme();
@@ -52,6 +61,7 @@ template <typename Window> int runMainWindow(const QStringList& arguments) {
 
 // The whole start-up of a program, for its main().
 template <typename Window> int runProgram(Program program, int& argc, char** argv) {
+    enableHighDpiScaling();
     setApplicationIdentity(program);
     QApplication application(argc, argv);
     applySavedTheme();

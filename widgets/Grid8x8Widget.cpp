@@ -11,6 +11,8 @@
 
 namespace {
 
+const double outlineWidth = 1.0;
+
 bool validCell(int column, int row) {
     return column >= 0 && column < 8 && row >= 0 && row < 8;
 }
@@ -34,6 +36,7 @@ const GridCell& Grid8x8Widget::cell(int column, int row) const {
 
 void Grid8x8Widget::setPaintCacheEnabled(bool enabled) {
     backgroundCache.setEnabled(enabled);
+    outlineCache.setEnabled(enabled);
     labelTextCached = enabled;
 }
 
@@ -100,7 +103,10 @@ void Grid8x8Widget::paintEvent(QPaintEvent*) {
         for (int row = 0; row < 8; ++row)
             paintCell(painter, column, row);
     }
-    paintOutlines(painter);
+    if (outlinesComposable())
+        outlineCache.draw(painter, rect(), size(), [this](QPainter& p) { paintOutlines(p); });
+    else
+        paintOutlines(painter);
     if (!framed)
         paintFrame(painter);
 }
@@ -110,7 +116,17 @@ void Grid8x8Widget::paintEvent(QPaintEvent*) {
 // pixel into the widget; only a widget too small for the margins lets them
 // meet.
 bool Grid8x8Widget::frameClearOfCells() const {
-    return std::min(width(), height()) >= 24;
+    return std::min(width(), height()) >= 24 && isWholePixelRatio(devicePixelRatioF());
+}
+
+// At a pixel ratio of 2, stroking the outlines is most of the paint. They
+// can come from a picture composed over the cells (OverlayCache) when every
+// pixel of theirs is blended once: Qt fills each outline as one path when its
+// pen is wider than a device pixel (its hairline stroker for thinner pens
+// blends pixels twice where segments meet), and cells of at least a pixel
+// keep the outlines 3 pixels apart.
+bool Grid8x8Widget::outlinesComposable() const {
+    return outlineWidth * devicePixelRatioF() > 1.0 && std::min(width(), height()) >= 8 + 8 * 5;
 }
 
 void Grid8x8Widget::paintFrame(QPainter& painter) const {
@@ -143,7 +159,7 @@ void Grid8x8Widget::paintCell(QPainter& painter, int column, int row) {
 }
 
 void Grid8x8Widget::paintOutlines(QPainter& painter) const {
-    painter.setPen(viewPen(ViewColours::cellOutline(), 1.0));
+    painter.setPen(viewPen(ViewColours::cellOutline(), outlineWidth));
     painter.setBrush(Qt::NoBrush);
     for (int column = 0; column < 8; ++column) {
         for (int row = 0; row < 8; ++row)

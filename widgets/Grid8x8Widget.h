@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LabelTextCache.h"
+#include "OverlayCache.h"
 #include "PictureCache.h"
 
 #include <QFont>
@@ -37,8 +38,9 @@ public:
     // The font a cell's text is drawn in: the small one when it does not fit.
     QFont fontFor(int column, int row) const;
 
-    // Background, grid lines and frame are cached per size and theme,
-    // laid-out label lines per text; the picture is the same either way.
+    // Background, grid lines and frame are cached per size and theme, so are
+    // the cell outlines (composed over the cells), laid-out label lines per
+    // text; the picture is the same either way.
     void setPaintCacheEnabled(bool enabled);
 
 public slots:
@@ -53,6 +55,7 @@ protected:
 private:
     void paintBackground(QPainter& painter) const;
     void paintOutlines(QPainter& painter) const;
+    bool outlinesComposable() const;
     void paintFrame(QPainter& painter) const;
     bool frameClearOfCells() const;
     bool fitsLabelFont(const QRectF& rect, const QString& text) const;
@@ -62,6 +65,7 @@ private:
     QFont font;
     QFont smallFont;
     PictureCache backgroundCache;
+    OverlayCache outlineCache;
     std::shared_ptr<LabelTextCache> labelText = LabelTextCache::shared();
     bool labelTextCached = true;
 };

@@ -1,5 +1,7 @@
 #include "LabelTextCache.h"
 
+#include "PictureCache.h"
+
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QPaintDevice>
@@ -225,6 +227,11 @@ bool LabelTextCache::place(FontLines& font, const QString& text, qreal maxHeight
 void LabelTextCache::draw(QPainter& painter, const QRectF& rect, const QString& text) {
     if (text.isEmpty() || painter.pen().style() == Qt::NoPen)
         return;
+    // At a fractional pixel ratio QPainter places lines otherwise.
+    if (painter.device() && !isWholePixelRatio(painter.device()->devicePixelRatioF())) {
+        painter.drawText(rect, Qt::AlignCenter, text);
+        return;
+    }
     FontLines& font = linesFor(painter);
     qreal width = 0.0;
     qreal height = 0.0;

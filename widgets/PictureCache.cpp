@@ -5,6 +5,12 @@
 #include <QPaintDevice>
 #include <QPainter>
 
+#include <cmath>
+
+bool isWholePixelRatio(qreal ratio) {
+    return ratio >= 1.0 && ratio == std::floor(ratio);
+}
+
 void PictureCache::setEnabled(bool enable) {
     enabled = enable;
     if (!enabled)
@@ -18,13 +24,13 @@ bool PictureCache::isCurrent(QSize size, qreal ratio) const {
 void PictureCache::draw(QPainter& painter, QSize size, bool opaque, const PaintFunction& paintPicture) {
     if (size.isEmpty())
         return;
-    if (!enabled || !opaque) {
+    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    if (!enabled || !opaque || !isWholePixelRatio(ratio)) {
         painter.save();
         paintPicture(painter);
         painter.restore();
         return;
     }
-    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
     if (!isCurrent(size, ratio)) {
         image = QImage(size * ratio, QImage::Format_RGB32);
         image.setDevicePixelRatio(ratio);

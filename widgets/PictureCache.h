@@ -7,6 +7,12 @@
 
 class QPainter;
 
+// Whether a device pixel ratio maps whole logical pixels to whole device
+// pixels. At a fractional ratio (a desktop scaling rounded with PassThrough)
+// pictures made at the device's pixels would not lie on them and lines of
+// one logical pixel not on whole pixels: the views then paint everything.
+bool isWholePixelRatio(qreal ratio);
+
 // The bottom layer of a view's picture, which changes only with its size and
 // the theme (a background with its grid), painted once into an image and then
 // copied at every paint.

@@ -13,6 +13,7 @@ namespace {
 // Bottom rows where bars, point lines and the trigger handle may meet the
 // frame.
 const int frameStripRows = 2;
+const double frameWidth = 1.0;
 
 bool validIndex(int index) {
     return index >= 0 && index < 8;
@@ -51,6 +52,7 @@ const SensorBar& SensorWidget::bar(int index) const {
 void SensorWidget::setPaintCacheEnabled(bool enabled) {
     backgroundCache.setEnabled(enabled);
     framedBackgroundCache.setEnabled(enabled);
+    frameStripCache.setEnabled(enabled);
     labelTextCached = enabled;
 }
 
@@ -150,9 +152,17 @@ void SensorWidget::paintEvent(QPaintEvent*) {
     if (hoverTextVisible)
         paintHoverText(painter, geo);
 
-    if (framed)
+    if (!framed) {
+        paintFrame(painter);
+    } else if (frameStripComposable()) {
+        frameStripCache.draw(painter, frameStrip, size(), [this, &frameStrip](QPainter& p) {
+            p.setClipRect(frameStrip, Qt::IntersectClip);
+            paintFrame(p);
+        });
+    } else {
         painter.setClipRect(frameStrip, Qt::IntersectClip);
-    paintFrame(painter);
+        paintFrame(painter);
+    }
 }
 
 // The frame is painted last, over whatever lies on the widget's edges. Only
@@ -161,11 +171,21 @@ void SensorWidget::paintEvent(QPaintEvent*) {
 // come with the background's picture. Clipping the frame's outline changes no
 // pixel it keeps: its lines lie on whole pixels.
 bool SensorWidget::frameWithBackground() const {
-    return !hoverTextVisible && width() >= layout.leftMargin + layout.rightMargin && height() > frameStripRows;
+    return !hoverTextVisible && width() >= layout.leftMargin + layout.rightMargin && height() > frameStripRows &&
+           isWholePixelRatio(devicePixelRatioF());
+}
+
+// At a pixel ratio of 2, stroking the frame costs as much as all the bars,
+// however little of it the strip keeps. It can come from a picture composed
+// over the strip (OverlayCache) when every pixel of it is blended once: Qt
+// fills the frame as one path when its pen is wider than a device pixel; its
+// hairline stroker for thinner pens blends the corners twice.
+bool SensorWidget::frameStripComposable() const {
+    return frameWidth * devicePixelRatioF() > 1.0;
 }
 
 void SensorWidget::paintFrame(QPainter& painter) const {
-    painter.setPen(QPen(ViewColours::frame(), 1.0));
+    painter.setPen(QPen(ViewColours::frame(), frameWidth));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(QRectF(0, 0, width(), height()));
 }

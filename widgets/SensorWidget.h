@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LabelTextCache.h"
+#include "OverlayCache.h"
 #include "PictureCache.h"
 #include "SensorGeometry.h"
 
@@ -63,6 +64,7 @@ private:
     void paintBackground(QPainter& painter) const;
     void paintFrame(QPainter& painter) const;
     bool frameWithBackground() const;
+    bool frameStripComposable() const;
     void paintBar(QPainter& painter, const SensorGeometry& geo, int index, double scale) const;
     void drawLabel(QPainter& painter, const QRectF& rect, const QString& text) const;
     void paintTrigger(QPainter& painter, const SensorGeometry& geo, double scale) const;
@@ -82,6 +84,7 @@ private:
     bool dragging = false;
     PictureCache backgroundCache;
     PictureCache framedBackgroundCache;
+    OverlayCache frameStripCache;
     std::shared_ptr<LabelTextCache> labelText = LabelTextCache::shared();
     bool labelTextCached = true;
 };

@@ -4,14 +4,17 @@
 // full, as the 20 ms
 // display tick does. Prints the median and 90th percentile per frame, with
 // the caches kept (background pictures with grid, frame and cell outlines,
-// laid-out label lines) and with every one of them redone every frame. Run
-// with QT_QPA_PLATFORM=offscreen.
+// laid-out label lines) and with every one of them redone every frame, at
+// pixel ratios 1 and 2 side by side (each measured in a child process, in
+// alternating order over the rounds):
+//   bench_sensor_views [rounds]      default 2
 // The figures are the thread's CPU time, so that other processes sharing the
 // machine do not inflate them; wall time is printed beside for reference.
 
 #include "EmulatorControl.h"
 #include "Grid8x8Widget.h"
 #include "MainWindow.h"
+#include "PixelRatioRuns.h"
 #include "SensorWidget.h"
 #include "StartUp.h"
 #include "Theme.h"
@@ -20,13 +23,14 @@
 #include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QTabWidget>
-#include <QTextStream>
 #include <QTimer>
 
 #include <time.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -90,29 +94,18 @@ ViewSizes sizesInDaqWindow() {
     return sizes;
 }
 
-QString sizeText(const QSize& size) {
-    return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
-}
-
-void print(const QString& what, const Figures& f) {
-    QTextStream(stdout) << QStringLiteral("%1: median %2 ms, p90 %3 ms CPU per frame (wall median %4 ms)\n")
-                               .arg(what, -40)
-                               .arg(f.median, 0, 'f', 3)
-                               .arg(f.p90, 0, 'f', 3)
-                               .arg(f.wallMedian, 0, 'f', 3);
-}
-
-} // namespace
-
-int main(int argc, char* argv[]) {
+// One child: every view, theme and cache setting at `ratio`.
+int measureAtRatio(int ratio, int& argc, char** argv) {
+    PixelRatioRuns::prepareChild(ratio);
     QApplication app(argc, argv);
     applySavedTheme();
     const ViewSizes sizes = sizesInDaqWindow();
     QSize barsSize(0, 0);
     for (const QSize& size : sizes.bars)
         barsSize = QSize(barsSize.width() + size.width(), std::max(barsSize.height(), size.height()));
-    const QString barsName = QStringLiteral("%1 bar graphs %2").arg(sizes.bars.size()).arg(sizeText(barsSize));
-    const QString gridName = QStringLiteral("grid %1").arg(sizeText(sizes.grid));
+    PixelRatioRuns::printResult(QStringLiteral("sizes"),
+                                {double(sizes.bars.size()), double(barsSize.width()), double(barsSize.height()),
+                                 double(sizes.grid.width()), double(sizes.grid.height())});
 
     for (const QString& themeName : {QStringLiteral("system"), QStringLiteral("dark")}) {
         applyTheme(Theme::fromName(themeName));
@@ -142,6 +135,10 @@ int main(int argc, char* argv[]) {
         grid.setUnit(QStringLiteral("kg"));
         grid.show();
         QCoreApplication::processEvents();
+        if (std::lround(grid.devicePixelRatioF()) != ratio || std::lround(window.devicePixelRatioF()) != ratio) {
+            std::fprintf(stderr, "the views have a pixel ratio of %g, not %d\n", grid.devicePixelRatioF(), ratio);
+            return 1;
+        }
 
         auto barFrame = [&](int frame) {
             for (size_t column = 0; column < bars.size(); ++column) {
@@ -169,8 +166,48 @@ int main(int argc, char* argv[]) {
             // which costs more than painting without pictures at all, and
             // every label is laid out anew.
             const QString mode = cached ? QStringLiteral("cached") : QStringLiteral("repainted");
-            print(QStringLiteral("%1, %2, %3").arg(barsName, themeName, mode), measure(barFrame));
-            print(QStringLiteral("%1, %2, %3").arg(gridName, themeName, mode), measure(gridFrame));
+            const Figures barFigures = measure(barFrame);
+            PixelRatioRuns::printResult(QStringLiteral("bars/%1/%2").arg(themeName, mode),
+                                        {barFigures.median, barFigures.p90, barFigures.wallMedian});
+            const Figures gridFigures = measure(gridFrame);
+            PixelRatioRuns::printResult(QStringLiteral("grid/%1/%2").arg(themeName, mode),
+                                        {gridFigures.median, gridFigures.p90, gridFigures.wallMedian});
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (const int ratio = PixelRatioRuns::childRatio(argc, argv))
+        return measureAtRatio(ratio, argc, argv);
+
+    QCoreApplication app(argc, argv);
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 2;
+    const PixelRatioRuns::Results results = PixelRatioRuns::run(QCoreApplication::applicationFilePath(), {}, rounds);
+
+    auto value = [&](int ratio, const QString& key, int index) {
+        return results.median(ratio, key, index);
+    };
+    std::printf("Sensor views at their sizes in the 1200 x 900 DAQ window: %g bar graphs %gx%g, grid %gx%g (logical\n"
+                "pixels); CPU ms per frame, medians over %d rounds, ratios 1 and 2 alternating\n",
+                value(1, "sizes", 0), value(1, "sizes", 1), value(1, "sizes", 2), value(1, "sizes", 3),
+                value(1, "sizes", 4), rounds);
+    std::printf("  %-28s %-34s %-34s %s\n", "", "ratio 1", "ratio 2", "ratio 2 / 1");
+    for (const char* view : {"bars", "grid"}) {
+        for (const char* theme : {"system", "dark"}) {
+            for (const char* mode : {"cached", "repainted"}) {
+                const QString key = QStringLiteral("%1/%2/%3").arg(view, theme, mode);
+                auto figures = [&](int ratio) {
+                    return QString::asprintf("median %.3f, p90 %.3f (wall %.3f)", value(ratio, key, 0),
+                                             value(ratio, key, 1), value(ratio, key, 2));
+                };
+                const QString name = QStringLiteral("%1, %2, %3:")
+                                         .arg(view == QLatin1String("bars") ? "bar graphs" : "grid", theme, mode);
+                std::printf("  %-28s %-34s %-34s %.2f\n", qPrintable(name), qPrintable(figures(1)),
+                            qPrintable(figures(2)), value(2, key, 0) / value(1, key, 0));
+            }
         }
     }
     return 0;

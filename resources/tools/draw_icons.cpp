@@ -4,8 +4,11 @@
 //   target.png, success.png     I/O indicator off / on (an LED)
 //   checked.png                 a check mark ("Done")
 //   exit-1.png                  exit-2.png with a save badge ("Save and Exit")
-// exit-1.png is composed from exit-2.png and folder-2.png of the same folder,
-// so those two must be there already. Run with QT_QPA_PLATFORM=offscreen.
+// Each also at twice the size as NAME@2x.png, drawn (not scaled) at that
+// size, for high-resolution screens.
+// exit-1.png is composed from exit-2.png and folder-2.png of the same folder
+// (the @2x from their @2x), so those must be there already. Run with
+// QT_QPA_PLATFORM=offscreen.
 #include <QDir>
 #include <QFont>
 #include <QGuiApplication>
@@ -28,16 +31,23 @@ const QColor aluminiumLight(0xee, 0xee, 0xec);
 const QColor aluminium(0xba, 0xbd, 0xb6);
 const QColor aluminiumDark(0x55, 0x57, 0x53);
 
-QImage blank(int size) {
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+// A transparent picture of `size` x `size` pixels at `scale`; what is drawn
+// into it is given in the coordinates of the picture at scale 1.
+QImage blank(int size, int scale) {
+    QImage image(size * scale, size * scale, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     return image;
 }
 
-QImage numberBadge(int number) {
-    QImage image = blank(16);
-    QPainter p(&image);
+void begin(QPainter& p, int scale) {
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(scale, scale);
+}
+
+QImage numberBadge(int number, int scale) {
+    QImage image = blank(16, scale);
+    QPainter p(&image);
+    begin(p, scale);
     QLinearGradient fill(0, 0, 0, 16);
     fill.setColorAt(0, skyBlueLight);
     fill.setColorAt(1, skyBlue);
@@ -53,10 +63,10 @@ QImage numberBadge(int number) {
     return image;
 }
 
-QImage led(const QColor& light, const QColor& base, const QColor& dark) {
-    QImage image = blank(16);
+QImage led(const QColor& light, const QColor& base, const QColor& dark, int scale) {
+    QImage image = blank(16, scale);
     QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
+    begin(p, scale);
     QRadialGradient fill(QPointF(6, 5.5), 9);
     fill.setColorAt(0, Qt::white);
     fill.setColorAt(0.25, light);
@@ -67,10 +77,10 @@ QImage led(const QColor& light, const QColor& base, const QColor& dark) {
     return image;
 }
 
-QImage checkMark() {
-    QImage image = blank(32);
+QImage checkMark(int scale) {
+    QImage image = blank(32, scale);
     QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
+    begin(p, scale);
     QPainterPath tick;
     tick.moveTo(5, 17);
     tick.lineTo(12.5, 25);
@@ -85,13 +95,19 @@ QImage checkMark() {
     return image;
 }
 
-QImage saveAndExit(const QImage& exit, const QImage& save) {
-    QImage image = blank(32);
+// `exit` and `save` at `scale` already.
+QImage saveAndExit(const QImage& exit, const QImage& save, int scale) {
+    QImage image = blank(32, scale);
     QPainter p(&image);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.scale(scale, scale);
     p.drawImage(QRect(0, 0, 32, 32), exit);
     p.drawImage(QRect(0, 14, 18, 18), save);
     return image;
+}
+
+QString fileName(const QString& name, int scale) {
+    return scale == 1 ? name + QStringLiteral(".png") : QStringLiteral("%1@%2x.png").arg(name).arg(scale);
 }
 
 bool save(const QImage& image, const QDir& folder, const QString& name) {
@@ -112,19 +128,27 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
-    const QImage exit(folder.filePath(QStringLiteral("exit-2.png")));
-    const QImage saveIcon(folder.filePath(QStringLiteral("folder-2.png")));
-    if (exit.isNull() || saveIcon.isNull()) {
-        QTextStream(stderr) << "exit-2.png and folder-2.png must be in " << folder.path() << '\n';
-        return 1;
+    bool ok = true;
+    for (int scale : {1, 2}) {
+        const QImage exit(folder.filePath(fileName(QStringLiteral("exit-2"), scale)));
+        const QImage saveIcon(folder.filePath(fileName(QStringLiteral("folder-2"), scale)));
+        if (exit.isNull() || saveIcon.isNull()) {
+            QTextStream(stderr) << fileName(QStringLiteral("exit-2"), scale) << " and "
+                                << fileName(QStringLiteral("folder-2"), scale) << " must be in " << folder.path()
+                                << '\n';
+            return 1;
+        }
+        ok = save(numberBadge(0, scale), folder, fileName(QStringLiteral("number"), scale)) && ok;
+        for (int n = 1; n <= 3; ++n)
+            ok = save(numberBadge(n, scale), folder, fileName(QStringLiteral("number-%1").arg(n), scale)) && ok;
+        ok = save(led(aluminiumLight, aluminium, aluminiumDark, scale), folder,
+                  fileName(QStringLiteral("target"), scale)) &&
+             ok;
+        ok = save(led(chameleonLight, chameleon, chameleonDark, scale), folder,
+                  fileName(QStringLiteral("success"), scale)) &&
+             ok;
+        ok = save(checkMark(scale), folder, fileName(QStringLiteral("checked"), scale)) && ok;
+        ok = save(saveAndExit(exit, saveIcon, scale), folder, fileName(QStringLiteral("exit-1"), scale)) && ok;
     }
-
-    bool ok = save(numberBadge(0), folder, QStringLiteral("number.png"));
-    for (int n = 1; n <= 3; ++n)
-        ok = save(numberBadge(n), folder, QStringLiteral("number-%1.png").arg(n)) && ok;
-    ok = save(led(aluminiumLight, aluminium, aluminiumDark), folder, QStringLiteral("target.png")) && ok;
-    ok = save(led(chameleonLight, chameleon, chameleonDark), folder, QStringLiteral("success.png")) && ok;
-    ok = save(checkMark(), folder, QStringLiteral("checked.png")) && ok;
-    ok = save(saveAndExit(exit, saveIcon), folder, QStringLiteral("exit-1.png")) && ok;
     return ok ? 0 : 1;
 }

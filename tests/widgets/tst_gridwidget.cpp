@@ -4,6 +4,7 @@
 
 #include <QLocale>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include <limits>
@@ -18,7 +19,12 @@ class TestGridWidget : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+    void initTestCase() {
+        QLocale::setDefault(QLocale::c());
+        // The comparisons of cached and plain paints run again at a pixel
+        // ratio of 2 (tests/widgets/CMakeLists.txt).
+        QCOMPARE(qApp->devicePixelRatio(), qEnvironmentVariable("KIVRA_TEST_PIXEL_RATIO", "1").toDouble());
+    }
 
     // Runs first, before any theme is current: grid spacing 0 and an empty
     // font family must not hang or crash the paint.
@@ -275,6 +281,35 @@ private slots:
         applyTheme(Theme::fromName(theme == "dark" ? "light" : "dark"));
         const QImage afterTheme = shot(widget);
         QCOMPARE(afterTheme, direct());
+    }
+
+    // Random readings, units, resizes and theme switches: the cached layers
+    // (background, outlines composed over the cells) and the label lines
+    // never show a pixel the plain paint would not.
+    void cachedPaintMatchesFreshPaintOverManyFrames() {
+        QRandomGenerator random(20261208);
+        Grid8x8Widget widget;
+        widget.resize(697, 502);
+        for (int frame = 0; frame < 60; ++frame) {
+            for (int i = 0; i < 64; ++i) {
+                const double intensity = random.generateDouble() * 1.5 - 0.2;
+                widget.updateSensor(i % 8, i / 8, intensity, intensity * 1e4);
+                widget.setCalibration(i % 8, i / 8, random.bounded(3) == 0);
+            }
+            const int event = random.bounded(12);
+            if (event == 0)
+                widget.resize(QSize(200 + random.bounded(600), 60 + random.bounded(500)));
+            else if (event == 1)
+                applyTheme(Theme::fromName(random.bounded(2) == 0 ? "dark" : "system"));
+            else if (event == 2)
+                widget.setUnit(random.bounded(2) == 0 ? QString() : QString("kg/cm²"));
+
+            widget.setPaintCacheEnabled(true);
+            const QImage cached = shot(widget);
+            widget.setPaintCacheEnabled(false);
+            const QImage fresh = shot(widget);
+            QVERIFY2(cached == fresh, qPrintable(QString("frame %1").arg(frame)));
+        }
     }
 };
 

@@ -137,6 +137,21 @@ private slots:
         QCOMPARE(width, expectedWidth);
     }
 
+    // One cache for views on screens of different pixel ratios (a window
+    // moved between them): the lines laid out for one ratio must not be
+    // drawn at another.
+    void sharedAcrossPixelRatios() {
+        LabelTextCache cache;
+        const QString text = QStringLiteral("F6\n-12.75 kg");
+        for (qreal ratio : {1.0, 2.0, 1.5, 1.0, 2.0}) {
+            Scene scene;
+            scene.ratio = ratio;
+            const QImage expected = render(scene, [&](QPainter& p) { p.drawText(cell(), Qt::AlignCenter, text); });
+            const QImage drawn = render(scene, [&](QPainter& p) { cache.draw(p, cell(), text); });
+            QVERIFY2(drawn == expected, qPrintable(QStringLiteral("ratio %1").arg(ratio)));
+        }
+    }
+
     void keepsLinesNotLabels() {
         LabelTextCache cache;
         render(Scene(), [&](QPainter& p) {

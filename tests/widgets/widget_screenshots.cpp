@@ -1,13 +1,16 @@
 // Renders the sensor views and the dialogs in every theme into PNG
 // files, so that a reviewer can look at them:
-//   widget_screenshots [folder]      (default: screenshots/ in the build folder)
+//   widget_screenshots [folder [ratio]]  (default: screenshots/ in the build
+//                                         folder, pixel ratio 1)
 // or build the target widget_screenshots_png. Runs on the offscreen platform
-// unless QT_QPA_PLATFORM says otherwise.
+// unless QT_QPA_PLATFORM says otherwise, with the programs' high-DPI set-up:
+// at ratio 2 the pictures are twice the size, as on a 200 % desktop.
 
 #include "AboutDialog.h"
 #include "Grid8x8Widget.h"
 #include "SelDialog.h"
 #include "SensorWidget.h"
+#include "StartUp.h"
 #include "Theme.h"
 #include "ThemeDialog.h"
 
@@ -66,6 +69,9 @@ bool save(const QPixmap& pixmap, const QDir& folder, const QString& name) {
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc > 2)
+        qputenv("QT_SCALE_FACTOR", argv[2]);
+    enableHighDpiScaling();
     QApplication app(argc, argv);
     app.setOrganizationName(QStringLiteral("Orvane GmbH"));
     app.setApplicationName(QStringLiteral("widget_screenshots"));
