@@ -183,6 +183,7 @@ private:
                     .arg(mostFrames)
                     .arg(o.rate);
             o.captureSamples = static_cast<int>(frames);
+            o.lengthAsTime = parser.value(time);
         }
         if (parser.isSet(timeout)) {
             bool number = false;

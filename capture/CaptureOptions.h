@@ -34,6 +34,7 @@ struct CaptureOptions {
     int interval = 0; // seconds between logged frames; 0: the rate counts
     int preTrigger = 0;
     int captureSamples = 0; // frames from the trigger on; 0: until stopped
+    QString lengthAsTime;   // --time as given; empty: the length was given in frames
 
     bool forceTrigger = false;
     bool externalTrigger = false;

@@ -26,10 +26,12 @@ QString seconds(qint64 ms) {
 
 } // namespace
 
-CaptureRun::CaptureRun(CaptureOptions options, CalibrationData calibration, Reporter& reporter, QObject* parent)
+CaptureRun::CaptureRun(CaptureOptions options, CalibrationData calibration, CalibrationSource calibrationSource,
+                       Reporter& reporter, QObject* parent)
     : QObject(parent)
     , m_options(std::move(options))
     , m_calibration(std::move(calibration))
+    , m_calibrationSource(std::move(calibrationSource))
     , m_settings(triggerSettingsFor(m_options, m_calibration))
     , m_reporter(reporter) {
     m_tick.setInterval(tickMs);
@@ -97,6 +99,12 @@ void CaptureRun::arm(const InputFrame& first) {
             CaptureLog::onDescriptor(STDOUT_FILENO, QStringLiteral("standard output")));
     else
         m_session = std::make_unique<CaptureSession>(m_settings, m_calibration, first.counter);
+    CaptureContext context;
+    context.board = m_capture->board();
+    context.acquisition = acquisitionSettingsFor(m_options);
+    context.calibration = m_calibrationSource;
+    context.lengthAsTime = m_options.lengthAsTime;
+    m_session->describeIn(context);
     m_reporter.armed();
     // Behind the board's own triggers: they fire in the frames fed first.
     if (m_options.forceTrigger)
@@ -155,6 +163,10 @@ void CaptureRun::onEngineError(const std::string& error) {
     m_restartAt = -1;
     // Sensitivities go out again with the new start.
     m_capture->start();
+    if (triggered())
+        m_session->engineRestarted();
+    else
+        m_session.reset();
 }
 
 void CaptureRun::stopBySignal(int signalNumber) {
@@ -189,11 +201,13 @@ void CaptureRun::finish(CaptureEnd end, int exitCode, const QString& message) {
     if (!message.isEmpty())
         m_reporter.error(message);
     int rows = 0;
+    int gaps = 0;
     if (m_session) {
         m_session->stop(end);
         const CaptureOutcome outcome = m_session->finish();
         end = outcome.end;
         rows = outcome.rowsWritten;
+        gaps = m_session->gapCount();
         if (outcome.rowsUnwritten > 0) {
             m_reporter.error(QStringLiteral("%1 captured rows could not be written to %2: %3")
                                  .arg(outcome.rowsUnwritten)
@@ -202,7 +216,7 @@ void CaptureRun::finish(CaptureEnd end, int exitCode, const QString& message) {
                 exitCode = ExitOutput;
         }
     }
-    m_reporter.done(rows, end);
+    m_reporter.done(rows, gaps, end);
     // Delivered once the loop runs, also when the run ends before exec().
     QMetaObject::invokeMethod(
         this, [this, exitCode] { emit finished(exitCode); }, Qt::QueuedConnection);

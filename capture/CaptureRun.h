@@ -2,6 +2,7 @@
 
 #include "CalibrationData.h"
 #include "Capture.h"
+#include "CaptureDescription.h"
 #include "CaptureOptions.h"
 #include "CaptureSession.h"
 #include "TriggerSettings.h"
@@ -19,11 +20,14 @@ class Reporter;
 // on the thread of the event loop. Every 20 ms, as the DAQ window does, it
 // takes the engine's frames and feeds them to the capture session, which
 // is armed with the first frame; then it reports what changed and decides
-// whether the run is over.
+// whether the run is over. A board error before the trigger arms the capture
+// anew with the first frame after the restart, so that the external trigger
+// compares counters of the same run of the board.
 class CaptureRun : public QObject {
     Q_OBJECT
 public:
-    CaptureRun(CaptureOptions options, CalibrationData calibration, Reporter& reporter, QObject* parent = nullptr);
+    CaptureRun(CaptureOptions options, CalibrationData calibration, CalibrationSource calibrationSource,
+               Reporter& reporter, QObject* parent = nullptr);
     ~CaptureRun() override;
 
     // Starts the engine and the tick.
@@ -45,6 +49,7 @@ private:
 
     CaptureOptions m_options;
     CalibrationData m_calibration; // the session converts with it
+    CalibrationSource m_calibrationSource;
     TriggerSettings m_settings;
     Reporter& m_reporter;
     std::unique_ptr<KivraTolm::Capture> m_capture;

@@ -2,6 +2,7 @@
 
 #include "BoardList.h"
 #include "CalibrationData.h"
+#include "CaptureDescription.h"
 #include "CaptureOptions.h"
 #include "CaptureRun.h"
 #include "CaptureSettings.h"
@@ -12,7 +13,6 @@
 #include "SignalWatcher.h"
 
 #include <QCoreApplication>
-#include <QFile>
 
 #include <csignal>
 #include <cstdio>
@@ -42,14 +42,15 @@ int capture(const CaptureOptions& options) {
     Reporter reporter(options);
     const auto fail = [&](int exitCode, const QString& message) {
         reporter.error(message);
-        reporter.done(0, CaptureEnd::Error);
+        reporter.done(0, 0, CaptureEnd::Error);
         return exitCode;
     };
 
     CalibrationData calibration;
+    CalibrationSource calibrationSource;
     if (!options.calibrationFile.isEmpty()) {
         try {
-            calibration.load(QFile::encodeName(options.calibrationFile).toStdString());
+            calibrationSource = loadCalibrationFile(calibration, options.calibrationFile);
         } catch (const std::exception& e) {
             return fail(
                 ExitCalibration,
@@ -64,7 +65,7 @@ int capture(const CaptureOptions& options) {
         return fail(ExitOutput, output);
 
     SignalWatcher signalWatcher({SIGINT, SIGTERM});
-    CaptureRun run(options, std::move(calibration), reporter);
+    CaptureRun run(options, std::move(calibration), calibrationSource, reporter);
     QObject::connect(&signalWatcher, &SignalWatcher::caught, &run, &CaptureRun::stopBySignal);
     QObject::connect(&run, &CaptureRun::finished, &QCoreApplication::exit);
     run.start();

@@ -1,5 +1,7 @@
 #include "OutputCheck.h"
 
+#include "CaptureDescription.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -24,6 +26,11 @@ QString outputProblem(const CaptureOptions& options) {
     const QFileInfo info(path);
     if (info.isDir())
         return QStringLiteral("%1 is a folder: give a file name with -o").arg(path);
+    // The description beside the log goes with it.
+    const QString description = descriptionFileName(path);
+    if (!options.overwrite && (QFileInfo::exists(description) || QFileInfo(description).isSymLink()))
+        return QStringLiteral("%1 exists: give --overwrite to replace it and %2, or another file with -o")
+            .arg(description, path);
     if (info.exists() || info.isSymLink()) {
         if (!options.overwrite)
             return QStringLiteral("%1 exists: give --overwrite to replace it, or another file with -o").arg(path);

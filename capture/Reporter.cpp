@@ -67,32 +67,16 @@ void Reporter::note(const QString& message) {
     printLine(message);
 }
 
-void Reporter::done(int rows, CaptureEnd end) {
+void Reporter::done(int rows, int gaps, CaptureEnd end) {
     // The line ends on the outcome, unless there was no line (a failure at
     // the start).
     if (m_statusShown)
-        m_progress.show(QStringLiteral("Done: %1 rows (%2)").arg(rows).arg(endName(end)), true);
+        m_progress.show(QStringLiteral("Done: %1 rows (%2)").arg(rows).arg(captureEndName(end)), true);
     m_progress.finish();
-    m_events.write(
-        QStringLiteral("done"),
-        {{QStringLiteral("rows"), rows}, {QStringLiteral("file"), m_output}, {QStringLiteral("end"), endName(end)}});
-}
-
-QString Reporter::endName(CaptureEnd end) {
-    switch (end) {
-    case CaptureEnd::Length:
-        return QStringLiteral("length");
-    case CaptureEnd::Stopped:
-        return QStringLiteral("stopped");
-    case CaptureEnd::Signal:
-        return QStringLiteral("signal");
-    case CaptureEnd::Timeout:
-        return QStringLiteral("timeout");
-    case CaptureEnd::Running: // never reported: a capture that is done has ended somehow
-    case CaptureEnd::Error:
-        return QStringLiteral("error");
-    }
-    return QStringLiteral("error");
+    m_events.write(QStringLiteral("done"), {{QStringLiteral("rows"), rows},
+                                            {QStringLiteral("gaps"), gaps},
+                                            {QStringLiteral("file"), m_output},
+                                            {QStringLiteral("end"), captureEndName(end)}});
 }
 
 void Reporter::printLine(const QString& message) {

@@ -24,9 +24,7 @@ public:
     void error(const QString& message);
     // A message on standard error that is no failure.
     void note(const QString& message);
-    void done(int rows, CaptureEnd end);
-
-    static QString endName(CaptureEnd end);
+    void done(int rows, int gaps, CaptureEnd end);
 
 private:
     void printLine(const QString& message);

@@ -25,6 +25,13 @@ QString writeCalibration(const QString& path) {
     return path;
 }
 
+QJsonObject readJsonFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(file.readAll()).object();
+}
+
 QStringList eventNamesOf(ToolProcess& tool) {
     return tool.eventNames();
 }
@@ -68,6 +75,20 @@ private slots:
         QCOMPARE(done.value("rows").toInt(), 70);
         QCOMPARE(done.value("end").toString(), QString("length"));
         QCOMPARE(done.value("file").toString(), log);
+        QCOMPARE(done.value("gaps").toInt(), 0);
+
+        // The description beside the log, as the DAQ window writes it.
+        const QJsonObject description = readJsonFile(log + ".json");
+        QCOMPARE(description.value("program").toString(), QString("kivratolm-capture"));
+        QCOMPARE(description.value("version").toString(), QString("1.3.0."));
+        QCOMPARE(description.value("board").toObject().value("identifier").toString(), QString("KT-EMU-0001"));
+        QCOMPARE(description.value("rows").toInt(), 70);
+        QCOMPARE(description.value("end").toString(), QString("length"));
+        QCOMPARE(description.value("reason").toString(), QString("Forced trigger"));
+        const QJsonObject settings = description.value("settings").toObject();
+        QCOMPARE(settings.value("pre_trigger_rows").toInt(), 20);
+        QCOMPARE(settings.value("capture_frames").toInt(), 50);
+        QCOMPARE(settings.value("rate_hz").toDouble(), 1000.0);
     }
 
     void lengthAsATime_data() {
@@ -215,6 +236,19 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("keep me\n"));
         file.close();
+
+        // A description of that name is the log's too.
+        QVERIFY(QFile::remove(log));
+        {
+            QFile description(log + ".json");
+            QVERIFY(description.open(QIODevice::WriteOnly));
+        }
+        ToolProcess described(numberedBoard);
+        described.run({"use=usb/-", "--samples", "3", "-o", log});
+        QCOMPARE(described.finish(), 5);
+        QVERIFY2(described.standardError().contains(log + ".json exists: give --overwrite to replace it and " + log),
+                 qPrintable(described.standardError()));
+        QVERIFY(QFile::exists(log + ".json"));
 
         ToolProcess again(numberedBoard);
         again.run({"use=usb/-", "--rate", "1000", "--samples", "3", "--log", "counter", "--overwrite", "-o", log});

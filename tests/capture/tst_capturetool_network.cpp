@@ -110,6 +110,7 @@ private slots:
         tool.signal(SIGINT);
         QCOMPARE(tool.finish(), 0);
         QCOMPARE(tool.events().last().value("end").toString(), QString("stopped"));
+        QCOMPARE(tool.events().last().value("gaps").toInt(), 1);
 
         // One capture, one file: the board's frames before the loss, then
         // those of the restarted board, whose count starts again.
@@ -125,6 +126,29 @@ private slots:
             }
         }
         QCOMPARE(restarts, 1);
+        QFile description(log + ".json");
+        QVERIFY(description.open(QIODevice::ReadOnly));
+        QCOMPARE(QJsonDocument::fromJson(description.readAll()).object().value("gaps").toArray().size(), 1);
+    }
+
+    // Lost before the trigger: armed anew with the restarted board, whose
+    // counter the external trigger then compares with.
+    void reconnectBeforeTheTriggerArmsAgain() {
+        BoardServerProcess server("[board0]\npulsePeriodMs = 0\n");
+        QVERIFY(server.start());
+        const quint16 port = server.port();
+        ToolProcess tool;
+        const QString log = tool.path("armed.csv");
+        tool.run({use(server), "--rate", "1000", "--trigger", "external", "--reconnect", "20", "--events", "-o", log});
+        QVERIFY(!tool.waitForEvent("armed").isEmpty());
+        server.kill();
+        QVERIFY(!tool.waitForEvent("reconnect").isEmpty());
+        QVERIFY(server.start(port));
+        QVERIFY(!tool.waitForEvent("armed").isEmpty());
+        tool.signal(SIGTERM);
+        QCOMPARE(tool.finish(), 130);
+        QVERIFY(!tool.eventNames().contains("triggered"));
+        QVERIFY(!QFile::exists(log));
     }
 };
 
