@@ -22,15 +22,8 @@ constexpr int mostFrames = std::numeric_limits<int>::max();
 
 const QString seeHelp = QStringLiteral(" (see kivratolm-capture --help)");
 
-// "A1".."H8", either case.
-std::optional<std::pair<int, int>> sensorPosition(const QString& name) {
-    static const QRegularExpression pattern(QStringLiteral("^([A-Ha-h])([1-8])$"));
-    const QRegularExpressionMatch match = pattern.match(name);
-    if (!match.hasMatch())
-        return std::nullopt;
-    const int column = match.captured(1).toUpper().at(0).unicode() - 'A';
-    const int row = match.captured(2).toInt() - 1;
-    return std::make_pair(column, row);
+std::optional<SensorPosition> sensorPosition(const QString& name) {
+    return SensorPosition::fromName(name.toStdString());
 }
 
 QString unknownSensor(const QString& name) {
@@ -223,11 +216,11 @@ private:
             if (!number || !std::isfinite(static_cast<float>(threshold)))
                 return QStringLiteral("the level in '%1' is not a number: write it like 12.5").arg(value);
             for (const LevelTriggerOption& given : o.levelTriggers) {
-                if (given.column == sensor->first && given.row == sensor->second)
+                if (given.sensor == *sensor)
                     return QStringLiteral("two levels for sensor %1: give one level per sensor")
-                        .arg(match.captured(1).toUpper());
+                        .arg(QString::fromStdString(sensor->name()));
             }
-            o.levelTriggers.push_back({sensor->first, sensor->second, static_cast<float>(threshold)});
+            o.levelTriggers.push_back({*sensor, static_cast<float>(threshold)});
         }
         if (!parser.isSet(trigger))
             o.forceTrigger = true;
@@ -269,7 +262,7 @@ private:
             const auto sensor = sensorPosition(name);
             if (!sensor)
                 return unknownSensor(name);
-            o.listedSensors[static_cast<std::size_t>(sensor->second * 8 + sensor->first)] = true;
+            o.listedSensors[static_cast<std::size_t>(sensor->index())] = true;
         }
         return {};
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SensorPosition.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,8 +11,7 @@
 // A level trigger as given on the command line: the sensor's value, in the
 // calibration's unit, above `level`.
 struct LevelTriggerOption {
-    int column = 0;
-    int row = 0;
+    SensorPosition sensor;
     float level = 0;
 };
 

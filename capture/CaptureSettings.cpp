@@ -1,7 +1,6 @@
 #include "CaptureSettings.h"
 
 #include "CalibrationData.h"
-#include "CsvFormat.h"
 
 TriggerSettings triggerSettingsFor(const CaptureOptions& options, const CalibrationData& calibration) {
     TriggerSettings settings;
@@ -29,7 +28,7 @@ TriggerSettings triggerSettingsFor(const CaptureOptions& options, const Calibrat
         }
     }
     for (const LevelTriggerOption& level : options.levelTriggers) {
-        const auto index = static_cast<std::size_t>(level.row * 8 + level.column);
+        const auto index = static_cast<std::size_t>(level.sensor.index());
         settings.levelTrigger[index] = true;
         settings.level[index] = level.level;
     }
@@ -48,9 +47,9 @@ KivraTolm::AcquisitionSettings acquisitionSettingsFor(const CaptureOptions& opti
 
 QString levelTriggerProblem(const CaptureOptions& options, const CalibrationData& calibration) {
     for (const LevelTriggerOption& level : options.levelTriggers) {
-        if (!calibration.points(level.column, level.row).empty())
+        if (!calibration.points(level.sensor.column, level.sensor.row).empty())
             continue;
-        const QString sensor = CsvFormat::sensorName(level.column, level.row);
+        const QString sensor = QString::fromStdString(level.sensor.name());
         if (options.calibrationFile.isEmpty())
             return QStringLiteral("sensor %1 cannot trigger on a level without calibration points: give a "
                                   "calibration file with points for it (cfg=FILE)")

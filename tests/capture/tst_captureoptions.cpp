@@ -124,11 +124,11 @@ private slots:
         QVERIFY(!o.forceTrigger); // given triggers replace the default
         QVERIFY(o.externalTrigger);
         QCOMPARE(o.levelTriggers.size(), std::size_t(2));
-        QCOMPARE(o.levelTriggers[0].column, 0);
-        QCOMPARE(o.levelTriggers[0].row, 7);
+        QCOMPARE(o.levelTriggers[0].sensor.column, 0);
+        QCOMPARE(o.levelTriggers[0].sensor.row, 7);
         QCOMPARE(o.levelTriggers[0].level, 12.5f);
-        QCOMPARE(o.levelTriggers[1].column, 2);
-        QCOMPARE(o.levelTriggers[1].row, 3);
+        QCOMPARE(o.levelTriggers[1].sensor.column, 2);
+        QCOMPARE(o.levelTriggers[1].sensor.row, 3);
         QCOMPARE(o.levelTriggers[1].level, -3.0f);
         QCOMPARE(o.timeoutMs, qint64(2500));
 
