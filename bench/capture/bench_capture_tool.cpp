@@ -5,9 +5,11 @@
 // doubled between rows, and the tool's CPU time as a share of one core
 // while it records.
 //
-//   bench_capture_tool [--seconds S] [--tool PATH] [--rates R,R,...]
+//   bench_capture_tool [--seconds S] [--tool PATH]... [--rates R,R,...]
 //                      (default 60 s, the tool built beside this benchmark, 250,8000)
 //
+// Several --tool options compare builds of the tool: each rate runs each of
+// them in turn, in the same run.
 // The board's counter counts one trigger pulse per frame, so the log's last
 // column is the board's own frame number and every row names its frame.
 // Exit code 0 when no frame was lost or doubled at any rate.
@@ -181,7 +183,7 @@ Run measure(const QString& tool, const QString& folder, int rate, int seconds) {
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    QString tool = QStringLiteral(CAPTURE_TOOL);
+    QStringList tools;
     int seconds = 60;
     QList<int> rates = {250, 8000};
     const QStringList arguments = QCoreApplication::arguments();
@@ -189,7 +191,7 @@ int main(int argc, char** argv) {
         if (arguments[i] == "--seconds")
             seconds = arguments[i + 1].toInt();
         else if (arguments[i] == "--tool")
-            tool = arguments[i + 1];
+            tools << arguments[i + 1];
         else if (arguments[i] == "--rates") {
             rates.clear();
             for (const QString& rate : arguments[i + 1].split(','))
@@ -197,36 +199,45 @@ int main(int argc, char** argv) {
         }
     }
     if (seconds <= 0 || rates.isEmpty()) {
-        std::fprintf(stderr, "usage: bench_capture_tool [--seconds S] [--tool PATH] [--rates R,R,...]\n");
+        std::fprintf(stderr, "usage: bench_capture_tool [--seconds S] [--tool PATH]... [--rates R,R,...]\n");
         return 2;
     }
+    if (tools.isEmpty())
+        tools << QStringLiteral(CAPTURE_TOOL);
     QTemporaryDir folder;
     std::printf("kivratolm-capture on a network board, every column and 64 sensors, %d s per rate\n", seconds);
-    std::printf("tool: %s\n", qPrintable(tool));
-    std::printf("%8s %10s %10s %6s %8s %9s %10s %10s\n", "frames/s", "board", "rows", "lost", "doubled", "exit",
-                "CPU rec.", "CPU all");
+    for (int t = 0; t < tools.size(); ++t)
+        std::printf("tool %d: %s\n", t + 1, qPrintable(tools[t]));
+    std::printf("%4s %8s %10s %10s %6s %8s %5s %10s %10s\n", "tool", "frames/s", "board", "rows", "lost", "doubled",
+                "exit", "CPU rec.", "CPU all");
     bool clean = true;
     for (int rate : rates) {
-        const Run run = measure(tool, folder.path(), rate, seconds);
-        const std::uint64_t boardFrames = run.log.rows ? run.log.lastFrame - run.log.firstFrame + 1 : 0;
-        const double recordingWall = run.last.wall - run.atTrigger.wall;
-        const double recordingShare = recordingWall > 0 ? (run.last.cpu - run.atTrigger.cpu) / recordingWall : 0;
-        const double wholeShare = run.last.wall > 0 ? run.last.cpu / run.last.wall : 0;
-        std::printf(
-            "%8d %10llu %10llu %6llu %8llu %9d %9.2f%% %9.2f%%\n", rate, static_cast<unsigned long long>(boardFrames),
-            static_cast<unsigned long long>(run.log.rows), static_cast<unsigned long long>(run.log.lostFrames),
-            static_cast<unsigned long long>(run.log.doubledRows), run.exitCode, 100 * recordingShare, 100 * wholeShare);
-        const bool ok = run.problem.empty() && run.exitCode == 0 && run.log.clean() &&
-                        run.log.rows == static_cast<std::uint64_t>(rate) * static_cast<std::uint64_t>(seconds) &&
-                        run.rowsReported == static_cast<int>(run.log.rows);
-        if (!ok) {
-            std::printf("    problem: %s%s (rows reported %d, malformed %llu, time steps %llu)\n", run.problem.c_str(),
-                        run.log.error.c_str(), run.rowsReported, static_cast<unsigned long long>(run.log.malformedRows),
-                        static_cast<unsigned long long>(run.log.timestampSteps));
-            clean = false;
+        for (int t = 0; t < tools.size(); ++t) {
+            const Run run = measure(tools[t], folder.path(), rate, seconds);
+            const std::uint64_t boardFrames = run.log.rows ? run.log.lastFrame - run.log.firstFrame + 1 : 0;
+            const double recordingWall = run.last.wall - run.atTrigger.wall;
+            const double recordingShare = recordingWall > 0 ? (run.last.cpu - run.atTrigger.cpu) / recordingWall : 0;
+            const double wholeShare = run.last.wall > 0 ? run.last.cpu / run.last.wall : 0;
+            std::printf("%4d %8d %10llu %10llu %6llu %8llu %5d %9.2f%% %9.2f%%\n", t + 1, rate,
+                        static_cast<unsigned long long>(boardFrames), static_cast<unsigned long long>(run.log.rows),
+                        static_cast<unsigned long long>(run.log.lostFrames),
+                        static_cast<unsigned long long>(run.log.doubledRows), run.exitCode, 100 * recordingShare,
+                        100 * wholeShare);
+            const bool ok = run.problem.empty() && run.exitCode == 0 && run.log.clean() &&
+                            run.log.rows == static_cast<std::uint64_t>(rate) * static_cast<std::uint64_t>(seconds) &&
+                            run.rowsReported == static_cast<int>(run.log.rows);
+            if (!ok) {
+                std::printf("     problem: %s%s (rows reported %d, malformed %llu, time steps %llu)\n",
+                            run.problem.c_str(), run.log.error.c_str(), run.rowsReported,
+                            static_cast<unsigned long long>(run.log.malformedRows),
+                            static_cast<unsigned long long>(run.log.timestampSteps));
+                clean = false;
+            }
+            std::fflush(stdout);
         }
-        std::fflush(stdout);
     }
-    std::printf("CPU rec.: from the trigger to the end, as a share of one core; CPU all: from the start\n");
+    std::printf("board: frames the board made from the first logged row to the last; lost, doubled: frame\n"
+                "numbers skipped or repeated between rows; CPU rec.: the tool's user + system time from the\n"
+                "trigger to its end as a share of one core; CPU all: the same from its start\n");
     return clean ? 0 : 1;
 }
