@@ -111,6 +111,20 @@ private slots:
         QCOMPARE(csv.columns, QStringList{"Counter"});
     }
 
+    // One logged frame a second; the header's rate is 1 / interval.
+    void sampleToSampleInterval() {
+        ToolProcess tool(numberedBoard);
+        const QString log = tool.path("interval.csv");
+        tool.run({"use=usb/-", "--interval", "1", "--samples", "2", "--log", "timestamp", "--sensors", "none", "-o",
+                  log});
+        QCOMPARE(tool.finish(), 0);
+        const CsvLog csv = readCsvLog(log);
+        QVERIFY(csv.header.startsWith("# Sample rate: 1.00000000 Hz, Pre trigger: 0, "));
+        const QList<qulonglong> times = csv.numbers("TimeStamp (ms)");
+        QCOMPARE(times.size(), 2);
+        QCOMPARE(times[1] - times[0], qulonglong(1000));
+    }
+
     void externalTriggerFiresOnACounterChange() {
         // One pulse every 150 ms of frame time at 1000 frames/s.
         ToolProcess tool("[board0]\npulsePeriodMs = 150\n");
