@@ -32,6 +32,13 @@ Capture::Capture(std::string bus, std::string address)
     start();
 }
 
+Capture::Capture(std::string bus, std::string address, const AcquisitionSettings& initial)
+    : settings(initial)
+    , bus(std::move(bus))
+    , address(std::move(address)) {
+    start();
+}
+
 Capture::~Capture() {
     // A joinable std::thread would terminate the process on destruction.
     stop();

@@ -27,6 +27,9 @@ class Capture {
 public:
     // Starts the worker at once.
     Capture(std::string bus, std::string address);
+    // Starts the worker at once with these settings, so that the stream
+    // starts at this rate rather than being restarted.
+    Capture(std::string bus, std::string address, const AcquisitionSettings& settings);
     // Stops and joins a running worker.
     ~Capture();
     Capture(const Capture&) = delete;

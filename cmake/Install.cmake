@@ -20,8 +20,8 @@ file(RELATIVE_PATH kivra_bin_to_private_lib
     "/prefix/${CMAKE_INSTALL_BINDIR}" "/prefix/${KIVRA_PRIVATE_LIBDIR}")
 
 # The DAQ program starts the CAL program from its own folder, so both stay
-# in bin/ together.
-set(kivra_programs kivratolm-daq-lite-x86 kivratolm-cal-lite-x86)
+# in bin/ together; the capture tool for scripts goes beside them.
+set(kivra_programs kivratolm-daq-lite-x86 kivratolm-cal-lite-x86 kivratolm-capture)
 set_target_properties(${kivra_programs} PROPERTIES
     INSTALL_RPATH "$ORIGIN/${kivra_bin_to_private_lib}")
 install(TARGETS ${kivra_programs}
@@ -68,6 +68,7 @@ file(MAKE_DIRECTORY "${CMAKE_BINARY_DIR}/packaging")
 foreach(source
         "man/kivratolm-daq-lite-x86.1"
         "man/kivratolm-cal-lite-x86.1"
+        "man/kivratolm-capture.1"
         "man/kivratolm-board-emulator.1"
         "debian/changelog")
     get_filename_component(name "${source}" NAME)
@@ -83,7 +84,8 @@ add_custom_target(kivra_packaging_files ALL DEPENDS ${kivra_gzipped})
 
 set(kivra_man_pages
     "${CMAKE_BINARY_DIR}/packaging/kivratolm-daq-lite-x86.1.gz"
-    "${CMAKE_BINARY_DIR}/packaging/kivratolm-cal-lite-x86.1.gz")
+    "${CMAKE_BINARY_DIR}/packaging/kivratolm-cal-lite-x86.1.gz"
+    "${CMAKE_BINARY_DIR}/packaging/kivratolm-capture.1.gz")
 if(KIVRA_EMULATED)
     list(APPEND kivra_man_pages "${CMAKE_BINARY_DIR}/packaging/kivratolm-board-emulator.1.gz")
 endif()

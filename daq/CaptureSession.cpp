@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QFile>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -69,6 +70,7 @@ void CaptureSession::feed(std::deque<KivraTolm::InputFrame>& frames) {
         m_seenFrame = true;
         m_lastTimestamp = frames.back().timestamp;
     }
+    feedUntilHistoryFull(frames);
     m_trigger.process(frames);
 
     if (isDone())
@@ -91,6 +93,37 @@ void CaptureSession::feed(std::deque<KivraTolm::InputFrame>& frames) {
 
 void CaptureSession::force() {
     m_trigger.force();
+}
+
+void CaptureSession::forceWhenHistoryFull() {
+    if (state() != Armed)
+        return;
+    m_forceWhenHistoryFull = true;
+    if (m_record.settings.preTriggerSamples <= m_framesArmed) {
+        m_trigger.force();
+        m_forceWhenHistoryFull = false;
+    }
+}
+
+// While armed: counts the frames, and with a forced trigger waiting for the
+// history, feeds the frames up to the one that fills it and fires behind it,
+// so that the tick is split exactly there.
+void CaptureSession::feedUntilHistoryFull(std::deque<KivraTolm::InputFrame>& frames) {
+    if (state() != Armed)
+        return;
+    const std::int64_t count = static_cast<std::int64_t>(frames.size());
+    const std::int64_t missing = std::max<std::int64_t>(m_record.settings.preTriggerSamples - m_framesArmed, 0);
+    if (!m_forceWhenHistoryFull || count < missing) {
+        m_framesArmed += count;
+        return;
+    }
+    std::deque<KivraTolm::InputFrame> head(frames.begin(), frames.begin() + missing);
+    frames.erase(frames.begin(), frames.begin() + missing);
+    m_framesArmed += missing;
+    m_trigger.process(head);
+    if (state() == Armed)
+        m_trigger.force();
+    m_forceWhenHistoryFull = false;
 }
 
 void CaptureSession::stop(CaptureEnd why) {

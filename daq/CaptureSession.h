@@ -65,6 +65,10 @@ public:
     void feed(std::deque<KivraTolm::InputFrame>& frames);
     // Forced trigger; a capture that has ended stays ended.
     void force();
+    // A forced trigger that fires as soon as the history holds the
+    // pre-trigger frames (at once without any), right behind the frame that
+    // completes it, unless the frames fed before fire a trigger of their own.
+    void forceWhenHistoryFull();
     // Ends the capture by request; the frames of later ticks are not written.
     void stop(CaptureEnd why = CaptureEnd::Stopped);
     // The engine was started again: the next frames follow a gap.
@@ -92,6 +96,7 @@ public:
     CaptureOutcome finish();
 
 private:
+    void feedUntilHistoryFull(std::deque<KivraTolm::InputFrame>& frames);
     void noteGap(const std::deque<KivraTolm::InputFrame>& frames);
     void noteEnd(CaptureEnd why);
     void describe(bool syncLog);
@@ -109,4 +114,6 @@ private:
     QElapsedTimer m_sinceSync;
     int m_rowsSynced = 0;
     DescriptionWriter m_writer;
+    bool m_forceWhenHistoryFull = false;
+    std::int64_t m_framesArmed = 0; // frames fed while armed
 };

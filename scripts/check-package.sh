@@ -40,6 +40,7 @@ sed 's/^/  /' "$work/files"
 expected=(
     'usr/bin/kivratolm-daq-lite-x86'
     'usr/bin/kivratolm-cal-lite-x86'
+    'usr/bin/kivratolm-capture'
     'usr/bin/kivratolm-board-emulator'
     'usr/lib/(.*/)?kivratolm/libkivratolm-1\.3-x86\.so'
     'usr/share/applications/com\.orvane\.KivraDaqLite\.desktop'
@@ -52,6 +53,7 @@ expected=(
     'usr/share/icons/hicolor/scalable/apps/com\.orvane\.KivraCalLite\.svg'
     'usr/share/man/man1/kivratolm-daq-lite-x86\.1\.gz'
     'usr/share/man/man1/kivratolm-cal-lite-x86\.1\.gz'
+    'usr/share/man/man1/kivratolm-capture\.1\.gz'
     'usr/share/man/man1/kivratolm-board-emulator\.1\.gz'
     'usr/share/doc/kivra-lite/copyright'
     'usr/share/doc/kivra-lite/changelog\.Debian\.gz'
@@ -76,7 +78,7 @@ done
 # The unpacked tree: no library may be missing without LD_LIBRARY_PATH.
 tree="$work/tree"
 dpkg-deb -x "$deb" "$tree"
-for program in kivratolm-daq-lite-x86 kivratolm-cal-lite-x86 kivratolm-board-emulator; do
+for program in kivratolm-daq-lite-x86 kivratolm-cal-lite-x86 kivratolm-capture kivratolm-board-emulator; do
     binary="$tree/usr/bin/$program"
     missing_libraries=$(env -u LD_LIBRARY_PATH ldd "$binary" | grep 'not found' || true)
     [ -z "$missing_libraries" ] || fail "$program misses libraries: $missing_libraries"
@@ -93,7 +95,7 @@ for icon in "$tree"/usr/share/icons/hicolor/*x*/apps/*.png; do
     size=$(file -b "$icon" | sed -nE 's/.*, ([0-9]+) x ([0-9]+),.*/\1x\2/p')
     [ "$size" = "$folder" ] || fail "${icon#"$tree"/} is $size"
 done
-for program in kivratolm-daq-lite-x86 kivratolm-cal-lite-x86; do
+for program in kivratolm-daq-lite-x86 kivratolm-cal-lite-x86 kivratolm-capture; do
     # grep reads a variable: with -q in a pipe it may stop ldd early, and
     # pipefail would count that as a failure.
     libraries=$(env -u LD_LIBRARY_PATH ldd "$tree/usr/bin/$program")
@@ -118,6 +120,26 @@ done
 status=0
 timeout 1 "$tree/usr/bin/kivratolm-board-emulator" --help > /dev/null 2>&1 || status=$?
 [ "$status" -eq 0 ] || fail "kivratolm-board-emulator --help ended with status $status"
+
+# The capture tool needs no display: no widget or GUI library, and a short
+# forced capture from the emulated board without one.
+capture_libraries=$(env -u LD_LIBRARY_PATH ldd "$tree/usr/bin/kivratolm-capture")
+if grep -Eq 'libQt5(Widgets|Gui)' <<< "$capture_libraries"; then
+    fail "kivratolm-capture links a widget or GUI library"
+fi
+status=0
+capture_list=$(env -u LD_LIBRARY_PATH -u DISPLAY -u WAYLAND_DISPLAY timeout 10 "$tree/usr/bin/kivratolm-capture" --list 2>&1) ||
+    status=$?
+[ "$status" -eq 0 ] && grep -q 'KT-EMU-0001' <<< "$capture_list" ||
+    fail "kivratolm-capture --list ended with status $status: $capture_list"
+status=0
+env -u LD_LIBRARY_PATH -u DISPLAY -u WAYLAND_DISPLAY timeout 10 "$tree/usr/bin/kivratolm-capture" use=usb/- \
+    --rate 1000 --pre 5 --samples 20 --log counter -o "$work/capture.csv" > "$work/capture.log" 2>&1 || status=$?
+rows=$(tail -n +3 "$work/capture.csv" 2>/dev/null | wc -l)
+if [ "$status" -ne 0 ] || [ "$rows" -ne 25 ]; then
+    fail "kivratolm-capture ended with status $status and $rows rows instead of 0 and 25:"
+    cat "$work/capture.log" >&2
+fi
 
 # A plain install into another prefix works the same way: the programs find
 # the device library relative to their own folder.

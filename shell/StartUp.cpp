@@ -1,5 +1,6 @@
 #include "StartUp.h"
 
+#include "ProgramVersion.h"
 #include "Theme.h"
 
 #include <QCoreApplication>
@@ -20,8 +21,7 @@ void setApplicationIdentity(Program program) {
     QCoreApplication::setOrganizationName(QStringLiteral("Orvane GmbH"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("orvane.com"));
     QCoreApplication::setApplicationName(applicationName(program));
-    // Exactly these six characters, trailing dot included.
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.3.0."));
+    QCoreApplication::setApplicationVersion(programVersion());
 }
 
 void enableHighDpiScaling() {

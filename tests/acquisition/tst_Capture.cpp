@@ -178,6 +178,20 @@ private slots:
             QCOMPARE(frames[f].timestamp - frames[f - 1].timestamp, std::uint64_t(period));
     }
 
+    void settingsGivenAtConstructionStartTheStreamOnce() {
+        Capture capture("usb", "-", AcquisitionSettings::fromRate(2500.0));
+        QTRY_VERIFY_WITH_TIMEOUT(streamStarted(1), timeout);
+        QCOMPARE(Emulator::boardState(0).rate, 2500.0f);
+        Emulator::pushFrames(0, 3);
+        std::vector<InputFrame> frames;
+        QTRY_COMPARE_WITH_TIMEOUT(gather(capture, frames), std::size_t(3), timeout);
+        QCOMPARE(numbersOf(frames), (std::vector<std::uint32_t>{0, 1, 2}));
+        QCOMPARE(frames[2].timestamp, frames[0].timestamp); // period 0 above 1000 per second
+        // No restart followed: the stream was started once, at that rate.
+        QCOMPARE(callCount("StartDataAcquisition"), 1);
+        QCOMPARE(callCount("StopDataAcquisition"), 0);
+    }
+
     void restartKeepsNumberingAndMovesTimestamps() {
         Capture capture("usb", "-");
         QTRY_VERIFY_WITH_TIMEOUT(streamStarted(1), timeout);

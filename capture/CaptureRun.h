@@ -1,0 +1,67 @@
+#pragma once
+
+#include "CalibrationData.h"
+#include "Capture.h"
+#include "CaptureDescription.h"
+#include "CaptureOptions.h"
+#include "CaptureSession.h"
+#include "TriggerSettings.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+#include <string>
+
+class Reporter;
+
+// One run of kivratolm-capture from the engine's start to the tool's end,
+// on the thread of the event loop. Every 20 ms, as the DAQ window does, it
+// takes the engine's frames and feeds them to the capture session, which
+// is armed with the first frame; then it reports what changed and decides
+// whether the run is over. A board error before the trigger arms the capture
+// anew with the first frame after the restart, so that the external trigger
+// compares counters of the same run of the board.
+class CaptureRun : public QObject {
+    Q_OBJECT
+public:
+    CaptureRun(CaptureOptions options, CalibrationData calibration, CalibrationSource calibrationSource,
+               Reporter& reporter, QObject* parent = nullptr);
+    ~CaptureRun() override;
+
+    // Starts the engine and the tick.
+    void start();
+    // SIGINT or SIGTERM: everything received is written, then the run ends.
+    void stopBySignal(int signalNumber);
+
+signals:
+    void finished(int exitCode);
+
+private:
+    void onTick();
+    void feed(std::deque<KivraTolm::InputFrame>& frames);
+    void arm(const KivraTolm::InputFrame& first);
+    void reportChanges();
+    void onEngineError(const std::string& error);
+    void finish(CaptureEnd end, int exitCode, const QString& message = {});
+    bool triggered() const;
+
+    CaptureOptions m_options;
+    CalibrationData m_calibration; // the session converts with it
+    CalibrationSource m_calibrationSource;
+    TriggerSettings m_settings;
+    Reporter& m_reporter;
+    std::unique_ptr<KivraTolm::Capture> m_capture;
+    std::unique_ptr<CaptureSession> m_session;
+    QTimer m_tick;
+    QElapsedTimer m_clock; // since the engine started
+
+    bool m_triggerReported = false;
+    qint64 m_lastProgress = 0;
+    QString m_lastWriteError;
+    qint64 m_lastWriteErrorReport = 0;
+    int m_attempts = 0;      // restarts since frames last arrived
+    qint64 m_restartAt = -1; // clock time of the next restart; -1: none waiting
+    bool m_finished = false;
+};

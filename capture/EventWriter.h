@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+
+// The --events channel: one compact JSON object per line, written straight to
+// the descriptor so that a script reading it sees every event at once. Each
+// object has "event" and "time" (milliseconds since 1970) besides its own
+// fields. Without a descriptor nothing is written; when the reader has gone,
+// later events are dropped and the capture goes on.
+class EventWriter {
+public:
+    // fd < 0: events are off.
+    explicit EventWriter(int fd = -1)
+        : m_fd(fd) {}
+
+    bool isOn() const { return m_fd >= 0; }
+    void write(const QString& event, QJsonObject fields = {});
+
+    // The line of one event, without its line feed.
+    static QByteArray line(const QString& event, qint64 time, QJsonObject fields);
+
+private:
+    int m_fd;
+};

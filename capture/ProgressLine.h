@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QString>
+
+// One line on a terminal that says how the capture stands, rewritten in
+// place. Off unless standard error is a terminal.
+class ProgressLine {
+public:
+    explicit ProgressLine(bool on);
+
+    bool isOn() const { return m_on; }
+    // Shows `text`: at once with `now` (a new state), else at most five
+    // times a second.
+    void show(const QString& text, bool now = false);
+    // Makes room for a message on a line of its own.
+    void clear();
+    // Leaves the last text standing.
+    void finish();
+
+private:
+    void put(const QByteArray& bytes);
+
+    bool m_on;
+    bool m_shown = false;
+    QString m_last;
+    QElapsedTimer m_sinceShown;
+};

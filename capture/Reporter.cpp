@@ -1,0 +1,86 @@
+#include "Reporter.h"
+
+#include <QJsonObject>
+
+#include <unistd.h>
+
+namespace {
+
+int eventDescriptor(const CaptureOptions& options) {
+    if (!options.events)
+        return -1;
+    // The log owns standard output when it goes there.
+    return options.toStandardOutput() ? STDERR_FILENO : STDOUT_FILENO;
+}
+
+} // namespace
+
+Reporter::Reporter(const CaptureOptions& options)
+    : m_events(eventDescriptor(options))
+    , m_progress(!options.events && !options.quiet && ::isatty(STDERR_FILENO))
+    , m_output(options.output) {}
+
+void Reporter::armed() {
+    m_events.write(QStringLiteral("armed"));
+    status(QStringLiteral("Armed, waiting for the trigger"), true);
+}
+
+void Reporter::triggered(const QString& reason, std::uint64_t triggerTime) {
+    m_events.write(QStringLiteral("triggered"), {{QStringLiteral("reason"), reason},
+                                                 {QStringLiteral("trigger_time"), static_cast<qint64>(triggerTime)}});
+    status(QStringLiteral("Triggered: %1").arg(reason), true);
+}
+
+void Reporter::progress(int rows) {
+    m_events.write(QStringLiteral("progress"), {{QStringLiteral("rows"), rows}});
+}
+
+void Reporter::status(const QString& text, bool changed) {
+    m_progress.show(text, changed);
+    m_statusShown = true;
+}
+
+void Reporter::writeError(const QString& file, const QString& message, int rowsWaiting, bool firstReport) {
+    m_events.write(QStringLiteral("write_error"),
+                   {{QStringLiteral("message"), message}, {QStringLiteral("rows_waiting"), rowsWaiting}});
+    if (firstReport)
+        printLine(QStringLiteral("cannot write %1: %2; the rows wait in memory and are written as soon as it works "
+                                 "again")
+                      .arg(file, message));
+}
+
+void Reporter::reconnect(int attempt, int attempts, const QString& message) {
+    m_events.write(QStringLiteral("reconnect"),
+                   {{QStringLiteral("attempt"), attempt}, {QStringLiteral("message"), message}});
+    printLine(QStringLiteral("board error: %1; starting again in 1 s (attempt %2 of %3)")
+                  .arg(message)
+                  .arg(attempt)
+                  .arg(attempts));
+}
+
+void Reporter::error(const QString& message) {
+    m_events.write(QStringLiteral("error"), {{QStringLiteral("message"), message}});
+    printLine(message);
+}
+
+void Reporter::note(const QString& message) {
+    printLine(message);
+}
+
+void Reporter::done(int rows, int gaps, CaptureEnd end) {
+    // The line ends on the outcome, unless there was no line (a failure at
+    // the start).
+    if (m_statusShown)
+        m_progress.show(QStringLiteral("Done: %1 rows (%2)").arg(rows).arg(captureEndName(end)), true);
+    m_progress.finish();
+    m_events.write(QStringLiteral("done"), {{QStringLiteral("rows"), rows},
+                                            {QStringLiteral("gaps"), gaps},
+                                            {QStringLiteral("file"), m_output},
+                                            {QStringLiteral("end"), captureEndName(end)}});
+}
+
+void Reporter::printLine(const QString& message) {
+    m_progress.clear();
+    const QByteArray text = "kivratolm-capture: " + message.toLocal8Bit() + '\n';
+    [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, text.constData(), static_cast<std::size_t>(text.size()));
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "CaptureOptions.h"
+#include "CaptureSession.h"
+#include "EventWriter.h"
+#include "ProgressLine.h"
+
+#include <cstdint>
+
+// Everything kivratolm-capture tells its caller besides the log: messages on
+// standard error, the events of --events and the progress line.
+class Reporter {
+public:
+    explicit Reporter(const CaptureOptions& options);
+
+    void armed();
+    void triggered(const QString& reason, std::uint64_t triggerTime);
+    void progress(int rows);
+    // How the capture stands, for the progress line (refreshed by itself).
+    void status(const QString& text, bool changed);
+    void writeError(const QString& file, const QString& message, int rowsWaiting, bool firstReport);
+    void reconnect(int attempt, int attempts, const QString& message);
+    // A failure: a message on standard error and an "error" event.
+    void error(const QString& message);
+    // A message on standard error that is no failure.
+    void note(const QString& message);
+    void done(int rows, int gaps, CaptureEnd end);
+
+private:
+    void printLine(const QString& message);
+
+    EventWriter m_events;
+    ProgressLine m_progress;
+    QString m_output;
+    bool m_statusShown = false;
+};
