@@ -115,8 +115,8 @@ private slots:
     void sampleToSampleInterval() {
         ToolProcess tool(numberedBoard);
         const QString log = tool.path("interval.csv");
-        tool.run({"use=usb/-", "--interval", "1", "--samples", "2", "--log", "timestamp", "--sensors", "none", "-o",
-                  log});
+        tool.run(
+            {"use=usb/-", "--interval", "1", "--samples", "2", "--log", "timestamp", "--sensors", "none", "-o", log});
         QCOMPARE(tool.finish(), 0);
         const CsvLog csv = readCsvLog(log);
         QVERIFY(csv.header.startsWith("# Sample rate: 1.00000000 Hz, Pre trigger: 0, "));
