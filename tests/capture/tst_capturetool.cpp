@@ -235,6 +235,36 @@ private slots:
         QCOMPARE(csv.numbers("Counter").first(), qulonglong(0));
     }
 
+    // A crash leaves a description a JSON reader accepts, counting no row the
+    // log lacks and at most about a second of frames fewer than it holds.
+    void killedCaptureLeavesAValidDescription() {
+        ToolProcess tool(numberedBoard);
+        const QString log = tool.path("killed.csv");
+        tool.run({"use=usb/-", "--rate", "250", "--log", "timestamp,counter", "--events", "-o", log});
+        QVERIFY(!tool.waitForEvent("progress", 10000, [](const QJsonObject& e) { return e["rows"].toInt() > 500; })
+                     .isEmpty());
+        tool.signal(SIGKILL);
+        tool.finish();
+
+        QProcess python;
+        python.start("python3", {"-c",
+                                 "import csv, json, sys\n"
+                                 "d = json.load(open(sys.argv[1] + '.json'))\n"
+                                 "rows = list(csv.reader(open(sys.argv[1], newline=''), delimiter=';'))[2:]\n"
+                                 "print(d['rows'], len(rows), d['end'])\n",
+                                 log});
+        QVERIFY(python.waitForFinished(10000));
+        QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
+        const QStringList out = QString::fromUtf8(python.readAllStandardOutput()).trimmed().split(' ');
+        QCOMPARE(out.size(), 3);
+        const int described = out[0].toInt();
+        const int logged = out[1].toInt();
+        QVERIFY2(described > 0 && described <= logged, qPrintable(out.join(' ')));
+        // About one second of frames at 250 frames/s, with room for a busy machine.
+        QVERIFY2(logged - described <= 250 + 250 / 2, qPrintable(out.join(' ')));
+        QCOMPARE(out[2], QString("None")); // the capture never ended
+    }
+
     void existingOutputIsRefusedUnlessOverwritten() {
         ToolProcess tool(numberedBoard);
         const QString log = tool.path("exists.csv");
