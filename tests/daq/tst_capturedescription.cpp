@@ -4,6 +4,8 @@
 #include "CalibrationData.h"
 #include "CaptureSession.h"
 
+#include "CaptureFiles.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -34,20 +36,6 @@ std::deque<InputFrame> frames(std::uint32_t first, int count, std::uint64_t offs
     for (int i = 0; i < count; ++i)
         list.push_back(frame(first + static_cast<std::uint32_t>(i), 0.0f, 0, offset));
     return list;
-}
-
-QJsonObject readJson(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QJsonDocument::fromJson(file.readAll()).object();
-}
-
-int dataRows(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    return file.readAll().count('\n') - 2;
 }
 
 } // namespace

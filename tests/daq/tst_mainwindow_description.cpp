@@ -3,6 +3,8 @@
 // restart in the middle of a capture recorded as one gap.
 #include "tst_mainwindow_support.h"
 
+#include "CaptureFiles.h"
+
 #include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -16,20 +18,6 @@
 using namespace KivraTolmEmulator;
 
 namespace {
-
-QJsonObject readJson(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QJsonDocument::fromJson(file.readAll()).object();
-}
-
-int dataRows(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    return file.readAll().count('\n') - 2;
-}
 
 QString writeCalibration(const QTemporaryDir& dir) {
     CalibrationData calibration;
