@@ -152,6 +152,11 @@ public:
         }
         readEvents();
         m_error += readAllStandardError();
+        // A sanitizer's report from the tool goes where CTest looks for it.
+        for (const char* marker : {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:"}) {
+            if (m_error.contains(marker))
+                qWarning("kivratolm-capture: %s", m_error.constData());
+        }
         if (exitStatus() != QProcess::NormalExit)
             return -1;
         return exitCode();
