@@ -87,7 +87,7 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     if (this->bus.isEmpty() || this->address.isEmpty()) {
         SelDialog dialog(this);
         if (dialog.exec() != QDialog::Accepted) {
-            m_selectionCancelled = true;
+            cancelledSelection = true;
             return;
         }
         this->bus = dialog.bus();

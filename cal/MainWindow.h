@@ -31,7 +31,7 @@ public:
 
     // Set when the device selection was cancelled: the window then has no
     // engine and the program ends without running its event loop.
-    bool selectionCancelled() const { return m_selectionCancelled; }
+    bool selectionCancelled() const { return cancelledSelection; }
 
     const CalibrationData& calibrationData() const { return calibration; }
     const SensorSelection& sensorSelection() const { return selection; }
@@ -68,7 +68,7 @@ private:
     bool saveCalibrationFile();
     void refreshColumns();
 
-    bool m_selectionCancelled = false;
+    bool cancelledSelection = false;
     QString bus;
     QString address;
     QString calibrationFile;

@@ -62,15 +62,15 @@ bool appendFloatFixed8(std::string& out, double value) {
 } // namespace
 
 CsvFormat::CsvFormat(const TriggerSettings& settings)
-    : m_settings(settings) {
+    : settings(settings) {
     for (const SensorPosition& sensor : sensorsWhere(settings.logSensor, true))
-        m_loggedSensors.push_back(sensor.index());
+        loggedSensors.push_back(sensor.index());
 }
 
 std::string CsvFormat::headerLine(const QString& reason, std::uint64_t triggerTime) const {
     std::string line = "# Sample rate: ";
-    appendFixed8(line, m_settings.sampleRate);
-    line += " Hz, Pre trigger: " + std::to_string(m_settings.preTriggerSamples);
+    appendFixed8(line, settings.sampleRate);
+    line += " Hz, Pre trigger: " + std::to_string(settings.preTriggerSamples);
     line += ", Reason: " + reason.toStdString();
     line += ", Trigger start time: " + dateTimeText(triggerTime).toStdString();
     line += " (" + std::to_string(triggerTime) + ")\n";
@@ -79,42 +79,42 @@ std::string CsvFormat::headerLine(const QString& reason, std::uint64_t triggerTi
 
 std::string CsvFormat::columnLine() const {
     QString line;
-    if (m_settings.logTimestamp)
+    if (settings.logTimestamp)
         line += QStringLiteral("TimeStamp (ms);");
-    for (int index : m_loggedSensors)
+    for (int index : loggedSensors)
         line += QStringLiteral("Sensor %1 (%2);")
-                    .arg(QString::fromStdString(SensorPosition::fromIndex(index).name()), m_settings.unit[index]);
+                    .arg(QString::fromStdString(SensorPosition::fromIndex(index).name()), settings.unit[index]);
     for (int i = 0; i < 4; ++i)
-        if (m_settings.logAnalog[i])
+        if (settings.logAnalog[i])
             line += QStringLiteral("AIn%1 (V);").arg(i);
-    if (m_settings.logDigital)
+    if (settings.logDigital)
         line += QStringLiteral("Digital port (bits);");
-    if (m_settings.logCounter)
+    if (settings.logCounter)
         line += QStringLiteral("Counter;");
     line += QLatin1Char('\n');
     return line.toStdString();
 }
 
 void CsvFormat::appendRow(std::string& out, const KivraTolm::InputFrame& frame) const {
-    if (m_settings.logTimestamp) {
+    if (settings.logTimestamp) {
         appendInteger(out, frame.timestamp);
         out += ';';
     }
-    for (int index : m_loggedSensors) {
+    for (int index : loggedSensors) {
         appendFixed8(out, frame.sensors[index / 8][index % 8]);
         out += ';';
     }
     for (int i = 0; i < 4; ++i) {
-        if (m_settings.logAnalog[i]) {
+        if (settings.logAnalog[i]) {
             appendFixed8(out, frame.analog[i]);
             out += ';';
         }
     }
-    if (m_settings.logDigital) {
+    if (settings.logDigital) {
         appendInteger(out, frame.digital);
         out += ';';
     }
-    if (m_settings.logCounter) {
+    if (settings.logCounter) {
         appendInteger(out, frame.counter);
         out += ';';
     }

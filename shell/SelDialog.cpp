@@ -42,13 +42,13 @@ SelDialog::SelDialog(QWidget* parent)
 
 void SelDialog::saveSettings() {
     const bool usb = ui.rdoUsb->isChecked();
-    m_bus = usb ? usbBus : netBus;
+    chosenBus = usb ? usbBus : netBus;
     // One arg() call: a chained one would also replace a "%2" typed into the IP text.
-    m_address =
+    chosenAddress =
         usb ? QStringLiteral("-") : QStringLiteral("%1:%2").arg(ui.txtIp->text(), QString::number(ui.spnPort->value()));
 
     QSettings settings;
-    settings.setValue(busKey, m_bus);
+    settings.setValue(busKey, chosenBus);
     settings.setValue(ipKey, ui.txtIp->text());
     settings.setValue(portKey, ui.spnPort->value());
 }

@@ -16,15 +16,15 @@ public:
 
     // The choice, for the caller to read after the dialog was accepted:
     // "usb" and "-", or "net" and host ":" port.
-    QString bus() const { return m_bus; }
-    QString address() const { return m_address; }
+    QString bus() const { return chosenBus; }
+    QString address() const { return chosenAddress; }
 
 public slots:
     // Recomputes bus() and address() from the controls and stores them.
     void saveSettings();
 
 private:
-    QString m_bus;
-    QString m_address;
+    QString chosenBus;
+    QString chosenAddress;
     Ui::SelDialog ui;
 };
