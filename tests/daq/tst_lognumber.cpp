@@ -32,8 +32,8 @@ bool sameReading(const std::string& text) {
     const Reading plain = reading(text, false);
     if (fast.error == plain.error && fast.length == plain.length && fast.bits == plain.bits)
         return true;
-    qWarning("\"%s\": fast %08x after %td, from_chars %08x after %td", text.c_str(), fast.bits, fast.length,
-             plain.bits, plain.length);
+    qWarning("\"%s\": fast %08x after %td, from_chars %08x after %td", text.c_str(), fast.bits, fast.length, plain.bits,
+             plain.length);
     return false;
 }
 
