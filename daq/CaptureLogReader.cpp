@@ -21,8 +21,8 @@ namespace KivraTolm {
 
 CaptureLogError::CaptureLogError(const QString& message, const QString& path, qint64 line)
     : std::runtime_error(message.toStdString())
-    , m_path(path)
-    , m_line(line) {}
+    , filePath(path)
+    , lineNumber(line) {}
 
 namespace {
 

@@ -47,12 +47,12 @@ struct CaptureLogContent {
 class CaptureLogError : public std::runtime_error {
 public:
     CaptureLogError(const QString& message, const QString& path, qint64 line);
-    QString path() const { return m_path; }
-    qint64 line() const { return m_line; }
+    QString path() const { return filePath; }
+    qint64 line() const { return lineNumber; }
 
 private:
-    QString m_path;
-    qint64 m_line = 0;
+    QString filePath;
+    qint64 lineNumber = 0;
 };
 
 // Reads the whole log. progress(bytesDone, bytesTotal) is called now and then

@@ -14,30 +14,30 @@
 #include <vector>
 
 LogFile::LogFile(const QString& path)
-    : m_path(path) {
-    m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    : filePath(path) {
+    fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     struct stat status = {};
-    if (m_fd >= 0 && ::fstat(m_fd, &status) == 0 && S_ISDIR(status.st_mode)) {
-        ::close(m_fd);
-        m_fd = -1;
+    if (fd >= 0 && ::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
+        ::close(fd);
+        fd = -1;
         errno = EISDIR;
     }
-    if (m_fd < 0) {
-        m_error = QString::fromLocal8Bit(std::strerror(errno));
+    if (fd < 0) {
+        errorMessage = QString::fromLocal8Bit(std::strerror(errno));
         return;
     }
-    m_size = status.st_size;
+    fileSize = status.st_size;
 }
 
 LogFile::~LogFile() {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    if (fd >= 0)
+        ::close(fd);
 }
 
 qint64 LogFile::readInto(char* buffer, qint64 offset, qint64 length) const {
     qint64 done = 0;
     while (done < length) {
-        const ssize_t got = ::pread(m_fd, buffer + done, static_cast<std::size_t>(length - done), offset + done);
+        const ssize_t got = ::pread(fd, buffer + done, static_cast<std::size_t>(length - done), offset + done);
         if (got == 0)
             break;
         if (got < 0) {
@@ -45,8 +45,8 @@ qint64 LogFile::readInto(char* buffer, qint64 offset, qint64 length) const {
                 continue;
             const QString message =
                 QCoreApplication::translate("CaptureLogReader", "\"%1\" cannot be read: %2.")
-                    .arg(QDir::toNativeSeparators(m_path), QString::fromLocal8Bit(std::strerror(errno)));
-            throw KivraTolm::CaptureLogError(message, m_path, 0);
+                    .arg(QDir::toNativeSeparators(filePath), QString::fromLocal8Bit(std::strerror(errno)));
+            throw KivraTolm::CaptureLogError(message, filePath, 0);
         }
         done += got;
     }
@@ -75,7 +75,7 @@ qint64 LogFile::nextLineStart(qint64 from, qint64 end) const {
 qint64 LogFile::lastLineEnd(qint64 from) const {
     constexpr qint64 piece = 64 * 1024;
     std::vector<char> buffer(piece);
-    for (qint64 end = m_size; end > from;) {
+    for (qint64 end = fileSize; end > from;) {
         const qint64 begin = std::max(from, end - piece);
         const qint64 got = readInto(buffer.data(), begin, end - begin);
         if (const void* feed = ::memrchr(buffer.data(), '\n', static_cast<std::size_t>(got)))

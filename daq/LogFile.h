@@ -21,9 +21,9 @@ public:
     LogFile(const LogFile&) = delete;
     LogFile& operator=(const LogFile&) = delete;
 
-    bool isOpen() const { return m_fd >= 0; }
-    QString error() const { return m_error; }
-    qint64 size() const { return m_size; }
+    bool isOpen() const { return fd >= 0; }
+    QString error() const { return errorMessage; }
+    qint64 size() const { return fileSize; }
 
     // Reads up to `length` bytes at `offset`; fewer only at the end of the
     // file. Throws KivraTolm::CaptureLogError when the system fails to read.
@@ -41,8 +41,8 @@ public:
     std::size_t countLines(qint64 begin, qint64 end, const std::atomic<bool>& stop) const;
 
 private:
-    QString m_path;
-    int m_fd = -1;
-    qint64 m_size = 0;
-    QString m_error;
+    QString filePath;
+    int fd = -1;
+    qint64 fileSize = 0;
+    QString errorMessage;
 };

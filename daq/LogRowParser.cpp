@@ -1,7 +1,6 @@
 #include "LogRowParser.h"
 
 #include "LogFile.h"
-#include "LogNumber.h"
 
 #include <QCoreApplication>
 
@@ -47,12 +46,12 @@ LogRowParser::LogRowParser(KivraTolm::CaptureLogContent& content, std::size_t ro
     content.values.clear();
     content.values.reserve(content.columns.size());
     for (const KivraTolm::LogColumn& column : content.columns) {
-        m_titles.push_back(column.title);
+        titles.push_back(column.title);
         Target target{column.kind};
         switch (column.kind) {
         case LogColumnKind::TimeStamp:
             sizeColumn(content.timestamps, rowCount);
-            m_timestamps = content.timestamps.data();
+            timestamps = content.timestamps.data();
             break;
         case LogColumnKind::Sensor:
         case LogColumnKind::Analog:
@@ -61,34 +60,34 @@ LogRowParser::LogRowParser(KivraTolm::CaptureLogContent& content, std::size_t ro
             break;
         case LogColumnKind::Digital:
             sizeColumn(content.digital, rowCount);
-            m_digital = content.digital.data();
+            digital = content.digital.data();
             break;
         case LogColumnKind::Counter:
             sizeColumn(content.counters, rowCount);
-            m_counters = content.counters.data();
+            counters = content.counters.data();
             break;
         }
-        m_targets.push_back(target);
+        targets.push_back(target);
     }
 }
 
 bool LogRowParser::parseRow(const char* begin, const char* end, std::size_t row, std::size_t& column) const {
     const char* p = begin;
-    for (column = 0; column < m_targets.size(); ++column) {
+    for (column = 0; column < targets.size(); ++column) {
         std::from_chars_result result{};
-        switch (m_targets[column].kind) {
+        switch (targets[column].kind) {
         case LogColumnKind::TimeStamp:
-            result = std::from_chars(p, end, m_timestamps[row]);
+            result = std::from_chars(p, end, timestamps[row]);
             break;
         case LogColumnKind::Sensor:
         case LogColumnKind::Analog:
-            result = LogNumber::parseFloat(p, end, m_targets[column].values[row]);
+            result = std::from_chars(p, end, targets[column].values[row]);
             break;
         case LogColumnKind::Digital:
-            result = std::from_chars(p, end, m_digital[row]);
+            result = std::from_chars(p, end, digital[row]);
             break;
         case LogColumnKind::Counter:
-            result = std::from_chars(p, end, m_counters[row]);
+            result = std::from_chars(p, end, counters[row]);
             break;
         }
         if (result.ec != std::errc() || result.ptr == end || *result.ptr != ';')
@@ -102,10 +101,10 @@ LogRowProblem LogRowParser::problemOf(const char* begin, const char* end, std::s
     const qint64 line = static_cast<qint64>(row) + linesBeforeRows + 1;
     const std::size_t separators = static_cast<std::size_t>(std::count(begin, end, ';'));
     const std::size_t fields = separators + (begin == end || end[-1] == ';' ? 0 : 1);
-    if (fields != m_targets.size())
+    if (fields != targets.size())
         return {line, tr("the row has a different number of fields (%1) than the column line (%2)")
                           .arg(fields)
-                          .arg(m_targets.size())};
+                          .arg(targets.size())};
     // Each field up to `column` was read; find where this one starts.
     const char* field = begin;
     for (std::size_t i = 0; i < column; ++i)
@@ -113,12 +112,12 @@ LogRowProblem LogRowParser::problemOf(const char* begin, const char* end, std::s
     const auto* separator = static_cast<const char*>(std::memchr(field, ';', static_cast<std::size_t>(end - field)));
     if (!separator)
         return {line, tr("the row does not end with \";\"")};
-    const QString title = m_titles[column];
+    const QString title = titles[column];
     if (separator == field)
         return {line, tr("the field of column \"%1\" is empty").arg(title)};
     // Parsed once more only to tell a number out of range from no number.
     bool outOfRange = false;
-    switch (m_targets[column].kind) {
+    switch (targets[column].kind) {
     case LogColumnKind::TimeStamp:
     case LogColumnKind::Counter: {
         std::int64_t value = 0;

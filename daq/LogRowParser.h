@@ -53,9 +53,9 @@ private:
     bool parseRow(const char* begin, const char* end, std::size_t row, std::size_t& column) const;
     LogRowProblem problemOf(const char* begin, const char* end, std::size_t row, std::size_t column) const;
 
-    std::vector<Target> m_targets;
-    std::vector<QString> m_titles;
-    std::int64_t* m_timestamps = nullptr;
-    std::int64_t* m_counters = nullptr;
-    std::uint16_t* m_digital = nullptr;
+    std::vector<Target> targets;
+    std::vector<QString> titles;
+    std::int64_t* timestamps = nullptr;
+    std::int64_t* counters = nullptr;
+    std::uint16_t* digital = nullptr;
 };

@@ -8,7 +8,6 @@
 #include "CaptureLog.h"
 #include "CaptureLogReader.h"
 #include "CsvFormat.h"
-#include "LogNumber.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -16,7 +15,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -97,52 +95,6 @@ qint64 warmCache(const QString& path) {
 }
 
 // Nanoseconds per field to read each of `fields` with `parse`.
-template <typename Parse> double nsPerField(const std::vector<const char*>& fields, const char* end, Parse parse) {
-    float sum = 0;
-    QElapsedTimer timer;
-    timer.start();
-    for (const char* field : fields) {
-        float value = 0;
-        parse(field, end, value);
-        sum += value;
-    }
-    const double ns = static_cast<double>(timer.nsecsElapsed()) / static_cast<double>(fields.size());
-    if (sum == 12345.678f)
-        std::printf(" "); // keeps the sum, and so the parsing, alive
-    return ns;
-}
-
-// The log's fast number path against std::from_chars, side by side, twice.
-void compareNumberParsing(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    const std::string text = file.read(64 << 20).toStdString();
-    // The decimal fields: those with 8 digits behind a point.
-    std::vector<const char*> fields;
-    const char* const end = text.data() + text.size();
-    for (const char* p = text.data(); p < end;) {
-        const char* fieldEnd = p;
-        while (fieldEnd < end && *fieldEnd != ';' && *fieldEnd != '\n')
-            ++fieldEnd;
-        if (fieldEnd < end && *fieldEnd == ';' && fieldEnd - p > 9 && fieldEnd[-9] == '.')
-            fields.push_back(p);
-        p = fieldEnd + 1;
-    }
-    const auto plain = [](const char* p, const char* last, float& value) {
-        std::from_chars(p, last, value);
-    };
-    const auto fast = [](const char* p, const char* last, float& value) {
-        LogNumber::parseFloat(p, last, value);
-    };
-    for (int round = 0; round < 2; ++round) {
-        const double plainNs = nsPerField(fields, end, plain);
-        const double fastNs = nsPerField(fields, end, fast);
-        std::printf("number parsing, %zu fields: std::from_chars %.1f ns a field, the log's fast path %.1f ns\n",
-                    fields.size(), plainNs, fastNs);
-    }
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -192,6 +144,5 @@ int main(int argc, char** argv) {
                 "time stamps and counter as 64-bit), values held %.0f MB\n",
                 static_cast<double>(peak) / 1e6, peakReset ? "" : " (peak not reset: includes writing)", bound / 1e6,
                 floatColumns, (logRows * floatColumns * 4 + logRows * (2 + 8 * wideColumns)) / 1e6);
-    compareNumberParsing(path);
     return seconds <= 5.0 && static_cast<double>(peak) <= bound ? 0 : 2;
 }
