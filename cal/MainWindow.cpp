@@ -6,10 +6,11 @@
 #include "EmulatedBoard.h"
 #include "ModeDialog.h"
 #include "PlainMessageBox.h"
-#include "SelDialog.h"
+#include "SensorPoints.h"
 #include "SensorWidget.h"
 #include "StartUp.h"
 #include "ThemeDialog.h"
+#include "WindowEngine.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -17,11 +18,13 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 
 #include <algorithm>
 #include <exception>
+#include <memory>
 
 namespace {
 
@@ -34,13 +37,6 @@ QString fileFilter() {
 
 std::string nativePath(const QString& path) {
     return QFile::encodeName(path).toStdString();
-}
-
-SensorPoints toSensorPoints(const CalibrationPoints& points) {
-    SensorPoints result;
-    for (const CalibrationPoint& point : points)
-        result.append(qMakePair(static_cast<double>(point.intensity), static_cast<double>(point.value)));
-    return result;
 }
 
 QString withSuffix(const QString& name) {
@@ -84,17 +80,12 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     for (int c = 0; c < 8; ++c)
         ui.sensorControls->setColumnStretch(c, 1);
 
-    if (this->bus.isEmpty() || this->address.isEmpty()) {
-        SelDialog dialog(this);
-        if (dialog.exec() != QDialog::Accepted) {
-            cancelledSelection = true;
-            return;
-        }
-        this->bus = dialog.bus();
-        this->address = dialog.address();
+    if (!chooseDevice(this, this->bus, this->address)) {
+        cancelledSelection = true;
+        return;
     }
 
-    capture = std::make_shared<KivraTolm::Capture>(this->bus.toStdString(), this->address.toStdString());
+    capture = openCapture(this->bus, this->address);
 
     connect(&timer, &QTimer::timeout, this, &MainWindow::onTimer);
     timer.start(50);
@@ -192,12 +183,13 @@ void MainWindow::onTimer() {
 
 void MainWindow::askRetry(const QString& error) {
     retryQuestionOpen = true;
-    const auto answer = showPlainMessage(this, QMessageBox::Question, tr("Error"),
-                                         tr("Error: ") + error + tr("\nRetry ?"), QMessageBox::Yes | QMessageBox::No);
-    if (answer == QMessageBox::Yes) {
+    const std::unique_ptr<QMessageBox> box(newRetryQuestion(error, this));
+    box->exec();
+    // Closed without a button counts as No.
+    QAbstractButton* answer = box->clickedButton();
+    if (answer && box->standardButton(answer) == QMessageBox::Yes) {
         capture->start();
-        for (int c = 0; c < 8; ++c)
-            capture->setColumnSensitivity(c, calibration.sensitivity(c));
+        sendColumnSensitivities(*capture, calibration);
     } else {
         capture->stop();
         showPlainMessage(this, QMessageBox::Information, tr("Information"),
@@ -281,7 +273,7 @@ void MainWindow::refreshColumns() {
             controls.graph->enableSensor(r, enabled);
             const CalibrationPoints points = calibration.points(c, r);
             columnHasPoints = columnHasPoints || !points.empty();
-            controls.graph->updateCalibrationPoints(r, toSensorPoints(points));
+            controls.graph->updateCalibrationPoints(r, sensorPoints(points));
         }
         controls.graph->setSingleMode(singleMode, c);
         controls.sensitivityBox->setEnabled(!columnHasPoints);

@@ -9,12 +9,13 @@
 #include "Grid8x8Widget.h"
 #include "IconPixmap.h"
 #include "PlainMessageBox.h"
-#include "SelDialog.h"
+#include "SensorPoints.h"
 #include "SensorWidget.h"
 #include "StartUp.h"
 #include "ThemeDialog.h"
 #include "TriggerSettings.h"
 #include "ValueText.h"
+#include "WindowEngine.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -59,14 +60,6 @@ qint64 truncatedInRange(double value, qint64 low, qint64 high) {
     return static_cast<qint64>(value);
 }
 
-SensorPoints sensorPoints(const CalibrationPoints& points) {
-    SensorPoints result;
-    result.reserve(static_cast<int>(points.size()));
-    for (const CalibrationPoint& point : points)
-        result.append({point.intensity, point.value});
-    return result;
-}
-
 QPixmap indicatorPixmap(bool state) {
     return iconPixmap(state ? QStringLiteral(":/images/icons/success.png")
                             : QStringLiteral(":/images/icons/target.png"));
@@ -107,17 +100,12 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     statusLabel->setTextFormat(Qt::PlainText);
     ui.statusBar->addPermanentWidget(statusLabel, 1);
 
-    if (this->bus.isEmpty() || this->address.isEmpty()) {
-        SelDialog dialog(this);
-        if (dialog.exec() != QDialog::Accepted) {
-            cancelledSelection = true;
-            return;
-        }
-        this->bus = dialog.bus();
-        this->address = dialog.address();
+    if (!chooseDevice(this, this->bus, this->address)) {
+        cancelledSelection = true;
+        return;
     }
 
-    capture = std::make_shared<KivraTolm::Capture>(this->bus.toStdString(), this->address.toStdString());
+    capture = openCapture(this->bus, this->address);
 
     timer = new QTimer(this);
     timer->setObjectName(QStringLiteral("refreshTimer"));
@@ -289,8 +277,7 @@ void MainWindow::askRetry(const QString& error) {
     // Asked without blocking the tick: the display keeps running, and the
     // flag keeps the following ticks from asking again.
     retryQuestionOpen = true;
-    QMessageBox* box = newPlainMessageBox(QMessageBox::Question, tr("Error"), tr("Error: %1\nRetry ?").arg(error),
-                                          QMessageBox::Yes | QMessageBox::No, this);
+    QMessageBox* box = newRetryQuestion(error, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     connect(box, &QMessageBox::finished, this, [this](int answer) {
         retryQuestionOpen = false;
@@ -298,8 +285,7 @@ void MainWindow::askRetry(const QString& error) {
             capture->start();
             if (session)
                 session->engineRestarted();
-            for (int column = 0; column < 8; ++column)
-                capture->setColumnSensitivity(column, calibration.sensitivity(column));
+            sendColumnSensitivities(*capture, calibration);
             configureDigitalIOs();
         } else {
             capture->stop();
@@ -376,8 +362,7 @@ void MainWindow::loadCalibration() {
     try {
         // All or nothing: a file that fails leaves the previous calibration.
         calibrationSource = loadCalibrationFile(calibration, calibrationFile);
-        for (int column = 0; column < 8; ++column)
-            capture->setColumnSensitivity(column, calibration.sensitivity(column));
+        sendColumnSensitivities(*capture, calibration);
         const bool single = calibration.enableMode() == SensorMode::EightSensor;
         const QString unit = QString::fromStdString(calibration.unit());
         grid->setUnit(unit);
