@@ -48,8 +48,8 @@ QVector<double> valueTicks(const ValueRange& range) {
 
 std::int64_t timeStep(double spanMs, int maxTicks) {
     static constexpr std::array<std::int64_t, 25> steps = {
-        1,     2,     5,      10,     20,      50,      100,     200,      500,      1000,     2000,     5000,    10000,
-        15000, 30000, 60000,  120000, 300000,  600000,  900000,  1800000,  3600000,  7200000,  21600000, 86400000};
+        1,     2,     5,     10,     20,     50,     100,    200,     500,     1000,    2000,     5000,    10000,
+        15000, 30000, 60000, 120000, 300000, 600000, 900000, 1800000, 3600000, 7200000, 21600000, 86400000};
     for (const std::int64_t step : steps) {
         if (spanMs / static_cast<double>(step) <= maxTicks)
             return step;

@@ -120,7 +120,9 @@ std::vector<std::vector<ColumnExtent>> TrendChart::traceColumns() const {
     const ColumnScale scale = columnScale();
     std::vector<std::vector<ColumnExtent>> result(traces.size());
     const std::size_t count = source ? source->size() : 0;
-    const auto timeAt = [this](std::size_t i) { return source->timeAt(i); };
+    const auto timeAt = [this](std::size_t i) {
+        return source->timeAt(i);
+    };
     // Only the samples the view covers are read.
     const std::size_t from = count ? firstSampleFrom(count, timeAt, scale.start) : 0;
     const std::size_t to = count ? firstSampleFrom(count, timeAt, end + scale.msPerColumn) : 0;
@@ -159,7 +161,9 @@ std::vector<TrendValueAxis> TrendChart::valueAxes(const std::vector<std::vector<
     const int plotHeight = plotRect().height();
     for (std::size_t i = 0; i < axes.size(); ++i) {
         const bool seen = extremes[i].first <= extremes[i].second;
-        axes[i].range = seen ? TrendAxis::niceRange(extremes[i].first, extremes[i].second,
+        // A little room, so that no extreme lies on the plot's frame.
+        const double pad = (extremes[i].second - extremes[i].first) * 0.02;
+        axes[i].range = seen ? TrendAxis::niceRange(extremes[i].first - pad, extremes[i].second + pad,
                                                     std::max(plotHeight / valueLabelSpacing, 2))
                              : TrendAxis::niceRange(0.0, 1.0, 2);
     }
@@ -177,13 +181,15 @@ TrendReadout TrendChart::readout() const {
     if (!cursor || !source || source->size() == 0)
         return result;
     const std::size_t count = source->size();
-    const std::size_t index = nearestSample(count, [this](std::size_t i) { return source->timeAt(i); }, *cursor);
+    const std::size_t index = nearestSample(
+        count, [this](std::size_t i) { return source->timeAt(i); }, *cursor);
     const std::int64_t time = source->timeAt(index);
     result.time = timeAxis == TimeAxis::LocalTime
                       ? QDateTime::fromMSecsSinceEpoch(time).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"))
                       : tr("Row %1").arg(time);
     for (const TrendTrace& trace : traces)
-        result.values.append(trace.name + QStringLiteral(": ") + traceValueText(trace, source->valueAt(trace.channel, index)));
+        result.values.append(trace.name + QStringLiteral(": ") +
+                             traceValueText(trace, source->valueAt(trace.channel, index)));
     return result;
 }
 
@@ -227,8 +233,8 @@ void TrendChart::paintTimeAxis(QPainter& painter, const QRect& plot) const {
             ticks.append(static_cast<double>(tick));
     } else {
         valueStep = std::max(1.0, TrendAxis::niceStep(span, maxTicks));
-        ticks = TrendAxis::valueTicks({std::ceil(start / valueStep) * valueStep, std::floor(end / valueStep) * valueStep,
-                                       valueStep});
+        ticks = TrendAxis::valueTicks(
+            {std::ceil(start / valueStep) * valueStep, std::floor(end / valueStep) * valueStep, valueStep});
     }
     const QFontMetrics metrics(font());
     for (const double tick : ticks) {
@@ -238,15 +244,15 @@ void TrendChart::paintTimeAxis(QPainter& painter, const QRect& plot) const {
         painter.setPen(QPen(theme.gridColor, 1.0));
         painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
         painter.setPen(theme.text);
-        const QString label = timeAxis == TimeAxis::LocalTime ? TrendAxis::timeLabel(static_cast<std::int64_t>(tick), step)
-                                                              : TrendAxis::valueLabel(tick, valueStep);
+        const QString label = timeAxis == TimeAxis::LocalTime
+                                  ? TrendAxis::timeLabel(static_cast<std::int64_t>(tick), step)
+                                  : TrendAxis::valueLabel(tick, valueStep);
         const int w = metrics.horizontalAdvance(label);
         painter.drawText(QPointF(x - w / 2.0, plot.bottom() + 4 + metrics.ascent()), label);
     }
 }
 
-void TrendChart::paintValueAxes(QPainter& painter, const QRect& plot,
-                                const std::vector<TrendValueAxis>& axes) const {
+void TrendChart::paintValueAxes(QPainter& painter, const QRect& plot, const std::vector<TrendValueAxis>& axes) const {
     const Theme& theme = currentTheme();
     const QFontMetrics metrics(font());
     int leftIndex = 0;
@@ -269,7 +275,8 @@ void TrendChart::paintValueAxes(QPainter& painter, const QRect& plot,
             const int w = metrics.horizontalAdvance(label);
             const double x = axis.left ? lineX - 5 - w : lineX + 5;
             painter.drawLine(QPointF(lineX, y), QPointF(axis.left ? lineX - 3 : lineX + 3, y));
-            painter.drawText(QPointF(x, y + metrics.ascent() / 2.0 - 1), metrics.elidedText(label, Qt::ElideLeft, axisWidth - 8));
+            painter.drawText(QPointF(x, y + metrics.ascent() / 2.0 - 1),
+                             metrics.elidedText(label, Qt::ElideLeft, axisWidth - 8));
         }
         const int w = metrics.horizontalAdvance(axis.unit);
         painter.drawText(QPointF(axis.left ? lineX - 5 - w : lineX + 5, plot.top() - 3), axis.unit);
@@ -283,10 +290,13 @@ void TrendChart::paintTraces(QPainter& painter, const QRect& plot, const std::ve
     painter.setClipRect(plot);
     QVector<QLineF> lines;
     for (std::size_t t = 0; t < traces.size(); ++t) {
-        const auto axis = std::find_if(axes.begin(), axes.end(), [&](const auto& a) { return a.unit == traces[t].unit; });
+        const auto axis =
+            std::find_if(axes.begin(), axes.end(), [&](const auto& a) { return a.unit == traces[t].unit; });
         const double low = axis->range.low;
         const double scale = plot.height() / (axis->range.high - axis->range.low);
-        const auto yOf = [&](double value) { return plot.bottom() + 1 - (value - low) * scale; };
+        const auto yOf = [&](double value) {
+            return plot.bottom() + 1 - (value - low) * scale;
+        };
         lines.clear();
         bool havePrevious = false;
         QPointF previous;
@@ -316,14 +326,15 @@ void TrendChart::paintMarks(QPainter& painter, const QRect& plot) const {
         const double x = xAtTime(mark.time);
         if (x < plot.left() || x > plot.right())
             continue;
-        painter.setPen(QPen(theme.triggerLineColor, 1.5, mark.kind == TrendMark::Trigger ? Qt::SolidLine : Qt::DashLine));
+        painter.setPen(
+            QPen(theme.triggerLineColor, 1.5, mark.kind == TrendMark::Trigger ? Qt::SolidLine : Qt::DashLine));
         painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
         const QString label = mark.kind == TrendMark::Trigger ? tr("Trigger") : tr("End");
         painter.drawText(QPointF(x + 3, plot.bottom() - 4), label);
         // A small flag on the time axis.
         painter.setBrush(theme.triggerLineColor);
-        painter.drawPolygon(QPolygonF({QPointF(x, plot.bottom()), QPointF(x - 4, plot.bottom() + 6),
-                                       QPointF(x + 4, plot.bottom() + 6)}));
+        painter.drawPolygon(QPolygonF(
+            {QPointF(x, plot.bottom()), QPointF(x - 4, plot.bottom() + 6), QPointF(x + 4, plot.bottom() + 6)}));
         painter.setBrush(Qt::NoBrush);
     }
 }

@@ -76,7 +76,8 @@ void TstTrendMaths::reductionKeepsEveryExtreme() {
     for (std::size_t i = 0; i < times.size(); ++i) {
         if (std::isnan(values[i]))
             continue;
-        const int column = static_cast<int>((times[i] - 1000000) * columns / (static_cast<std::int64_t>(samples) * periodMs));
+        const int column =
+            static_cast<int>((times[i] - 1000000) * columns / (static_cast<std::int64_t>(samples) * periodMs));
         perColumn[static_cast<std::size_t>(column)].push_back(values[i]);
     }
     for (std::size_t c = 0; c < perColumn.size(); ++c) {
@@ -132,7 +133,8 @@ void TstTrendMaths::nearestSample() {
     QFETCH(double, time);
     QFETCH(int, expected);
     const std::vector<std::int64_t> times = {0, 10, 20, 40};
-    QCOMPARE(::nearestSample(times.size(), [&](std::size_t i) { return times[i]; }, time),
+    QCOMPARE(::nearestSample(
+                 times.size(), [&](std::size_t i) { return times[i]; }, time),
              static_cast<std::size_t>(expected));
 }
 
@@ -220,13 +222,11 @@ void TstTrendMaths::timeTicksFallOnWholeLocalUnits_data() {
     QTest::newRow("seconds at UTC") << 1000500.0 << 1004000.0 << qint64(1000) << 0
                                     << QVector<qint64>{1001000, 1002000, 1003000, 1004000};
     // Half an hour ahead of UTC: whole local hours are half past in UTC.
-    QTest::newRow("hours at +0:30") << 0.0 << 7200000.0 << qint64(3600000) << 1800
-                                    << QVector<qint64>{1800000, 5400000};
+    QTest::newRow("hours at +0:30") << 0.0 << 7200000.0 << qint64(3600000) << 1800 << QVector<qint64>{1800000, 5400000};
     // Behind UTC.
     QTest::newRow("hours at -5:00") << 0.0 << 7200000.0 << qint64(3600000) << -18000
                                     << QVector<qint64>{0, 3600000, 7200000};
-    QTest::newRow("15 s at +5:45") << 10000.0 << 40000.0 << qint64(15000) << 20700
-                                   << QVector<qint64>{15000, 30000};
+    QTest::newRow("15 s at +5:45") << 10000.0 << 40000.0 << qint64(15000) << 20700 << QVector<qint64>{15000, 30000};
     QTest::newRow("end before start") << 10.0 << 5.0 << qint64(1) << 0 << QVector<qint64>{};
 }
 
