@@ -8,8 +8,8 @@ namespace {
 
 constexpr std::size_t smallestRing = 1024;
 
-template <typename T> std::vector<T> linearised(const std::vector<T>& ring, std::size_t first, std::size_t count,
-                                                std::size_t newSize) {
+template <typename T>
+std::vector<T> linearised(const std::vector<T>& ring, std::size_t first, std::size_t count, std::size_t newSize) {
     std::vector<T> result(newSize);
     for (std::size_t i = 0; i < count; ++i)
         result[i] = ring[(first + i) % ring.size()];
