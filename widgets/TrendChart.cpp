@@ -288,33 +288,48 @@ void TrendChart::paintTraces(QPainter& painter, const QRect& plot, const std::ve
     const Theme& theme = currentTheme();
     painter.save();
     painter.setClipRect(plot);
-    QVector<QLineF> lines;
+    QVector<QLine> lines;
+    QVector<QRect> strokes;
     for (std::size_t t = 0; t < traces.size(); ++t) {
-        const auto axis =
-            std::find_if(axes.begin(), axes.end(), [&](const auto& a) { return a.unit == traces[t].unit; });
+        const auto axis = std::find_if(axes.begin(), axes.end(), [&](const auto& a) { return a.unit == traces[t].unit; });
         const double low = axis->range.low;
         const double scale = plot.height() / (axis->range.high - axis->range.low);
         const auto yOf = [&](double value) {
-            return plot.bottom() + 1 - (value - low) * scale;
+            // Far outside the plot is clipped anyway; keeps the int in range.
+            const double y = plot.bottom() - (value - low) * scale;
+            return static_cast<int>(std::lround(std::clamp(y, plot.top() - 10.0, plot.bottom() + 10.0)));
         };
         lines.clear();
-        bool havePrevious = false;
-        QPointF previous;
+        strokes.clear();
+        int previousX = -1;
+        int previousY = 0;
         for (std::size_t c = 0; c < columns[t].size(); ++c) {
             const ColumnExtent& extent = columns[t][c];
             if (extent.empty)
                 continue;
-            const double x = plot.left() + static_cast<double>(c) + 0.5;
-            if (havePrevious)
-                lines.append(QLineF(previous, QPointF(x, yOf(extent.first))));
-            // A stroke at least one pixel high, so that a flat column shows.
-            const double yMax = yOf(extent.max);
-            const double yMin = std::max(yOf(extent.min), yMax + 1.0);
-            lines.append(QLineF(QPointF(x, yMin), QPointF(x, yMax)));
-            previous = QPointF(x, yOf(extent.last));
-            havePrevious = true;
+            const int x = plot.left() + static_cast<int>(c);
+            int top = yOf(extent.max);
+            int bottom = yOf(extent.min);
+            if (previousX == x - 1) {
+                // Next to the previous column: one stroke that also reaches
+                // where that column ended.
+                top = std::min(top, previousY);
+                bottom = std::max(bottom, previousY);
+            } else if (previousX >= 0) {
+                lines.append(QLine(previousX, previousY, x, yOf(extent.first)));
+            }
+            strokes.append(QRect(x, top, 1, bottom - top + 1));
+            previousX = x;
+            previousY = yOf(extent.last);
         }
-        painter.setPen(QPen(traceColor(theme, t), 1.0));
+        const QColor colour = traceColor(theme, t);
+        // Vertical strokes as one-pixel rectangles: the raster engine fills
+        // them directly, much faster than it strokes as many lines.
+        for (const QRect& stroke : strokes)
+            painter.fillRect(stroke, colour);
+        QPen pen(colour, 1.0);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
         painter.drawLines(lines);
     }
     painter.restore();

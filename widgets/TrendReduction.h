@@ -36,23 +36,41 @@ struct ColumnExtent {
 template <typename Value>
 void reduceIntoColumns(const std::int64_t* times, const Value* values, std::size_t count, const ColumnScale& scale,
                        std::vector<ColumnExtent>& extents) {
-    for (std::size_t i = 0; i < count; ++i) {
+    std::size_t i = 0;
+    while (i < count) {
         const int column = scale.columnOf(static_cast<double>(times[i]));
-        if (column < 0 || column >= scale.columns)
-            continue;
-        const double value = static_cast<double>(values[i]);
-        if (std::isnan(value))
-            continue;
-        ColumnExtent& extent = extents[static_cast<std::size_t>(column)];
-        if (extent.empty) {
-            extent = {value, value, value, value, false};
+        if (column < 0 || column >= scale.columns) {
+            ++i;
             continue;
         }
-        if (value < extent.min)
-            extent.min = value;
-        if (value > extent.max)
-            extent.max = value;
-        extent.last = value;
+        // The integer times of this column, the same ones columnOf() gives
+        // it: the inner loop then needs no division and no conversion.
+        auto startOf = [&scale](int c) {
+            std::int64_t t = static_cast<std::int64_t>(std::ceil(scale.start + c * scale.msPerColumn));
+            while (scale.columnOf(static_cast<double>(t - 1)) >= c)
+                --t;
+            while (scale.columnOf(static_cast<double>(t)) < c)
+                ++t;
+            return t;
+        };
+        const std::int64_t low = startOf(column);
+        const std::int64_t high = startOf(column + 1);
+        ColumnExtent& extent = extents[static_cast<std::size_t>(column)];
+        for (; i < count && times[i] >= low && times[i] < high; ++i) {
+            const Value raw = values[i];
+            const double value = static_cast<double>(raw);
+            if (std::isnan(value))
+                continue;
+            if (extent.empty) {
+                extent = {value, value, value, value, false};
+                continue;
+            }
+            if (value < extent.min)
+                extent.min = value;
+            else if (value > extent.max)
+                extent.max = value;
+            extent.last = value;
+        }
     }
 }
 
