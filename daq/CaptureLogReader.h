@@ -17,8 +17,8 @@ enum class LogColumnKind { TimeStamp, Sensor, Analog, Digital, Counter };
 
 struct LogColumn {
     LogColumnKind kind = LogColumnKind::Sensor;
-    QString title; // as in the column line, without the ';'
-    QString unit;  // "ms", a sensor's unit (may be empty), "V", "bits"; empty for the counter
+    QString title;  // as in the column line, without the ';'
+    QString unit;   // "ms", a sensor's unit (may be empty), "V", "bits"; empty for the counter
     int index = -1; // Sensor: row * 8 + column; Analog: input 0..3; -1 otherwise
 };
 

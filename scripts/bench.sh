@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 benches=("$@")
-[ ${#benches[@]} -gt 0 ] || benches=(bench_calibration bench_csvwriter bench_sensor_views bench_mainwindow_tick bench_daq_cpu
+[ ${#benches[@]} -gt 0 ] || benches=(bench_calibration bench_csvwriter bench_log_open bench_sensor_views bench_mainwindow_tick bench_daq_cpu
     bench_capture bench_network bench_capture_tool)
 
 [ -f "$root/build/CMakeCache.txt" ] || "$root/scripts/setup.sh" build -DCMAKE_BUILD_TYPE=RelWithDebInfo
