@@ -30,9 +30,9 @@ inline std::from_chars_result parseFloat(const char* begin, const char* end, flo
         std::memcpy(&eight, p + 1, 8);
         // Eight ASCII digits, the first in the lowest byte (x86 and ARM are
         // little-endian), combined pairwise.
-        const bool allDigits =
-            ((eight & 0xF0F0F0F0F0F0F0F0ULL) | (((eight + 0x0606060606060606ULL) & 0xF0F0F0F0F0F0F0F0ULL) >> 4)) ==
-            0x3333333333333333ULL;
+        const bool allDigits = ((eight & 0xF0F0F0F0F0F0F0F0ULL) |
+                                (((eight + 0x0606060606060606ULL) & 0xF0F0F0F0F0F0F0F0ULL) >> 4)) ==
+                               0x3333333333333333ULL;
         if (allDigits) {
             eight -= 0x3030303030303030ULL;
             eight = eight * 10 + (eight >> 8);
