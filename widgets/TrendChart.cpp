@@ -291,7 +291,8 @@ void TrendChart::paintTraces(QPainter& painter, const QRect& plot, const std::ve
     QVector<QLine> lines;
     QVector<QRect> strokes;
     for (std::size_t t = 0; t < traces.size(); ++t) {
-        const auto axis = std::find_if(axes.begin(), axes.end(), [&](const auto& a) { return a.unit == traces[t].unit; });
+        const auto axis =
+            std::find_if(axes.begin(), axes.end(), [&](const auto& a) { return a.unit == traces[t].unit; });
         const double low = axis->range.low;
         const double scale = plot.height() / (axis->range.high - axis->range.low);
         const auto yOf = [&](double value) {

@@ -105,7 +105,8 @@ void TstTrendChart::oneSampleSpikeIsPainted() {
     QCOMPARE(axes.size(), std::size_t(1));
     QVERIFY(axes[0].range.low <= -100.0 && axes[0].range.high >= 100.0);
     const auto yOf = [&](double value) {
-        return plot.bottom() + 1 - (value - axes[0].range.low) / (axes[0].range.high - axes[0].range.low) * plot.height();
+        return plot.bottom() + 1 -
+               (value - axes[0].range.low) / (axes[0].range.high - axes[0].range.low) * plot.height();
     };
     for (const int spike : {7001, 3003}) {
         const int x = static_cast<int>(std::floor(chart.xAtTime(static_cast<double>(source.times[spike]))));
