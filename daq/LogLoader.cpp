@@ -39,7 +39,8 @@ void LogLoader::run() {
         message = failure;
     }
     // Runs on the GUI thread; dropped when the loader is gone by then.
-    QMetaObject::invokeMethod(this, [this] { emit finished(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { emit finished(); }, Qt::QueuedConnection);
 }
 
 std::shared_ptr<KivraTolm::CaptureLogContent> LogLoader::takeLog() {

@@ -86,8 +86,8 @@ void LogTrendSource::reduce(int channel, std::size_t from, std::size_t to, const
     for (std::size_t c = 0; c < raw.size(); ++c) {
         if (raw[c].empty)
             continue;
-        const ColumnExtent scaled{raw[c].min * factor, raw[c].max * factor, raw[c].first * factor,
-                                  raw[c].last * factor, false};
+        const ColumnExtent scaled{raw[c].min * factor, raw[c].max * factor, raw[c].first * factor, raw[c].last * factor,
+                                  false};
         ColumnExtent& extent = extents[c];
         if (extent.empty) {
             extent = scaled;

@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QProgressDialog>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
@@ -50,6 +51,22 @@ QString channelName(int channel) {
     return TrendView::tr("Counter");
 }
 
+// The rows a log holds from before its trigger: as its description counted
+// them when there is one; else the header's pre-trigger length, which is the
+// most there can be.
+qint64 preTriggerRowsOf(const CaptureLogContent& content) {
+    const QJsonObject description = QJsonDocument::fromJson(content.description).object();
+    for (const QJsonValue& part : description) {
+        const QJsonValue rows = part.toObject().value(QStringLiteral("pre_trigger_rows"));
+        if (rows.isDouble())
+            return rows.toVariant().toLongLong();
+    }
+    const QJsonValue rows = description.value(QStringLiteral("pre_trigger_rows"));
+    if (rows.isDouble())
+        return rows.toVariant().toLongLong();
+    return content.header.preTriggerRows;
+}
+
 } // namespace
 
 std::vector<std::int64_t> TrendView::spans() {
@@ -73,8 +90,8 @@ TrendView::TrendView(QWidget* parent)
         auto* button = new QToolButton(this);
         button->setCheckable(true);
         button->setText(channelName(channel));
-        button->setObjectName(QStringLiteral("btnTrend") + (channel == TrendChannel::counter ? QStringLiteral("Counter")
-                                                                                             : channelName(channel)));
+        button->setObjectName(QStringLiteral("btnTrend") +
+                              (channel == TrendChannel::counter ? QStringLiteral("Counter") : channelName(channel)));
         button->setAutoRaise(false);
         button->setMinimumWidth(34);
         if (channel < TrendChannel::firstAnalog) {
@@ -337,17 +354,17 @@ void TrendView::showReview(std::shared_ptr<CaptureLogContent> log) {
     std::vector<TrendMark> marks;
     std::optional<std::pair<double, double>> shade;
     if (content.rowCount > 0) {
+        const qint64 rows = static_cast<qint64>(content.rowCount);
+        const qint64 before = std::clamp<qint64>(preTriggerRowsOf(content), 0, rows);
         if (timed) {
-            const double trigger = static_cast<double>(content.header.triggerTime);
-            marks.push_back({trigger, TrendMark::Trigger});
-            if (trigger > static_cast<double>(content.timestamps.front()))
-                shade = std::make_pair(static_cast<double>(content.timestamps.front()), trigger);
+            marks.push_back({static_cast<double>(content.header.triggerTime), TrendMark::Trigger});
+            if (before > 0)
+                shade = std::make_pair(static_cast<double>(content.timestamps.front()),
+                                       static_cast<double>(content.timestamps[static_cast<std::size_t>(before - 1)]));
         } else {
-            const double trigger =
-                static_cast<double>(std::min<qint64>(content.header.preTriggerRows, static_cast<qint64>(content.rowCount)));
-            marks.push_back({trigger, TrendMark::Trigger});
-            if (trigger > 0)
-                shade = std::make_pair(0.0, trigger);
+            marks.push_back({static_cast<double>(before), TrendMark::Trigger});
+            if (before > 0)
+                shade = std::make_pair(0.0, static_cast<double>(before));
         }
     }
     chart->setMarks(marks);

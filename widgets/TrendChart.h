@@ -53,8 +53,10 @@ public:
     double viewEnd() const { return end; }
     double viewSpan() const { return span; }
     void setMarks(const std::vector<TrendMark>& marks);
+    const std::vector<TrendMark>& currentMarks() const { return marks; }
     // A range painted in the background, such as a log's pre-trigger rows.
     void setShade(std::optional<std::pair<double, double>> range);
+    std::optional<std::pair<double, double>> currentShade() const { return shade; }
 
     // The cursor at a time; nothing hides it.
     void setCursorTime(std::optional<double> time);
