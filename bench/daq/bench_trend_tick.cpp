@@ -128,10 +128,10 @@ int main(int argc, char** argv) {
     std::printf("  %-15s %-30s %-30s\n", "", "ratio 1 (1200 x 900 pixels)", "ratio 2 (2400 x 1800 pixels)");
     for (const auto& [key, name] : {std::pair<const char*, const char*>{"trend", "trend tab:"},
                                     std::pair<const char*, const char*>{"grid", "grid tab:"}}) {
-        const QString one = QString::asprintf("median %.3f, p95 %.3f ms", results.median(1, key, 0),
-                                              results.median(1, key, 1));
-        const QString two = QString::asprintf("median %.3f, p95 %.3f ms", results.median(2, key, 0),
-                                              results.median(2, key, 1));
+        const QString one =
+            QString::asprintf("median %.3f, p95 %.3f ms", results.median(1, key, 0), results.median(1, key, 1));
+        const QString two =
+            QString::asprintf("median %.3f, p95 %.3f ms", results.median(2, key, 0), results.median(2, key, 1));
         std::printf("  %-15s %-30s %-30s\n", name, qPrintable(one), qPrintable(two));
     }
     std::printf("  frames kept at the end: %.0f\n", results.median(1, "kept", 0));
