@@ -92,16 +92,15 @@ TrendView::TrendView(QWidget* parent)
         button->setText(channelName(channel));
         button->setObjectName(QStringLiteral("btnTrend") +
                               (channel == TrendChannel::counter ? QStringLiteral("Counter") : channelName(channel)));
-        button->setAutoRaise(false);
-        button->setMinimumWidth(34);
+        // Compact: the chart gets the width.
+        button->setFixedWidth(button->fontMetrics().horizontalAdvance(button->text()) + 14);
         if (channel < TrendChannel::firstAnalog) {
             const SensorPosition position = SensorPosition::fromIndex(channel);
             ui.cmpTrendSensors->addWidget(button, position.row, position.column);
             // The diagonal, as the views show it at start.
             button->setChecked(position.row == position.column);
         } else {
-            const int input = channel - TrendChannel::firstAnalog;
-            ui.cmpTrendInputs->addWidget(button, input / 4, input % 4);
+            ui.cmpTrendInputs->addWidget(button, 0, channel - TrendChannel::firstAnalog);
         }
         toggles[static_cast<std::size_t>(channel)] = button;
     }

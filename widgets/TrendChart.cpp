@@ -92,7 +92,8 @@ QRect TrendChart::plotRect() const {
     const int rightAxes = axes / 2;
     const int left = margin + std::max(leftAxes, 1) * axisWidth;
     const int right = width() - margin - rightAxes * axisWidth;
-    const int top = margin + legendHeight + metrics.height() / 2;
+    // Room above the plot for the units over the value axes.
+    const int top = margin + legendHeight + metrics.height() + 4;
     const int bottom = height() - margin - metrics.height() - 6;
     return QRect(QPoint(left, top), QPoint(std::max(left + 1, right - 1), std::max(top + 1, bottom - 1)));
 }
@@ -279,7 +280,8 @@ void TrendChart::paintValueAxes(QPainter& painter, const QRect& plot, const std:
                              metrics.elidedText(label, Qt::ElideLeft, axisWidth - 8));
         }
         const int w = metrics.horizontalAdvance(axis.unit);
-        painter.drawText(QPointF(axis.left ? lineX - 5 - w : lineX + 5, plot.top() - 3), axis.unit);
+        const double unitBaseline = plot.top() - metrics.ascent() / 2.0 - 4;
+        painter.drawText(QPointF(lineX - w / 2.0, unitBaseline), axis.unit);
     }
 }
 

@@ -240,8 +240,7 @@ void TestMainWindowTrend::spanPauseScrollAndLive() {
     QVERIFY(std::abs(chart->viewEnd() - oldestEnd) <= 10.0);
     // The cursor there reads the frame under it.
     chart->setCursorTime(static_cast<double>(history.timeAt(5)));
-    QVERIFY(chart->readout().time.endsWith(
-        QDateTime::fromMSecsSinceEpoch(history.timeAt(5)).toString("hh:mm:ss.zzz")));
+    QVERIFY(chart->readout().time.endsWith(QDateTime::fromMSecsSinceEpoch(history.timeAt(5)).toString("hh:mm:ss.zzz")));
 
     // Back to live follows the newest frames again.
     child<QPushButton>(*trend, "btnTrendLive")->click();
@@ -351,15 +350,14 @@ void TestMainWindowTrend::reviewOfLogsWrittenByTheWindow() {
     chart->setCursorTime(row7Time);
     const TrendReadout readout = chart->readout();
     if (timeStamps)
-        QCOMPARE(readout.time, QDateTime::fromMSecsSinceEpoch(row7.first().toLongLong()).toString("yyyy-MM-dd hh:mm:ss.zzz"));
+        QCOMPARE(readout.time,
+                 QDateTime::fromMSecsSinceEpoch(row7.first().toLongLong()).toString("yyyy-MM-dd hh:mm:ss.zzz"));
     else
         QCOMPARE(readout.time, QString("Row 7"));
     QVERIFY(readout.values.contains("Counter: " + QString::fromLatin1(row7[counterColumn])));
-    QVERIFY(readout.values.contains(
-        "AIn1: " + QLocale().toString(row7[inputColumn].toDouble(), 'f', 2) + " V"));
+    QVERIFY(readout.values.contains("AIn1: " + QLocale().toString(row7[inputColumn].toDouble(), 'f', 2) + " V"));
     // A sensor without points was logged raw and shows as %.
-    QVERIFY(readout.values.contains(
-        "A1: " + QLocale().toString(row7[a1Column].toDouble() * 100.0, 'f', 2) + " %"));
+    QVERIFY(readout.values.contains("A1: " + QLocale().toString(row7[a1Column].toDouble() * 100.0, 'f', 2) + " %"));
 
     // The trigger moment is marked and the rows from before it shaded: as
     // many as the description counted, else the header's pre-trigger length.
