@@ -94,6 +94,9 @@ TrendView::TrendView(QWidget* parent)
                               (channel == TrendChannel::counter ? QStringLiteral("Counter") : channelName(channel)));
         // Compact: the chart gets the width.
         button->setFixedWidth(button->fontMetrics().horizontalAdvance(button->text()) + 14);
+        // Ticked plainly in every theme (Fusion's dark one barely shows it).
+        button->setStyleSheet(QStringLiteral(
+            "QToolButton:checked { background: palette(highlight); color: palette(highlighted-text); }"));
         if (channel < TrendChannel::firstAnalog) {
             const SensorPosition position = SensorPosition::fromIndex(channel);
             ui.cmpTrendSensors->addWidget(button, position.row, position.column);

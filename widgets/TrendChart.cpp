@@ -249,7 +249,9 @@ void TrendChart::paintTimeAxis(QPainter& painter, const QRect& plot) const {
                                   ? TrendAxis::timeLabel(static_cast<std::int64_t>(tick), step)
                                   : TrendAxis::valueLabel(tick, valueStep);
         const int w = metrics.horizontalAdvance(label);
-        painter.drawText(QPointF(x - w / 2.0, plot.bottom() + 4 + metrics.ascent()), label);
+        // Centred under its tick, but never cut by the widget's edge.
+        const double left = std::clamp(x - w / 2.0, 0.0, static_cast<double>(width() - w - 1));
+        painter.drawText(QPointF(left, plot.bottom() + 4 + metrics.ascent()), label);
     }
 }
 
