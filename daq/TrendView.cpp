@@ -395,7 +395,7 @@ void TrendView::showReview(std::shared_ptr<CaptureLogContent> log) {
     else
         details = description.isNull() ? QString::fromUtf8(content.description)
                                        : QString::fromUtf8(description.toJson(QJsonDocument::Indented));
-    ui.txtTrendDetails->setPlainText(tr("Reason: %1\n").arg(content.header.reason) + details);
+    ui.lblTrendDetails->setText(tr("Reason: %1\n").arg(content.header.reason) + details);
     ui.groupBoxTrendDetails->show();
     chart->update();
 

@@ -9,7 +9,6 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -384,7 +383,7 @@ void TestMainWindowTrend::reviewOfLogsWrittenByTheWindow() {
     }
 
     // The description beside the log as details.
-    const QString details = child<QPlainTextEdit>(*trend, "txtTrendDetails")->toPlainText();
+    const QString details = child<QLabel>(*trend, "lblTrendDetails")->text();
     if (description) {
         QVERIFY(!json.isEmpty());
         for (const QString& key : json.keys())
