@@ -13,6 +13,7 @@
 #include "SensorWidget.h"
 #include "StartUp.h"
 #include "ThemeDialog.h"
+#include "TrendView.h"
 #include "TriggerSettings.h"
 #include "ValueText.h"
 #include "WindowEngine.h"
@@ -94,6 +95,10 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     }
     grid = new Grid8x8Widget(this);
     ui.cmpGrid8x8->addWidget(grid, 0, 0);
+    // After the two sensor views, which keep their places.
+    trend = new TrendView(this);
+    trend->setObjectName(QStringLiteral("tabTrend"));
+    ui.tabWidget->addTab(trend, QIcon(QStringLiteral(":/images/icons/trend.png")), tr("  Trend"));
 
     statusLabel = new QLabel(this);
     // Bus, address and a log file's name are the user's data, never markup.
@@ -339,11 +344,20 @@ void MainWindow::showFrame() {
 void MainWindow::feedCapture() {
     // Taken on every tick so that the engine's queue stays short.
     std::deque<InputFrame> frames = capture->takeFrames();
-    if (!session)
-        return;
-    session->feed(frames);
-    if (session->isDone())
-        endCapture();
+    // Every frame reaches the trend, before the capture consumes any.
+    trend->addFrames(frames, calibration);
+    if (!frames.empty())
+        lastFedTimestamp = frames.back().timestamp;
+    if (session) {
+        session->feed(frames);
+        if (session->hasTriggered() && !triggerMarked) {
+            trend->markCapture(TrendMark::Trigger, static_cast<std::int64_t>(session->triggerTime()));
+            triggerMarked = true;
+        }
+        if (session->isDone())
+            endCapture();
+    }
+    trend->refresh();
 }
 
 void MainWindow::configureDigitalIOs() {
@@ -366,6 +380,7 @@ void MainWindow::loadCalibration() {
         const bool single = calibration.enableMode() == SensorMode::EightSensor;
         const QString unit = QString::fromStdString(calibration.unit());
         grid->setUnit(unit);
+        trend->setCalibration(calibration);
         for (int column = 0; column < 8; ++column) {
             SensorWidget* widget = sensorWidgets[column];
             widget->resetTriggerState();
@@ -529,6 +544,9 @@ void MainWindow::setCaptureActive(bool active) {
 void MainWindow::dropCapture() {
     // Released before any message box, whose event loop runs further ticks.
     const std::shared_ptr<CaptureSession> finished = std::move(session);
+    if (triggerMarked)
+        trend->markCapture(TrendMark::End, static_cast<std::int64_t>(lastFedTimestamp));
+    triggerMarked = false;
     const CaptureOutcome outcome = finished->finish();
     if (outcome.rowsUnwritten > 0)
         showPlainMessage(this, QMessageBox::Critical, tr("Error"),

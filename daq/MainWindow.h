@@ -19,6 +19,7 @@ class QLabel;
 class QPushButton;
 class QTimer;
 class SensorWidget;
+class TrendView;
 class CaptureSession;
 struct TriggerSettings;
 
@@ -41,6 +42,7 @@ public:
     bool selectionCancelled() const { return cancelledSelection; }
 
     const CalibrationData& calibrationData() const { return calibration; }
+    TrendView* trendView() const { return trend; }
 
     // Loads calibrationFile; a file that fails to load leaves the previous
     // calibration in effect.
@@ -94,6 +96,10 @@ private:
     QLabel* statusLabel = nullptr;
     std::array<SensorWidget*, 8> sensorWidgets = {};
     Grid8x8Widget* grid = nullptr;
+    TrendView* trend = nullptr;
+    // The running capture's trigger is marked on the trend once.
+    bool triggerMarked = false;
+    std::uint64_t lastFedTimestamp = 0;
     QTimer* timer = nullptr;
     std::shared_ptr<KivraTolm::Capture> capture;
     CalibrationData calibration;
