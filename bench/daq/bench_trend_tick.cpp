@@ -9,6 +9,7 @@
 #include "PixelRatioRuns.h"
 #include "StartUp.h"
 #include "TrendView.h"
+#include "WindowTicks.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -27,27 +28,6 @@
 #include <vector>
 
 namespace {
-
-struct Figures {
-    double medianMs = 0;
-    double p95Ms = 0;
-};
-
-Figures measure(MainWindow& window, int ticks) {
-    std::vector<double> times;
-    times.reserve(static_cast<std::size_t>(ticks));
-    for (int i = 0; i < ticks; ++i) {
-        // The frames of one display period arrive meanwhile.
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        QApplication::processEvents();
-        QElapsedTimer clock;
-        clock.start();
-        window.onTimer();
-        times.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return {times[times.size() / 2], times[times.size() * 95 / 100]};
-}
 
 // The minute before now at 250 frames/s, so that the span is full from the
 // first measured tick: a slow sine per sensor, ramps on the inputs.
@@ -97,11 +77,11 @@ int measureAtRatio(int ratio, int& argc, char** argv) {
     auto* tabs = window.findChild<QTabWidget*>("tabWidget");
     const int ticks = argc > 1 ? std::max(20, std::atoi(argv[1])) : 300;
     tabs->setCurrentWidget(trend);
-    measure(window, 20); // warm-up
-    const Figures trendTab = measure(window, ticks);
+    measureTicks(window, 20); // warm-up
+    const TickFigures trendTab = measureTicks(window, ticks);
     tabs->setCurrentIndex(1);
-    measure(window, 20);
-    const Figures grid = measure(window, ticks);
+    measureTicks(window, 20);
+    const TickFigures grid = measureTicks(window, ticks);
     PixelRatioRuns::printResult(QStringLiteral("trend"), {trendTab.medianMs, trendTab.p95Ms});
     PixelRatioRuns::printResult(QStringLiteral("grid"), {grid.medianMs, grid.p95Ms});
     PixelRatioRuns::printResult(QStringLiteral("kept"), {static_cast<double>(trend->history().size())});
