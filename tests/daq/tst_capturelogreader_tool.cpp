@@ -6,6 +6,7 @@
 
 #include "CalibrationData.h"
 #include "CaptureDescription.h"
+#include "ToolFixtures.h"
 #include "ToolProcess.h"
 
 #include <QtTest>
@@ -14,24 +15,6 @@
 
 using namespace KivraTolm;
 using namespace LogCompare;
-
-namespace {
-
-// At 1000 frames/s with a trigger pulse every frame the counter is the
-// board's frame number.
-const QString numberedBoard = "[board0]\npattern = ramp\npulsePeriodMs = 1\n";
-
-// A calibration in kg in which only A1 has points: value = 100 x reading.
-QString writeCalibration(const QString& path) {
-    CalibrationData calibration;
-    calibration.setUnit("kg");
-    calibration.addPoint(0, 0, {0.0f, 0.0f});
-    calibration.addPoint(0, 0, {1.0f, 100.0f});
-    calibration.save(QFile::encodeName(path).toStdString());
-    return path;
-}
-
-} // namespace
 
 class CaptureLogReaderToolTest : public QObject {
     Q_OBJECT
