@@ -4,7 +4,6 @@
 #include "CalibrationData.h"
 #include "CaptureDescription.h"
 #include "InputFrame.h"
-#include "ui_MainWindow.h"
 
 #include <QMainWindow>
 #include <QProcess>
@@ -30,6 +29,10 @@ class Capture;
 // The DAQ program's window: live views of the board's frames, the digital
 // I/O lines and the counter, the acquisition timing and the capture controls.
 // A 20 ms timer polls the engine and drives everything that changes.
+namespace Ui {
+class MainWindow;
+}
+
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
@@ -111,5 +114,5 @@ private:
     std::array<QPushButton*, 4> btnIn = {};
     std::array<QPushButton*, 4> btnLow = {};
     std::array<QPushButton*, 4> btnHigh = {};
-    Ui::MainWindow ui;
+    std::unique_ptr<Ui::MainWindow> ui;
 };

@@ -1,5 +1,7 @@
 #include "TrendView.h"
 
+#include "ui_TrendView.h"
+
 #include "CalibrationData.h"
 #include "LogLoader.h"
 #include "PlainMessageBox.h"
@@ -74,17 +76,18 @@ std::vector<std::int64_t> TrendView::spans() {
 }
 
 TrendView::TrendView(QWidget* parent)
-    : QWidget(parent) {
-    ui.setupUi(this);
+    : QWidget(parent)
+    , ui(std::make_unique<Ui::TrendView>()) {
+    ui->setupUi(this);
     chart = new TrendChart(this);
     chart->setObjectName(QStringLiteral("cmpTrendChartView"));
-    ui.cmpTrendChart->addWidget(chart, 0, 0);
+    ui->cmpTrendChart->addWidget(chart, 0, 0);
 
     const std::vector<std::int64_t> spanList = spans();
     const QStringList spanNames = {tr("10 s"), tr("1 min"), tr("10 min")};
     for (std::size_t i = 0; i < spanList.size(); ++i)
-        ui.cmbTrendSpan->addItem(spanNames[static_cast<int>(i)], QVariant::fromValue<qint64>(spanList[i]));
-    ui.cmbTrendSpan->setCurrentIndex(defaultSpanIndex);
+        ui->cmbTrendSpan->addItem(spanNames[static_cast<int>(i)], QVariant::fromValue<qint64>(spanList[i]));
+    ui->cmbTrendSpan->setCurrentIndex(defaultSpanIndex);
 
     for (const int channel : channelsInListOrder()) {
         auto* button = new QToolButton(this);
@@ -99,16 +102,16 @@ TrendView::TrendView(QWidget* parent)
             "QToolButton:checked { background: palette(highlight); color: palette(highlighted-text); }"));
         if (channel < TrendChannel::firstAnalog) {
             const SensorPosition position = SensorPosition::fromIndex(channel);
-            ui.cmpTrendSensors->addWidget(button, position.row, position.column);
+            ui->cmpTrendSensors->addWidget(button, position.row, position.column);
             // The diagonal, as the views show it at start.
             button->setChecked(position.row == position.column);
         } else {
-            ui.cmpTrendInputs->addWidget(button, 0, channel - TrendChannel::firstAnalog);
+            ui->cmpTrendInputs->addWidget(button, 0, channel - TrendChannel::firstAnalog);
         }
         toggles[static_cast<std::size_t>(channel)] = button;
     }
-    ui.groupBoxTrendDetails->hide();
-    ui.lblTrendSource->setText(tr("Live"));
+    ui->groupBoxTrendDetails->hide();
+    ui->lblTrendSource->setText(tr("Live"));
     chart->setSource(&live, TrendChart::TimeAxis::LocalTime);
 
     progressTimer = new QTimer(this);
@@ -130,19 +133,19 @@ void TrendView::connectSignals() {
             chart->update();
         });
     }
-    connect(ui.cmbTrendSpan, qOverload<int>(&QComboBox::currentIndexChanged), this, [this] {
+    connect(ui->cmbTrendSpan, qOverload<int>(&QComboBox::currentIndexChanged), this, [this] {
         updateView();
         chart->update();
     });
-    connect(ui.btnTrendPause, &QPushButton::toggled, this, [this](bool paused) {
+    connect(ui->btnTrendPause, &QPushButton::toggled, this, [this](bool paused) {
         if (paused)
             heldEnd = chart->viewEnd();
         updateView();
         chart->update();
     });
-    connect(ui.btnTrendLive, &QPushButton::clicked, this, &TrendView::onBackToLive);
-    connect(ui.btnTrendOpenLog, &QPushButton::clicked, this, &TrendView::onOpenLog);
-    connect(ui.scrTrendTime, &QScrollBar::valueChanged, this, &TrendView::onScroll);
+    connect(ui->btnTrendLive, &QPushButton::clicked, this, &TrendView::onBackToLive);
+    connect(ui->btnTrendOpenLog, &QPushButton::clicked, this, &TrendView::onOpenLog);
+    connect(ui->scrTrendTime, &QScrollBar::valueChanged, this, &TrendView::onScroll);
     connect(progressTimer, &QTimer::timeout, this, [this] {
         if (loader && progress)
             progress->setValue(loader->progress());
@@ -150,7 +153,7 @@ void TrendView::connectSignals() {
 }
 
 bool TrendView::isPaused() const {
-    return ui.btnTrendPause->isChecked();
+    return ui->btnTrendPause->isChecked();
 }
 
 const TrendSource* TrendView::source() const {
@@ -200,7 +203,7 @@ void TrendView::refresh() {
 }
 
 double TrendView::currentSpan() const {
-    const qint64 span = ui.cmbTrendSpan->currentData().value<qint64>();
+    const qint64 span = ui->cmbTrendSpan->currentData().value<qint64>();
     const TrendSource* shown = source();
     if (span == wholeLog) {
         const std::size_t count = shown->size();
@@ -221,7 +224,7 @@ void TrendView::updateView() {
     const std::size_t count = shown->size();
     if (!review && !isPaused())
         end = count > 0 ? static_cast<double>(shown->timeAt(count - 1)) : 0.0;
-    if (review && ui.cmbTrendSpan->currentData().value<qint64>() == wholeLog && count > 0)
+    if (review && ui->cmbTrendSpan->currentData().value<qint64>() == wholeLog && count > 0)
         end = static_cast<double>(shown->timeAt(count - 1));
     chart->setView(end, span);
     updateScrollBar();
@@ -232,7 +235,7 @@ void TrendView::updateScrollBar() {
     const std::size_t count = shown->size();
     const QScopedValueRollback<bool> guard(updatingScroll, true);
     if (count == 0) {
-        ui.scrTrendTime->setRange(0, 0);
+        ui->scrTrendTime->setRange(0, 0);
         return;
     }
     const double first = static_cast<double>(shown->timeAt(0));
@@ -242,10 +245,10 @@ void TrendView::updateScrollBar() {
     scrollOrigin = first + span;
     scrollUnit = std::max(1.0, std::ceil((last - first) / 1e6));
     const int maximum = static_cast<int>(std::max(0.0, std::floor((last - scrollOrigin) / scrollUnit)));
-    ui.scrTrendTime->setRange(0, maximum);
-    ui.scrTrendTime->setPageStep(std::max(1, static_cast<int>(span / scrollUnit)));
-    ui.scrTrendTime->setSingleStep(std::max(1, static_cast<int>(span / 10 / scrollUnit)));
-    ui.scrTrendTime->setValue(static_cast<int>(std::lround((chart->viewEnd() - scrollOrigin) / scrollUnit)));
+    ui->scrTrendTime->setRange(0, maximum);
+    ui->scrTrendTime->setPageStep(std::max(1, static_cast<int>(span / scrollUnit)));
+    ui->scrTrendTime->setSingleStep(std::max(1, static_cast<int>(span / 10 / scrollUnit)));
+    ui->scrTrendTime->setValue(static_cast<int>(std::lround((chart->viewEnd() - scrollOrigin) / scrollUnit)));
 }
 
 void TrendView::onScroll(int value) {
@@ -254,7 +257,7 @@ void TrendView::onScroll(int value) {
     // Scrolling back holds the chart where the user put it.
     if (!review && !isPaused()) {
         const QScopedValueRollback<bool> guard(updatingScroll, true);
-        ui.btnTrendPause->setChecked(true);
+        ui->btnTrendPause->setChecked(true);
     }
     heldEnd = scrollOrigin + value * scrollUnit;
     chart->setView(heldEnd, chart->viewSpan());
@@ -372,21 +375,21 @@ void TrendView::showReview(std::shared_ptr<CaptureLogContent> log) {
     chart->setMarks(marks);
     chart->setShade(shade);
 
-    if (ui.cmbTrendSpan->findData(QVariant::fromValue<qint64>(wholeLog)) < 0)
-        ui.cmbTrendSpan->addItem(tr("Whole log"), QVariant::fromValue<qint64>(wholeLog));
+    if (ui->cmbTrendSpan->findData(QVariant::fromValue<qint64>(wholeLog)) < 0)
+        ui->cmbTrendSpan->addItem(tr("Whole log"), QVariant::fromValue<qint64>(wholeLog));
     {
-        const QSignalBlocker blocker(ui.cmbTrendSpan);
-        ui.cmbTrendSpan->setCurrentIndex(ui.cmbTrendSpan->findData(QVariant::fromValue<qint64>(wholeLog)));
+        const QSignalBlocker blocker(ui->cmbTrendSpan);
+        ui->cmbTrendSpan->setCurrentIndex(ui->cmbTrendSpan->findData(QVariant::fromValue<qint64>(wholeLog)));
     }
-    ui.btnTrendPause->setEnabled(false);
+    ui->btnTrendPause->setEnabled(false);
     heldEnd = content.rowCount > 0 ? static_cast<double>(review->timeAt(content.rowCount - 1)) : 0.0;
     updateView();
 
     QString source = tr("Log %1: %2 rows").arg(QDir::toNativeSeparators(content.path)).arg(content.rowCount);
     if (content.lastRowIncomplete)
         source += tr(" - the last row was incomplete and is not shown");
-    ui.lblTrendSource->setText(source);
-    ui.lblTrendSource->setToolTip(source);
+    ui->lblTrendSource->setText(source);
+    ui->lblTrendSource->setToolTip(source);
 
     const QJsonDocument description = QJsonDocument::fromJson(content.description);
     QString details;
@@ -395,8 +398,8 @@ void TrendView::showReview(std::shared_ptr<CaptureLogContent> log) {
     else
         details = description.isNull() ? QString::fromUtf8(content.description)
                                        : QString::fromUtf8(description.toJson(QJsonDocument::Indented));
-    ui.lblTrendDetails->setText(tr("Reason: %1\n").arg(content.header.reason) + details);
-    ui.groupBoxTrendDetails->show();
+    ui->lblTrendDetails->setText(tr("Reason: %1\n").arg(content.header.reason) + details);
+    ui->groupBoxTrendDetails->show();
     chart->update();
 
     if (content.lastRowIncomplete) {
@@ -418,20 +421,20 @@ void TrendView::onBackToLive() {
         chart->setShade(std::nullopt);
         for (QAbstractButton* button : toggles)
             button->setEnabled(true);
-        const int whole = ui.cmbTrendSpan->findData(QVariant::fromValue<qint64>(wholeLog));
+        const int whole = ui->cmbTrendSpan->findData(QVariant::fromValue<qint64>(wholeLog));
         if (whole >= 0) {
-            const QSignalBlocker blocker(ui.cmbTrendSpan);
-            ui.cmbTrendSpan->removeItem(whole);
-            ui.cmbTrendSpan->setCurrentIndex(defaultSpanIndex);
+            const QSignalBlocker blocker(ui->cmbTrendSpan);
+            ui->cmbTrendSpan->removeItem(whole);
+            ui->cmbTrendSpan->setCurrentIndex(defaultSpanIndex);
         }
-        ui.groupBoxTrendDetails->hide();
-        ui.lblTrendSource->setText(tr("Live"));
-        ui.lblTrendSource->setToolTip(QString());
-        ui.btnTrendPause->setEnabled(true);
+        ui->groupBoxTrendDetails->hide();
+        ui->lblTrendSource->setText(tr("Live"));
+        ui->lblTrendSource->setToolTip(QString());
+        ui->btnTrendPause->setEnabled(true);
     }
     {
-        const QSignalBlocker blocker(ui.btnTrendPause);
-        ui.btnTrendPause->setChecked(false);
+        const QSignalBlocker blocker(ui->btnTrendPause);
+        ui->btnTrendPause->setChecked(false);
     }
     updateTraces();
     chart->setMarks(liveMarks);

@@ -4,7 +4,6 @@
 #include "TrendChart.h"
 #include "TrendSources.h"
 #include "TrendStore.h"
-#include "ui_TrendView.h"
 
 #include <QString>
 #include <QWidget>
@@ -24,6 +23,10 @@ class QTimer;
 // traces over the last 10 s, 1 min or 10 min, with pause, scrolling back and
 // a cursor; or a capture log read back into the same chart. The window hands
 // it the frames of each tick (addFrames) and calls refresh once per tick.
+namespace Ui {
+class TrendView;
+}
+
 class TrendView : public QWidget {
     Q_OBJECT
 
@@ -74,7 +77,7 @@ private:
     TrendTrace traceOf(int channel) const;
     const TrendSource* source() const;
 
-    Ui::TrendView ui;
+    std::unique_ptr<Ui::TrendView> ui;
     TrendChart* chart = nullptr;
     std::array<QAbstractButton*, KivraTolm::TrendChannel::count> toggles = {};
     KivraTolm::TrendStore store;

@@ -1,18 +1,22 @@
 #pragma once
 
-#include "ui_SelDialog.h"
-
 #include <QDialog>
 #include <QString>
+#include <memory>
 
 // Asks which board to use: the first USB board or one on the network. The
 // choice is stored in the program's settings on every change, so it is
 // remembered even when the dialog is cancelled.
+namespace Ui {
+class SelDialog;
+}
+
 class SelDialog : public QDialog {
     Q_OBJECT
 
 public:
     explicit SelDialog(QWidget* parent = nullptr);
+    ~SelDialog() override;
 
     // The choice, for the caller to read after the dialog was accepted:
     // "usb" and "-", or "net" and host ":" port.
@@ -26,5 +30,5 @@ public slots:
 private:
     QString chosenBus;
     QString chosenAddress;
-    Ui::SelDialog ui;
+    std::unique_ptr<Ui::SelDialog> ui;
 };
