@@ -21,6 +21,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "science")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The toolkit's own German texts (standard buttons and dialogs), loaded
+# beside the programs' compiled-in German translation; no library links them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qttranslations5-l10n")
 # The extended description; CPack puts the summary above it and indents it
 # the Debian way.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Kivra DAQ lite acquires frames from an Orvane Kivra Tolm measurement board

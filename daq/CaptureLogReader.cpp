@@ -5,6 +5,8 @@
 #include "LogFile.h"
 #include "LogRowParser.h"
 
+#include "CaptureLogText.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -30,17 +32,14 @@ namespace {
 // fit in this many bytes is not a capture log.
 constexpr qint64 headLimit = 1 << 20;
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("CaptureLogReader", text);
-}
-
 QString shown(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
 [[noreturn]] void notALog(const QString& path, qint64 line, const QString& problem) {
-    throw CaptureLogError(tr("\"%1\" is not a capture log: line %2 %3.").arg(shown(path)).arg(line).arg(problem), path,
-                          line);
+    throw CaptureLogError(
+        CaptureLogText::tr("\"%1\" is not a capture log: line %2 %3.").arg(shown(path)).arg(line).arg(problem), path,
+        line);
 }
 
 bool startsWith(std::string_view text, std::string_view prefix) {
@@ -59,7 +58,7 @@ template <typename Number> bool parseWhole(std::string_view text, Number& value)
 // so R and P are read from the front and D and T from the back.
 CaptureLogHeader parseHeader(std::string_view line, const QString& path) {
     const auto bad = [&path] {
-        notALog(path, 1, tr("is not the header line of one"));
+        notALog(path, 1, CaptureLogText::tr("is not the header line of one"));
     };
     constexpr std::string_view ratePrefix = "# Sample rate: ";
     constexpr std::string_view preAnchor = " Hz, Pre trigger: ";
@@ -125,7 +124,8 @@ std::optional<CaptureLogContent> readCaptureLog(const QString& path,
                                                 const std::function<bool(qint64, qint64)>& progress) {
     LogFile file(path);
     if (!file.isOpen())
-        throw CaptureLogError(tr("\"%1\" cannot be opened: %2.").arg(shown(path), file.error()), path, 0);
+        throw CaptureLogError(CaptureLogText::tr("\"%1\" cannot be opened: %2.").arg(shown(path), file.error()), path,
+                              0);
 
     CaptureLogContent content;
     content.path = path;
@@ -133,23 +133,25 @@ std::optional<CaptureLogContent> readCaptureLog(const QString& path,
     const std::string head = file.read(0, std::min(file.size(), headLimit));
     const std::size_t headerEnd = head.find('\n');
     if (head.empty())
-        notALog(path, 1, tr("is missing"));
+        notALog(path, 1, CaptureLogText::tr("is missing"));
     if (!startsWith(head, std::string_view("# Sample rate: ").substr(0, head.size())))
-        notALog(path, 1, tr("is not the header line of one"));
+        notALog(path, 1, CaptureLogText::tr("is not the header line of one"));
     if (headerEnd == std::string::npos) {
         if (file.size() > headLimit)
-            notALog(path, 1, tr("is too long for the header line of one"));
-        throw CaptureLogError(tr("\"%1\" ends inside its header line (line 1).").arg(shown(path)), path, 1);
+            notALog(path, 1, CaptureLogText::tr("is too long for the header line of one"));
+        throw CaptureLogError(CaptureLogText::tr("\"%1\" ends inside its header line (line 1).").arg(shown(path)), path,
+                              1);
     }
     content.header = parseHeader(withoutCarriageReturn(std::string_view(head).substr(0, headerEnd)), path);
 
     const std::size_t columnsEnd = head.find('\n', headerEnd + 1);
     if (columnsEnd == std::string::npos) {
         if (file.size() > headLimit)
-            notALog(path, 2, tr("is too long for the column line of one"));
+            notALog(path, 2, CaptureLogText::tr("is too long for the column line of one"));
         if (head.size() == headerEnd + 1)
-            notALog(path, 2, tr("is missing"));
-        throw CaptureLogError(tr("\"%1\" ends inside its column line (line 2).").arg(shown(path)), path, 2);
+            notALog(path, 2, CaptureLogText::tr("is missing"));
+        throw CaptureLogError(CaptureLogText::tr("\"%1\" ends inside its column line (line 2).").arg(shown(path)), path,
+                              2);
     }
     const std::string_view columnText =
         withoutCarriageReturn(std::string_view(head).substr(headerEnd + 1, columnsEnd - headerEnd - 1));
@@ -218,8 +220,9 @@ std::optional<CaptureLogContent> readCaptureLog(const QString& path,
             continue;
         if (problem->line == 0)
             throw CaptureLogError(problem->message, path, 0);
-        throw CaptureLogError(tr("\"%1\", line %2: %3.").arg(shown(path)).arg(problem->line).arg(problem->message),
-                              path, problem->line);
+        throw CaptureLogError(
+            CaptureLogText::tr("\"%1\", line %2: %3.").arg(shown(path)).arg(problem->line).arg(problem->message), path,
+            problem->line);
     }
 
     QFile description(descriptionFileName(path));

@@ -2,6 +2,8 @@
 
 #include "SensorPosition.h"
 
+#include "CaptureLogText.h"
+
 #include <QCoreApplication>
 
 #include <set>
@@ -85,8 +87,7 @@ std::optional<std::vector<LogColumn>> parseColumnLine(std::string_view line, QSt
         }
         column.title = text(rest.substr(0, length - 1));
         if (!seen.insert({column.kind, column.index}).second) {
-            problem =
-                QCoreApplication::translate("CaptureLogReader", "names the column \"%1\" twice").arg(column.title);
+            problem = CaptureLogText::tr("names the column \"%1\" twice").arg(column.title);
             return std::nullopt;
         }
         columns.push_back(std::move(column));
@@ -94,9 +95,7 @@ std::optional<std::vector<LogColumn>> parseColumnLine(std::string_view line, QSt
     }
     if (!rest.empty()) {
         const std::string_view title = rest.substr(0, rest.find(';'));
-        problem =
-            QCoreApplication::translate("CaptureLogReader", "is not the column line of one (\"%1\" is no column title)")
-                .arg(text(title));
+        problem = CaptureLogText::tr("is not the column line of one (\"%1\" is no column title)").arg(text(title));
         return std::nullopt;
     }
     return columns;

@@ -2,6 +2,8 @@
 
 #include "CaptureLogReader.h"
 
+#include "CaptureLogText.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -44,7 +46,7 @@ qint64 LogFile::readInto(char* buffer, qint64 offset, qint64 length) const {
             if (errno == EINTR)
                 continue;
             const QString message =
-                QCoreApplication::translate("CaptureLogReader", "\"%1\" cannot be read: %2.")
+                CaptureLogText::tr("\"%1\" cannot be read: %2.")
                     .arg(QDir::toNativeSeparators(filePath), QString::fromLocal8Bit(std::strerror(errno)));
             throw KivraTolm::CaptureLogError(message, filePath, 0);
         }

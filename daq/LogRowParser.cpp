@@ -2,6 +2,8 @@
 
 #include "LogFile.h"
 
+#include "CaptureLogText.h"
+
 #include <QCoreApplication>
 
 #include <algorithm>
@@ -16,10 +18,6 @@ namespace {
 
 // The header line and the column line come before the first row.
 constexpr qint64 linesBeforeRows = 2;
-
-QString tr(const char* text) {
-    return QCoreApplication::translate("CaptureLogReader", text);
-}
 
 // A column of `rows` zeros. Its pages are asked for as huge pages before
 // they are first touched: a million-row log fills some 300 MB, and 4 KiB
@@ -102,7 +100,7 @@ LogRowProblem LogRowParser::problemOf(const char* begin, const char* end, std::s
     const std::size_t separators = static_cast<std::size_t>(std::count(begin, end, ';'));
     const std::size_t fields = separators + (begin == end || end[-1] == ';' ? 0 : 1);
     if (fields != targets.size())
-        return {line, tr("the row has a different number of fields (%1) than the column line (%2)")
+        return {line, CaptureLogText::tr("the row has a different number of fields (%1) than the column line (%2)")
                           .arg(fields)
                           .arg(targets.size())};
     // Each field up to `column` was read; find where this one starts.
@@ -111,10 +109,10 @@ LogRowProblem LogRowParser::problemOf(const char* begin, const char* end, std::s
         field = static_cast<const char*>(std::memchr(field, ';', static_cast<std::size_t>(end - field))) + 1;
     const auto* separator = static_cast<const char*>(std::memchr(field, ';', static_cast<std::size_t>(end - field)));
     if (!separator)
-        return {line, tr("the row does not end with \";\"")};
+        return {line, CaptureLogText::tr("the row does not end with \";\"")};
     const QString title = titles[column];
     if (separator == field)
-        return {line, tr("the field of column \"%1\" is empty").arg(title)};
+        return {line, CaptureLogText::tr("the field of column \"%1\" is empty").arg(title)};
     // Parsed once more only to tell a number out of range from no number.
     bool outOfRange = false;
     switch (targets[column].kind) {
@@ -140,8 +138,8 @@ LogRowProblem LogRowParser::problemOf(const char* begin, const char* end, std::s
     }
     }
     if (outOfRange)
-        return {line, tr("\"%1\" in column \"%2\" is out of range").arg(text(field, separator), title)};
-    return {line, tr("\"%1\" in column \"%2\" is not a number").arg(text(field, separator), title)};
+        return {line, CaptureLogText::tr("\"%1\" in column \"%2\" is out of range").arg(text(field, separator), title)};
+    return {line, CaptureLogText::tr("\"%1\" in column \"%2\" is not a number").arg(text(field, separator), title)};
 }
 
 std::optional<LogRowProblem> LogRowParser::parse(const LogFile& file, qint64 begin, qint64 end, std::size_t firstRow,
@@ -158,7 +156,7 @@ std::optional<LogRowProblem> LogRowParser::parse(const LogFile& file, qint64 beg
         return static_cast<qint64>(row) + linesBeforeRows + 1;
     };
     const auto changed = [&](std::size_t row) {
-        return found({lineOf(row), tr("the file changed while it was read")});
+        return found({lineOf(row), CaptureLogText::tr("the file changed while it was read")});
     };
     std::vector<char> buffer(static_cast<std::size_t>(std::min(LogFile::chunkSize, std::max<qint64>(end - begin, 1))));
     std::size_t row = firstRow;
@@ -188,7 +186,7 @@ std::optional<LogRowProblem> LogRowParser::parse(const LogFile& file, qint64 beg
             }
             carry = static_cast<std::size_t>(last - p);
             if (carry == buffer.size())
-                return found({lineOf(row), tr("the row is longer than any row of a capture log")});
+                return found({lineOf(row), CaptureLogText::tr("the row is longer than any row of a capture log")});
             std::memmove(buffer.data(), p, carry);
             state.bytesDone.fetch_add(got, std::memory_order_relaxed);
             if (afterChunk)

@@ -71,7 +71,7 @@ grep -Eq '\.(a|h|cmake)$|tst_|bench_' "$work/files" && fail "build or test files
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 echo "$depends" | tr ',|' '\n' | awk '{ print $1 }' > "$work/depends"
-for package in libqt5widgets5 libqt5gui5 libqt5core5a libtinyxml2.6.2v5 libstdc++6 libc6; do
+for package in libqt5widgets5 libqt5gui5 libqt5core5a libtinyxml2.6.2v5 libstdc++6 libc6 qttranslations5-l10n; do
     grep -Fqx "$package" "$work/depends" || fail "Depends lacks $package"
 done
 

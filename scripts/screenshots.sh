@@ -85,6 +85,10 @@ echo "Xft.dpi: $((96 * ratio))" | xrdb -nocpp -merge -
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 export LC_ALL=C.UTF-8 TZ=UTC
 
+# The programs' interface language: empty for English (LC_ALL above), a
+# locale name for another (the German pictures).
+program_locale=""
+
 # start_program NAME THEME TITLE ARGS... — starts the program with its own
 # settings, waits for its window and prints the window id.
 start_program() {
@@ -99,8 +103,10 @@ start_program() {
     chmod 700 "$home/runtime"
     printf '[General]\ntheme=%s\n' "$theme" > "$home/.config/Orvane GmbH/$application.conf"
     # In its home folder, so that a relative log file name lands there.
+    local language=(env)
+    [ -z "$program_locale" ] || language=(env -u LC_ALL -u LANGUAGE "LANG=$program_locale")
     (cd "$home" && HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home/runtime" \
-        exec "$build/bin/$name" "$@") > "$work/$name.log" 2>&1 &
+        exec "${language[@]}" "$build/bin/$name" "$@") > "$work/$name.log" 2>&1 &
     program_pid=$!
     program_home=$home
     pids+=("$program_pid")
@@ -173,6 +179,20 @@ for theme in light dark; do
 
     echo "$theme: done"
 done
+
+# Both windows in German, as under LANG=de_DE.UTF-8.
+program_locale=de_DE.UTF-8
+start_program kivratolm-daq-lite-x86 light "Kivra Tolm DAQ lite" use=usb/- "cfg=$calibration"
+sleep 3
+check_moving "$window_id" "German DAQ window"
+shoot "$window_id" "$images/daq-german-light.png"
+stop_program
+start_program kivratolm-cal-lite-x86 light "Kivra Tolm CAL lite" use=usb/- "cfg=$calibration"
+sleep 3
+shoot "$window_id" "$images/cal-german-light.png"
+stop_program
+program_locale=""
+echo "German: done"
 
 # A capture in progress: log file, a few log columns, the level trigger
 # shown, armed and then forced. Positions are those of the 1200 × 900 window,

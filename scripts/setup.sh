@@ -11,8 +11,20 @@ shift
 
 # The X tools: the test that starts both programs on a virtual X server at
 # 100 % and 200 % scaling looks at them from outside.
+# The Linguist tools compile the translations; the toolkit's own German texts,
+# the German locale and libfaketime are for the tests of the German interface.
 "$root/scripts/install-packages.sh" cmake make g++ pkg-config qtbase5-dev qtbase5-dev-tools libboost-dev libtinyxml-dev \
-    xvfb x11-xserver-utils x11-utils imagemagick xdotool
+    xvfb x11-xserver-utils x11-utils imagemagick xdotool \
+    qttools5-dev qttools5-dev-tools qttranslations5-l10n locales libfaketime
+
+# The C library formats numbers the German way only when the locale exists;
+# the tests prove that the programs' files do not change with it.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+    echo "Generating the locale de_DE.UTF-8"
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8
+fi
 
 jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S "$root" -B "$root/$build_dir" "$@" > "$root/$build_dir.configure.log" 2>&1 || {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "StartArguments.h"
+#include "Translations.h"
 
 #include <QApplication>
 #include <QRect>
@@ -64,6 +65,9 @@ template <typename Window> int runProgram(Program program, int& argc, char** arg
     enableHighDpiScaling();
     setApplicationIdentity(program);
     QApplication application(argc, argv);
+    // Before anything builds a text: the windows and their dialogs look
+    // their texts up when they are made.
+    installTranslations(interfaceLanguages(QProcessEnvironment::systemEnvironment()));
     applySavedTheme();
     return runMainWindow<Window>(QApplication::arguments());
 }

@@ -1,0 +1,843 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>AboutDialog</name>
+    <message>
+        <source>About</source>
+        <translation>Über</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>%1 (v%2), Licensed using: %3</source>
+        <translation>%1 (v%2), lizenziert unter: %3</translation>
+    </message>
+</context>
+<context>
+    <name>CalDialog</name>
+    <message>
+        <source>Add new calibration value</source>
+        <translation>Neuen Kalibrierwert hinzufügen</translation>
+    </message>
+    <message>
+        <source>  Add</source>
+        <translation>  Hinzufügen</translation>
+    </message>
+    <message>
+        <source>  Done</source>
+        <translation>  Fertig</translation>
+    </message>
+    <message>
+        <source>Adding this point to the sensors calibration list would break the graphs linearity, please try again.</source>
+        <translation>Dieser Kalibrierpunkt würde die Monotonie der Kennlinie des Sensors verletzen. Bitte erneut versuchen.</translation>
+    </message>
+    <message>
+        <source>Adding a value that close to 0 as the first calibration point would break visualization, please add larger or smaller value first.</source>
+        <translation>Ein so nahe bei 0 liegender Wert als erster Kalibrierpunkt würde die Darstellung stören. Bitte zuerst einen größeren oder kleineren Wert hinzufügen.</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+</context>
+<context>
+    <name>CaptureLogReader</name>
+    <message>
+        <source>&quot;%1&quot; is not a capture log: line %2 %3.</source>
+        <translation>„%1“ ist keine Aufzeichnungsdatei: Zeile %2 %3.</translation>
+    </message>
+    <message>
+        <source>is not the header line of one</source>
+        <translation>ist nicht deren Kopfzeile</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot be opened: %2.</source>
+        <translation>„%1“ kann nicht geöffnet werden: %2.</translation>
+    </message>
+    <message>
+        <source>is missing</source>
+        <translation>fehlt</translation>
+    </message>
+    <message>
+        <source>is too long for the header line of one</source>
+        <translation>ist zu lang für deren Kopfzeile</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; ends inside its header line (line 1).</source>
+        <translation>„%1“ endet in der Kopfzeile (Zeile 1).</translation>
+    </message>
+    <message>
+        <source>is too long for the column line of one</source>
+        <translation>ist zu lang für deren Spaltenzeile</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; ends inside its column line (line 2).</source>
+        <translation>„%1“ endet in der Spaltenzeile (Zeile 2).</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;, line %2: %3.</source>
+        <translation>„%1“, Zeile %2: %3.</translation>
+    </message>
+    <message>
+        <source>names the column &quot;%1&quot; twice</source>
+        <translation>nennt die Spalte „%1“ zweimal</translation>
+    </message>
+    <message>
+        <source>is not the column line of one (&quot;%1&quot; is no column title)</source>
+        <translation>ist nicht deren Spaltenzeile („%1“ ist kein Spaltentitel)</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot be read: %2.</source>
+        <translation>„%1“ kann nicht gelesen werden: %2.</translation>
+    </message>
+    <message>
+        <source>the row has a different number of fields (%1) than the column line (%2)</source>
+        <translation>die Zeile hat eine andere Anzahl Felder (%1) als die Spaltenzeile (%2)</translation>
+    </message>
+    <message>
+        <source>the row does not end with &quot;;&quot;</source>
+        <translation>die Zeile endet nicht mit „;“</translation>
+    </message>
+    <message>
+        <source>the field of column &quot;%1&quot; is empty</source>
+        <translation>das Feld der Spalte „%1“ ist leer</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; in column &quot;%2&quot; is out of range</source>
+        <translation>„%1“ in Spalte „%2“ liegt außerhalb des Wertebereichs</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; in column &quot;%2&quot; is not a number</source>
+        <translation>„%1“ in Spalte „%2“ ist keine Zahl</translation>
+    </message>
+    <message>
+        <source>the file changed while it was read</source>
+        <translation>die Datei wurde während des Lesens geändert</translation>
+    </message>
+    <message>
+        <source>the row is longer than any row of a capture log</source>
+        <translation>die Zeile ist länger als jede Zeile einer Aufzeichnung</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>  Bar Graph</source>
+        <translation>  Balken</translation>
+    </message>
+    <message>
+        <source>  Grid</source>
+        <translation>  Raster</translation>
+    </message>
+    <message>
+        <source>Capture Timing</source>
+        <translation>Abtastung</translation>
+    </message>
+    <message>
+        <source>Sample Rate:</source>
+        <translation>Abtastrate:</translation>
+    </message>
+    <message>
+        <source>Hz</source>
+        <translation>Hz</translation>
+    </message>
+    <message>
+        <source>Sample To Sample Time (hms):</source>
+        <translation>Messwertabstand (hms):</translation>
+    </message>
+    <message>
+        <source>Digital I/Os</source>
+        <translation>Digitale E/A</translation>
+    </message>
+    <message>
+        <source>If enabled, I/O 0 is configured as input.</source>
+        <translation>Wenn aktiviert, ist E/A 0 ein Eingang.</translation>
+    </message>
+    <message>
+        <source>  In</source>
+        <translation>  Ein</translation>
+    </message>
+    <message>
+        <source>If I/O 0 is an output, drive it low.</source>
+        <translation>Ist E/A 0 ein Ausgang, wird er auf Low gesetzt.</translation>
+    </message>
+    <message>
+        <source>  Low</source>
+        <translation>  Low</translation>
+    </message>
+    <message>
+        <source>If I/O 0 is an output, drive it high.</source>
+        <translation>Ist E/A 0 ein Ausgang, wird er auf High gesetzt.</translation>
+    </message>
+    <message>
+        <source>  High</source>
+        <translation>  High</translation>
+    </message>
+    <message>
+        <source>If enabled, I/O 1 is configured as input.</source>
+        <translation>Wenn aktiviert, ist E/A 1 ein Eingang.</translation>
+    </message>
+    <message>
+        <source>If I/O 1 is an output, drive it low.</source>
+        <translation>Ist E/A 1 ein Ausgang, wird er auf Low gesetzt.</translation>
+    </message>
+    <message>
+        <source>If I/O 1 is an output, drive it high.</source>
+        <translation>Ist E/A 1 ein Ausgang, wird er auf High gesetzt.</translation>
+    </message>
+    <message>
+        <source>If enabled, I/O 2 is configured as input.</source>
+        <translation>Wenn aktiviert, ist E/A 2 ein Eingang.</translation>
+    </message>
+    <message>
+        <source>If I/O 2 is an output, drive it low.</source>
+        <translation>Ist E/A 2 ein Ausgang, wird er auf Low gesetzt.</translation>
+    </message>
+    <message>
+        <source>If I/O 2 is an output, drive it high.</source>
+        <translation>Ist E/A 2 ein Ausgang, wird er auf High gesetzt.</translation>
+    </message>
+    <message>
+        <source>If enabled, I/O 3 is configured as input.</source>
+        <translation>Wenn aktiviert, ist E/A 3 ein Eingang.</translation>
+    </message>
+    <message>
+        <source>If I/O 3 is an output, drive it low.</source>
+        <translation>Ist E/A 3 ein Ausgang, wird er auf Low gesetzt.</translation>
+    </message>
+    <message>
+        <source>If I/O 3 is an output, drive it high.</source>
+        <translation>Ist E/A 3 ein Ausgang, wird er auf High gesetzt.</translation>
+    </message>
+    <message>
+        <source>Include Digital I/Os in log file.</source>
+        <translation>Digitale E/A in die Logdatei aufnehmen.</translation>
+    </message>
+    <message>
+        <source>  Log</source>
+        <translation>  Log</translation>
+    </message>
+    <message>
+        <source>Analog Inputs</source>
+        <translation>Analogeingänge</translation>
+    </message>
+    <message>
+        <source>Analog In 0:</source>
+        <translation>Analogeingang 0:</translation>
+    </message>
+    <message>
+        <source>Include Analog In 0 in log file.</source>
+        <translation>Analogeingang 0 in die Logdatei aufnehmen.</translation>
+    </message>
+    <message>
+        <source>Analog In 1: </source>
+        <translation>Analogeingang 1: </translation>
+    </message>
+    <message>
+        <source>Include Analog In 1 in log file.</source>
+        <translation>Analogeingang 1 in die Logdatei aufnehmen.</translation>
+    </message>
+    <message>
+        <source>Analog In 2: </source>
+        <translation>Analogeingang 2: </translation>
+    </message>
+    <message>
+        <source>Include Analog In 2 in log file.</source>
+        <translation>Analogeingang 2 in die Logdatei aufnehmen.</translation>
+    </message>
+    <message>
+        <source>Analog In 3: </source>
+        <translation>Analogeingang 3: </translation>
+    </message>
+    <message>
+        <source>Include Analog In 3 in log file.</source>
+        <translation>Analogeingang 3 in die Logdatei aufnehmen.</translation>
+    </message>
+    <message>
+        <source>Hardware Counter</source>
+        <translation>Hardwarezähler</translation>
+    </message>
+    <message>
+        <source>Counter Value: </source>
+        <translation>Zählerstand: </translation>
+    </message>
+    <message>
+        <source>Include Counter in log file.</source>
+        <translation>Zählerstand in die Logdatei aufnehmen.</translation>
+    </message>
+    <message>
+        <source>  Reset</source>
+        <translation>  Löschen</translation>
+    </message>
+    <message>
+        <source>Captured Samples</source>
+        <translation>Erfasster Messwert</translation>
+    </message>
+    <message>
+        <source>Sample Timer:</source>
+        <translation>Zeitstempel:</translation>
+    </message>
+    <message>
+        <source>Include Capture Sample Timer in log file.</source>
+        <translation>Zeitstempel der Messwerte in die Logdatei aufnehmen.</translation>
+    </message>
+    <message>
+        <source>Capture</source>
+        <translation>Aufzeichnung</translation>
+    </message>
+    <message>
+        <source>Log File:</source>
+        <translation>Logdatei:</translation>
+    </message>
+    <message>
+        <source>Select the file where capture data will be stored.</source>
+        <translation>Die Datei wählen, in der die Aufzeichnung gespeichert wird.</translation>
+    </message>
+    <message>
+        <source>  Choose Output File</source>
+        <translation>  Logdatei wählen</translation>
+    </message>
+    <message>
+        <source>Start Capture:</source>
+        <translation>Start der Aufzeichnung:</translation>
+    </message>
+    <message>
+        <source>Pre Trigger Samples:</source>
+        <translation>Vortrigger-Messwerte:</translation>
+    </message>
+    <message>
+        <source>Defines the count of frames to store in front of the trigger event.</source>
+        <translation>Anzahl der Messwerte, die vor dem Triggerereignis gespeichert werden.</translation>
+    </message>
+    <message>
+        <source>Pre Trigger Time:</source>
+        <translation>Vortrigger-Zeit:</translation>
+    </message>
+    <message>
+        <source>Stop Capture:</source>
+        <translation>Ende der Aufzeichnung:</translation>
+    </message>
+    <message>
+        <source>Number of Samples to Capture:</source>
+        <translation>Anzahl Messwerte:</translation>
+    </message>
+    <message>
+        <source>Count of samples to capture after the trigger event.</source>
+        <translation>Anzahl der Messwerte, die nach dem Triggerereignis aufgezeichnet werden.</translation>
+    </message>
+    <message>
+        <source>Capture Time:</source>
+        <translation>Aufzeichnungsdauer:</translation>
+    </message>
+    <message>
+        <source>d</source>
+        <translation>d</translation>
+    </message>
+    <message>
+        <source>Time frame for capture after trigger event.</source>
+        <translation>Dauer der Aufzeichnung nach dem Triggerereignis.</translation>
+    </message>
+    <message>
+        <source>Capture Trigger Events:</source>
+        <translation>Triggerereignisse:</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;If enabled, trigger events based on sensor intensity can be configured.&lt;/p&gt;&lt;p&gt;This is only possible on calibrated sensors.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Wenn aktiviert, können Triggerereignisse nach der Intensität der Sensoren eingestellt werden.&lt;/p&gt;&lt;p&gt;Das ist nur bei kalibrierten Sensoren möglich.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>  Level Trigger</source>
+        <translation>  Pegeltrigger</translation>
+    </message>
+    <message>
+        <source>If enabled, a trigger is created when the counter changes.</source>
+        <translation>Wenn aktiviert, löst eine Änderung des Zählerstands den Trigger aus.</translation>
+    </message>
+    <message>
+        <source>  Extern Trigger</source>
+        <translation>  Externer Trigger</translation>
+    </message>
+    <message>
+        <source>Force a trigger event.</source>
+        <translation>Ein Triggerereignis erzwingen.</translation>
+    </message>
+    <message>
+        <source>  Force Trigger</source>
+        <translation>  Trigger erzwingen</translation>
+    </message>
+    <message>
+        <source>Activate to capture frames on the next trigger event.</source>
+        <translation>Aktivieren, um beim nächsten Triggerereignis Messwerte aufzuzeichnen.</translation>
+    </message>
+    <message>
+        <source>  Arm Trigger</source>
+        <translation>  Trigger scharf</translation>
+    </message>
+    <message>
+        <source>Load Calibration</source>
+        <translation>Kalibrierung laden</translation>
+    </message>
+    <message>
+        <source>Load calibration data from Kivra CAL lite calibration file.</source>
+        <translation>Kalibrierdaten aus einer Kalibrierdatei von Kivra CAL lite laden.</translation>
+    </message>
+    <message>
+        <source>Start Kivra CAL lite</source>
+        <translation>Kivra CAL lite starten</translation>
+    </message>
+    <message>
+        <source>Start Kivra CAL lite to calibrate sensor values.</source>
+        <translation>Kivra CAL lite starten, um die Sensoren zu kalibrieren.</translation>
+    </message>
+    <message>
+        <source>Select Theme</source>
+        <translation>Design wählen</translation>
+    </message>
+    <message>
+        <source>Select theme to use in GUI.</source>
+        <translation>Das Design der Oberfläche wählen.</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>Über</translation>
+    </message>
+    <message>
+        <source>About the application and license information.</source>
+        <translation>Über das Programm und seine Lizenzen.</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>Exit Kivra DAQ lite.</source>
+        <translation>Kivra DAQ lite beenden.</translation>
+    </message>
+    <message>
+        <source>Kivra Tolm CAL lite 2.0</source>
+        <translation>Kivra Tolm CAL lite 2.0</translation>
+    </message>
+    <message>
+        <source>Insert calibration points for the currently selected sensors.</source>
+        <translation>Kalibrierpunkte für die ausgewählten Sensoren eintragen.</translation>
+    </message>
+    <message>
+        <source>  Add calibration points</source>
+        <translation>  Kalibrierpunkte hinzufügen</translation>
+    </message>
+    <message>
+        <source>Reset calibration points for all sensors.</source>
+        <translation>Die Kalibrierpunkte aller Sensoren löschen.</translation>
+    </message>
+    <message>
+        <source>  Reset all sensors</source>
+        <translation>  Alle Punkte löschen</translation>
+    </message>
+    <message>
+        <source>Define the measurement unit for all sensors.</source>
+        <translation>Die Maßeinheit für alle Sensoren festlegen.</translation>
+    </message>
+    <message>
+        <source>Value unit</source>
+        <translation>Einheit</translation>
+    </message>
+    <message>
+        <source>Load Calibration ...</source>
+        <translation>Kalibrierung laden ...</translation>
+    </message>
+    <message>
+        <source>Load calibration from file.</source>
+        <translation>Kalibrierung aus einer Datei laden.</translation>
+    </message>
+    <message>
+        <source>Save Calibration</source>
+        <translation>Kalibrierung speichern</translation>
+    </message>
+    <message>
+        <source>Save calibration to current file.</source>
+        <translation>Kalibrierung in die aktuelle Datei speichern.</translation>
+    </message>
+    <message>
+        <source>Save Calibration as ...</source>
+        <translation>Kalibrierung speichern unter ...</translation>
+    </message>
+    <message>
+        <source>Save calibration values to new file.</source>
+        <translation>Kalibrierung in eine neue Datei speichern.</translation>
+    </message>
+    <message>
+        <source>Save and Exit</source>
+        <translation>Speichern und beenden</translation>
+    </message>
+    <message>
+        <source>Save calibration to current file and exit CAL.</source>
+        <translation>Kalibrierung in die aktuelle Datei speichern und CAL beenden.</translation>
+    </message>
+    <message>
+        <source>Set Mode ...</source>
+        <translation>Sensormodus ...</translation>
+    </message>
+    <message>
+        <source>Select the sensors that should be included in the overall process.</source>
+        <translation>Die Sensoren wählen, die kalibriert werden.</translation>
+    </message>
+    <message>
+        <source>Exit CAL without save.</source>
+        <translation>CAL ohne Speichern beenden.</translation>
+    </message>
+    <message>
+        <source> — emulated board</source>
+        <translation> — emulierte Messkarte</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>Error: %1
+Retry ?</source>
+        <translation>Fehler: %1
+Erneut versuchen?</translation>
+    </message>
+    <message>
+        <source>  Trend</source>
+        <translation>  Verlauf</translation>
+    </message>
+    <message>
+        <source>Kivra Tolm DAQ lite 2.0</source>
+        <translation>Kivra Tolm DAQ lite 2.0</translation>
+    </message>
+    <message>
+        <source> - Orvane GmbH</source>
+        <translation> - Orvane GmbH</translation>
+    </message>
+    <message>
+        <source>V</source>
+        <translation>V</translation>
+    </message>
+    <message>
+        <source>Idle</source>
+        <translation>Bereit</translation>
+    </message>
+    <message>
+        <source>Captured: %1</source>
+        <translation>Aufgezeichnet: %1</translation>
+    </message>
+    <message>
+        <source>Armed</source>
+        <translation>Scharf</translation>
+    </message>
+    <message>
+        <source> - Gaps: %1</source>
+        <translation> - Lücken: %1</translation>
+    </message>
+    <message>
+        <source>%1/%2 - Samples: %3 - %4</source>
+        <translation>%1/%2 - Messwerte: %3 - %4</translation>
+    </message>
+    <message>
+        <source> - Can&apos;t write %1: %2, %3 rows waiting</source>
+        <translation> - %1 kann nicht geschrieben werden: %2, %3 Zeilen warten</translation>
+    </message>
+    <message>
+        <source> - Can&apos;t write %1: %2</source>
+        <translation> - %1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>Failed to load calibration data: %1</source>
+        <translation>Die Kalibrierdaten konnten nicht geladen werden: %1</translation>
+    </message>
+    <message>
+        <source>Select file to load</source>
+        <translation>Zu ladende Datei wählen</translation>
+    </message>
+    <message>
+        <source>Tolm calibration files V3 (*.tolmcal3)</source>
+        <translation>Tolm-Kalibrierdateien V3 (*.tolmcal3)</translation>
+    </message>
+    <message>
+        <source>Failed to start Kivra CAL lite: %1</source>
+        <translation>Kivra CAL lite konnte nicht gestartet werden: %1</translation>
+    </message>
+    <message>
+        <source>Select file to store capture data</source>
+        <translation>Logdatei für die Aufzeichnung wählen</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV-Dateien (*.csv)</translation>
+    </message>
+    <message>
+        <source>No output file specified.</source>
+        <translation>Keine Logdatei angegeben.</translation>
+    </message>
+    <message>
+        <source>Question</source>
+        <translation>Frage</translation>
+    </message>
+    <message>
+        <source>File exists, overwrite ?</source>
+        <translation>Die Datei existiert bereits. Überschreiben?</translation>
+    </message>
+    <message>
+        <source>  Stop</source>
+        <translation>  Stopp</translation>
+    </message>
+    <message>
+        <source>%1 captured rows could not be written to %2: %3</source>
+        <translation>%1 aufgezeichnete Zeilen konnten nicht in %2 geschrieben werden: %3</translation>
+    </message>
+    <message>
+        <source>Select to include for the next calibration point insertion.</source>
+        <translation>Auswählen, um beim nächsten Kalibrierpunkt einbezogen zu werden.</translation>
+    </message>
+    <message>
+        <source>Define sensitivity for the sensors in this column (Range 0..63).</source>
+        <translation>Empfindlichkeit der Sensoren dieser Spalte festlegen (Bereich 0..63).</translation>
+    </message>
+    <message>
+        <source>Remove all calibration points from the current column.</source>
+        <translation>Alle Kalibrierpunkte dieser Spalte löschen.</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>Please store configuration and terminate application.</source>
+        <translation>Bitte die Kalibrierung speichern und das Programm beenden.</translation>
+    </message>
+    <message>
+        <source>Reset?</source>
+        <translation>Löschen?</translation>
+    </message>
+    <message>
+        <source>Reset all?</source>
+        <translation>Alle löschen?</translation>
+    </message>
+    <message>
+        <source>At least one sensors already contains calibration data, reset before continue?</source>
+        <translation>Mindestens ein Sensor hat bereits Kalibrierpunkte. Vorher löschen?</translation>
+    </message>
+    <message>
+        <source>Failed to load configuration</source>
+        <translation>Kalibrierung konnte nicht geladen werden</translation>
+    </message>
+    <message>
+        <source>Failed to save configuration</source>
+        <translation>Kalibrierung konnte nicht gespeichert werden</translation>
+    </message>
+    <message>
+        <source>Unsaved data exists, really load ?</source>
+        <translation>Es gibt ungespeicherte Daten. Trotzdem laden?</translation>
+    </message>
+    <message>
+        <source>Select file to store</source>
+        <translation>Zieldatei wählen</translation>
+    </message>
+    <message>
+        <source>There is unsaved data, exit without saving ?</source>
+        <translation>Es gibt ungespeicherte Daten. Ohne Speichern beenden?</translation>
+    </message>
+</context>
+<context>
+    <name>ModeDialog</name>
+    <message>
+        <source>Select Sensor Mode</source>
+        <translation>Sensormodus wählen</translation>
+    </message>
+    <message>
+        <source>8 sensor mode</source>
+        <translation>8 Sensoren</translation>
+    </message>
+    <message>
+        <source>All sensors</source>
+        <translation>Alle Sensoren</translation>
+    </message>
+    <message>
+        <source>Custom</source>
+        <translation>Benutzerdefiniert</translation>
+    </message>
+</context>
+<context>
+    <name>SelDialog</name>
+    <message>
+        <source>Select device to use</source>
+        <translation>Messkarte wählen</translation>
+    </message>
+    <message>
+        <source>First USB device</source>
+        <translation>Erste USB-Messkarte</translation>
+    </message>
+    <message>
+        <source>Ethernet device</source>
+        <translation>Ethernet-Messkarte</translation>
+    </message>
+</context>
+<context>
+    <name>ThemeDialog</name>
+    <message>
+        <source>Set GUI Theme</source>
+        <translation>Design wählen</translation>
+    </message>
+    <message>
+        <source>System Theme</source>
+        <translation>System</translation>
+    </message>
+    <message>
+        <source>Dark Fusion Theme</source>
+        <translation>Fusion dunkel</translation>
+    </message>
+    <message>
+        <source>Light Fusion Theme</source>
+        <translation>Fusion hell</translation>
+    </message>
+</context>
+<context>
+    <name>TrendChart</name>
+    <message>
+        <source>Row %1</source>
+        <translation>Zeile %1</translation>
+    </message>
+    <message>
+        <source>Trigger</source>
+        <translation>Trigger</translation>
+    </message>
+    <message>
+        <source>End</source>
+        <translation>Ende</translation>
+    </message>
+</context>
+<context>
+    <name>TrendView</name>
+    <message>
+        <source>Span:</source>
+        <translation>Zeitfenster:</translation>
+    </message>
+    <message>
+        <source>Time shown across the chart.</source>
+        <translation>Die Zeit, die das Diagramm zeigt.</translation>
+    </message>
+    <message>
+        <source>Stop the chart; acquisition and captures go on.</source>
+        <translation>Das Diagramm anhalten; Erfassung und Aufzeichnung laufen weiter.</translation>
+    </message>
+    <message>
+        <source>  Pause</source>
+        <translation>  Pause</translation>
+    </message>
+    <message>
+        <source>Show the newest frames again.</source>
+        <translation>Wieder die neuesten Messwerte zeigen.</translation>
+    </message>
+    <message>
+        <source>  Back to live</source>
+        <translation>  Zurück zu live</translation>
+    </message>
+    <message>
+        <source>Show a capture log in the chart.</source>
+        <translation>Eine Aufzeichnung im Diagramm zeigen.</translation>
+    </message>
+    <message>
+        <source>  Open log ...</source>
+        <translation>  Log öffnen ...</translation>
+    </message>
+    <message>
+        <source>Scroll back over the kept history.</source>
+        <translation>Durch den gespeicherten Verlauf zurückblättern.</translation>
+    </message>
+    <message>
+        <source>Sensors</source>
+        <translation>Sensoren</translation>
+    </message>
+    <message>
+        <source>Inputs</source>
+        <translation>Eingänge</translation>
+    </message>
+    <message>
+        <source>Log details</source>
+        <translation>Details der Aufzeichnung</translation>
+    </message>
+    <message>
+        <source>Counter</source>
+        <translation>Zähler</translation>
+    </message>
+    <message>
+        <source>10 s</source>
+        <translation>10 s</translation>
+    </message>
+    <message>
+        <source>1 min</source>
+        <translation>1 min</translation>
+    </message>
+    <message>
+        <source>10 min</source>
+        <translation>10 min</translation>
+    </message>
+    <message>
+        <source>Live</source>
+        <translation>Live</translation>
+    </message>
+    <message>
+        <source>V</source>
+        <translation>V</translation>
+    </message>
+    <message>
+        <source>Open capture log</source>
+        <translation>Aufzeichnung öffnen</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv);;All files (*)</source>
+        <translation>CSV-Dateien (*.csv);;Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>Reading %1 ...</source>
+        <translation>%1 wird gelesen ...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Open log</source>
+        <translation>Log öffnen</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>Whole log</source>
+        <translation>Ganzes Log</translation>
+    </message>
+    <message>
+        <source>Log %1: %2 rows</source>
+        <translation>Log %1: %2 Zeilen</translation>
+    </message>
+    <message>
+        <source> - the last row was incomplete and is not shown</source>
+        <translation> - die letzte Zeile war unvollständig und wird nicht gezeigt</translation>
+    </message>
+    <message>
+        <source>No description file beside the log.</source>
+        <translation>Keine Beschreibungsdatei neben dem Log.</translation>
+    </message>
+    <message>
+        <source>Reason: %1
+</source>
+        <translation>Grund: %1
+</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>The last row of %1 was incomplete, as when a capture is cut short. The %2 rows before it are shown.</source>
+        <translation>Die letzte Zeile von %1 war unvollständig, wie bei einer abgebrochenen Aufzeichnung. Die %2 Zeilen davor werden gezeigt.</translation>
+    </message>
+</context>
+</TS>
