@@ -7,6 +7,8 @@
 // Everything is looked at from outside, as a user's desktop sees it: the
 // window's size in device pixels (xwininfo), screenshots (ImageMagick's
 // import), the icon the window hands to the desktop (xprop).
+#include "VirtualDesktop.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
@@ -21,31 +23,6 @@
 #include <memory>
 
 namespace {
-
-const int commandTimeoutMs = 20000;
-
-// Runs a tool to its end and returns what it printed; a null array on
-// failure.
-QByteArray output(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
-                  const QByteArray& input = {}) {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    if (!process.waitForStarted(commandTimeoutMs))
-        return {};
-    if (!input.isEmpty())
-        process.write(input);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(commandTimeoutMs) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0) {
-        qWarning().noquote() << program << arguments.join(' ') << "failed:" << process.readAllStandardError();
-        return {};
-    }
-    QByteArray printed = process.readAllStandardOutput();
-    if (printed.isNull())
-        printed = QByteArray("");
-    return printed;
-}
 
 struct TopLevel {
     QString id;
@@ -224,26 +201,10 @@ void TestHighDpiPrograms::initTestCase() {
     }
     QVERIFY(folder.isValid());
 
-    // The server picks a free display and writes its number to stdout.
     server = std::make_unique<QProcess>();
-    server->setProcessChannelMode(QProcess::SeparateChannels);
-    server->start("Xvfb", {"-displayfd", "1", "-screen", "0", "2560x1920x24", "-nolisten", "tcp", "-noreset"});
-    QVERIFY(server->waitForStarted());
-    QElapsedTimer clock;
-    clock.start();
-    while (!server->canReadLine() && clock.elapsed() < commandTimeoutMs)
-        server->waitForReadyRead(100);
-    const QString display = QString::fromLatin1(server->readLine()).trimmed();
+    const QString display = startXServer(*server, "2560x1920x24");
     QVERIFY2(!display.isEmpty(), server->readAllStandardError().constData());
-
-    // The programs as a user's desktop starts them: no platform or scale
-    // factor forced, only the X display.
-    environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name :
-         {"QT_QPA_PLATFORM", "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR",
-          "QT_ENABLE_HIGHDPI_SCALING", "QT_DEVICE_PIXEL_RATIO", "QT_SCALE_FACTOR_ROUNDING_POLICY", "WAYLAND_DISPLAY"})
-        environment.remove(name);
-    environment.insert("DISPLAY", ":" + display);
+    environment = desktopEnvironment(display);
     environment.insert("LC_ALL", "C.UTF-8");
     // Sensors that all read 0: still pictures, black grid cells.
     const QString board = folder.filePath("board.ini");
@@ -268,14 +229,7 @@ Look TestHighDpiPrograms::startAndLook(const QString& program, const QString& ti
 
     // A fresh home per start: no saved theme, no saved device.
     const QString home = folder.filePath(QString("home-%1-%2").arg(QFileInfo(program).fileName()).arg(dpi));
-    QDir().mkpath(home + "/runtime");
-    QFile::setPermissions(home + "/runtime", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    QProcessEnvironment env = environment;
-    env.insert("HOME", home);
-    env.insert("XDG_CONFIG_HOME", home + "/config");
-    env.insert("XDG_DATA_HOME", home + "/data");
-    env.insert("XDG_CACHE_HOME", home + "/cache");
-    env.insert("XDG_RUNTIME_DIR", home + "/runtime");
+    const QProcessEnvironment env = withFreshHome(environment, home);
 
     QProcess process;
     process.setProcessEnvironment(env);

@@ -1,0 +1,105 @@
+// Both real programs, as built, on a virtual X server: the German
+// translation compiled into them is there when the desktop's locale is
+// German, and LANGUAGE=en or LC_MESSAGES=C keeps them English. Looked at from
+// outside through the window's title, as the desktop shows it (xdotool).
+#include "VirtualDesktop.h"
+
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+#include <memory>
+
+class TestProgramsLanguage : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void titleInTheDesktopLanguage_data();
+    void titleInTheDesktopLanguage();
+
+private:
+    QTemporaryDir folder;
+    std::unique_ptr<QProcess> server;
+    QProcessEnvironment environment;
+    int starts = 0;
+};
+
+void TestProgramsLanguage::initTestCase() {
+    for (const char* tool : {"Xvfb", "xdotool"}) {
+        if (QStandardPaths::findExecutable(tool).isEmpty())
+            QSKIP(qPrintable(QString("%1 is not installed (scripts/setup.sh installs it)").arg(tool)));
+    }
+    QVERIFY(folder.isValid());
+    server = std::make_unique<QProcess>();
+    const QString display = startXServer(*server, "1280x960x24");
+    QVERIFY2(!display.isEmpty(), server->readAllStandardError().constData());
+    environment = desktopEnvironment(display);
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+        environment.remove(name);
+}
+
+void TestProgramsLanguage::cleanupTestCase() {
+    if (server) {
+        server->terminate();
+        server->waitForFinished();
+    }
+}
+
+void TestProgramsLanguage::titleInTheDesktopLanguage_data() {
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("locale");
+    QTest::addColumn<QString>("title");
+    const QString daq = DAQ_PROGRAM;
+    const QString cal = CAL_PROGRAM;
+    QTest::newRow("DAQ German") << daq << QStringList{"LANG=de_DE.UTF-8"}
+                                << "Kivra Tolm DAQ lite 2.0 - Orvane GmbH \u2014 emulierte Messkarte";
+    QTest::newRow("DAQ German, LANGUAGE=en") << daq << QStringList{"LANG=de_DE.UTF-8", "LANGUAGE=en"}
+                                             << "Kivra Tolm DAQ lite 2.0 - Orvane GmbH \u2014 emulated board";
+    QTest::newRow("CAL German") << cal << QStringList{"LANG=de_DE.UTF-8"}
+                                << "Kivra Tolm CAL lite 2.0 \u2014 emulierte Messkarte";
+    QTest::newRow("CAL German, LC_MESSAGES=C")
+        << cal << QStringList{"LANG=de_DE.UTF-8", "LC_MESSAGES=C"} << "Kivra Tolm CAL lite 2.0 \u2014 emulated board";
+    QTest::newRow("CAL French") << cal << QStringList{"LANG=fr_FR.UTF-8"}
+                                << "Kivra Tolm CAL lite 2.0 \u2014 emulated board";
+}
+
+void TestProgramsLanguage::titleInTheDesktopLanguage() {
+    QFETCH(QString, program);
+    QFETCH(QStringList, locale);
+    QFETCH(QString, title);
+    QProcessEnvironment env = withFreshHome(environment, folder.filePath(QString("home-%1").arg(++starts)));
+    for (const QString& variable : locale)
+        env.insert(variable.section('=', 0, 0), variable.section('=', 1));
+
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, {"use=usb/-"});
+    QVERIFY(process.waitForStarted());
+    QString shown;
+    QElapsedTimer clock;
+    clock.start();
+    while (shown.isEmpty() && clock.elapsed() < 30000 && process.state() == QProcess::Running) {
+        QThread::msleep(200);
+        // Only this process's windows: an earlier program may still be going.
+        const QByteArray ids = output(
+            "xdotool",
+            {"search", "--onlyvisible", "--pid", QString::number(process.processId()), "--name", "^Kivra Tolm"}, env);
+        const QString id = QString::fromLatin1(ids).section('\n', 0, 0).trimmed();
+        if (!id.isEmpty())
+            shown = QString::fromUtf8(output("xdotool", {"getwindowname", id}, env)).trimmed();
+    }
+    process.terminate();
+    if (!process.waitForFinished(10000)) {
+        process.kill();
+        process.waitForFinished();
+    }
+    QVERIFY2(!shown.isEmpty(), process.readAll().constData());
+    QCOMPARE(shown, title);
+}
+
+QTEST_MAIN(TestProgramsLanguage)
+#include "tst_programs_language.moc"
