@@ -14,10 +14,8 @@ bool isPlainCLocale(const QString& name) {
 
 // "de_DE.UTF-8@euro" -> "de_DE": the codeset and modifier say nothing about
 // the language.
-QLocale localeOf(QString name) {
-    name.truncate(name.indexOf(QLatin1Char('@')) < 0 ? name.size() : name.indexOf(QLatin1Char('@')));
-    name.truncate(name.indexOf(QLatin1Char('.')) < 0 ? name.size() : name.indexOf(QLatin1Char('.')));
-    return QLocale(name);
+QLocale localeOf(const QString& name) {
+    return QLocale(name.section(QLatin1Char('@'), 0, 0).section(QLatin1Char('.'), 0, 0));
 }
 
 QString toolkitTranslationsFolder() {
