@@ -40,7 +40,8 @@ install_missing() {
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
-install_missing xvfb xauth x11-xserver-utils imagemagick xdotool fonts-dejavu-core
+install_missing xvfb xauth x11-xserver-utils imagemagick xdotool fonts-dejavu-core \
+    qttools5-dev qttools5-dev-tools qttranslations5-l10n
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
