@@ -102,6 +102,10 @@ public:
         environment.insert("KIVRATOLM_EMULATOR", configPath);
         setProcessEnvironment(environment);
         setProgram(QStringLiteral(CAPTURE_TOOL));
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+        // Qt 6 has no setupChildProcess() to override.
+        setChildProcessModifier([this] { limitFileSize(); });
+#endif
     }
     ~ToolProcess() override {
         if (state() != QProcess::NotRunning) {
@@ -186,7 +190,13 @@ public:
     }
 
 protected:
-    void setupChildProcess() override {
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    void setupChildProcess() override { limitFileSize(); }
+#endif
+
+private:
+    // In the child, between fork and exec.
+    void limitFileSize() {
         if (m_fileSizeLimit == 0)
             return;
         ::signal(SIGXFSZ, SIG_IGN);
@@ -194,7 +204,6 @@ protected:
         ::setrlimit(RLIMIT_FSIZE, &limit);
     }
 
-private:
     void readEvents() {
         const QByteArray out = readAllStandardOutput();
         const QByteArray err = readAllStandardError();
