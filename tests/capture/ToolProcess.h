@@ -114,12 +114,18 @@ public:
         }
     }
 
-    QString path(const QString& name) const { return m_dir.filePath(name); }
+    QString path(const QString& name) const {
+        return m_dir.filePath(name);
+    }
     // Events on standard output unless the log goes there.
-    void setEventsOnStandardError(bool onError) { m_eventsOnError = onError; }
+    void setEventsOnStandardError(bool onError) {
+        m_eventsOnError = onError;
+    }
     // The file size limit the tool runs under (bytes; 0: none), with
     // SIGXFSZ ignored so that a write beyond it fails instead of killing it.
-    void setFileSizeLimit(rlim_t bytes) { m_fileSizeLimit = bytes; }
+    void setFileSizeLimit(rlim_t bytes) {
+        m_fileSizeLimit = bytes;
+    }
 
     void run(const QStringList& arguments) {
         setArguments(arguments);
@@ -166,7 +172,9 @@ public:
         return exitCode();
     }
 
-    void signal(int number) { ::kill(static_cast<pid_t>(processId()), number); }
+    void signal(int number) {
+        ::kill(static_cast<pid_t>(processId()), number);
+    }
 
     const QList<QJsonObject>& events() {
         readEvents();
@@ -179,7 +187,9 @@ public:
         return names;
     }
     // Every JSON line well formed, each with "event" and "time".
-    bool eventsWellFormed() const { return m_malformed == 0; }
+    bool eventsWellFormed() const {
+        return m_malformed == 0;
+    }
     QByteArray standardOutput() {
         readEvents();
         return m_output;
@@ -191,7 +201,9 @@ public:
 
 protected:
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-    void setupChildProcess() override { limitFileSize(); }
+    void setupChildProcess() override {
+        limitFileSize();
+    }
 #endif
 
 private:
