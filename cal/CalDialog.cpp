@@ -1,5 +1,7 @@
 #include "CalDialog.h"
 
+#include "ui_CalDialog.h"
+
 #include "CalibrationData.h"
 #include "Capture.h"
 #include "PlainMessageBox.h"
@@ -24,16 +26,17 @@ CalDialog::CalDialog(QWidget* parent, const QString& unit, CalibrationData& cali
     : QDialog(parent)
     , calibration(calibration)
     , selection(selection)
-    , capture(capture) {
-    ui.setupUi(this);
-    ui.lblUnit->setText(unit);
-    connect(ui.btnAdd, &QPushButton::clicked, this, &CalDialog::onAdd);
-    connect(ui.btnDone, &QPushButton::clicked, this, &QDialog::accept);
+    , capture(capture)
+    , ui(std::make_unique<Ui::CalDialog>()) {
+    ui->setupUi(this);
+    ui->lblUnit->setText(unit);
+    connect(ui->btnAdd, &QPushButton::clicked, this, &CalDialog::onAdd);
+    connect(ui->btnDone, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 void CalDialog::onAdd() {
     const KivraTolm::InputFrame frame = capture.averagedFrame();
-    const auto value = static_cast<float>(ui.spnValue->value());
+    const auto value = static_cast<float>(ui->spnValue->value());
 
     // Every sensor is listed once, so each check sees its sensor's list as
     // it was before this Add; nothing is written until all have passed.
@@ -69,3 +72,5 @@ void CalDialog::onAdd() {
     }
     emit pointsChanged();
 }
+
+CalDialog::~CalDialog() = default;

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "SensorSelection.h"
-#include "ui_CalDialog.h"
 
 #include <QDialog>
 #include <QString>
+#include <memory>
 
 class CalibrationData;
 
@@ -15,6 +15,10 @@ class Capture;
 // Records calibration points: on Add, every ticked sensor gets the pair
 // (its mean reading, the typed value), but only when all of them pass the
 // checks; otherwise none does. Stays open for further values until Done.
+namespace Ui {
+class CalDialog;
+}
+
 class CalDialog : public QDialog {
     Q_OBJECT
 
@@ -22,6 +26,7 @@ public:
     // The three references belong to the main window and outlive the dialog.
     CalDialog(QWidget* parent, const QString& unit, CalibrationData& calibration, const SensorSelection& selection,
               KivraTolm::Capture& capture);
+    ~CalDialog() override;
 
 signals:
     void pointsChanged();
@@ -33,5 +38,5 @@ private:
     CalibrationData& calibration;
     const SensorSelection& selection;
     KivraTolm::Capture& capture;
-    Ui::CalDialog ui;
+    std::unique_ptr<Ui::CalDialog> ui;
 };

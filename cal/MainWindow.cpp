@@ -1,15 +1,18 @@
 #include "MainWindow.h"
 
+#include "ui_MainWindow.h"
+
 #include "AboutDialog.h"
 #include "CalDialog.h"
 #include "Capture.h"
 #include "EmulatedBoard.h"
 #include "ModeDialog.h"
 #include "PlainMessageBox.h"
-#include "SelDialog.h"
+#include "SensorPoints.h"
 #include "SensorWidget.h"
 #include "StartUp.h"
 #include "ThemeDialog.h"
+#include "WindowEngine.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -17,11 +20,13 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 
 #include <algorithm>
 #include <exception>
+#include <memory>
 
 namespace {
 
@@ -36,13 +41,6 @@ std::string nativePath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
-SensorPoints toSensorPoints(const CalibrationPoints& points) {
-    SensorPoints result;
-    for (const CalibrationPoint& point : points)
-        result.append(qMakePair(static_cast<double>(point.intensity), static_cast<double>(point.value)));
-    return result;
-}
-
 QString withSuffix(const QString& name) {
     return name.endsWith(calibrationSuffix) ? name : name + calibrationSuffix;
 }
@@ -53,22 +51,23 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     : QMainWindow(parent)
     , bus(bus)
     , address(address)
-    , calibrationFile(calibrationFile) {
-    ui.setupUi(this);
+    , calibrationFile(calibrationFile)
+    , ui(std::make_unique<Ui::MainWindow>()) {
+    ui->setupUi(this);
     updateWindowTitle();
 
     // A file from the command line is the only one this run works on.
     if (!calibrationFile.isEmpty()) {
-        ui.actLoadCalibration->setEnabled(false);
-        ui.actSaveCalibration->setEnabled(false);
-        ui.actSaveCalibrationAs->setEnabled(false);
+        ui->actLoadCalibration->setEnabled(false);
+        ui->actSaveCalibration->setEnabled(false);
+        ui->actSaveCalibrationAs->setEnabled(false);
     }
 
-    connect(ui.actSelectTheme, &QAction::triggered, this, [this] {
+    connect(ui->actSelectTheme, &QAction::triggered, this, [this] {
         ThemeDialog dialog(this);
         dialog.exec();
     });
-    connect(ui.actAbout, &QAction::triggered, this, [this] {
+    connect(ui->actAbout, &QAction::triggered, this, [this] {
         AboutDialog dialog(this, productName(Program::Cal));
         dialog.exec();
     });
@@ -76,25 +75,20 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     for (int c = 0; c < 8; ++c)
         buildColumn(c);
 
-    connect(ui.btnInsertCalPoint, &QPushButton::clicked, this, &MainWindow::onStartCal);
-    connect(ui.btnResetAll, &QPushButton::clicked, this, &MainWindow::onResetAll);
-    connect(ui.txtUnit, &QLineEdit::textChanged, this, &MainWindow::onUnitChanged);
-    ui.btnInsertCalPoint->setEnabled(false);
-    ui.sensorControls->setRowStretch(0, 1);
+    connect(ui->btnInsertCalPoint, &QPushButton::clicked, this, &MainWindow::onStartCal);
+    connect(ui->btnResetAll, &QPushButton::clicked, this, &MainWindow::onResetAll);
+    connect(ui->txtUnit, &QLineEdit::textChanged, this, &MainWindow::onUnitChanged);
+    ui->btnInsertCalPoint->setEnabled(false);
+    ui->sensorControls->setRowStretch(0, 1);
     for (int c = 0; c < 8; ++c)
-        ui.sensorControls->setColumnStretch(c, 1);
+        ui->sensorControls->setColumnStretch(c, 1);
 
-    if (this->bus.isEmpty() || this->address.isEmpty()) {
-        SelDialog dialog(this);
-        if (dialog.exec() != QDialog::Accepted) {
-            m_selectionCancelled = true;
-            return;
-        }
-        this->bus = dialog.bus();
-        this->address = dialog.address();
+    if (!chooseDevice(this, this->bus, this->address)) {
+        cancelledSelection = true;
+        return;
     }
 
-    capture = std::make_shared<KivraTolm::Capture>(this->bus.toStdString(), this->address.toStdString());
+    capture = openCapture(this->bus, this->address);
 
     connect(&timer, &QTimer::timeout, this, &MainWindow::onTimer);
     timer.start(50);
@@ -102,12 +96,12 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     if (!calibrationFile.isEmpty())
         loadCalibrationFile();
 
-    connect(ui.actLoadCalibration, &QAction::triggered, this, &MainWindow::onLoad);
-    connect(ui.actSaveCalibration, &QAction::triggered, this, &MainWindow::onSave);
-    connect(ui.actSaveCalibrationAs, &QAction::triggered, this, &MainWindow::onSaveAs);
-    connect(ui.actSaveAndExit, &QAction::triggered, this, &MainWindow::onSaveAndExit);
-    connect(ui.actSetMode, &QAction::triggered, this, &MainWindow::onSetMode);
-    connect(ui.actExit, &QAction::triggered, this, &MainWindow::close);
+    connect(ui->actLoadCalibration, &QAction::triggered, this, &MainWindow::onLoad);
+    connect(ui->actSaveCalibration, &QAction::triggered, this, &MainWindow::onSave);
+    connect(ui->actSaveCalibrationAs, &QAction::triggered, this, &MainWindow::onSaveAs);
+    connect(ui->actSaveAndExit, &QAction::triggered, this, &MainWindow::onSaveAndExit);
+    connect(ui->actSetMode, &QAction::triggered, this, &MainWindow::onSetMode);
+    connect(ui->actExit, &QAction::triggered, this, &MainWindow::close);
 
     refreshColumns();
 }
@@ -121,34 +115,34 @@ MainWindow::~MainWindow() {
 void MainWindow::buildColumn(int c) {
     ColumnControls& controls = columnControls[c];
 
-    controls.graph = new SensorWidget(ui.centralWidget);
+    controls.graph = new SensorWidget(ui->centralWidget);
     controls.graph->enableCalibrationPoints(true);
-    ui.sensorControls->addWidget(controls.graph, 0, c);
+    ui->sensorControls->addWidget(controls.graph, 0, c);
 
     auto* boxes = new QGridLayout;
     for (int r = 0; r < 8; ++r) {
-        auto* box = new QCheckBox(ui.centralWidget);
+        auto* box = new QCheckBox(ui->centralWidget);
         box->setToolTip(tr("Select to include for the next calibration point insertion."));
         boxes->addWidget(box, r / 4, r % 4, Qt::AlignCenter);
         controls.selectBoxes[r] = box;
         connect(box, &QCheckBox::clicked, this, [this, c, r](bool checked) { onSelectionChanged(c, r, checked); });
     }
-    ui.sensorControls->addLayout(boxes, 1, c);
+    ui->sensorControls->addLayout(boxes, 1, c);
 
-    controls.sensitivityBox = new QSpinBox(ui.centralWidget);
+    controls.sensitivityBox = new QSpinBox(ui->centralWidget);
     controls.sensitivityBox->setRange(0, 63);
     controls.sensitivityBox->setValue(31);
     controls.sensitivityBox->setAlignment(Qt::AlignHCenter);
     controls.sensitivityBox->setToolTip(tr("Define sensitivity for the sensors in this column (Range 0..63)."));
     controls.sensitivityBox->setProperty(indexProperty, c);
-    ui.sensorControls->addWidget(controls.sensitivityBox, 2, c);
+    ui->sensorControls->addWidget(controls.sensitivityBox, 2, c);
     connect(controls.sensitivityBox, qOverload<int>(&QSpinBox::valueChanged), this, &MainWindow::onSpinner);
 
     controls.resetButton =
-        new QPushButton(QIcon(QStringLiteral(":/images/icons/cancel.png")), tr("  Reset"), ui.centralWidget);
+        new QPushButton(QIcon(QStringLiteral(":/images/icons/cancel.png")), tr("  Reset"), ui->centralWidget);
     controls.resetButton->setToolTip(tr("Remove all calibration points from the current column."));
     controls.resetButton->setProperty(indexProperty, c);
-    ui.sensorControls->addWidget(controls.resetButton, 3, c);
+    ui->sensorControls->addWidget(controls.resetButton, 3, c);
     connect(controls.resetButton, &QPushButton::clicked, this, &MainWindow::onSingleReset);
 
     controls.graph->animate();
@@ -160,7 +154,7 @@ void MainWindow::onSelectionChanged(int c, int r, bool checked) {
 }
 
 void MainWindow::updateInsertButton() {
-    ui.btnInsertCalPoint->setEnabled(std::any_of(selection.begin(), selection.end(), [](bool b) { return b; }));
+    ui->btnInsertCalPoint->setEnabled(std::any_of(selection.begin(), selection.end(), [](bool b) { return b; }));
 }
 
 void MainWindow::updateWindowTitle() {
@@ -192,12 +186,13 @@ void MainWindow::onTimer() {
 
 void MainWindow::askRetry(const QString& error) {
     retryQuestionOpen = true;
-    const auto answer = showPlainMessage(this, QMessageBox::Question, tr("Error"),
-                                         tr("Error: ") + error + tr("\nRetry ?"), QMessageBox::Yes | QMessageBox::No);
-    if (answer == QMessageBox::Yes) {
+    const std::unique_ptr<QMessageBox> box(newRetryQuestion(error, this));
+    box->exec();
+    // Closed without a button counts as No.
+    QAbstractButton* answer = box->clickedButton();
+    if (answer && box->standardButton(answer) == QMessageBox::Yes) {
         capture->start();
-        for (int c = 0; c < 8; ++c)
-            capture->setColumnSensitivity(c, calibration.sensitivity(c));
+        sendColumnSensitivities(*capture, calibration);
     } else {
         capture->stop();
         showPlainMessage(this, QMessageBox::Information, tr("Information"),
@@ -281,7 +276,7 @@ void MainWindow::refreshColumns() {
             controls.graph->enableSensor(r, enabled);
             const CalibrationPoints points = calibration.points(c, r);
             columnHasPoints = columnHasPoints || !points.empty();
-            controls.graph->updateCalibrationPoints(r, toSensorPoints(points));
+            controls.graph->updateCalibrationPoints(r, sensorPoints(points));
         }
         controls.graph->setSingleMode(singleMode, c);
         controls.sensitivityBox->setEnabled(!columnHasPoints);
@@ -304,7 +299,7 @@ bool MainWindow::loadCalibrationFile() {
         // what the spin box and the board have, so a retry sends the same.
         calibration.setSensitivity(c, box->value());
     }
-    ui.txtUnit->setText(QString::fromStdString(calibration.unit()));
+    ui->txtUnit->setText(QString::fromStdString(calibration.unit()));
     // Filling the controls went through the editing paths.
     calibration.setModified(false);
     refreshColumns();

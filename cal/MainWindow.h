@@ -3,7 +3,6 @@
 #include "CalibrationData.h"
 #include "ColumnControls.h"
 #include "SensorSelection.h"
-#include "ui_MainWindow.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -20,6 +19,10 @@ class Capture;
 // the sensors ticked for the next calibration point, the column
 // sensitivities, and loading and saving of the calibration file. Started with
 // a calibration file, it works on that file only.
+namespace Ui {
+class MainWindow;
+}
+
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
@@ -31,7 +34,7 @@ public:
 
     // Set when the device selection was cancelled: the window then has no
     // engine and the program ends without running its event loop.
-    bool selectionCancelled() const { return m_selectionCancelled; }
+    bool selectionCancelled() const { return cancelledSelection; }
 
     const CalibrationData& calibrationData() const { return calibration; }
     const SensorSelection& sensorSelection() const { return selection; }
@@ -68,7 +71,7 @@ private:
     bool saveCalibrationFile();
     void refreshColumns();
 
-    bool m_selectionCancelled = false;
+    bool cancelledSelection = false;
     QString bus;
     QString address;
     QString calibrationFile;
@@ -76,7 +79,7 @@ private:
     std::shared_ptr<KivraTolm::Capture> capture;
     CalibrationData calibration;
     SensorSelection selection = {};
-    Ui::MainWindow ui;
+    std::unique_ptr<Ui::MainWindow> ui;
     QTimer timer;
     // The engine's error stays set while its question is open; the timer
     // keeps running and must not ask again meanwhile.

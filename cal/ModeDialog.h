@@ -1,12 +1,12 @@
 #pragma once
 
 #include "SensorPosition.h"
-#include "ui_ModeDialog.h"
 
 #include <QDialog>
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 class CalibrationData;
 class QCheckBox;
@@ -14,11 +14,16 @@ class QCheckBox;
 // Chooses which sensors take part in calibration: the diagonal, all, or a
 // hand-picked set. Works on a copy of the mode and the custom set, which only
 // OK writes into the calibration; switching modes keeps the custom ticks.
+namespace Ui {
+class ModeDialog;
+}
+
 class ModeDialog : public QDialog {
     Q_OBJECT
 
 public:
     ModeDialog(QWidget* parent, CalibrationData& calibration);
+    ~ModeDialog() override;
 
     QCheckBox* sensorBox(int column, int row) const { return checkBoxes.at(SensorPosition{column, row}.index()); }
 
@@ -31,5 +36,5 @@ private:
     std::array<QCheckBox*, 64> checkBoxes = {}; // index row * 8 + column
     std::int32_t mode = 0;
     std::array<bool, 64> custom = {};
-    Ui::ModeDialog ui;
+    std::unique_ptr<Ui::ModeDialog> ui;
 };

@@ -19,7 +19,7 @@ CalibrationData::CalibrationData() = default;
 
 void CalibrationData::clear() {
     *this = CalibrationData();
-    m_modified = true;
+    modified = true;
 }
 
 SensorMode CalibrationData::checkMode(std::int32_t mode) {
@@ -34,24 +34,24 @@ SensorMode CalibrationData::checkMode(std::int32_t mode) {
 }
 
 bool CalibrationData::isSensorEnabled(int column, int row) const {
-    switch (m_enableMode) {
+    switch (modeNumber) {
     case static_cast<std::int32_t>(SensorMode::EightSensor):
         return column == row;
     case static_cast<std::int32_t>(SensorMode::All):
         return true;
     case static_cast<std::int32_t>(SensorMode::Custom):
-        return m_customSelected[SensorPosition{column, row}.index()];
+        return customMask[SensorPosition{column, row}.index()];
     default:
         return false;
     }
 }
 
 CalibrationPoints CalibrationData::points(int column, int row) const {
-    return m_columns[column].points[row];
+    return columnData[column].points[row];
 }
 
 bool CalibrationData::canAddPoint(int column, int row, const CalibrationPoint& point) const {
-    const CalibrationPoints& points = m_columns[column].points[row];
+    const CalibrationPoints& points = columnData[column].points[row];
     if (points.empty())
         return true;
     if (points.size() == 1)
@@ -70,42 +70,42 @@ bool CalibrationData::canAddPoint(int column, int row, const CalibrationPoint& p
 }
 
 void CalibrationData::addPoint(int column, int row, const CalibrationPoint& point) {
-    CalibrationPoints& points = m_columns[column].points[row];
+    CalibrationPoints& points = columnData[column].points[row];
     points.insert(points.begin() + insertionIndex(points, point.intensity), point);
-    m_modified = true;
+    modified = true;
 }
 
 void CalibrationData::clearSensorPoints(int column, int row) {
-    m_columns[column].points[row].clear();
-    m_modified = true;
+    columnData[column].points[row].clear();
+    modified = true;
 }
 
 void CalibrationData::clearColumnPoints(int column) {
-    for (CalibrationPoints& points : m_columns[column].points)
+    for (CalibrationPoints& points : columnData[column].points)
         points.clear();
-    m_modified = true;
+    modified = true;
 }
 
 void CalibrationData::clearAllPoints() {
     for (int column = 0; column < 8; ++column)
         clearColumnPoints(column);
-    m_modified = true;
+    modified = true;
 }
 
 void CalibrationData::setSensitivity(int column, std::int32_t sensitivity) {
-    m_columns[column].sensitivity = sensitivity;
-    m_modified = true;
+    columnData[column].sensitivity = sensitivity;
+    modified = true;
 }
 
 void CalibrationData::setUnit(const std::string& unit) {
-    m_unit = unit;
-    m_modified = true;
+    unitText = unit;
+    modified = true;
 }
 
 void CalibrationData::setMode(SensorMode mode, const SensorMask& customSelected) {
-    m_enableMode = static_cast<std::int32_t>(mode);
-    m_customSelected = customSelected;
-    m_modified = true;
+    modeNumber = static_cast<std::int32_t>(mode);
+    customMask = customSelected;
+    modified = true;
 }
 
 float CalibrationData::calibratedValue(const CalibrationPoints& points, float intensity) {
@@ -141,13 +141,13 @@ KivraTolm::InputFrame CalibrationData::calibrateFrame(const KivraTolm::InputFram
     for (int column = 0; column < 8; ++column) {
         for (int row = 0; row < 8; ++row) {
             float& sensor = calibrated.sensors[row][column];
-            sensor = calibratedValue(m_columns[column].points[row], sensor);
+            sensor = calibratedValue(columnData[column].points[row], sensor);
         }
     }
     return calibrated;
 }
 
 bool CalibrationData::operator==(const CalibrationData& other) const {
-    return m_columns == other.m_columns && m_unit == other.m_unit && m_enableMode == other.m_enableMode &&
-           m_customSelected == other.m_customSelected && m_modified == other.m_modified;
+    return columnData == other.columnData && unitText == other.unitText && modeNumber == other.modeNumber &&
+           customMask == other.customMask && modified == other.modified;
 }

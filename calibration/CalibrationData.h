@@ -41,17 +41,17 @@ public:
     void clearColumnPoints(int column);
     void clearAllPoints();
 
-    std::int32_t sensitivity(int column) const { return m_columns[column].sensitivity; }
+    std::int32_t sensitivity(int column) const { return columnData[column].sensitivity; }
     void setSensitivity(int column, std::int32_t sensitivity);
-    const std::string& unit() const { return m_unit; }
+    const std::string& unit() const { return unitText; }
     void setUnit(const std::string& unit);
-    SensorMode enableMode() const { return static_cast<SensorMode>(m_enableMode); }
-    const SensorMask& customSelected() const { return m_customSelected; }
+    SensorMode enableMode() const { return static_cast<SensorMode>(modeNumber); }
+    const SensorMask& customSelected() const { return customMask; }
     void setMode(SensorMode mode, const SensorMask& customSelected);
-    const std::array<CalibrationColumn, 8>& columns() const { return m_columns; }
+    const std::array<CalibrationColumn, 8>& columns() const { return columnData; }
 
-    bool isModified() const { return m_modified; }
-    void setModified(bool modified) { m_modified = modified; }
+    bool isModified() const { return modified; }
+    void setModified(bool value) { modified = value; }
 
     static float calibratedValue(const CalibrationPoints& points, float intensity);
     KivraTolm::InputFrame calibrateFrame(const KivraTolm::InputFrame& frame) const;
@@ -63,9 +63,9 @@ public:
 private:
     void read(const std::string& path, std::string* bytes);
 
-    std::array<CalibrationColumn, 8> m_columns;
-    std::string m_unit;
-    std::int32_t m_enableMode = static_cast<std::int32_t>(SensorMode::EightSensor);
-    SensorMask m_customSelected = {};
-    bool m_modified = false;
+    std::array<CalibrationColumn, 8> columnData;
+    std::string unitText;
+    std::int32_t modeNumber = static_cast<std::int32_t>(SensorMode::EightSensor);
+    SensorMask customMask = {};
+    bool modified = false;
 };

@@ -33,8 +33,8 @@ void CalibrationData::read(const std::string& path, std::string* bytes) {
         fail("Invalid file structure (invalid root).");
     requireAttribute(*root, "unit");
     requireAttribute(*root, "enableMode");
-    m_unit = root->getAttribute("unit", "");
-    m_enableMode = static_cast<std::int32_t>(checkMode(root->getAttributeInt("enableMode", 0)));
+    unitText = root->getAttribute("unit", "");
+    modeNumber = static_cast<std::int32_t>(checkMode(root->getAttributeInt("enableMode", 0)));
 
     if (!root->hasChild("customSelected"))
         fail("Invalid file structure (customSelected missing).");
@@ -47,22 +47,22 @@ void CalibrationData::read(const std::string& path, std::string* bytes) {
             fail("Invalid column in custom selection.");
         if (row < 0 || row > 7)
             fail("Invalid row in custom selection.");
-        m_customSelected[SensorPosition{column, row}.index()] = true;
+        customMask[SensorPosition{column, row}.index()] = true;
     }
 
     if (!root->hasChild("columns"))
         fail("Invalid file structure (columns missing).");
     std::size_t c = 0;
     for (const xelement_ptr& column : root->getChildren("columns").front()->getChildren("column")) {
-        if (c >= m_columns.size())
+        if (c >= columnData.size())
             fail("Invalid file structure (too many columns).");
         requireAttribute(*column, "sensitivity");
-        m_columns[c].sensitivity = column->getAttributeInt("sensitivity", CalibrationColumn::defaultSensitivity);
+        columnData[c].sensitivity = column->getAttributeInt("sensitivity", CalibrationColumn::defaultSensitivity);
         std::size_t r = 0;
         for (const xelement_ptr& row : column->getChildren("row")) {
-            if (r >= m_columns[c].points.size())
+            if (r >= columnData[c].points.size())
                 fail("Invalid file structure (too many rows).");
-            CalibrationPoints& points = m_columns[c].points[r];
+            CalibrationPoints& points = columnData[c].points[r];
             for (const xelement_ptr& point : row->getChildren("point")) {
                 requireAttribute(*point, "x");
                 requireAttribute(*point, "y");
@@ -74,23 +74,23 @@ void CalibrationData::read(const std::string& path, std::string* bytes) {
         }
         ++c;
     }
-    m_modified = false;
+    modified = false;
 }
 
 void CalibrationData::save(const std::string& path) {
     const xelement_ptr root = xelement::create("calibration");
-    root->setAttribute("unit", m_unit);
-    root->setAttribute("enableMode", static_cast<std::int32_t>(checkMode(m_enableMode)));
+    root->setAttribute("unit", unitText);
+    root->setAttribute("enableMode", static_cast<std::int32_t>(checkMode(modeNumber)));
 
     const xelement_ptr selection = root->addChild("customSelected");
-    for (const auto& [column, row] : sensorsWhere(m_customSelected, true)) {
+    for (const auto& [column, row] : sensorsWhere(customMask, true)) {
         const xelement_ptr selected = selection->addChild("selected");
         selected->setAttribute("column", std::int32_t{column});
         selected->setAttribute("row", std::int32_t{row});
     }
 
     const xelement_ptr columns = root->addChild("columns");
-    for (const CalibrationColumn& column : m_columns) {
+    for (const CalibrationColumn& column : columnData) {
         const xelement_ptr columnElement = columns->addChild("column");
         columnElement->setAttribute("sensitivity", column.sensitivity);
         for (const CalibrationPoints& points : column.points) {
@@ -104,5 +104,5 @@ void CalibrationData::save(const std::string& path) {
     }
 
     root->save(path);
-    m_modified = false;
+    modified = false;
 }

@@ -20,20 +20,20 @@ public:
     ByteClasses() {
         for (int byte = 0; byte < 256; ++byte) {
             // TiXmlBase::IsWhiteSpace
-            m_space[byte] = std::isspace(byte) || byte == '\n' || byte == '\r';
+            space[byte] = std::isspace(byte) || byte == '\n' || byte == '\r';
             // TiXmlBase::IsAlpha and IsAlphaNum: anything from 127 up counts.
-            m_alpha[byte] = byte < 127 ? std::isalpha(byte) != 0 : true;
-            m_alphaNum[byte] = byte < 127 ? std::isalnum(byte) != 0 : true;
+            alpha[byte] = byte < 127 ? std::isalpha(byte) != 0 : true;
+            alphaNum[byte] = byte < 127 ? std::isalnum(byte) != 0 : true;
         }
     }
-    bool isWhiteSpace(char c) const { return m_space[static_cast<unsigned char>(c)]; }
-    bool isAlpha(char c) const { return m_alpha[static_cast<unsigned char>(c)]; }
-    bool isAlphaNum(char c) const { return m_alphaNum[static_cast<unsigned char>(c)]; }
+    bool isWhiteSpace(char c) const { return space[static_cast<unsigned char>(c)]; }
+    bool isAlpha(char c) const { return alpha[static_cast<unsigned char>(c)]; }
+    bool isAlphaNum(char c) const { return alphaNum[static_cast<unsigned char>(c)]; }
 
 private:
-    bool m_space[256];
-    bool m_alpha[256];
-    bool m_alphaNum[256];
+    bool space[256];
+    bool alpha[256];
+    bool alphaNum[256];
 };
 
 bool startsWith(const char* p, const char* tag) {
@@ -54,7 +54,7 @@ bool startsWithIgnoringCase(const char* p, const char* tag) {
 class Scanner {
 public:
     explicit Scanner(std::size_t stopAbove)
-        : m_stopAbove(stopAbove) {}
+        : stopAboveDepth(stopAbove) {}
 
     std::size_t scan(const char* p);
 
@@ -73,15 +73,15 @@ private:
     const char* readDeclaration(const char* p, std::string* encoding) const;
     const char* readNode(const char* p, bool atDocumentLevel);
 
-    bool isWhiteSpace(char c) const { return m_classes.isWhiteSpace(c); }
-    bool isAlpha(char c) const { return m_classes.isAlpha(c); }
-    bool isAlphaNum(char c) const { return m_classes.isAlphaNum(c); }
+    bool isWhiteSpace(char c) const { return classes.isWhiteSpace(c); }
+    bool isAlpha(char c) const { return classes.isAlpha(c); }
+    bool isAlphaNum(char c) const { return classes.isAlphaNum(c); }
 
-    ByteClasses m_classes;
-    std::size_t m_stopAbove;
-    Encoding m_encoding = Encoding::Unknown;
-    std::size_t m_depth = 0;
-    std::size_t m_maxDepth = 0;
+    ByteClasses classes;
+    std::size_t stopAboveDepth;
+    Encoding declaredEncoding = Encoding::Unknown;
+    std::size_t depth = 0;
+    std::size_t maxDepth = 0;
 };
 
 // TiXmlBase::SkipWhiteSpace; nullptr at the end of the text.
@@ -89,7 +89,7 @@ const char* Scanner::skipWhiteSpace(const char* p) const {
     if (!p || !*p)
         return nullptr;
     for (;;) {
-        if (m_encoding == Encoding::Utf8) {
+        if (declaredEncoding == Encoding::Utf8) {
             const auto* u = reinterpret_cast<const unsigned char*>(p);
             if (u[0] == 0xef && ((u[1] == 0xbb && u[2] == 0xbf) || (u[1] == 0xbf && (u[2] == 0xbe || u[2] == 0xbf)))) {
                 p += 3;
@@ -114,7 +114,7 @@ const char* Scanner::readName(const char* p) const {
 
 // TiXmlBase::GetChar; appends the character to value when one is given.
 const char* Scanner::getChar(const char* p, std::string* value) const {
-    const int length = m_encoding == Encoding::Utf8 ? tinyXmlUtf8Length(static_cast<unsigned char>(*p)) : 1;
+    const int length = declaredEncoding == Encoding::Utf8 ? tinyXmlUtf8Length(static_cast<unsigned char>(*p)) : 1;
     if (length == 1) {
         if (*p == '&')
             return getEntity(p, value);
@@ -315,12 +315,12 @@ const char* Scanner::readNode(const char* p, bool atDocumentLevel) {
         // level, even one that failed to parse (the parse then ends anyway).
         // Its name counts up to a first NUL, which a character reference can
         // put there.
-        if (atDocumentLevel && m_encoding == Encoding::Unknown) {
+        if (atDocumentLevel && declaredEncoding == Encoding::Unknown) {
             const char* name = encoding.c_str();
             if (!*name || startsWithIgnoringCase(name, "UTF-8") || startsWithIgnoringCase(name, "UTF8"))
-                m_encoding = Encoding::Utf8;
+                declaredEncoding = Encoding::Utf8;
             else
-                m_encoding = Encoding::Legacy;
+                declaredEncoding = Encoding::Legacy;
         }
         return next;
     }
@@ -331,11 +331,11 @@ const char* Scanner::readNode(const char* p, bool atDocumentLevel) {
     if (startsWith(p, "<!"))
         return readUnknown(p);
     if (isAlpha(p[1]) || p[1] == '_') {
-        m_maxDepth = std::max(m_maxDepth, m_depth + 1);
+        maxDepth = std::max(maxDepth, depth + 1);
         bool open = false;
         p = readStartTag(p, &open);
         if (p && open)
-            ++m_depth;
+            ++depth;
         return p;
     }
     return readUnknown(p);
@@ -345,10 +345,10 @@ const char* Scanner::readNode(const char* p, bool atDocumentLevel) {
 std::size_t Scanner::scan(const char* p) {
     const auto* u = reinterpret_cast<const unsigned char*>(p);
     if (u[0] == 0xef && u[1] == 0xbb && u[2] == 0xbf)
-        m_encoding = Encoding::Utf8;
+        declaredEncoding = Encoding::Utf8;
     p = skipWhiteSpace(p);
-    while (p && *p && m_maxDepth <= m_stopAbove) {
-        if (m_depth == 0) {
+    while (p && *p && maxDepth <= stopAboveDepth) {
+        if (depth == 0) {
             if (*p != '<')
                 break; // TinyXML ends the document quietly
             p = readNode(p, true);
@@ -360,14 +360,14 @@ std::size_t Scanner::scan(const char* p) {
             p = std::strchr(p, '>');
             if (p) {
                 ++p;
-                --m_depth;
+                --depth;
             }
         } else {
             p = readNode(p, false);
         }
         p = skipWhiteSpace(p);
     }
-    return m_maxDepth;
+    return maxDepth;
 }
 
 } // namespace

@@ -81,7 +81,7 @@ std::string parseErrorMessage(const TiXmlDocument& document) {
 } // namespace
 
 xelement::xelement(const std::string& name)
-    : m_name(name) {}
+    : name(name) {}
 
 xelement_ptr xelement::create(const std::string& name) {
     return xelement_ptr(new xelement(name));
@@ -138,31 +138,31 @@ xelement_ptr xelement::fromString(const std::string& text) {
 }
 
 bool xelement::hasAttribute(const std::string& name) const {
-    return m_attributes.find(name) != m_attributes.end();
+    return attributeValues.find(name) != attributeValues.end();
 }
 
 std::string xelement::getAttribute(const std::string& name, const std::string& defaultValue) const {
-    const auto it = m_attributes.find(name);
-    return it == m_attributes.end() ? defaultValue : it->second;
+    const auto it = attributeValues.find(name);
+    return it == attributeValues.end() ? defaultValue : it->second;
 }
 
 std::int32_t xelement::getAttributeInt(const std::string& name, std::int32_t defaultValue) const {
-    const auto it = m_attributes.find(name);
-    if (it == m_attributes.end())
+    const auto it = attributeValues.find(name);
+    if (it == attributeValues.end())
         return defaultValue;
     return parseInt32(it->second).value_or(defaultValue);
 }
 
 double xelement::getAttributeDouble(const std::string& name, double defaultValue) const {
-    const auto it = m_attributes.find(name);
-    if (it == m_attributes.end())
+    const auto it = attributeValues.find(name);
+    if (it == attributeValues.end())
         return defaultValue;
     return parseDouble(it->second).value_or(defaultValue);
 }
 
 bool xelement::hasChild(const std::string& name) const {
-    for (const xelement_ptr& child : m_children) {
-        if (child->m_name == name)
+    for (const xelement_ptr& child : childElements) {
+        if (child->name == name)
             return true;
     }
     return false;
@@ -170,28 +170,28 @@ bool xelement::hasChild(const std::string& name) const {
 
 std::vector<xelement_ptr> xelement::getChildren(const std::string& name) const {
     std::vector<xelement_ptr> found;
-    for (const xelement_ptr& child : m_children) {
-        if (child->m_name == name)
+    for (const xelement_ptr& child : childElements) {
+        if (child->name == name)
             found.push_back(child);
     }
     return found;
 }
 
 void xelement::setAttribute(const std::string& name, const std::string& value) {
-    m_attributes[name] = value;
+    attributeValues[name] = value;
 }
 
 void xelement::setAttribute(const std::string& name, std::int32_t value) {
-    m_attributes[name] = formatInt32(value);
+    attributeValues[name] = formatInt32(value);
 }
 
 void xelement::setAttribute(const std::string& name, float value) {
-    m_attributes[name] = formatFixed6(value);
+    attributeValues[name] = formatFixed6(value);
 }
 
 xelement_ptr xelement::addChild(const std::string& name) {
-    m_children.push_back(create(name));
-    return m_children.back();
+    childElements.push_back(create(name));
+    return childElements.back();
 }
 
 std::string xelement::toString() const {

@@ -27,20 +27,20 @@ public:
     static xelement_ptr fromString(const std::string& text);
     static xelement_ptr create(const std::string& name);
 
-    std::string getName() const { return m_name; }
-    const std::string& getText() const { return m_text; }
+    std::string getName() const { return name; }
+    const std::string& getText() const { return text; }
 
     bool hasAttribute(const std::string& name) const;
     std::string getAttribute(const std::string& name, const std::string& defaultValue) const;
     std::int32_t getAttributeInt(const std::string& name, std::int32_t defaultValue) const;
     double getAttributeDouble(const std::string& name, double defaultValue) const;
-    const std::map<std::string, std::string>& attributes() const { return m_attributes; }
+    const std::map<std::string, std::string>& attributes() const { return attributeValues; }
 
     bool hasChild(const std::string& name) const;
     std::vector<xelement_ptr> getChildren(const std::string& name) const;
-    const std::vector<xelement_ptr>& children() const { return m_children; }
+    const std::vector<xelement_ptr>& children() const { return childElements; }
 
-    void setText(const std::string& text) { m_text = text; }
+    void setText(const std::string& value) { text = value; }
     void setAttribute(const std::string& name, const std::string& value);
     void setAttribute(const std::string& name, const char* value) { setAttribute(name, std::string(value)); }
     void setAttribute(const std::string& name, std::int32_t value);
@@ -55,10 +55,10 @@ public:
 private:
     explicit xelement(const std::string& name);
 
-    std::string m_name;
-    std::string m_text;
-    std::map<std::string, std::string> m_attributes; // ordered by name bytes
-    std::vector<xelement_ptr> m_children;
+    std::string name;
+    std::string text;
+    std::map<std::string, std::string> attributeValues; // ordered by name bytes
+    std::vector<xelement_ptr> childElements;
 };
 
 // Throws std::runtime_error "Element '<element>' has no attribute '<name>'."

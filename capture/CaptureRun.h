@@ -47,21 +47,21 @@ private:
     void finish(CaptureEnd end, int exitCode, const QString& message = {});
     bool triggered() const;
 
-    CaptureOptions m_options;
-    CalibrationData m_calibration; // the session converts with it
-    CalibrationSource m_calibrationSource;
-    TriggerSettings m_settings;
-    Reporter& m_reporter;
-    std::unique_ptr<KivraTolm::Capture> m_capture;
-    std::unique_ptr<CaptureSession> m_session;
-    QTimer m_tick;
-    QElapsedTimer m_clock; // since the engine started
+    CaptureOptions options;
+    CalibrationData calibration; // the session converts with it
+    CalibrationSource calibrationSource;
+    TriggerSettings settings;
+    Reporter& reporter;
+    std::unique_ptr<KivraTolm::Capture> capture;
+    std::unique_ptr<CaptureSession> session;
+    QTimer tick;
+    QElapsedTimer clock; // since the engine started
 
-    bool m_triggerReported = false;
-    qint64 m_lastProgress = 0;
-    QString m_lastWriteError;
-    qint64 m_lastWriteErrorReport = 0;
-    int m_attempts = 0;      // restarts since frames last arrived
-    qint64 m_restartAt = -1; // clock time of the next restart; -1: none waiting
-    bool m_finished = false;
+    bool triggerReported = false;
+    qint64 lastProgress = 0;
+    QString lastWriteError;
+    qint64 lastWriteErrorReport = 0;
+    int attempts = 0;      // restarts since frames last arrived
+    qint64 restartAt = -1; // clock time of the next restart; -1: none waiting
+    bool done = false;
 };

@@ -14,16 +14,16 @@ QByteArray EventWriter::line(const QString& event, qint64 time, QJsonObject fiel
 }
 
 void EventWriter::write(const QString& event, QJsonObject fields) {
-    if (m_fd < 0)
+    if (fd < 0)
         return;
     const QByteArray text = line(event, QDateTime::currentMSecsSinceEpoch(), std::move(fields)) + '\n';
     qint64 done = 0;
     while (done < text.size()) {
-        const ssize_t n = ::write(m_fd, text.constData() + done, static_cast<std::size_t>(text.size() - done));
+        const ssize_t n = ::write(fd, text.constData() + done, static_cast<std::size_t>(text.size() - done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
-            m_fd = -1;
+            fd = -1;
             return;
         }
         done += n;

@@ -12,14 +12,14 @@ class EventWriter {
 public:
     // fd < 0: events are off.
     explicit EventWriter(int fd = -1)
-        : m_fd(fd) {}
+        : fd(fd) {}
 
-    bool isOn() const { return m_fd >= 0; }
+    bool isOn() const { return fd >= 0; }
     void write(const QString& event, QJsonObject fields = {});
 
     // The line of one event, without its line feed.
     static QByteArray line(const QString& event, qint64 time, QJsonObject fields);
 
 private:
-    int m_fd;
+    int fd;
 };

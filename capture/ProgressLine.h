@@ -9,7 +9,7 @@ class ProgressLine {
 public:
     explicit ProgressLine(bool on);
 
-    bool isOn() const { return m_on; }
+    bool isOn() const { return on; }
     // Shows `text`: at once with `now` (a new state), else at most five
     // times a second.
     void show(const QString& text, bool now = false);
@@ -21,8 +21,8 @@ public:
 private:
     void put(const QByteArray& bytes);
 
-    bool m_on;
-    bool m_shown = false;
-    QString m_last;
-    QElapsedTimer m_sinceShown;
+    bool on;
+    bool shown = false;
+    QString last;
+    QElapsedTimer sinceShown;
 };

@@ -16,33 +16,33 @@ int eventDescriptor(const CaptureOptions& options) {
 } // namespace
 
 Reporter::Reporter(const CaptureOptions& options)
-    : m_events(eventDescriptor(options))
-    , m_progress(!options.events && !options.quiet && ::isatty(STDERR_FILENO))
-    , m_output(options.output) {}
+    : events(eventDescriptor(options))
+    , progressLine(!options.events && !options.quiet && ::isatty(STDERR_FILENO))
+    , output(options.output) {}
 
 void Reporter::armed() {
-    m_events.write(QStringLiteral("armed"));
+    events.write(QStringLiteral("armed"));
     status(QStringLiteral("Armed, waiting for the trigger"), true);
 }
 
 void Reporter::triggered(const QString& reason, std::uint64_t triggerTime) {
-    m_events.write(QStringLiteral("triggered"), {{QStringLiteral("reason"), reason},
-                                                 {QStringLiteral("trigger_time"), static_cast<qint64>(triggerTime)}});
+    events.write(QStringLiteral("triggered"), {{QStringLiteral("reason"), reason},
+                                               {QStringLiteral("trigger_time"), static_cast<qint64>(triggerTime)}});
     status(QStringLiteral("Triggered: %1").arg(reason), true);
 }
 
 void Reporter::progress(int rows) {
-    m_events.write(QStringLiteral("progress"), {{QStringLiteral("rows"), rows}});
+    events.write(QStringLiteral("progress"), {{QStringLiteral("rows"), rows}});
 }
 
 void Reporter::status(const QString& text, bool changed) {
-    m_progress.show(text, changed);
-    m_statusShown = true;
+    progressLine.show(text, changed);
+    statusShown = true;
 }
 
 void Reporter::writeError(const QString& file, const QString& message, int rowsWaiting, bool firstReport) {
-    m_events.write(QStringLiteral("write_error"),
-                   {{QStringLiteral("message"), message}, {QStringLiteral("rows_waiting"), rowsWaiting}});
+    events.write(QStringLiteral("write_error"),
+                 {{QStringLiteral("message"), message}, {QStringLiteral("rows_waiting"), rowsWaiting}});
     if (firstReport)
         printLine(QStringLiteral("cannot write %1: %2; the rows wait in memory and are written as soon as it works "
                                  "again")
@@ -50,8 +50,8 @@ void Reporter::writeError(const QString& file, const QString& message, int rowsW
 }
 
 void Reporter::reconnect(int attempt, int attempts, const QString& message) {
-    m_events.write(QStringLiteral("reconnect"),
-                   {{QStringLiteral("attempt"), attempt}, {QStringLiteral("message"), message}});
+    events.write(QStringLiteral("reconnect"),
+                 {{QStringLiteral("attempt"), attempt}, {QStringLiteral("message"), message}});
     printLine(QStringLiteral("board error: %1; starting again in 1 s (attempt %2 of %3)")
                   .arg(message)
                   .arg(attempt)
@@ -59,7 +59,7 @@ void Reporter::reconnect(int attempt, int attempts, const QString& message) {
 }
 
 void Reporter::error(const QString& message) {
-    m_events.write(QStringLiteral("error"), {{QStringLiteral("message"), message}});
+    events.write(QStringLiteral("error"), {{QStringLiteral("message"), message}});
     printLine(message);
 }
 
@@ -70,17 +70,17 @@ void Reporter::note(const QString& message) {
 void Reporter::done(int rows, int gaps, CaptureEnd end) {
     // The line ends on the outcome, unless there was no line (a failure at
     // the start).
-    if (m_statusShown)
-        m_progress.show(QStringLiteral("Done: %1 rows (%2)").arg(rows).arg(captureEndName(end)), true);
-    m_progress.finish();
-    m_events.write(QStringLiteral("done"), {{QStringLiteral("rows"), rows},
-                                            {QStringLiteral("gaps"), gaps},
-                                            {QStringLiteral("file"), m_output},
-                                            {QStringLiteral("end"), captureEndName(end)}});
+    if (statusShown)
+        progressLine.show(QStringLiteral("Done: %1 rows (%2)").arg(rows).arg(captureEndName(end)), true);
+    progressLine.finish();
+    events.write(QStringLiteral("done"), {{QStringLiteral("rows"), rows},
+                                          {QStringLiteral("gaps"), gaps},
+                                          {QStringLiteral("file"), output},
+                                          {QStringLiteral("end"), captureEndName(end)}});
 }
 
 void Reporter::printLine(const QString& message) {
-    m_progress.clear();
+    progressLine.clear();
     const QByteArray text = "kivratolm-capture: " + message.toLocal8Bit() + '\n';
     [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, text.constData(), static_cast<std::size_t>(text.size()));
 }

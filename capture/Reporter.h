@@ -29,8 +29,8 @@ public:
 private:
     void printLine(const QString& message);
 
-    EventWriter m_events;
-    ProgressLine m_progress;
-    QString m_output;
-    bool m_statusShown = false;
+    EventWriter events;
+    ProgressLine progressLine;
+    QString output;
+    bool statusShown = false;
 };

@@ -27,22 +27,22 @@ SignalWatcher::SignalWatcher(std::initializer_list<int> signalNumbers, QObject* 
     : QObject(parent) {
     if (::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0)
         throw std::runtime_error("cannot make the signal pipe");
-    m_notifier = new QSocketNotifier(pipeEnds[0], QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, &SignalWatcher::onReadable);
+    notifier = new QSocketNotifier(pipeEnds[0], QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, &SignalWatcher::onReadable);
     struct sigaction action {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (int signalNumber : signalNumbers) {
         ::sigaction(signalNumber, &action, nullptr);
-        m_signals.push_back(signalNumber);
+        watchedSignals.push_back(signalNumber);
     }
 }
 
 SignalWatcher::~SignalWatcher() {
-    for (int signalNumber : m_signals)
+    for (int signalNumber : watchedSignals)
         ::signal(signalNumber, SIG_DFL);
-    delete m_notifier;
+    delete notifier;
     ::close(pipeEnds[0]);
     ::close(pipeEnds[1]);
     pipeEnds[0] = pipeEnds[1] = -1;

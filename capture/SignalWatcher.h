@@ -24,6 +24,6 @@ signals:
 private:
     void onReadable();
 
-    QSocketNotifier* m_notifier = nullptr;
-    std::vector<int> m_signals;
+    QSocketNotifier* notifier = nullptr;
+    std::vector<int> watchedSignals;
 };

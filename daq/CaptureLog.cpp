@@ -11,42 +11,42 @@
 #include <unistd.h>
 
 CaptureLog::CaptureLog(QString fileName)
-    : m_fileName(std::move(fileName)) {}
+    : logFileName(std::move(fileName)) {}
 
 CaptureLog CaptureLog::onDescriptor(int fd, QString name) {
     CaptureLog log(std::move(name));
-    log.m_fd = fd;
+    log.logFd = fd;
     return log;
 }
 
 bool CaptureLog::append(std::string text, int rows) {
-    if (m_pending.empty())
-        m_pending = std::move(text);
+    if (pending.empty())
+        pending = std::move(text);
     else
-        m_pending += text;
-    m_rowsPending += rows;
+        pending += text;
+    pendingRows += rows;
     return flush();
 }
 
 bool CaptureLog::flush() {
-    if (m_pending.empty())
+    if (pending.empty())
         return true;
-    if (m_fd >= 0)
-        return writePending(m_fd);
+    if (logFd >= 0)
+        return writePending(logFd);
 
-    const QByteArray path = QFile::encodeName(m_fileName);
+    const QByteArray path = QFile::encodeName(logFileName);
     const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) {
         fail(errno);
         return false;
     }
-    if (m_completeSize < 0) {
+    if (completeSize < 0) {
         struct stat status {};
-        m_completeSize = ::fstat(fd, &status) == 0 ? status.st_size : 0;
+        completeSize = ::fstat(fd, &status) == 0 ? status.st_size : 0;
     }
     bool written = writePending(fd);
-    if (!written && m_pendingDone > 0 && ::ftruncate(fd, m_completeSize) == 0)
-        m_pendingDone = 0; // cut back: the whole block goes again
+    if (!written && pendingDone > 0 && ::ftruncate(fd, completeSize) == 0)
+        pendingDone = 0; // cut back: the whole block goes again
     if (::close(fd) != 0 && written) {
         // The bytes are in the file as far as the kernel told; report the
         // failure but don't write them a second time.
@@ -57,10 +57,10 @@ bool CaptureLog::flush() {
 }
 
 bool CaptureLog::writePending(int fd) {
-    while (m_pendingDone < m_pending.size()) {
-        const ssize_t n = ::write(fd, m_pending.data() + m_pendingDone, m_pending.size() - m_pendingDone);
+    while (pendingDone < pending.size()) {
+        const ssize_t n = ::write(fd, pending.data() + pendingDone, pending.size() - pendingDone);
         if (n > 0) {
-            m_pendingDone += static_cast<std::size_t>(n);
+            pendingDone += static_cast<std::size_t>(n);
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -68,16 +68,16 @@ bool CaptureLog::writePending(int fd) {
         fail(n < 0 ? errno : ENOSPC);
         return false;
     }
-    if (m_completeSize >= 0)
-        m_completeSize += static_cast<std::int64_t>(m_pending.size());
-    m_pending.clear();
-    m_pendingDone = 0;
-    m_rowsWritten += m_rowsPending;
-    m_rowsPending = 0;
-    m_error.clear();
+    if (completeSize >= 0)
+        completeSize += static_cast<std::int64_t>(pending.size());
+    pending.clear();
+    pendingDone = 0;
+    writtenRows += pendingRows;
+    pendingRows = 0;
+    errorMessage.clear();
     return true;
 }
 
 void CaptureLog::fail(int error) {
-    m_error = QString::fromLocal8Bit(std::strerror(error));
+    errorMessage = QString::fromLocal8Bit(std::strerror(error));
 }

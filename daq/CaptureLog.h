@@ -27,23 +27,23 @@ public:
     // Writes what is still queued.
     bool flush();
 
-    const QString& fileName() const { return m_fileName; }
-    int rowsWritten() const { return m_rowsWritten; }
-    int rowsPending() const { return m_rowsPending; }
-    bool hasPending() const { return !m_pending.empty(); }
+    const QString& fileName() const { return logFileName; }
+    int rowsWritten() const { return writtenRows; }
+    int rowsPending() const { return pendingRows; }
+    bool hasPending() const { return !pending.empty(); }
     // Why the last write failed; empty after a successful one.
-    const QString& error() const { return m_error; }
+    const QString& error() const { return errorMessage; }
 
 private:
     bool writePending(int fd);
     void fail(int error);
 
-    QString m_fileName;
-    int m_fd = -1; // a descriptor given by the caller, or -1: open the file each time
-    std::string m_pending;
-    std::size_t m_pendingDone = 0;    // bytes of m_pending already in the file
-    std::int64_t m_completeSize = -1; // file size after the last complete block; -1: not known yet
-    int m_rowsPending = 0;
-    int m_rowsWritten = 0;
-    QString m_error;
+    QString logFileName;
+    int logFd = -1; // a descriptor given by the caller, or -1: open the file each time
+    std::string pending;
+    std::size_t pendingDone = 0;    // bytes of pending already in the file
+    std::int64_t completeSize = -1; // file size after the last complete block; -1: not known yet
+    int pendingRows = 0;
+    int writtenRows = 0;
+    QString errorMessage;
 };

@@ -74,22 +74,22 @@ public:
     // The engine was started again: the next frames follow a gap.
     void engineRestarted();
 
-    bool isDone() const { return m_trigger.state() == Done; }
-    bool hasTriggered() const { return m_record.triggered != 0; }
-    TriggerState state() const { return m_trigger.state(); }
-    CaptureEnd end() const { return m_end; }
-    const QString& reason() const { return m_trigger.reason(); }
-    std::uint64_t triggerTime() const { return m_trigger.triggerTime(); }
-    int rowsWritten() const { return m_trigger.rowsWritten(); }
+    bool isDone() const { return trigger.state() == Done; }
+    bool hasTriggered() const { return record.triggered != 0; }
+    TriggerState state() const { return trigger.state(); }
+    CaptureEnd end() const { return ending; }
+    const QString& reason() const { return trigger.reason(); }
+    std::uint64_t triggerTime() const { return trigger.triggerTime(); }
+    int rowsWritten() const { return trigger.rowsWritten(); }
     // Rows kept in memory because the file could not be written.
-    int rowsPending() const { return m_trigger.rowsPending(); }
-    const QString& writeError() const { return m_trigger.writeError(); }
-    const QString& fileName() const { return m_trigger.fileName(); }
-    const TriggerSettings& settings() const { return m_record.settings; }
-    const std::vector<CaptureGap>& gaps() const { return m_record.gaps; }
-    int gapCount() const { return static_cast<int>(m_record.gaps.size()); }
+    int rowsPending() const { return trigger.rowsPending(); }
+    const QString& writeError() const { return trigger.writeError(); }
+    const QString& fileName() const { return trigger.fileName(); }
+    const TriggerSettings& settings() const { return record.settings; }
+    const std::vector<CaptureGap>& gaps() const { return record.gaps; }
+    int gapCount() const { return static_cast<int>(record.gaps.size()); }
     // Why the description could not be written the last time; empty when it was.
-    QString descriptionError() const { return m_writer.error(); }
+    QString descriptionError() const { return writer.error(); }
 
     // Writes what is still kept in memory, once more, and tells what became
     // of the rows. Call once the capture is done.
@@ -102,18 +102,18 @@ private:
     void describe(bool syncLog);
     std::uint64_t framePeriodMs() const;
 
-    const CalibrationData& m_calibration;
-    Trigger m_trigger;
-    CaptureRecord m_record;
-    CaptureEnd m_end = CaptureEnd::Running;
-    bool m_logIsFile = false; // not a descriptor such as standard output
-    bool m_describe = false;
-    bool m_restarted = false;
-    bool m_seenFrame = false;
-    std::uint64_t m_lastTimestamp = 0;
-    QElapsedTimer m_sinceSync;
-    int m_rowsSynced = 0;
-    DescriptionWriter m_writer;
-    bool m_forceWhenHistoryFull = false;
-    std::int64_t m_framesArmed = 0; // frames fed while armed
+    const CalibrationData& calibration;
+    Trigger trigger;
+    CaptureRecord record;
+    CaptureEnd ending = CaptureEnd::Running;
+    bool logIsFile = false; // not a descriptor such as standard output
+    bool describing = false;
+    bool restarted = false;
+    bool seenFrame = false;
+    std::uint64_t lastTimestamp = 0;
+    QElapsedTimer sinceSync;
+    int rowsSynced = 0;
+    DescriptionWriter writer;
+    bool forceOnFullHistory = false;
+    std::int64_t framesArmed = 0; // frames fed while armed
 };

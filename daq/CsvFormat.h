@@ -24,8 +24,8 @@ public:
     static void appendFixed8(std::string& out, double value);
 
 private:
-    TriggerSettings m_settings;
-    std::vector<int> m_loggedSensors; // flat indices, column by column
+    TriggerSettings settings;
+    std::vector<int> loggedSensors; // flat indices, column by column
 };
 
 // A time in ms since 1970 as local "yyyy-MM-dd hh:mm:ss.zzz".

@@ -34,53 +34,53 @@ QString replaceFile(const QString& fileName, const QByteArray& text) {
 } // namespace
 
 DescriptionWriter::DescriptionWriter()
-    : m_thread(&DescriptionWriter::run, this) {}
+    : thread(&DescriptionWriter::run, this) {}
 
 DescriptionWriter::~DescriptionWriter() {
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_quit = true;
+        std::lock_guard<std::mutex> lock(mutex);
+        quit = true;
     }
-    m_wake.notify_all();
-    m_thread.join();
+    wake.notify_all();
+    thread.join();
 }
 
 void DescriptionWriter::post(Job job) {
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_waiting = std::move(job);
-        m_hasWaiting = true;
+        std::lock_guard<std::mutex> lock(mutex);
+        waiting = std::move(job);
+        hasWaiting = true;
     }
-    m_wake.notify_all();
+    wake.notify_all();
 }
 
 void DescriptionWriter::wait() {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_wake.wait(lock, [this] { return !m_hasWaiting && !m_busy; });
+    std::unique_lock<std::mutex> lock(mutex);
+    wake.wait(lock, [this] { return !hasWaiting && !busy; });
 }
 
 QString DescriptionWriter::error() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_error;
+    std::lock_guard<std::mutex> lock(mutex);
+    return errorMessage;
 }
 
 void DescriptionWriter::run() {
-    std::unique_lock<std::mutex> lock(m_mutex);
+    std::unique_lock<std::mutex> lock(mutex);
     for (;;) {
-        m_wake.wait(lock, [this] { return m_hasWaiting || m_quit; });
-        if (!m_hasWaiting)
+        wake.wait(lock, [this] { return hasWaiting || quit; });
+        if (!hasWaiting)
             return;
-        const Job job = std::move(m_waiting);
-        m_hasWaiting = false;
-        m_busy = true;
+        const Job job = std::move(waiting);
+        hasWaiting = false;
+        busy = true;
         lock.unlock();
         // The rows first, then the description that counts them.
         if (!job.logFile.isEmpty())
             syncData(job.logFile);
         const QString error = replaceFile(job.descriptionFile, job.text);
         lock.lock();
-        m_error = error;
-        m_busy = false;
-        m_wake.notify_all();
+        errorMessage = error;
+        busy = false;
+        wake.notify_all();
     }
 }

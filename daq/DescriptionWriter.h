@@ -34,12 +34,12 @@ public:
 private:
     void run();
 
-    mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
-    Job m_waiting;
-    bool m_hasWaiting = false;
-    bool m_busy = false;
-    bool m_quit = false;
-    QString m_error;
-    std::thread m_thread;
+    mutable std::mutex mutex;
+    std::condition_variable wake;
+    Job waiting;
+    bool hasWaiting = false;
+    bool busy = false;
+    bool quit = false;
+    QString errorMessage;
+    std::thread thread;
 };

@@ -1,5 +1,7 @@
 #include "MainWindow.h"
 
+#include "ui_MainWindow.h"
+
 #include "AboutDialog.h"
 #include "CalProgram.h"
 #include "Capture.h"
@@ -9,12 +11,14 @@
 #include "Grid8x8Widget.h"
 #include "IconPixmap.h"
 #include "PlainMessageBox.h"
-#include "SelDialog.h"
+#include "SensorPoints.h"
 #include "SensorWidget.h"
 #include "StartUp.h"
 #include "ThemeDialog.h"
+#include "TrendView.h"
 #include "TriggerSettings.h"
 #include "ValueText.h"
+#include "WindowEngine.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -59,14 +63,6 @@ qint64 truncatedInRange(double value, qint64 low, qint64 high) {
     return static_cast<qint64>(value);
 }
 
-SensorPoints sensorPoints(const CalibrationPoints& points) {
-    SensorPoints result;
-    result.reserve(static_cast<int>(points.size()));
-    for (const CalibrationPoint& point : points)
-        result.append({point.intensity, point.value});
-    return result;
-}
-
 QPixmap indicatorPixmap(bool state) {
     return iconPixmap(state ? QStringLiteral(":/images/icons/success.png")
                             : QStringLiteral(":/images/icons/target.png"));
@@ -78,15 +74,16 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     : QMainWindow(nullptr)
     , bus(bus)
     , address(address)
-    , calibrationFile(calibrationFile) {
-    ui.setupUi(this);
+    , calibrationFile(calibrationFile)
+    , ui(std::make_unique<Ui::MainWindow>()) {
+    ui->setupUi(this);
     updateWindowTitle();
-    lblIO = {ui.lblIO0, ui.lblIO1, ui.lblIO2, ui.lblIO3};
-    btnIn = {ui.btnIn0, ui.btnIn1, ui.btnIn2, ui.btnIn3};
-    btnLow = {ui.btnLow0, ui.btnLow1, ui.btnLow2, ui.btnLow3};
-    btnHigh = {ui.btnHigh0, ui.btnHigh1, ui.btnHigh2, ui.btnHigh3};
+    lblIO = {ui->lblIO0, ui->lblIO1, ui->lblIO2, ui->lblIO3};
+    btnIn = {ui->btnIn0, ui->btnIn1, ui->btnIn2, ui->btnIn3};
+    btnLow = {ui->btnLow0, ui->btnLow1, ui->btnLow2, ui->btnLow3};
+    btnHigh = {ui->btnHigh0, ui->btnHigh1, ui->btnHigh2, ui->btnHigh3};
     // Set here rather than in the form, which would load them at 1x only.
-    const std::array<QLabel*, 4> numbers = {ui.lblNumber0, ui.lblNumber1, ui.lblNumber2, ui.lblNumber3};
+    const std::array<QLabel*, 4> numbers = {ui->lblNumber0, ui->lblNumber1, ui->lblNumber2, ui->lblNumber3};
     for (int line = 0; line < 4; ++line) {
         numbers[line]->setPixmap(iconPixmap(line == 0 ? QStringLiteral(":/images/icons/number.png")
                                                       : QStringLiteral(":/images/icons/number-%1.png").arg(line)));
@@ -96,28 +93,27 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     for (int column = 0; column < 8; ++column) {
         auto* widget = new SensorWidget(this);
         widget->setSingleMode(true, column);
-        ui.cmpSensorGrid->addWidget(widget, 0, column);
+        ui->cmpSensorGrid->addWidget(widget, 0, column);
         sensorWidgets[column] = widget;
     }
     grid = new Grid8x8Widget(this);
-    ui.cmpGrid8x8->addWidget(grid, 0, 0);
+    ui->cmpGrid8x8->addWidget(grid, 0, 0);
+    // After the two sensor views, which keep their places.
+    trend = new TrendView(this);
+    trend->setObjectName(QStringLiteral("tabTrend"));
+    ui->tabWidget->addTab(trend, QIcon(QStringLiteral(":/images/icons/trend.png")), tr("  Trend"));
 
     statusLabel = new QLabel(this);
     // Bus, address and a log file's name are the user's data, never markup.
     statusLabel->setTextFormat(Qt::PlainText);
-    ui.statusBar->addPermanentWidget(statusLabel, 1);
+    ui->statusBar->addPermanentWidget(statusLabel, 1);
 
-    if (this->bus.isEmpty() || this->address.isEmpty()) {
-        SelDialog dialog(this);
-        if (dialog.exec() != QDialog::Accepted) {
-            cancelledSelection = true;
-            return;
-        }
-        this->bus = dialog.bus();
-        this->address = dialog.address();
+    if (!chooseDevice(this, this->bus, this->address)) {
+        cancelledSelection = true;
+        return;
     }
 
-    capture = std::make_shared<KivraTolm::Capture>(this->bus.toStdString(), this->address.toStdString());
+    capture = openCapture(this->bus, this->address);
 
     timer = new QTimer(this);
     timer->setObjectName(QStringLiteral("refreshTimer"));
@@ -148,86 +144,86 @@ void MainWindow::updateWindowTitle() {
 }
 
 void MainWindow::connectSignals() {
-    connect(ui.actLoadCalibration, &QAction::triggered, this, &MainWindow::onLoadCalibration);
-    connect(ui.actStartKivraCALlite, &QAction::triggered, this, &MainWindow::onStartCal);
-    connect(ui.actSelectTheme, &QAction::triggered, this, [this] {
+    connect(ui->actLoadCalibration, &QAction::triggered, this, &MainWindow::onLoadCalibration);
+    connect(ui->actStartKivraCALlite, &QAction::triggered, this, &MainWindow::onStartCal);
+    connect(ui->actSelectTheme, &QAction::triggered, this, [this] {
         ThemeDialog dialog(this);
         dialog.exec();
     });
-    connect(ui.actAbout, &QAction::triggered, this, [this] {
+    connect(ui->actAbout, &QAction::triggered, this, [this] {
         AboutDialog dialog(this, productName(Program::Daq));
         dialog.exec();
     });
-    connect(ui.actExit, &QAction::triggered, this, &MainWindow::close);
+    connect(ui->actExit, &QAction::triggered, this, &MainWindow::close);
 
-    connect(ui.rdoSampleRate, &QRadioButton::clicked, this, [this] {
-        ui.spnRate->setEnabled(true);
-        ui.tmeSampleToSample->setEnabled(false);
+    connect(ui->rdoSampleRate, &QRadioButton::clicked, this, [this] {
+        ui->spnRate->setEnabled(true);
+        ui->tmeSampleToSample->setEnabled(false);
         applyTiming();
     });
-    connect(ui.rdoSampleToSample, &QRadioButton::clicked, this, [this] {
-        ui.spnRate->setEnabled(false);
-        ui.tmeSampleToSample->setEnabled(true);
+    connect(ui->rdoSampleToSample, &QRadioButton::clicked, this, [this] {
+        ui->spnRate->setEnabled(false);
+        ui->tmeSampleToSample->setEnabled(true);
         applyTiming();
     });
-    connect(ui.spnRate, qOverload<int>(&QSpinBox::valueChanged), this, &MainWindow::applyTiming);
-    connect(ui.tmeSampleToSample, &QTimeEdit::timeChanged, this, &MainWindow::applyTiming);
+    connect(ui->spnRate, qOverload<int>(&QSpinBox::valueChanged), this, &MainWindow::applyTiming);
+    connect(ui->tmeSampleToSample, &QTimeEdit::timeChanged, this, &MainWindow::applyTiming);
 
     for (int line = 0; line < 4; ++line) {
         for (QPushButton* button : {btnIn[line], btnLow[line], btnHigh[line]})
             connect(button, &QPushButton::clicked, this, &MainWindow::configureDigitalIOs);
     }
-    connect(ui.btnCounterReset, &QPushButton::clicked, this, [this] { capture->resetCounter(); });
-    connect(ui.btnFileSel, &QPushButton::clicked, this, &MainWindow::onSelectFile);
+    connect(ui->btnCounterReset, &QPushButton::clicked, this, [this] { capture->resetCounter(); });
+    connect(ui->btnFileSel, &QPushButton::clicked, this, &MainWindow::onSelectFile);
 
-    connect(ui.btnArmTrigger, &QPushButton::toggled, this, &MainWindow::onArmToggle);
-    connect(ui.btnForceTrigger, &QPushButton::clicked, this, [this] {
+    connect(ui->btnArmTrigger, &QPushButton::toggled, this, &MainWindow::onArmToggle);
+    connect(ui->btnForceTrigger, &QPushButton::clicked, this, [this] {
         if (session)
             session->force();
     });
-    connect(ui.btnLevelTrigger, &QPushButton::clicked, this, [this] {
+    connect(ui->btnLevelTrigger, &QPushButton::clicked, this, [this] {
         for (SensorWidget* widget : sensorWidgets)
-            widget->setTriggerLevelVisible(ui.btnLevelTrigger->isChecked());
+            widget->setTriggerLevelVisible(ui->btnLevelTrigger->isChecked());
     });
 
-    connect(ui.rdoPreTriggerTime, &QRadioButton::clicked, this, [this] {
-        ui.tmePreTriggerTime->setEnabled(true);
-        ui.spnPreTriggerSamples->setEnabled(false);
+    connect(ui->rdoPreTriggerTime, &QRadioButton::clicked, this, [this] {
+        ui->tmePreTriggerTime->setEnabled(true);
+        ui->spnPreTriggerSamples->setEnabled(false);
     });
-    connect(ui.rdoPreTriggerSamples, &QRadioButton::clicked, this, [this] {
-        ui.tmePreTriggerTime->setEnabled(false);
-        ui.spnPreTriggerSamples->setEnabled(true);
+    connect(ui->rdoPreTriggerSamples, &QRadioButton::clicked, this, [this] {
+        ui->tmePreTriggerTime->setEnabled(false);
+        ui->spnPreTriggerSamples->setEnabled(true);
     });
-    connect(ui.rdoCapTime, &QRadioButton::clicked, this, [this] {
-        ui.spnCapDays->setEnabled(true);
-        ui.tmeCapTime->setEnabled(true);
-        ui.spnCapSamples->setEnabled(false);
+    connect(ui->rdoCapTime, &QRadioButton::clicked, this, [this] {
+        ui->spnCapDays->setEnabled(true);
+        ui->tmeCapTime->setEnabled(true);
+        ui->spnCapSamples->setEnabled(false);
     });
-    connect(ui.rdoCapFrames, &QRadioButton::clicked, this, [this] {
-        ui.spnCapDays->setEnabled(false);
-        ui.tmeCapTime->setEnabled(false);
-        ui.spnCapSamples->setEnabled(true);
+    connect(ui->rdoCapFrames, &QRadioButton::clicked, this, [this] {
+        ui->spnCapDays->setEnabled(false);
+        ui->tmeCapTime->setEnabled(false);
+        ui->spnCapSamples->setEnabled(true);
     });
 
     const auto preTriggerChanged = [this] {
         if (!syncing)
             syncPreTrigger(currentAcquisitionSettings());
     };
-    connect(ui.tmePreTriggerTime, &QTimeEdit::timeChanged, this, preTriggerChanged);
-    connect(ui.spnPreTriggerSamples, qOverload<int>(&QSpinBox::valueChanged), this, preTriggerChanged);
+    connect(ui->tmePreTriggerTime, &QTimeEdit::timeChanged, this, preTriggerChanged);
+    connect(ui->spnPreTriggerSamples, qOverload<int>(&QSpinBox::valueChanged), this, preTriggerChanged);
     const auto captureLengthChanged = [this] {
         if (!syncing)
             syncCaptureLength(currentAcquisitionSettings());
     };
-    connect(ui.tmeCapTime, &QTimeEdit::timeChanged, this, captureLengthChanged);
-    connect(ui.spnCapDays, qOverload<int>(&QSpinBox::valueChanged), this, captureLengthChanged);
-    connect(ui.spnCapSamples, qOverload<int>(&QSpinBox::valueChanged), this, captureLengthChanged);
+    connect(ui->tmeCapTime, &QTimeEdit::timeChanged, this, captureLengthChanged);
+    connect(ui->spnCapDays, qOverload<int>(&QSpinBox::valueChanged), this, captureLengthChanged);
+    connect(ui->spnCapSamples, qOverload<int>(&QSpinBox::valueChanged), this, captureLengthChanged);
 }
 
 AcquisitionSettings MainWindow::currentAcquisitionSettings() const {
-    if (ui.rdoSampleRate->isChecked())
-        return AcquisitionSettings::fromRate(ui.spnRate->value());
-    return AcquisitionSettings::fromInterval(msOfDay(ui.tmeSampleToSample->time()) / 1000);
+    if (ui->rdoSampleRate->isChecked())
+        return AcquisitionSettings::fromRate(ui->spnRate->value());
+    return AcquisitionSettings::fromInterval(msOfDay(ui->tmeSampleToSample->time()) / 1000);
 }
 
 void MainWindow::applyTiming() {
@@ -240,32 +236,32 @@ void MainWindow::applyTiming() {
 void MainWindow::syncCaptureLength(const AcquisitionSettings& settings) {
     const double rate = frameRateOf(settings);
     const QScopedValueRollback<bool> guard(syncing, true);
-    if (!ui.rdoCapFrames->isChecked()) {
-        const double ms = ui.spnCapDays->value() * static_cast<double>(msPerDay) + msOfDay(ui.tmeCapTime->time());
-        ui.spnCapSamples->setValue(
-            static_cast<int>(truncatedInRange(rate * ms / 1000.0, 0, ui.spnCapSamples->maximum())));
+    if (!ui->rdoCapFrames->isChecked()) {
+        const double ms = ui->spnCapDays->value() * static_cast<double>(msPerDay) + msOfDay(ui->tmeCapTime->time());
+        ui->spnCapSamples->setValue(
+            static_cast<int>(truncatedInRange(rate * ms / 1000.0, 0, ui->spnCapSamples->maximum())));
         return;
     }
-    const qint64 longest = ui.spnCapDays->maximum() * msPerDay + msOfDay(ui.tmeCapTime->maximumTime());
-    const qint64 ms = truncatedInRange(ui.spnCapSamples->value() / rate * 1000.0, 0, longest);
+    const qint64 longest = ui->spnCapDays->maximum() * msPerDay + msOfDay(ui->tmeCapTime->maximumTime());
+    const qint64 ms = truncatedInRange(ui->spnCapSamples->value() / rate * 1000.0, 0, longest);
     const qint64 days = ms / msPerDay;
-    ui.spnCapDays->setValue(static_cast<int>(days));
-    ui.tmeCapTime->setTime(QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms - days * msPerDay)));
+    ui->spnCapDays->setValue(static_cast<int>(days));
+    ui->tmeCapTime->setTime(QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms - days * msPerDay)));
 }
 
 void MainWindow::syncPreTrigger(const AcquisitionSettings& settings) {
     const double rate = frameRateOf(settings);
     const QScopedValueRollback<bool> guard(syncing, true);
-    if (!ui.rdoPreTriggerSamples->isChecked()) {
-        const double ms = msOfDay(ui.tmePreTriggerTime->time());
-        ui.spnPreTriggerSamples->setValue(
-            static_cast<int>(truncatedInRange(rate * ms / 1000.0, 0, ui.spnPreTriggerSamples->maximum())));
+    if (!ui->rdoPreTriggerSamples->isChecked()) {
+        const double ms = msOfDay(ui->tmePreTriggerTime->time());
+        ui->spnPreTriggerSamples->setValue(
+            static_cast<int>(truncatedInRange(rate * ms / 1000.0, 0, ui->spnPreTriggerSamples->maximum())));
         return;
     }
     // The edit shows minutes and seconds only; longer times stop at its maximum.
-    const qint64 longest = msOfDay(ui.tmePreTriggerTime->maximumTime());
-    const qint64 ms = truncatedInRange(ui.spnPreTriggerSamples->value() / rate * 1000.0, 0, longest);
-    ui.tmePreTriggerTime->setTime(QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms)));
+    const qint64 longest = msOfDay(ui->tmePreTriggerTime->maximumTime());
+    const qint64 ms = truncatedInRange(ui->spnPreTriggerSamples->value() / rate * 1000.0, 0, longest);
+    ui->tmePreTriggerTime->setTime(QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms)));
 }
 
 void MainWindow::onTimer() {
@@ -274,12 +270,12 @@ void MainWindow::onTimer() {
         askRetry(QString::fromStdString(error));
 
     lastFrame = capture->latestFrame();
-    const std::array<QLabel*, 4> analogLabels = {ui.lblAI0, ui.lblAI1, ui.lblAI2, ui.lblAI3};
+    const std::array<QLabel*, 4> analogLabels = {ui->lblAI0, ui->lblAI1, ui->lblAI2, ui->lblAI3};
     for (int i = 0; i < 4; ++i)
         analogLabels[i]->setText(valueText(lastFrame.analog[i], tr("V")));
     updateIndicators();
-    ui.lblCounter->setText(QString::number(static_cast<qulonglong>(lastFrame.counter)));
-    ui.lblCapSampleTimer->setText(dateTimeText(lastFrame.timestamp));
+    ui->lblCounter->setText(QString::number(static_cast<qulonglong>(lastFrame.counter)));
+    ui->lblCapSampleTimer->setText(dateTimeText(lastFrame.timestamp));
     statusLabel->setText(statusText());
     showFrame();
     feedCapture();
@@ -289,8 +285,7 @@ void MainWindow::askRetry(const QString& error) {
     // Asked without blocking the tick: the display keeps running, and the
     // flag keeps the following ticks from asking again.
     retryQuestionOpen = true;
-    QMessageBox* box = newPlainMessageBox(QMessageBox::Question, tr("Error"), tr("Error: %1\nRetry ?").arg(error),
-                                          QMessageBox::Yes | QMessageBox::No, this);
+    QMessageBox* box = newRetryQuestion(error, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     connect(box, &QMessageBox::finished, this, [this](int answer) {
         retryQuestionOpen = false;
@@ -298,8 +293,7 @@ void MainWindow::askRetry(const QString& error) {
             capture->start();
             if (session)
                 session->engineRestarted();
-            for (int column = 0; column < 8; ++column)
-                capture->setColumnSensitivity(column, calibration.sensitivity(column));
+            sendColumnSensitivities(*capture, calibration);
             configureDigitalIOs();
         } else {
             capture->stop();
@@ -353,11 +347,20 @@ void MainWindow::showFrame() {
 void MainWindow::feedCapture() {
     // Taken on every tick so that the engine's queue stays short.
     std::deque<InputFrame> frames = capture->takeFrames();
-    if (!session)
-        return;
-    session->feed(frames);
-    if (session->isDone())
-        endCapture();
+    // Every frame reaches the trend, before the capture consumes any.
+    trend->addFrames(frames, calibration);
+    if (!frames.empty())
+        lastFedTimestamp = frames.back().timestamp;
+    if (session) {
+        session->feed(frames);
+        if (session->hasTriggered() && !triggerMarked) {
+            trend->markCapture(TrendMark::Trigger, static_cast<std::int64_t>(session->triggerTime()));
+            triggerMarked = true;
+        }
+        if (session->isDone())
+            endCapture();
+    }
+    trend->refresh();
 }
 
 void MainWindow::configureDigitalIOs() {
@@ -376,11 +379,11 @@ void MainWindow::loadCalibration() {
     try {
         // All or nothing: a file that fails leaves the previous calibration.
         calibrationSource = loadCalibrationFile(calibration, calibrationFile);
-        for (int column = 0; column < 8; ++column)
-            capture->setColumnSensitivity(column, calibration.sensitivity(column));
+        sendColumnSensitivities(*capture, calibration);
         const bool single = calibration.enableMode() == SensorMode::EightSensor;
         const QString unit = QString::fromStdString(calibration.unit());
         grid->setUnit(unit);
+        trend->setCalibration(calibration);
         for (int column = 0; column < 8; ++column) {
             SensorWidget* widget = sensorWidgets[column];
             widget->resetTriggerState();
@@ -439,18 +442,18 @@ void MainWindow::onSelectFile() {
         return;
     if (!file.endsWith(QLatin1String(".csv")))
         file += QLatin1String(".csv");
-    ui.txtFile->setText(file);
+    ui->txtFile->setText(file);
 }
 
 TriggerSettings MainWindow::triggerSettingsFromControls() const {
     TriggerSettings settings;
-    settings.sampleRate = ui.spnRate->value();
-    settings.preTriggerSamples = ui.spnPreTriggerSamples->value();
-    settings.fileName = ui.txtFile->text();
-    settings.externalTrigger = ui.btnExtTrigger->isChecked();
-    settings.captureSamples = ui.spnCapSamples->value();
+    settings.sampleRate = ui->spnRate->value();
+    settings.preTriggerSamples = ui->spnPreTriggerSamples->value();
+    settings.fileName = ui->txtFile->text();
+    settings.externalTrigger = ui->btnExtTrigger->isChecked();
+    settings.captureSamples = ui->spnCapSamples->value();
     const QString unit = QString::fromStdString(calibration.unit());
-    const bool levelTrigger = ui.btnLevelTrigger->isChecked();
+    const bool levelTrigger = ui->btnLevelTrigger->isChecked();
     for (int column = 0; column < 8; ++column) {
         for (int row = 0; row < 8; ++row) {
             const int index = SensorPosition{column, row}.index();
@@ -462,11 +465,11 @@ TriggerSettings MainWindow::triggerSettingsFromControls() const {
             }
         }
     }
-    settings.logTimestamp = ui.btnLogCapSampleTimer->isChecked();
-    settings.logAnalog = {ui.btnLogAnalog0->isChecked(), ui.btnLogAnalog1->isChecked(), ui.btnLogAnalog2->isChecked(),
-                          ui.btnLogAnalog3->isChecked()};
-    settings.logDigital = ui.btnLogDigital->isChecked();
-    settings.logCounter = ui.btnLogHardwareCounter->isChecked();
+    settings.logTimestamp = ui->btnLogCapSampleTimer->isChecked();
+    settings.logAnalog = {ui->btnLogAnalog0->isChecked(), ui->btnLogAnalog1->isChecked(),
+                          ui->btnLogAnalog2->isChecked(), ui->btnLogAnalog3->isChecked()};
+    settings.logDigital = ui->btnLogDigital->isChecked();
+    settings.logCounter = ui->btnLogHardwareCounter->isChecked();
     return settings;
 }
 
@@ -475,10 +478,10 @@ CaptureContext MainWindow::captureContext() const {
     context.board = capture->board();
     context.acquisition = currentAcquisitionSettings();
     context.calibration = calibrationSource;
-    if (ui.rdoCapTime->isChecked()) {
-        const QString time = ui.tmeCapTime->time().toString(QStringLiteral("HH:mm:ss"));
+    if (ui->rdoCapTime->isChecked()) {
+        const QString time = ui->tmeCapTime->time().toString(QStringLiteral("HH:mm:ss"));
         context.lengthAsTime =
-            ui.spnCapDays->value() > 0 ? QStringLiteral("%1d %2").arg(ui.spnCapDays->value()).arg(time) : time;
+            ui->spnCapDays->value() > 0 ? QStringLiteral("%1d %2").arg(ui->spnCapDays->value()).arg(time) : time;
     }
     return context;
 }
@@ -497,13 +500,13 @@ void MainWindow::onArmToggle(bool enabled) {
     const TriggerSettings settings = triggerSettingsFromControls();
     if (settings.fileName.isEmpty()) {
         showPlainMessage(this, QMessageBox::Critical, tr("Error"), tr("No output file specified."));
-        ui.btnArmTrigger->setChecked(false);
+        ui->btnArmTrigger->setChecked(false);
         return;
     }
     if (QFile::exists(settings.fileName) &&
         showPlainMessage(this, QMessageBox::Question, tr("Question"), tr("File exists, overwrite ?"),
                          QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
-        ui.btnArmTrigger->setChecked(false);
+        ui->btnArmTrigger->setChecked(false);
         return;
     }
     session = std::make_shared<CaptureSession>(settings, calibration, lastFrame.counter);
@@ -513,37 +516,40 @@ void MainWindow::onArmToggle(bool enabled) {
 
 void MainWindow::setCaptureActive(bool active) {
     if (active) {
-        ui.btnArmTrigger->setText(tr("  Stop"));
-        ui.btnArmTrigger->setIcon(QIcon(QStringLiteral(":/images/icons/stop.png")));
+        ui->btnArmTrigger->setText(tr("  Stop"));
+        ui->btnArmTrigger->setIcon(QIcon(QStringLiteral(":/images/icons/stop.png")));
         for (QWidget* widget :
-             std::initializer_list<QWidget*>{ui.tmePreTriggerTime, ui.spnPreTriggerSamples, ui.spnCapDays,
-                                             ui.tmeCapTime, ui.spnCapSamples, ui.spnRate, ui.tmeSampleToSample})
+             std::initializer_list<QWidget*>{ui->tmePreTriggerTime, ui->spnPreTriggerSamples, ui->spnCapDays,
+                                             ui->tmeCapTime, ui->spnCapSamples, ui->spnRate, ui->tmeSampleToSample})
             widget->setEnabled(false);
     } else {
-        ui.btnArmTrigger->setText(tr("  Arm Trigger"));
-        ui.btnArmTrigger->setIcon(QIcon(QStringLiteral(":/images/icons/record.png")));
-        ui.tmePreTriggerTime->setEnabled(ui.rdoPreTriggerTime->isChecked());
-        ui.spnPreTriggerSamples->setEnabled(ui.rdoPreTriggerSamples->isChecked());
-        ui.spnCapDays->setEnabled(ui.rdoCapTime->isChecked());
-        ui.tmeCapTime->setEnabled(ui.rdoCapTime->isChecked());
-        ui.spnCapSamples->setEnabled(ui.rdoCapFrames->isChecked());
-        ui.spnRate->setEnabled(ui.rdoSampleRate->isChecked());
-        ui.tmeSampleToSample->setEnabled(ui.rdoSampleToSample->isChecked());
+        ui->btnArmTrigger->setText(tr("  Arm Trigger"));
+        ui->btnArmTrigger->setIcon(QIcon(QStringLiteral(":/images/icons/record.png")));
+        ui->tmePreTriggerTime->setEnabled(ui->rdoPreTriggerTime->isChecked());
+        ui->spnPreTriggerSamples->setEnabled(ui->rdoPreTriggerSamples->isChecked());
+        ui->spnCapDays->setEnabled(ui->rdoCapTime->isChecked());
+        ui->tmeCapTime->setEnabled(ui->rdoCapTime->isChecked());
+        ui->spnCapSamples->setEnabled(ui->rdoCapFrames->isChecked());
+        ui->spnRate->setEnabled(ui->rdoSampleRate->isChecked());
+        ui->tmeSampleToSample->setEnabled(ui->rdoSampleToSample->isChecked());
     }
-    ui.mainToolBar->setEnabled(!active);
+    ui->mainToolBar->setEnabled(!active);
     for (SensorWidget* widget : sensorWidgets)
         widget->setTriggerLevelDisabled(active);
     for (QWidget* widget : std::initializer_list<QWidget*>{
-             ui.rdoSampleRate, ui.rdoSampleToSample, ui.txtFile, ui.btnFileSel, ui.rdoPreTriggerTime,
-             ui.rdoPreTriggerSamples, ui.btnLevelTrigger, ui.btnExtTrigger, ui.rdoCapTime, ui.rdoCapFrames,
-             ui.btnLogCapSampleTimer, ui.btnLogAnalog0, ui.btnLogAnalog1, ui.btnLogAnalog2, ui.btnLogAnalog3,
-             ui.btnLogDigital, ui.btnCounterReset, ui.btnLogHardwareCounter})
+             ui->rdoSampleRate, ui->rdoSampleToSample, ui->txtFile, ui->btnFileSel, ui->rdoPreTriggerTime,
+             ui->rdoPreTriggerSamples, ui->btnLevelTrigger, ui->btnExtTrigger, ui->rdoCapTime, ui->rdoCapFrames,
+             ui->btnLogCapSampleTimer, ui->btnLogAnalog0, ui->btnLogAnalog1, ui->btnLogAnalog2, ui->btnLogAnalog3,
+             ui->btnLogDigital, ui->btnCounterReset, ui->btnLogHardwareCounter})
         widget->setEnabled(!active);
 }
 
 void MainWindow::dropCapture() {
     // Released before any message box, whose event loop runs further ticks.
     const std::shared_ptr<CaptureSession> finished = std::move(session);
+    if (triggerMarked)
+        trend->markCapture(TrendMark::End, static_cast<std::int64_t>(lastFedTimestamp));
+    triggerMarked = false;
     const CaptureOutcome outcome = finished->finish();
     if (outcome.rowsUnwritten > 0)
         showPlainMessage(this, QMessageBox::Critical, tr("Error"),
@@ -554,7 +560,7 @@ void MainWindow::dropCapture() {
 void MainWindow::endCapture() {
     setCaptureActive(false);
     // onArmToggle(false) finds the capture already done.
-    ui.btnArmTrigger->setChecked(false);
+    ui->btnArmTrigger->setChecked(false);
     dropCapture();
 }
 

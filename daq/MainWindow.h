@@ -4,7 +4,6 @@
 #include "CalibrationData.h"
 #include "CaptureDescription.h"
 #include "InputFrame.h"
-#include "ui_MainWindow.h"
 
 #include <QMainWindow>
 #include <QProcess>
@@ -19,6 +18,7 @@ class QLabel;
 class QPushButton;
 class QTimer;
 class SensorWidget;
+class TrendView;
 class CaptureSession;
 struct TriggerSettings;
 
@@ -29,6 +29,10 @@ class Capture;
 // The DAQ program's window: live views of the board's frames, the digital
 // I/O lines and the counter, the acquisition timing and the capture controls.
 // A 20 ms timer polls the engine and drives everything that changes.
+namespace Ui {
+class MainWindow;
+}
+
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
@@ -41,6 +45,7 @@ public:
     bool selectionCancelled() const { return cancelledSelection; }
 
     const CalibrationData& calibrationData() const { return calibration; }
+    TrendView* trendView() const { return trend; }
 
     // Loads calibrationFile; a file that fails to load leaves the previous
     // calibration in effect.
@@ -94,6 +99,10 @@ private:
     QLabel* statusLabel = nullptr;
     std::array<SensorWidget*, 8> sensorWidgets = {};
     Grid8x8Widget* grid = nullptr;
+    TrendView* trend = nullptr;
+    // The running capture's trigger is marked on the trend once.
+    bool triggerMarked = false;
+    std::uint64_t lastFedTimestamp = 0;
     QTimer* timer = nullptr;
     std::shared_ptr<KivraTolm::Capture> capture;
     CalibrationData calibration;
@@ -105,5 +114,5 @@ private:
     std::array<QPushButton*, 4> btnIn = {};
     std::array<QPushButton*, 4> btnLow = {};
     std::array<QPushButton*, 4> btnHigh = {};
-    Ui::MainWindow ui;
+    std::unique_ptr<Ui::MainWindow> ui;
 };

@@ -18,62 +18,62 @@ Trigger::Trigger(const TriggerSettings& settings, const CalibrationData& calibra
 
 Trigger::Trigger(const TriggerSettings& settings, const CalibrationData& calibration, std::uint64_t counterAtArm,
                  CaptureLog log)
-    : m_counterAtArm(counterAtArm)
-    , m_settings(settings)
-    , m_calibration(calibration)
-    , m_levelSensors(sensorsWhere(settings.levelTrigger, true))
-    , m_format(settings)
-    , m_log(std::move(log)) {}
+    : counterAtArm(counterAtArm)
+    , settings(settings)
+    , calibration(calibration)
+    , levelSensors(sensorsWhere(settings.levelTrigger, true))
+    , format(settings)
+    , log(std::move(log)) {}
 
 void Trigger::process(std::deque<InputFrame>& frames) {
-    if (m_state == Recording) {
+    if (currentState == Recording) {
         record(frames);
         return;
     }
-    if (m_state != Armed)
+    if (currentState != Armed)
         return;
     while (!frames.empty()) {
         const InputFrame frame = frames.front();
         frames.pop_front();
-        if (triggers(m_calibration.calibrateFrame(frame))) {
-            m_preTriggerRows = m_historyRows = static_cast<int>(m_buffer.size());
-            m_buffer.push_back(frame);
-            m_buffer.insert(m_buffer.end(), frames.begin(), frames.end());
-            m_state = Recording;
+        if (triggers(calibration.calibrateFrame(frame))) {
+            preTriggerRows = historyRowCount = static_cast<int>(buffer.size());
+            buffer.push_back(frame);
+            buffer.insert(buffer.end(), frames.begin(), frames.end());
+            currentState = Recording;
             return;
         }
-        m_buffer.push_back(frame);
-        while (m_buffer.size() > static_cast<std::size_t>(std::max(m_settings.preTriggerSamples, 0)))
-            m_buffer.pop_front();
+        buffer.push_back(frame);
+        while (buffer.size() > static_cast<std::size_t>(std::max(settings.preTriggerSamples, 0)))
+            buffer.pop_front();
     }
 }
 
 void Trigger::force() {
     // A capture the user has stopped stays stopped.
-    if (m_state == Done)
+    if (currentState == Done)
         return;
-    m_reason = QStringLiteral("Forced trigger");
-    m_triggerTime = static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch());
-    if (m_state == Armed)
-        m_preTriggerRows = m_historyRows = static_cast<int>(m_buffer.size());
-    m_state = Recording;
+    triggerReason = QStringLiteral("Forced trigger");
+    triggeredAt = static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch());
+    if (currentState == Armed)
+        preTriggerRows = historyRowCount = static_cast<int>(buffer.size());
+    currentState = Recording;
 }
 
 bool Trigger::triggers(const InputFrame& converted) {
-    if (m_settings.externalTrigger && converted.counter != m_counterAtArm) {
-        m_reason = QStringLiteral("External triggered");
-        m_triggerTime = converted.timestamp;
+    if (settings.externalTrigger && converted.counter != counterAtArm) {
+        triggerReason = QStringLiteral("External triggered");
+        triggeredAt = converted.timestamp;
         return true;
     }
-    for (const SensorPosition& sensor : m_levelSensors) {
+    for (const SensorPosition& sensor : levelSensors) {
         const float value = converted.sensors[sensor.row][sensor.column];
         // NaN compares false and never fires.
-        if (value > m_settings.level[sensor.index()]) {
+        if (value > settings.level[sensor.index()]) {
             std::string level;
             CsvFormat::appendFixed8(level, value);
-            m_reason = QStringLiteral("Trigger level of sensor %1 [Level = %2]")
-                           .arg(QString::fromStdString(sensor.name()), QString::fromStdString(level));
-            m_triggerTime = converted.timestamp;
+            triggerReason = QStringLiteral("Trigger level of sensor %1 [Level = %2]")
+                                .arg(QString::fromStdString(sensor.name()), QString::fromStdString(level));
+            triggeredAt = converted.timestamp;
             return true;
         }
     }
@@ -84,38 +84,38 @@ bool Trigger::triggers(const InputFrame& converted) {
 // from the trigger on (0: no limit).
 void Trigger::record(std::deque<InputFrame>& frames) {
     std::deque<InputFrame> block;
-    block.swap(m_buffer);
-    const int limit = m_settings.captureSamples;
+    block.swap(buffer);
+    const int limit = settings.captureSamples;
     const auto full = [&] {
-        return limit > 0 && m_rowsAfterTrigger >= limit;
+        return limit > 0 && rowsAfterTrigger >= limit;
     };
 
     // The head of the buffer is history; everything behind it counts.
-    const std::size_t history = std::min(block.size(), static_cast<std::size_t>(m_preTriggerRows));
-    m_preTriggerRows = 0;
+    const std::size_t history = std::min(block.size(), static_cast<std::size_t>(preTriggerRows));
+    preTriggerRows = 0;
     std::size_t kept = history;
     for (; kept < block.size() && !full(); ++kept)
-        ++m_rowsAfterTrigger;
+        ++rowsAfterTrigger;
     block.resize(kept);
     while (!frames.empty() && !full()) {
         block.push_back(frames.front());
         frames.pop_front();
-        ++m_rowsAfterTrigger;
+        ++rowsAfterTrigger;
     }
     write(block);
     if (full())
-        m_state = Done;
+        currentState = Done;
 }
 
 void Trigger::write(const std::deque<InputFrame>& frames) {
     if (frames.empty())
         return;
     std::string text;
-    if (m_headerPending) {
-        text = m_format.headerLine(m_reason, m_triggerTime) + m_format.columnLine();
-        m_headerPending = false;
+    if (headerPending) {
+        text = format.headerLine(triggerReason, triggeredAt) + format.columnLine();
+        headerPending = false;
     }
     for (const InputFrame& frame : frames)
-        m_format.appendRow(text, m_calibration.calibrateFrame(frame));
-    m_log.append(std::move(text), static_cast<int>(frames.size()));
+        format.appendRow(text, calibration.calibrateFrame(frame));
+    log.append(std::move(text), static_cast<int>(frames.size()));
 }

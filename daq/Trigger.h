@@ -34,39 +34,39 @@ public:
     // followed by the frames after the click.
     void force();
 
-    TriggerState state() const { return m_state; }
+    TriggerState state() const { return currentState; }
     // The window ends a capture by setting Done.
-    void setState(TriggerState state) { m_state = state; }
-    const QString& reason() const { return m_reason; }
-    std::uint64_t triggerTime() const { return m_triggerTime; }
+    void setState(TriggerState state) { currentState = state; }
+    const QString& reason() const { return triggerReason; }
+    std::uint64_t triggerTime() const { return triggeredAt; }
 
-    int rowsWritten() const { return m_log.rowsWritten(); }
+    int rowsWritten() const { return log.rowsWritten(); }
     // Rows kept in memory because the file could not be written.
-    int rowsPending() const { return m_log.rowsPending(); }
-    const QString& writeError() const { return m_log.error(); }
-    const QString& fileName() const { return m_log.fileName(); }
+    int rowsPending() const { return log.rowsPending(); }
+    const QString& writeError() const { return log.error(); }
+    const QString& fileName() const { return log.fileName(); }
     // Tries once more to write rows kept after a failed write.
-    bool flush() { return m_log.flush(); }
+    bool flush() { return log.flush(); }
     // History frames written ahead of the triggering frame.
-    int historyRows() const { return m_historyRows; }
+    int historyRows() const { return historyRowCount; }
 
 private:
     bool triggers(const KivraTolm::InputFrame& converted);
     void record(std::deque<KivraTolm::InputFrame>& frames);
     void write(const std::deque<KivraTolm::InputFrame>& frames);
 
-    std::deque<KivraTolm::InputFrame> m_buffer;
-    TriggerState m_state = Armed;
-    QString m_reason;
-    bool m_headerPending = true;
-    std::uint64_t m_counterAtArm = 0;
-    std::uint64_t m_triggerTime = 0;
-    int m_preTriggerRows = 0;   // history frames at the head of the buffer when it fired
-    int m_rowsAfterTrigger = 0; // frames taken from the trigger on
-    int m_historyRows = 0;
-    TriggerSettings m_settings;
-    const CalibrationData& m_calibration;
-    std::vector<SensorPosition> m_levelSensors; // marked for the level trigger, column by column
-    CsvFormat m_format;
-    CaptureLog m_log;
+    std::deque<KivraTolm::InputFrame> buffer;
+    TriggerState currentState = Armed;
+    QString triggerReason;
+    bool headerPending = true;
+    std::uint64_t counterAtArm = 0;
+    std::uint64_t triggeredAt = 0;
+    int preTriggerRows = 0;   // history frames at the head of the buffer when it fired
+    int rowsAfterTrigger = 0; // frames taken from the trigger on
+    int historyRowCount = 0;
+    TriggerSettings settings;
+    const CalibrationData& calibration;
+    std::vector<SensorPosition> levelSensors; // marked for the level trigger, column by column
+    CsvFormat format;
+    CaptureLog log;
 };

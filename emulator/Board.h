@@ -26,12 +26,12 @@ public:
 
     explicit Board(BoardConfig config);
 
-    const BoardConfig& config() const { return config_; }
-    bool isOpen() const { return handle_ >= 0; }
-    std::int32_t handle() const { return handle_; }
+    const BoardConfig& config() const { return boardConfig; }
+    bool isOpen() const { return boardHandle >= 0; }
+    std::int32_t handle() const { return boardHandle; }
 
     // Opening keeps what the board was told before: it stays powered.
-    void open(std::int32_t handle) { handle_ = handle; }
+    void open(std::int32_t handle) { boardHandle = handle; }
     void close();
 
     CallResult parameter(std::int32_t number, std::int32_t& value) override;
@@ -50,7 +50,7 @@ public:
     CallResult stop() override;
     // Moves at most framesPerRead pending frames into the buffers.
     CallResult read(float* floats, std::uint32_t* words, std::int32_t& count) override;
-    FrameLayout frameLayout() const override { return layout_; }
+    FrameLayout frameLayout() const override { return layout; }
 
     void pushFrames(int count);
     BoardState state();
@@ -76,27 +76,27 @@ private:
     void arrive(std::uint64_t count);
     void makeFrame(std::uint64_t index, float* floats, std::uint32_t* words);
 
-    BoardConfig config_;
-    FrameLayout layout_;
-    SignalGenerator signals_;
-    PulseTrain pulses_;
-    std::int32_t handle_ = -1;
+    BoardConfig boardConfig;
+    FrameLayout layout;
+    SignalGenerator signalGenerator;
+    PulseTrain pulseTrains;
+    std::int32_t boardHandle = -1;
 
-    std::vector<int> columnSensitivity_;
-    std::vector<std::uint32_t> outputEnableMask_;
-    std::vector<std::uint32_t> outputValue_;
-    std::vector<EmulatedCounter> counters_;
-    std::vector<std::uint32_t> frameInputs_;
+    std::vector<int> columnSensitivity;
+    std::vector<std::uint32_t> outputEnableMask;
+    std::vector<std::uint32_t> outputValue;
+    std::vector<EmulatedCounter> counters;
+    std::vector<std::uint32_t> frameInputs;
 
-    bool running_ = false;
-    float rate_ = 0;
-    FramePacer pacer_;
-    std::uint64_t framesProduced_ = 0;
-    std::uint64_t framesDropped_ = 0; // by an overflow not reported yet
-    bool overflowed_ = false;
-    FrameQueue pending_;
-    std::vector<float> frameFloats_;
-    std::vector<std::uint32_t> frameWords_;
+    bool running = false;
+    float frameRate = 0;
+    FramePacer pacer;
+    std::uint64_t framesProduced = 0;
+    std::uint64_t framesDropped = 0; // by an overflow not reported yet
+    bool overflowed = false;
+    FrameQueue pending;
+    std::vector<float> frameFloats;
+    std::vector<std::uint32_t> frameWords;
 };
 
 } // namespace KivraTolmEmulator

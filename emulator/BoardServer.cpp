@@ -51,9 +51,9 @@ int bindListener(const SocketAddress& address, std::string& reason) {
 } // namespace
 
 BoardServer::BoardServer(const ServerOptions& options, BoardConfig board, std::ostream& log)
-    : board_(std::move(board))
-    , log_(log)
-    , idle_(options.idleSeconds) {
+    : boardConfig(std::move(board))
+    , logStream(log)
+    , idle(options.idleSeconds) {
     const std::string wanted = options.host + ":" + std::to_string(options.port);
     std::vector<SocketAddress> addresses;
     try {
@@ -63,34 +63,34 @@ BoardServer::BoardServer(const ServerOptions& options, BoardConfig board, std::o
     }
     std::string reason;
     for (const SocketAddress& address : addresses) {
-        listener_ = bindListener(address, reason);
-        if (listener_ >= 0)
+        listener = bindListener(address, reason);
+        if (listener >= 0)
             break;
     }
-    if (listener_ < 0)
+    if (listener < 0)
         throw std::runtime_error("cannot listen on " + wanted + ": " + reason);
-    address_ = addressText(localAddress(listener_));
+    listenAddress = addressText(localAddress(listener));
 }
 
 BoardServer::~BoardServer() {
-    if (client_)
+    if (activeClient)
         dropClient("the server stops");
-    for (const Refused& refused : refused_)
+    for (const Refused& refused : refusedCount)
         ::close(refused.socket);
-    if (listener_ >= 0)
-        ::close(listener_);
+    if (listener >= 0)
+        ::close(listener);
 }
 
 int BoardServer::pollTimeout() const {
     using namespace std::chrono;
     const Clock::time_point now = Clock::now();
     Clock::time_point wake = Clock::time_point::max();
-    if (client_ && idle_.count() > 0)
-        wake = std::min(wake, client_->lastHeard + idle_);
-    for (const Refused& refused : refused_)
+    if (activeClient && idle.count() > 0)
+        wake = std::min(wake, activeClient->lastHeard + idle);
+    for (const Refused& refused : refusedCount)
         wake = std::min(wake, refused.until);
-    if (listenPausedUntil_ > now)
-        wake = std::min(wake, listenPausedUntil_);
+    if (listenPausedUntil > now)
+        wake = std::min(wake, listenPausedUntil);
     if (wake == Clock::time_point::max())
         return -1;
     if (wake <= now)
@@ -102,17 +102,17 @@ void BoardServer::run(int wakeFd) {
     for (;;) {
         std::vector<pollfd> fds;
         fds.push_back({wakeFd, POLLIN, 0});
-        const bool listening = Clock::now() >= listenPausedUntil_;
-        fds.push_back({listening ? listener_ : -1, POLLIN, 0});
+        const bool listening = Clock::now() >= listenPausedUntil;
+        fds.push_back({listening ? listener : -1, POLLIN, 0});
         short clientEvents = 0;
-        if (client_) {
-            if (client_->sent < client_->output.size())
+        if (activeClient) {
+            if (activeClient->sent < activeClient->output.size())
                 clientEvents = POLLOUT;
-            else if (client_->session->room() > 0)
+            else if (activeClient->session->room() > 0)
                 clientEvents = POLLIN;
         }
-        fds.push_back({client_ ? client_->socket : -1, clientEvents, 0});
-        for (const Refused& refused : refused_)
+        fds.push_back({activeClient ? activeClient->socket : -1, clientEvents, 0});
+        for (const Refused& refused : refusedCount)
             fds.push_back({refused.socket, POLLIN, 0});
 
         const int ready = ::poll(fds.data(), fds.size(), pollTimeout());
@@ -122,37 +122,37 @@ void BoardServer::run(int wakeFd) {
             return;
         if (ready > 0) {
             // Refused sockets first: their indices shift as they close.
-            for (std::size_t i = refused_.size(); i-- > 0;)
+            for (std::size_t i = refusedCount.size(); i-- > 0;)
                 drainRefused(i, fds[3 + i].revents);
-            if (fds[2].revents && client_)
+            if (fds[2].revents && activeClient)
                 serveClient(fds[2].revents);
             if (fds[1].revents)
                 accept();
         }
         const Clock::time_point now = Clock::now();
-        refused_.erase(std::remove_if(refused_.begin(), refused_.end(),
-                                      [&](const Refused& refused) {
-                                          if (refused.until > now)
-                                              return false;
-                                          ::close(refused.socket);
-                                          return true;
-                                      }),
-                       refused_.end());
-        if (client_ && idle_.count() > 0 && now - client_->lastHeard >= idle_)
-            dropClient("silent for " + std::to_string(idle_.count()) + " s");
+        refusedCount.erase(std::remove_if(refusedCount.begin(), refusedCount.end(),
+                                          [&](const Refused& refused) {
+                                              if (refused.until > now)
+                                                  return false;
+                                              ::close(refused.socket);
+                                              return true;
+                                          }),
+                           refusedCount.end());
+        if (activeClient && idle.count() > 0 && now - activeClient->lastHeard >= idle)
+            dropClient("silent for " + std::to_string(idle.count()) + " s");
     }
 }
 
 void BoardServer::accept() {
     SocketAddress peerAddress;
     peerAddress.length = sizeof peerAddress.address;
-    const int fd = ::accept4(listener_, reinterpret_cast<sockaddr*>(&peerAddress.address), &peerAddress.length,
+    const int fd = ::accept4(listener, reinterpret_cast<sockaddr*>(&peerAddress.address), &peerAddress.length,
                              SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) {
         if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
             // Out of descriptors: stop listening for a moment instead of spinning.
-            log_ << "kivratolm-board-emulator: cannot accept a connection: " << std::strerror(errno) << std::endl;
-            listenPausedUntil_ = Clock::now() + std::chrono::milliseconds(100);
+            logStream << "kivratolm-board-emulator: cannot accept a connection: " << std::strerror(errno) << std::endl;
+            listenPausedUntil = Clock::now() + std::chrono::milliseconds(100);
         }
         return;
     }
@@ -161,34 +161,34 @@ void BoardServer::accept() {
     const int on = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
 
-    if (client_) {
+    if (activeClient) {
         const BoardSession::Bytes busy =
-            BoardSession::refusal(Status::Busy, "another client (" + client_->peer + ") is using it");
+            BoardSession::refusal(Status::Busy, "another client (" + activeClient->peer + ") is using it");
         // A fresh socket's buffer takes the short message whole.
         ::send(fd, busy.data(), busy.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
         ::shutdown(fd, SHUT_WR);
-        log_ << "kivratolm-board-emulator: refused " << peer << ": busy with " << client_->peer << std::endl;
-        if (refused_.size() >= maxRefused)
+        logStream << "kivratolm-board-emulator: refused " << peer << ": busy with " << activeClient->peer << std::endl;
+        if (refusedCount.size() >= maxRefused)
             ::close(fd);
         else
-            refused_.push_back({fd, Clock::now() + refusedLinger});
+            refusedCount.push_back({fd, Clock::now() + refusedLinger});
         return;
     }
-    client_ = std::make_unique<Client>();
-    client_->socket = fd;
-    client_->peer = peer;
-    client_->session = std::make_unique<BoardSession>(board_);
-    client_->output = BoardSession::hello();
-    client_->lastHeard = Clock::now();
-    log_ << "kivratolm-board-emulator: client " << peer << " connected" << std::endl;
+    activeClient = std::make_unique<Client>();
+    activeClient->socket = fd;
+    activeClient->peer = peer;
+    activeClient->session = std::make_unique<BoardSession>(boardConfig);
+    activeClient->output = BoardSession::hello();
+    activeClient->lastHeard = Clock::now();
+    logStream << "kivratolm-board-emulator: client " << peer << " connected" << std::endl;
     pump();
 }
 
 void BoardServer::serveClient(short events) {
     if (events & POLLIN) {
         unsigned char buffer[receiveChunk];
-        const std::size_t wanted = std::min(sizeof buffer, client_->session->room());
-        const ssize_t count = ::recv(client_->socket, buffer, wanted, 0);
+        const std::size_t wanted = std::min(sizeof buffer, activeClient->session->room());
+        const ssize_t count = ::recv(activeClient->socket, buffer, wanted, 0);
         if (count == 0) {
             dropClient("disconnected");
             return;
@@ -198,8 +198,8 @@ void BoardServer::serveClient(short events) {
                 dropClient(std::strerror(errno));
             return;
         }
-        client_->lastHeard = Clock::now();
-        client_->session->receive(buffer, static_cast<std::size_t>(count));
+        activeClient->lastHeard = Clock::now();
+        activeClient->session->receive(buffer, static_cast<std::size_t>(count));
     } else if (events & (POLLERR | POLLHUP | POLLNVAL)) {
         dropClient("the connection broke");
         return;
@@ -209,7 +209,7 @@ void BoardServer::serveClient(short events) {
 
 void BoardServer::pump() {
     for (;;) {
-        Client& client = *client_;
+        Client& client = *activeClient;
         while (client.sent < client.output.size()) {
             const ssize_t count = ::send(client.socket, client.output.data() + client.sent,
                                          client.output.size() - client.sent, MSG_NOSIGNAL | MSG_DONTWAIT);
@@ -237,22 +237,22 @@ void BoardServer::pump() {
 }
 
 void BoardServer::dropClient(const std::string& reason) {
-    log_ << "kivratolm-board-emulator: client " << client_->peer << " left: " << reason << std::endl;
+    logStream << "kivratolm-board-emulator: client " << activeClient->peer << " left: " << reason << std::endl;
     // The session closes the board (its stream stops) before the socket goes.
-    client_->session.reset();
-    ::close(client_->socket);
-    client_.reset();
+    activeClient->session.reset();
+    ::close(activeClient->socket);
+    activeClient.reset();
 }
 
 void BoardServer::drainRefused(std::size_t index, short events) {
     if (!events)
         return;
     unsigned char buffer[512];
-    const ssize_t count = ::recv(refused_[index].socket, buffer, sizeof buffer, 0);
+    const ssize_t count = ::recv(refusedCount[index].socket, buffer, sizeof buffer, 0);
     if (count > 0 || (count < 0 && (errno == EAGAIN || errno == EINTR)))
         return;
-    ::close(refused_[index].socket);
-    refused_.erase(refused_.begin() + static_cast<std::ptrdiff_t>(index));
+    ::close(refusedCount[index].socket);
+    refusedCount.erase(refusedCount.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
 } // namespace KivraTolmEmulator

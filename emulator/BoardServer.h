@@ -25,7 +25,7 @@ public:
     BoardServer& operator=(const BoardServer&) = delete;
 
     // The address actually bound, e.g. "127.0.0.1:43127" for port 0.
-    const std::string& address() const { return address_; }
+    const std::string& address() const { return listenAddress; }
 
     // Serves until `wakeFd` becomes readable (the signal handler's pipe).
     void run(int wakeFd);
@@ -57,14 +57,14 @@ private:
     void drainRefused(std::size_t index, short events);
     int pollTimeout() const;
 
-    BoardConfig board_;
-    std::ostream& log_;
-    std::chrono::seconds idle_;
-    int listener_ = -1;
-    std::string address_;
-    std::unique_ptr<Client> client_;
-    std::vector<Refused> refused_;
-    Clock::time_point listenPausedUntil_{};
+    BoardConfig boardConfig;
+    std::ostream& logStream;
+    std::chrono::seconds idle;
+    int listener = -1;
+    std::string listenAddress;
+    std::unique_ptr<Client> activeClient;
+    std::vector<Refused> refusedCount;
+    Clock::time_point listenPausedUntil{};
 };
 
 } // namespace KivraTolmEmulator

@@ -36,16 +36,16 @@ std::uint32_t count(std::size_t value) {
 } // namespace
 
 BoardSession::BoardSession(const BoardConfig& board)
-    : board_(board)
-    , layout_(FrameLayout::of(board))
-    , floats_(static_cast<std::size_t>(board.framesPerRead) * layout_.floats())
-    , words_(static_cast<std::size_t>(board.framesPerRead) * layout_.words()) {
-    input_.reserve(inputCapacity);
+    : boardConfig(board)
+    , layout(FrameLayout::of(board))
+    , floats(static_cast<std::size_t>(board.framesPerRead) * layout.floats())
+    , words(static_cast<std::size_t>(board.framesPerRead) * layout.words()) {
+    input.reserve(inputCapacity);
 }
 
 BoardSession::~BoardSession() {
-    if (handle_ >= 0)
-        emulator().close(handle_);
+    if (sessionHandle >= 0)
+        emulator().close(sessionHandle);
 }
 
 std::size_t BoardSession::readReplyBytes(const BoardConfig& board) {
@@ -62,48 +62,48 @@ BoardSession::Bytes BoardSession::refusal(std::int32_t status, const std::string
 }
 
 std::size_t BoardSession::room() const {
-    return finished_ ? 0 : inputCapacity - input_.size();
+    return sessionFinished ? 0 : inputCapacity - input.size();
 }
 
 std::size_t BoardSession::receive(const unsigned char* data, std::size_t size) {
     const std::size_t taken = std::min(size, room());
-    input_.insert(input_.end(), data, data + taken);
+    input.insert(input.end(), data, data + taken);
     return taken;
 }
 
 BoardSession::Bytes BoardSession::fail(std::string reason) {
-    finished_ = true;
-    endReason_ = reason;
-    input_.clear();
+    sessionFinished = true;
+    endText = reason;
+    input.clear();
     return refusal(Status::Network, reason);
 }
 
 std::optional<BoardSession::Bytes> BoardSession::next() {
-    if (finished_ || input_.size() < Protocol::headerSize)
+    if (sessionFinished || input.size() < Protocol::headerSize)
         return std::nullopt;
     Protocol::Header header;
     try {
-        header = Protocol::parseHeader(input_.data(), Protocol::maxRequestBody);
+        header = Protocol::parseHeader(input.data(), Protocol::maxRequestBody);
     } catch (const ProtocolError& error) {
         return fail(error.what());
     }
     if (!Protocol::isRequest(header.type))
         return fail("unknown request " + Protocol::typeName(header.type));
     const std::size_t total = Protocol::headerSize + header.bodyLength;
-    if (input_.size() < total)
+    if (input.size() < total)
         return std::nullopt;
     Bytes reply;
     try {
-        MessageReader request(input_.data() + Protocol::headerSize, header.bodyLength, Protocol::typeName(header.type));
+        MessageReader request(input.data() + Protocol::headerSize, header.bodyLength, Protocol::typeName(header.type));
         reply = answer(header.type, request);
     } catch (const ProtocolError& error) {
         return fail(error.what());
     }
     // A finished session takes nothing more, whatever followed the request.
-    if (finished_)
-        input_.clear();
+    if (sessionFinished)
+        input.clear();
     else
-        input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(total));
+        input.erase(input.begin(), input.begin() + static_cast<std::ptrdiff_t>(total));
     return reply;
 }
 
@@ -121,7 +121,7 @@ BoardSession::Bytes BoardSession::answer(std::uint16_t type, MessageReader& requ
     const std::uint16_t reply = static_cast<std::uint16_t>(type | Protocol::replyBit);
     if (type == Protocol::code(Type::Open))
         return open(request);
-    if (handle_ < 0)
+    if (sessionHandle < 0)
         return fail(Protocol::typeName(type) + " before Open");
     switch (static_cast<Type>(type)) {
     case Type::Close:
@@ -131,21 +131,21 @@ BoardSession::Bytes BoardSession::answer(std::uint16_t type, MessageReader& requ
         const std::int32_t number = request.i32();
         request.finish();
         std::int32_t value = 0;
-        const std::int32_t status = emulator().deviceParameter(handle_, number, &value);
+        const std::int32_t status = emulator().deviceParameter(sessionHandle, number, &value);
         return status ? failureReply(reply, status) : MessageWriter(reply).i32(0).i32(value).finish();
     }
     case Type::GetPeripheralName: {
         const std::uint32_t id = request.u32();
         request.finish();
         char name[KIVRATOLM_TEXT_SIZE] = "";
-        const std::int32_t status = emulator().peripheralName(handle_, id, name);
+        const std::int32_t status = emulator().peripheralName(sessionHandle, id, name);
         return status ? failureReply(reply, status) : MessageWriter(reply).i32(0).text(name).finish();
     }
     case Type::GetDigitalPortIoCount: {
         const std::uint32_t port = request.u32();
         request.finish();
         std::int32_t lines = 0;
-        const std::int32_t status = emulator().portLineCount(handle_, port, &lines);
+        const std::int32_t status = emulator().portLineCount(sessionHandle, port, &lines);
         return status ? failureReply(reply, status) : MessageWriter(reply).i32(0).i32(lines).finish();
     }
     case Type::GetDigitalPortIoName: {
@@ -153,43 +153,43 @@ BoardSession::Bytes BoardSession::answer(std::uint16_t type, MessageReader& requ
         const std::int32_t line = request.i32();
         request.finish();
         char name[KIVRATOLM_TEXT_SIZE] = "";
-        const std::int32_t status = emulator().portLineName(handle_, port, line, name);
+        const std::int32_t status = emulator().portLineName(sessionHandle, port, line, name);
         return status ? failureReply(reply, status) : MessageWriter(reply).i32(0).text(name).finish();
     }
     case Type::SetDigitalPortOutputEnableMask: {
         const std::uint32_t port = request.u32();
         const std::uint32_t mask = request.u32();
         request.finish();
-        return statusReply(reply, emulator().setOutputEnableMask(handle_, port, mask));
+        return statusReply(reply, emulator().setOutputEnableMask(sessionHandle, port, mask));
     }
     case Type::WriteDigitalPort: {
         const std::uint32_t port = request.u32();
         const std::uint32_t value = request.u32();
         request.finish();
-        return statusReply(reply, emulator().writePort(handle_, port, value));
+        return statusReply(reply, emulator().writePort(sessionHandle, port, value));
     }
     case Type::SetCounterConfig: {
         const std::uint32_t counter = request.u32();
         const std::uint32_t configuration = request.u32();
         request.finish();
-        return statusReply(reply, emulator().setCounterConfig(handle_, counter, configuration));
+        return statusReply(reply, emulator().setCounterConfig(sessionHandle, counter, configuration));
     }
     case Type::SetCounterEnable: {
         const std::uint32_t counter = request.u32();
         const std::int32_t enable = request.i32();
         request.finish();
-        return statusReply(reply, emulator().setCounterEnable(handle_, counter, enable));
+        return statusReply(reply, emulator().setCounterEnable(sessionHandle, counter, enable));
     }
     case Type::ResetCounter: {
         const std::uint32_t counter = request.u32();
         request.finish();
-        return statusReply(reply, emulator().resetCounter(handle_, counter));
+        return statusReply(reply, emulator().resetCounter(sessionHandle, counter));
     }
     case Type::SetColumnSensitivity: {
         const std::int32_t column = request.i32();
         const std::int32_t value = request.i32();
         request.finish();
-        return statusReply(reply, emulator().setColumnSensitivity(handle_, column, value));
+        return statusReply(reply, emulator().setColumnSensitivity(sessionHandle, column, value));
     }
     case Type::SetupInputFrame: {
         const std::uint32_t inputs = request.u32();
@@ -199,8 +199,8 @@ BoardSession::Bytes BoardSession::answer(std::uint16_t type, MessageReader& requ
         std::vector<std::uint32_t> ids(inputs);
         request.words(ids.data(), ids.size());
         request.finish();
-        return statusReply(reply,
-                           emulator().setupInputFrame(handle_, ids.data(), static_cast<std::int32_t>(ids.size())));
+        return statusReply(
+            reply, emulator().setupInputFrame(sessionHandle, ids.data(), static_cast<std::int32_t>(ids.size())));
     }
     case Type::StartDataAcquisition: {
         const std::int32_t flag = request.i32();
@@ -208,12 +208,12 @@ BoardSession::Bytes BoardSession::answer(std::uint16_t type, MessageReader& requ
         const std::int32_t reserved = request.i32();
         request.finish();
         float actual = 0;
-        const std::int32_t status = emulator().startAcquisition(handle_, flag, rate, reserved, &actual);
+        const std::int32_t status = emulator().startAcquisition(sessionHandle, flag, rate, reserved, &actual);
         return status ? failureReply(reply, status) : MessageWriter(reply).i32(0).f32(actual).finish();
     }
     case Type::StopDataAcquisition:
         request.finish();
-        return statusReply(reply, emulator().stopAcquisition(handle_));
+        return statusReply(reply, emulator().stopAcquisition(sessionHandle));
     case Type::ReadNonBlocking:
         request.finish();
         return read();
@@ -231,50 +231,51 @@ BoardSession::Bytes BoardSession::open(MessageReader& request) {
     if (clientVersion != Protocol::version)
         return fail("this board speaks protocol version " + std::to_string(Protocol::version) + ", not " +
                     std::to_string(clientVersion));
-    if (handle_ >= 0)
+    if (sessionHandle >= 0)
         return fail("Open on a board that is already open");
-    if (typeId != TypeId::All && typeId != board_.typeId)
+    if (typeId != TypeId::All && typeId != boardConfig.typeId)
         return MessageWriter(reply)
             .i32(Status::NoSuchBoard)
-            .text("The board " + board_.identifier + " is of type " + hex(board_.typeId) + ", not " + hex(typeId))
+            .text("The board " + boardConfig.identifier + " is of type " + hex(boardConfig.typeId) + ", not " +
+                  hex(typeId))
             .finish();
     std::int32_t handle = -1;
-    const std::int32_t status = emulator().open(board_.identifier.c_str(), &handle);
+    const std::int32_t status = emulator().open(boardConfig.identifier.c_str(), &handle);
     if (status != Status::Ok)
         return failureReply(reply, status);
-    handle_ = handle;
+    sessionHandle = handle;
     return MessageWriter(reply)
         .i32(Status::Ok)
-        .text(board_.details)
-        .u32(count(layout_.analog))
-        .u32(count(layout_.sensors))
-        .u32(count(layout_.ports))
-        .u32(count(layout_.counters))
-        .u32(count(layout_.triggers))
-        .u32(static_cast<std::uint32_t>(board_.framesPerRead))
+        .text(boardConfig.details)
+        .u32(count(layout.analog))
+        .u32(count(layout.sensors))
+        .u32(count(layout.ports))
+        .u32(count(layout.counters))
+        .u32(count(layout.triggers))
+        .u32(static_cast<std::uint32_t>(boardConfig.framesPerRead))
         .finish();
 }
 
 BoardSession::Bytes BoardSession::close() {
-    const std::int32_t status = emulator().close(handle_);
-    handle_ = -1;
-    finished_ = true;
-    endReason_ = "closed the board";
+    const std::int32_t status = emulator().close(sessionHandle);
+    sessionHandle = -1;
+    sessionFinished = true;
+    endText = "closed the board";
     return statusReply(Protocol::replyCode(Type::Close), status);
 }
 
 BoardSession::Bytes BoardSession::read() {
     const std::uint16_t reply = Protocol::replyCode(Type::ReadNonBlocking);
     std::int32_t frames = 0;
-    const std::int32_t status = emulator().readNonBlocking(handle_, floats_.data(), words_.data(), &frames);
+    const std::int32_t status = emulator().readNonBlocking(sessionHandle, floats.data(), words.data(), &frames);
     if (status != Status::Ok)
         return failureReply(reply, status);
     const auto n = static_cast<std::size_t>(frames);
     return MessageWriter(reply)
         .i32(Status::Ok)
         .u32(static_cast<std::uint32_t>(frames))
-        .floats(floats_.data(), n * layout_.floats())
-        .words(words_.data(), n * layout_.words())
+        .floats(floats.data(), n * layout.floats())
+        .words(words.data(), n * layout.words())
         .finish();
 }
 

@@ -42,9 +42,9 @@ public:
     // malformed message it is an Error message, and the session is finished.
     std::optional<Bytes> next();
     // No more requests are taken: the connection ends once the last reply is out.
-    bool finished() const { return finished_; }
+    bool finished() const { return sessionFinished; }
     // Why the session finished, for the server's log.
-    const std::string& endReason() const { return endReason_; }
+    const std::string& endReason() const { return endText; }
 
     // Reads need 8 + this many bytes per read, at most Protocol::maxReplyBody.
     static std::size_t readReplyBytes(const BoardConfig& board);
@@ -59,14 +59,14 @@ private:
     Bytes statusReply(std::uint16_t type, std::int32_t status);
     Bytes failureReply(std::uint16_t type, std::int32_t status);
 
-    BoardConfig board_;
-    FrameLayout layout_;
-    std::int32_t handle_ = -1;
-    Bytes input_;
-    bool finished_ = false;
-    std::string endReason_;
-    std::vector<float> floats_;
-    std::vector<std::uint32_t> words_;
+    BoardConfig boardConfig;
+    FrameLayout layout;
+    std::int32_t sessionHandle = -1;
+    Bytes input;
+    bool sessionFinished = false;
+    std::string endText;
+    std::vector<float> floats;
+    std::vector<std::uint32_t> words;
 };
 
 } // namespace KivraTolmEmulator

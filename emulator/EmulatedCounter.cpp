@@ -5,9 +5,9 @@
 namespace KivraTolmEmulator {
 
 void EmulatedCounter::advanceTo(std::uint64_t streamPulses) {
-    if (streamPulses > pulsesSeen_ && enabled_ && config_ == externalTriggerSource)
-        count_ += streamPulses - pulsesSeen_;
-    pulsesSeen_ = streamPulses;
+    if (streamPulses > pulsesSeen && counting && configuration == externalTriggerSource)
+        count += streamPulses - pulsesSeen;
+    pulsesSeen = streamPulses;
 }
 
 } // namespace KivraTolmEmulator

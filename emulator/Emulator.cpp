@@ -16,9 +16,9 @@ Emulator& Emulator::instance() {
 }
 
 CallResult Emulator::admit(const char* function) {
-    if (!setupError_.empty())
-        return CallResult::failure(Status::Configuration, setupError_);
-    if (const auto fault = faults_.onCall(function))
+    if (!setupError.empty())
+        return CallResult::failure(Status::Configuration, setupError);
+    if (const auto fault = faults.onCall(function))
         return CallResult::failure(fault->status, fault->message);
     return CallResult::success();
 }
@@ -38,26 +38,26 @@ CallResult runGuarded(const char* function, const std::function<CallResult()>& b
 } // namespace
 
 std::int32_t Emulator::serve(const char* function, std::string record, const std::function<CallResult()>& body) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(mutex);
     ensureSetUp();
     recordCall(std::move(record));
     CallResult result = admit(function);
     if (result.ok())
         result = runGuarded(function, body);
     if (!result.ok())
-        messages_.remember(result.status, result.message);
+        messages.remember(result.status, result.message);
     return result.status;
 }
 
 std::int32_t Emulator::serveBoard(const char* function, std::string record, std::int32_t handle,
                                   const std::function<CallResult(BoardAccess&)>& body) {
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<std::mutex> lock(mutex);
     ensureSetUp();
     recordCall(std::move(record));
     CallResult result = admit(function);
     if (result.ok()) {
-        const auto remote = networkBoards_.find(handle);
-        if (remote != networkBoards_.end()) {
+        const auto remote = networkBoards.find(handle);
+        if (remote != networkBoards.end()) {
             const std::shared_ptr<NetworkBoard> board = remote->second;
             lock.unlock();
             result = runGuarded(function, [&] { return body(*board); });
@@ -67,28 +67,28 @@ std::int32_t Emulator::serveBoard(const char* function, std::string record, std:
         }
     }
     if (!result.ok())
-        messages_.remember(result.status, result.message);
+        messages.remember(result.status, result.message);
     return result.status;
 }
 
 void Emulator::recordCall(std::string record) {
-    if (recordingCalls_ && !record.empty())
-        calls_.push_back(std::move(record));
+    if (recordingCalls && !record.empty())
+        callLog.push_back(std::move(record));
 }
 
 void Emulator::setCallRecording(bool on) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    recordingCalls_ = on;
+    std::lock_guard<std::mutex> lock(mutex);
+    recordingCalls = on;
     if (!on)
-        calls_.clear();
+        callLog.clear();
 }
 
 Board* Emulator::boardFor(std::int32_t handle, CallResult& failure) {
-    for (Board& board : boards_) {
+    for (Board& board : boardList) {
         if (board.isOpen() && board.handle() == handle)
             return &board;
     }
-    const bool wasIssued = handle >= 1 && handle < nextHandle_;
+    const bool wasIssued = handle >= 1 && handle < nextHandle;
     failure = CallResult::failure(Status::InvalidHandle,
                                   "Invalid handle " + std::to_string(handle) +
                                       (wasIssued ? ": its board was closed" : ": no board was opened with it"));
@@ -96,13 +96,13 @@ Board* Emulator::boardFor(std::int32_t handle, CallResult& failure) {
 }
 
 void Emulator::ensureSetUp() {
-    if (!setUp_)
+    if (!setUp)
         applySetupFromEnvironment();
 }
 
 void Emulator::applySetupFromEnvironment() {
-    setUp_ = true;
-    setupError_.clear();
+    setUp = true;
+    setupError.clear();
     const char* path = std::getenv("KIVRATOLM_EMULATOR");
     EmulatorSetup setup;
     if (!path || !*path) {
@@ -112,35 +112,35 @@ void Emulator::applySetupFromEnvironment() {
             setup = readSetupFile(path);
         } catch (const std::exception& error) {
             // No silent fallback: a wrong file must not pass for a working board.
-            setupError_ = error.what();
+            setupError = error.what();
         }
     }
     replaceBoards(setup.boards);
     for (const Fault& fault : setup.faults)
-        faults_.add(fault);
+        faults.add(fault);
 }
 
 void Emulator::replaceBoards(const std::vector<BoardConfig>& boards) {
-    boards_.clear();
+    boardList.clear();
     for (const BoardConfig& config : boards)
-        boards_.emplace_back(config);
-    enumerated_.clear();
+        boardList.emplace_back(config);
+    enumerated.clear();
 }
 
 Board& Emulator::boardAt(int board) {
-    if (board < 0 || static_cast<std::size_t>(board) >= boards_.size())
+    if (board < 0 || static_cast<std::size_t>(board) >= boardList.size())
         throw std::out_of_range("No emulated board " + std::to_string(board) + " (there are " +
-                                std::to_string(boards_.size()) + ")");
-    return boards_[static_cast<std::size_t>(board)];
+                                std::to_string(boardList.size()) + ")");
+    return boardList[static_cast<std::size_t>(board)];
 }
 
 void Emulator::reset() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    faults_.clear();
-    calls_.clear();
-    messages_.clear();
+    std::lock_guard<std::mutex> lock(mutex);
+    faults.clear();
+    callLog.clear();
+    messages.clear();
     // A call in progress keeps its network board until it returns.
-    networkBoards_.clear();
+    networkBoards.clear();
     applySetupFromEnvironment();
 }
 
@@ -148,45 +148,45 @@ void Emulator::setBoards(const std::vector<BoardConfig>& boards) {
     const std::string problem = boardsProblem(boards);
     if (!problem.empty())
         throw std::invalid_argument("Emulated boards refused: " + problem);
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(mutex);
     ensureSetUp();
     // Boards given here replace those of the file, a broken file included.
-    setupError_.clear();
+    setupError.clear();
     replaceBoards(boards);
 }
 
 void Emulator::pushFrames(int board, int count) {
     if (count < 0)
         throw std::invalid_argument("pushFrames needs a count >= 0, not " + std::to_string(count));
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(mutex);
     ensureSetUp();
     boardAt(board).pushFrames(count);
 }
 
 void Emulator::injectFault(const Fault& fault) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(mutex);
     ensureSetUp();
-    faults_.add(fault);
+    faults.add(fault);
 }
 
 void Emulator::clearFaults() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(mutex);
     ensureSetUp();
-    faults_.clear();
+    faults.clear();
 }
 
 std::vector<std::string> Emulator::calls() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return calls_;
+    std::lock_guard<std::mutex> lock(mutex);
+    return callLog;
 }
 
 void Emulator::clearCalls() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    calls_.clear();
+    std::lock_guard<std::mutex> lock(mutex);
+    callLog.clear();
 }
 
 BoardState Emulator::boardState(int board) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(mutex);
     ensureSetUp();
     return boardAt(board).state();
 }

@@ -91,20 +91,20 @@ private:
     void replaceBoards(const std::vector<BoardConfig>& boards);
     Board& boardAt(int board);
 
-    std::mutex mutex_;
-    bool setUp_ = false;
-    std::string setupError_; // non-empty: every C function fails with it
-    std::vector<Board> boards_;
+    std::mutex mutex;
+    bool setUp = false;
+    std::string setupError; // non-empty: every C function fails with it
+    std::vector<Board> boardList;
     // Boards opened over the network, by handle. Shared so that a call in
     // progress keeps its board while another thread closes it.
-    std::map<std::int32_t, std::shared_ptr<NetworkBoard>> networkBoards_;
-    std::vector<std::size_t> enumerated_; // board indices of the last BeginEnumerate
+    std::map<std::int32_t, std::shared_ptr<NetworkBoard>> networkBoards;
+    std::vector<std::size_t> enumerated; // board indices of the last BeginEnumerate
     // Handles are never reused, so a stale handle is always recognised.
-    std::int32_t nextHandle_ = 1;
-    FaultTable faults_;
-    std::vector<std::string> calls_;
-    bool recordingCalls_ = true;
-    ErrorMessages messages_;
+    std::int32_t nextHandle = 1;
+    FaultTable faults;
+    std::vector<std::string> callLog;
+    bool recordingCalls = true;
+    ErrorMessages messages;
 };
 
 } // namespace KivraTolmEmulator

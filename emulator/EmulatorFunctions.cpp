@@ -31,15 +31,15 @@ std::string number(float value) {
 } // namespace
 
 std::int32_t Emulator::errorLength(std::int32_t status) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return static_cast<std::int32_t>(messages_.message(status).size());
+    std::lock_guard<std::mutex> lock(mutex);
+    return static_cast<std::int32_t>(messages.message(status).size());
 }
 
 std::int32_t Emulator::errorText(std::int32_t status, char* message) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(mutex);
     if (!message)
         return Status::InvalidArgument;
-    copyText(message, messages_.message(status));
+    copyText(message, messages.message(status));
     return Status::Ok;
 }
 
@@ -49,14 +49,14 @@ std::int32_t Emulator::beginEnumerate(std::int32_t* count, std::uint32_t typeId)
     return serve("BeginEnumerate", "BeginEnumerate(" + hex(typeId) + ")", [&] {
         if (!count)
             return nullArgument("BeginEnumerate", "count");
-        enumerated_.clear();
-        for (std::size_t i = 0; i < boards_.size(); ++i) {
+        enumerated.clear();
+        for (std::size_t i = 0; i < boardList.size(); ++i) {
             // Every emulated board is a USB board.
-            const std::uint32_t type = boards_[i].config().typeId;
+            const std::uint32_t type = boardList[i].config().typeId;
             if (typeId == TypeId::All || typeId == TypeId::Usb || typeId == type)
-                enumerated_.push_back(i);
+                enumerated.push_back(i);
         }
-        *count = static_cast<std::int32_t>(enumerated_.size());
+        *count = static_cast<std::int32_t>(enumerated.size());
         return CallResult::success();
     });
 }
@@ -73,11 +73,11 @@ std::int32_t Emulator::identifier(std::int32_t index, char* identifier, std::uin
             return nullArgument("GetIdentifier", "typeId");
         if (!details)
             return nullArgument("GetIdentifier", "details");
-        if (index < 0 || static_cast<std::size_t>(index) >= enumerated_.size())
+        if (index < 0 || static_cast<std::size_t>(index) >= enumerated.size())
             return CallResult::failure(Status::NoSuchBoard, "No board at enumeration index " + std::to_string(index) +
                                                                 " (the last " + "enumeration found " +
-                                                                std::to_string(enumerated_.size()) + ")");
-        const BoardConfig& config = boards_[enumerated_[static_cast<std::size_t>(index)]].config();
+                                                                std::to_string(enumerated.size()) + ")");
+        const BoardConfig& config = boardList[enumerated[static_cast<std::size_t>(index)]].config();
         copyText(identifier, config.identifier);
         copyText(details, config.details);
         *typeId = config.typeId;
@@ -93,14 +93,14 @@ std::int32_t Emulator::open(const char* identifier, std::int32_t* handle) {
             return nullArgument("Open", "identifier");
         if (!handle)
             return nullArgument("Open", "handle");
-        for (Board& board : boards_) {
+        for (Board& board : boardList) {
             if (board.config().identifier != identifier)
                 continue;
             if (board.isOpen())
                 return CallResult::failure(Status::Busy, "The board " + board.config().identifier +
                                                              " is busy: it is already open (handle " +
                                                              std::to_string(board.handle()) + ")");
-            board.open(nextHandle_++);
+            board.open(nextHandle++);
             *handle = board.handle();
             return CallResult::success();
         }
@@ -115,7 +115,7 @@ std::int32_t Emulator::openNetwork(const char* host, std::int32_t port, std::int
         *handle = -1;
     copyText(details, "");
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<std::mutex> lock(mutex);
         ensureSetUp();
         recordCall("OpenNetwork(" + textOrNull(host) + ", " + std::to_string(port) + ", " + hex(typeId) + ")");
         CallResult refusal = admit("OpenNetwork");
@@ -124,7 +124,7 @@ std::int32_t Emulator::openNetwork(const char* host, std::int32_t port, std::int
         if (refusal.ok() && !handle)
             refusal = nullArgument("OpenNetwork", "handle");
         if (!refusal.ok()) {
-            messages_.remember(refusal.status, refusal.message);
+            messages.remember(refusal.status, refusal.message);
             return refusal.status;
         }
     }
@@ -137,13 +137,13 @@ std::int32_t Emulator::openNetwork(const char* host, std::int32_t port, std::int
     } catch (const std::exception& error) {
         result = CallResult::failure(Status::Internal, std::string("Emulator failure in OpenNetwork: ") + error.what());
     }
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(mutex);
     if (!result.ok()) {
-        messages_.remember(result.status, result.message);
+        messages.remember(result.status, result.message);
         return result.status;
     }
-    *handle = nextHandle_++;
-    networkBoards_[*handle] = board;
+    *handle = nextHandle++;
+    networkBoards[*handle] = board;
     copyText(details, boardDetails);
     return Status::Ok;
 }
@@ -151,30 +151,30 @@ std::int32_t Emulator::openNetwork(const char* host, std::int32_t port, std::int
 std::int32_t Emulator::close(std::int32_t handle) {
     std::shared_ptr<NetworkBoard> remote;
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<std::mutex> lock(mutex);
         ensureSetUp();
         recordCall("Close()");
         CallResult result = admit("Close");
         if (result.ok()) {
-            const auto found = networkBoards_.find(handle);
-            if (found != networkBoards_.end()) {
+            const auto found = networkBoards.find(handle);
+            if (found != networkBoards.end()) {
                 remote = found->second;
                 // The handle is gone whatever the server answers.
-                networkBoards_.erase(found);
+                networkBoards.erase(found);
             } else if (Board* board = boardFor(handle, result)) {
                 board->close();
             }
         }
         if (!remote) {
             if (!result.ok())
-                messages_.remember(result.status, result.message);
+                messages.remember(result.status, result.message);
             return result.status;
         }
     }
     const CallResult result = remote->close();
     if (!result.ok()) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        messages_.remember(result.status, result.message);
+        std::lock_guard<std::mutex> lock(mutex);
+        messages.remember(result.status, result.message);
     }
     return result.status;
 }

@@ -20,24 +20,24 @@ ThreadMessages& threadMessages() {
 
 void ErrorMessages::remember(std::int32_t status, const std::string& message) {
     const std::string fitted = fitText(message);
-    latest_[status] = fitted;
+    latestMessage[status] = fitted;
     ThreadMessages& own = threadMessages();
-    if (own.generation != generation_) {
+    if (own.generation != generation) {
         own.latest.clear();
-        own.generation = generation_;
+        own.generation = generation;
     }
     own.latest[status] = fitted;
 }
 
 std::string ErrorMessages::message(std::int32_t status) const {
     const ThreadMessages& own = threadMessages();
-    if (own.generation == generation_) {
+    if (own.generation == generation) {
         const auto mine = own.latest.find(status);
         if (mine != own.latest.end())
             return mine->second;
     }
-    const auto latest = latest_.find(status);
-    if (latest != latest_.end())
+    const auto latest = latestMessage.find(status);
+    if (latest != latestMessage.end())
         return latest->second;
     if (status == 0)
         return "No error";
@@ -45,8 +45,8 @@ std::string ErrorMessages::message(std::int32_t status) const {
 }
 
 void ErrorMessages::clear() {
-    latest_.clear();
-    ++generation_;
+    latestMessage.clear();
+    ++generation;
 }
 
 } // namespace KivraTolmEmulator

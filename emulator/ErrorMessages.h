@@ -18,8 +18,8 @@ public:
     void clear();
 
 private:
-    std::map<std::int32_t, std::string> latest_;
-    std::uint64_t generation_ = 0; // bumped by clear() to retire the threads' messages
+    std::map<std::int32_t, std::string> latestMessage;
+    std::uint64_t generation = 0; // bumped by clear() to retire the threads' messages
 };
 
 } // namespace KivraTolmEmulator

@@ -38,12 +38,12 @@ void FaultTable::add(const Fault& fault) {
         throw std::invalid_argument("A fault of " + fault.function + " needs a non-zero status");
     if (fault.afterCalls < 0)
         throw std::invalid_argument("A fault of " + fault.function + " needs afterCalls >= 0");
-    entries_.push_back(Entry{fault});
+    entries.push_back(Entry{fault});
 }
 
 std::optional<Fault> FaultTable::onCall(const std::string& function) {
     std::optional<Fault> due;
-    for (Entry& entry : entries_) {
+    for (Entry& entry : entries) {
         if (entry.fault.function != function)
             continue;
         ++entry.calls;

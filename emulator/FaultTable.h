@@ -13,7 +13,7 @@ class FaultTable {
 public:
     // Throws std::invalid_argument for a function that cannot fail this way.
     void add(const Fault& fault);
-    void clear() { entries_.clear(); }
+    void clear() { entries.clear(); }
 
     // Counts one call of `function`; the fault it triggers, if any. Every
     // fault of the function counts the call, the first one due fires.
@@ -28,7 +28,7 @@ private:
         int calls = 0;
         int fired = 0;
     };
-    std::vector<Entry> entries_;
+    std::vector<Entry> entries;
 };
 
 } // namespace KivraTolmEmulator

@@ -13,16 +13,16 @@ public:
     using Clock = std::chrono::steady_clock;
 
     void start(Clock::time_point now, double rate) {
-        start_ = now;
-        rate_ = rate;
+        startTime = now;
+        framesPerSecond = rate;
     }
 
     // floor(elapsed seconds * rate); 0 before the start.
     std::uint64_t framesDue(Clock::time_point now) const;
 
 private:
-    Clock::time_point start_{};
-    double rate_ = 0;
+    Clock::time_point startTime{};
+    double framesPerSecond = 0;
 };
 
 } // namespace KivraTolmEmulator

@@ -5,27 +5,27 @@
 namespace KivraTolmEmulator {
 
 void FrameQueue::push(const float* floats, const std::uint32_t* words) {
-    floats_.insert(floats_.end(), floats, floats + floatsPerFrame_);
-    words_.insert(words_.end(), words, words + wordsPerFrame_);
-    ++frames_;
+    floatData.insert(floatData.end(), floats, floats + floatsPerFrame);
+    wordData.insert(wordData.end(), words, words + wordsPerFrame);
+    ++frames;
 }
 
 std::size_t FrameQueue::take(std::size_t count, float* floats, std::uint32_t* words) {
-    count = std::min(count, frames_);
-    const auto floatCount = static_cast<std::ptrdiff_t>(count * floatsPerFrame_);
-    const auto wordCount = static_cast<std::ptrdiff_t>(count * wordsPerFrame_);
-    std::copy_n(floats_.begin(), floatCount, floats);
-    std::copy_n(words_.begin(), wordCount, words);
-    floats_.erase(floats_.begin(), floats_.begin() + floatCount);
-    words_.erase(words_.begin(), words_.begin() + wordCount);
-    frames_ -= count;
+    count = std::min(count, frames);
+    const auto floatCount = static_cast<std::ptrdiff_t>(count * floatsPerFrame);
+    const auto wordCount = static_cast<std::ptrdiff_t>(count * wordsPerFrame);
+    std::copy_n(floatData.begin(), floatCount, floats);
+    std::copy_n(wordData.begin(), wordCount, words);
+    floatData.erase(floatData.begin(), floatData.begin() + floatCount);
+    wordData.erase(wordData.begin(), wordData.begin() + wordCount);
+    frames -= count;
     return count;
 }
 
 void FrameQueue::clear() {
-    floats_.clear();
-    words_.clear();
-    frames_ = 0;
+    floatData.clear();
+    wordData.clear();
+    frames = 0;
 }
 
 } // namespace KivraTolmEmulator

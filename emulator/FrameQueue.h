@@ -10,10 +10,10 @@ namespace KivraTolmEmulator {
 class FrameQueue {
 public:
     FrameQueue(std::size_t floatsPerFrame, std::size_t wordsPerFrame)
-        : floatsPerFrame_(floatsPerFrame)
-        , wordsPerFrame_(wordsPerFrame) {}
+        : floatsPerFrame(floatsPerFrame)
+        , wordsPerFrame(wordsPerFrame) {}
 
-    std::size_t size() const { return frames_; }
+    std::size_t size() const { return frames; }
     void push(const float* floats, const std::uint32_t* words);
     // Moves the oldest `count` frames (at most size()) into the caller's
     // buffers, laid out frame after frame; returns how many it moved.
@@ -21,11 +21,11 @@ public:
     void clear();
 
 private:
-    std::size_t floatsPerFrame_;
-    std::size_t wordsPerFrame_;
-    std::size_t frames_ = 0;
-    std::deque<float> floats_;
-    std::deque<std::uint32_t> words_;
+    std::size_t floatsPerFrame;
+    std::size_t wordsPerFrame;
+    std::size_t frames = 0;
+    std::deque<float> floatData;
+    std::deque<std::uint32_t> wordData;
 };
 
 } // namespace KivraTolmEmulator

@@ -32,26 +32,26 @@ std::size_t checkedCount(MessageReader& reply, const char* what, std::size_t max
 } // namespace
 
 NetworkBoard::NetworkBoard(std::string host, std::int32_t port)
-    : address_(host + ":" + std::to_string(port))
-    , host_(std::move(host))
-    , port_(port) {}
+    : address(host + ":" + std::to_string(port))
+    , host(std::move(host))
+    , port(port) {}
 
 CallResult NetworkBoard::lose(std::string message) {
-    connection_.reset();
-    lost_ = std::move(message);
-    return CallResult::failure(lostStatus_, lost_);
+    connection.reset();
+    lost = std::move(message);
+    return CallResult::failure(lostStatus, lost);
 }
 
 CallResult NetworkBoard::open(std::uint32_t typeId, std::string& details) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    const std::string noBoard = "No network board at " + address_ + ": ";
-    if (port_ < 1 || port_ > 65535)
+    std::lock_guard<std::mutex> lock(mutex);
+    const std::string noBoard = "No network board at " + address + ": ";
+    if (port < 1 || port > 65535)
         return CallResult::failure(Status::InvalidArgument, noBoard + "the port must be 1..65535");
-    if (host_.empty())
+    if (host.empty())
         return CallResult::failure(Status::InvalidArgument, noBoard + "the host name is empty");
     try {
-        const std::vector<SocketAddress> addresses = resolveHost(host_, port_, timeout);
-        connection_ = std::make_unique<TcpConnection>(addresses, deadlineFromNow());
+        const std::vector<SocketAddress> addresses = resolveHost(host, port, timeout);
+        connection = std::make_unique<TcpConnection>(addresses, deadlineFromNow());
     } catch (const NetworkFailure& failure) {
         return lose(noBoard + failure.what());
     }
@@ -61,19 +61,19 @@ CallResult NetworkBoard::open(std::uint32_t typeId, std::string& details) {
         MessageReader reader(hello.data(), hello.size(), "Hello");
         const std::uint32_t version = reader.u32();
         if (version != Protocol::version)
-            return lose("The network board at " + address_ + " speaks protocol version " + std::to_string(version) +
+            return lose("The network board at " + address + " speaks protocol version " + std::to_string(version) +
                         "; this library speaks version " + std::to_string(Protocol::version));
     } catch (const ServerError& refusal) {
-        lostStatus_ = refusal.status;
+        lostStatus = refusal.status;
         return lose(refusal.status == Status::Busy
-                        ? "The network board at " + address_ + " is busy: " + refusal.message
-                        : "The network board at " + address_ + " refused the connection: " + refusal.message);
+                        ? "The network board at " + address + " is busy: " + refusal.message
+                        : "The network board at " + address + " refused the connection: " + refusal.message);
     } catch (const NetworkTimeout&) {
         return lose(noBoard + "it did not greet within " + std::to_string(timeout.count()) + " ms");
     } catch (const NetworkFailure& failure) {
         return lose(noBoard + failure.what());
     } catch (const ProtocolError& error) {
-        return lose("Malformed message from the network board at " + address_ + ": " + error.what());
+        return lose("Malformed message from the network board at " + address + ": " + error.what());
     }
     MessageWriter message(Protocol::code(Type::Open));
     message.u32(Protocol::version).u32(typeId);
@@ -84,40 +84,40 @@ CallResult NetworkBoard::open(std::uint32_t typeId, std::string& details) {
 }
 
 void NetworkBoard::readLayout(MessageReader& reply) {
-    layout_.analog = checkedCount(reply, "analog inputs", idBlockSize);
-    layout_.sensors = checkedCount(reply, "sensor inputs", idBlockSize);
-    layout_.ports = checkedCount(reply, "digital ports", idBlockSize);
-    layout_.counters = checkedCount(reply, "counters", idBlockSize);
-    layout_.triggers = checkedCount(reply, "triggers", idBlockSize);
-    const std::size_t frameBytes = Protocol::frameBytes(layout_);
-    framesPerRead_ = checkedCount(reply, "frames per read",
-                                  frameBytes == 0 ? Protocol::maxReplyBody
-                                                  : (Protocol::maxReplyBody - Protocol::readReplyHead) / frameBytes);
-    if (framesPerRead_ == 0)
+    layout.analog = checkedCount(reply, "analog inputs", idBlockSize);
+    layout.sensors = checkedCount(reply, "sensor inputs", idBlockSize);
+    layout.ports = checkedCount(reply, "digital ports", idBlockSize);
+    layout.counters = checkedCount(reply, "counters", idBlockSize);
+    layout.triggers = checkedCount(reply, "triggers", idBlockSize);
+    const std::size_t frameBytes = Protocol::frameBytes(layout);
+    framesPerRead = checkedCount(reply, "frames per read",
+                                 frameBytes == 0 ? Protocol::maxReplyBody
+                                                 : (Protocol::maxReplyBody - Protocol::readReplyHead) / frameBytes);
+    if (framesPerRead == 0)
         throw ProtocolError("the board reports 0 frames per read");
 }
 
 CallResult NetworkBoard::close() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connection_)
-        return CallResult::failure(lostStatus_, lost_);
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!connection)
+        return CallResult::failure(lostStatus, lost);
     MessageWriter message(Protocol::code(Type::Close));
     CallResult result = exchange(message, Type::Close, {});
-    connection_.reset();
-    lost_ = "The network board at " + address_ + " was closed";
+    connection.reset();
+    lost = "The network board at " + address + " was closed";
     return result;
 }
 
 CallResult NetworkBoard::request(MessageWriter message, Type type, const ReplyReader& readReply) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(mutex);
     return exchange(message, type, readReply);
 }
 
 CallResult NetworkBoard::exchange(MessageWriter& message, Type type, const ReplyReader& readReply) {
-    if (!connection_)
-        return CallResult::failure(lostStatus_, lost_);
+    if (!connection)
+        return CallResult::failure(lostStatus, lost);
     try {
-        connection_->send(message.finish(), deadlineFromNow());
+        connection->send(message.finish(), deadlineFromNow());
         const std::vector<unsigned char> body = receiveMessage(Protocol::replyCode(type));
         MessageReader reply(body.data(), body.size(), Protocol::typeName(Protocol::replyCode(type)));
         const std::int32_t status = reply.i32();
@@ -132,29 +132,29 @@ CallResult NetworkBoard::exchange(MessageWriter& message, Type type, const Reply
         reply.finish();
         return CallResult::success();
     } catch (const ServerError& error) {
-        lostStatus_ = error.status;
-        return lose("The network board at " + address_ + " ended the connection: " + error.message);
+        lostStatus = error.status;
+        return lose("The network board at " + address + " ended the connection: " + error.message);
     } catch (const NetworkTimeout&) {
         // A late reply would be taken for the next one's: the connection is done.
-        return lose("The network board at " + address_ + " did not answer within " + std::to_string(timeout.count()) +
+        return lose("The network board at " + address + " did not answer within " + std::to_string(timeout.count()) +
                     " ms");
     } catch (const NetworkFailure& failure) {
-        return lose("Lost the connection to the network board at " + address_ + ": " + failure.what());
+        return lose("Lost the connection to the network board at " + address + ": " + failure.what());
     } catch (const ProtocolError& error) {
-        return lose("Malformed message from the network board at " + address_ + ": " + error.what());
+        return lose("Malformed message from the network board at " + address + ": " + error.what());
     }
 }
 
 std::vector<unsigned char> NetworkBoard::receiveMessage(std::uint16_t expectedType) {
     const TcpConnection::Deadline deadline = deadlineFromNow();
     unsigned char head[Protocol::headerSize];
-    connection_->receive(head, sizeof head, deadline);
+    connection->receive(head, sizeof head, deadline);
     const Protocol::Header header = Protocol::parseHeader(head, Protocol::maxReplyBody);
     if (header.type != expectedType && header.type != Protocol::code(Type::Error))
         throw ProtocolError("expected " + Protocol::typeName(expectedType) + ", got " +
                             Protocol::typeName(header.type));
     std::vector<unsigned char> body(header.bodyLength);
-    connection_->receive(body.data(), body.size(), deadline);
+    connection->receive(body.data(), body.size(), deadline);
     if (header.type == Protocol::code(Type::Error)) {
         MessageReader reader(body.data(), body.size(), "Error");
         ServerError error{reader.i32(), reader.text()};
@@ -173,8 +173,8 @@ CallResult NetworkBoard::parameter(std::int32_t number, std::int32_t& value) {
     CallResult result = request(std::move(message), Type::GetDeviceParameter, [&](MessageReader& reply) {
         answer = reply.i32();
         // The caller sizes its read buffers from these answers.
-        const std::size_t fixed[] = {
-            layout_.analog, 0, layout_.sensors, layout_.ports, layout_.counters, layout_.triggers, framesPerRead_};
+        const std::size_t fixed[] = {layout.analog, 0, layout.sensors, layout.ports, layout.counters, layout.triggers,
+                                     framesPerRead};
         if (number >= 0 && number <= 6 && number != 1 && static_cast<std::size_t>(answer) != fixed[number])
             throw ProtocolError("parameter " + std::to_string(number) + " is " + std::to_string(answer) +
                                 ", but the board opened with " + std::to_string(fixed[number]));
@@ -263,13 +263,13 @@ CallResult NetworkBoard::read(float* floats, std::uint32_t* words, std::int32_t&
     std::int32_t frames = 0;
     CallResult result =
         request(MessageWriter(Protocol::code(Type::ReadNonBlocking)), Type::ReadNonBlocking, [&](MessageReader& reply) {
-            const std::size_t n = checkedCount(reply, "frames in one read", framesPerRead_);
+            const std::size_t n = checkedCount(reply, "frames in one read", framesPerRead);
             // Checked whole before a byte lands in the caller's buffers.
-            if (reply.remaining() != n * Protocol::frameBytes(layout_))
+            if (reply.remaining() != n * Protocol::frameBytes(layout))
                 throw ProtocolError("a read of " + std::to_string(n) + " frames holds " +
                                     std::to_string(reply.remaining()) + " bytes of values");
-            reply.floats(floats, n * layout_.floats());
-            reply.words(words, n * layout_.words());
+            reply.floats(floats, n * layout.floats());
+            reply.words(words, n * layout.words());
             frames = static_cast<std::int32_t>(n);
         });
     count = frames;

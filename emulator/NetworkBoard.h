@@ -43,7 +43,7 @@ public:
     CallResult start(std::int32_t flag, float rate, std::int32_t reserved, float& actualRate) override;
     CallResult stop() override;
     CallResult read(float* floats, std::uint32_t* words, std::int32_t& count) override;
-    FrameLayout frameLayout() const override { return layout_; }
+    FrameLayout frameLayout() const override { return layout; }
 
 private:
     using ReplyReader = std::function<void(Protocol::MessageReader&)>;
@@ -57,17 +57,17 @@ private:
     // Gives the connection up; the message is what every later call reports.
     CallResult lose(std::string message);
 
-    const std::string address_; // host:port as given, for messages
-    const std::string host_;
-    const std::int32_t port_;
-    std::mutex mutex_; // one request at a time on the connection
-    std::unique_ptr<TcpConnection> connection_;
-    std::string lost_;
-    std::int32_t lostStatus_ = Status::Network;
+    const std::string address; // host:port as given, for messages
+    const std::string host;
+    const std::int32_t port;
+    std::mutex mutex; // one request at a time on the connection
+    std::unique_ptr<TcpConnection> connection;
+    std::string lost;
+    std::int32_t lostStatus = Status::Network;
     // The board's inputs as its Open reply told them; replies are checked
     // against them so that they never overrun a caller's buffers.
-    FrameLayout layout_;
-    std::size_t framesPerRead_ = 0;
+    FrameLayout layout;
+    std::size_t framesPerRead = 0;
 };
 
 } // namespace KivraTolmEmulator

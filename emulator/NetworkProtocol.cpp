@@ -92,11 +92,11 @@ Header parseHeader(const unsigned char* bytes, std::size_t maxBody) {
 }
 
 MessageWriter::MessageWriter(std::uint16_t type) {
-    bytes_ = {magic0, magic1, static_cast<unsigned char>(type >> 8), static_cast<unsigned char>(type), 0, 0, 0, 0};
+    bytes = {magic0, magic1, static_cast<unsigned char>(type >> 8), static_cast<unsigned char>(type), 0, 0, 0, 0};
 }
 
 MessageWriter& MessageWriter::u32(std::uint32_t value) {
-    store32(bytes_, value);
+    store32(bytes, value);
     return *this;
 }
 
@@ -111,43 +111,43 @@ MessageWriter& MessageWriter::f32(float value) {
 MessageWriter& MessageWriter::text(const std::string& value) {
     const std::string fitted = fitText(value, maxText);
     u32(static_cast<std::uint32_t>(fitted.size()));
-    bytes_.insert(bytes_.end(), fitted.begin(), fitted.end());
+    bytes.insert(bytes.end(), fitted.begin(), fitted.end());
     return *this;
 }
 
 MessageWriter& MessageWriter::floats(const float* values, std::size_t count) {
-    bytes_.reserve(bytes_.size() + 4 * count);
+    bytes.reserve(bytes.size() + 4 * count);
     for (std::size_t i = 0; i < count; ++i)
-        store32(bytes_, bitsOf(values[i]));
+        store32(bytes, bitsOf(values[i]));
     return *this;
 }
 
 MessageWriter& MessageWriter::words(const std::uint32_t* values, std::size_t count) {
-    bytes_.reserve(bytes_.size() + 4 * count);
+    bytes.reserve(bytes.size() + 4 * count);
     for (std::size_t i = 0; i < count; ++i)
-        store32(bytes_, values[i]);
+        store32(bytes, values[i]);
     return *this;
 }
 
 std::vector<unsigned char> MessageWriter::finish() {
-    const auto length = static_cast<std::uint32_t>(bytes_.size() - headerSize);
-    bytes_[4] = static_cast<unsigned char>(length >> 24);
-    bytes_[5] = static_cast<unsigned char>(length >> 16);
-    bytes_[6] = static_cast<unsigned char>(length >> 8);
-    bytes_[7] = static_cast<unsigned char>(length);
-    return std::move(bytes_);
+    const auto length = static_cast<std::uint32_t>(bytes.size() - headerSize);
+    bytes[4] = static_cast<unsigned char>(length >> 24);
+    bytes[5] = static_cast<unsigned char>(length >> 16);
+    bytes[6] = static_cast<unsigned char>(length >> 8);
+    bytes[7] = static_cast<unsigned char>(length);
+    return std::move(bytes);
 }
 
 MessageReader::MessageReader(const unsigned char* body, std::size_t size, std::string what)
-    : body_(body)
-    , size_(size)
-    , what_(std::move(what)) {}
+    : body(body)
+    , size(size)
+    , what(std::move(what)) {}
 
 const unsigned char* MessageReader::take(std::size_t count) {
-    if (count > size_ - at_)
-        throw ProtocolError(what_ + " of " + std::to_string(size_) + " bytes is too short");
-    const unsigned char* at = body_ + at_;
-    at_ += count;
+    if (count > size - offset)
+        throw ProtocolError(what + " of " + std::to_string(size) + " bytes is too short");
+    const unsigned char* at = body + offset;
+    offset += count;
     return at;
 }
 
@@ -166,7 +166,7 @@ float MessageReader::f32() {
 std::string MessageReader::text() {
     const std::uint32_t length = u32();
     if (length > maxText)
-        throw ProtocolError(what_ + " holds a text of " + std::to_string(length) + " bytes, more than the " +
+        throw ProtocolError(what + " holds a text of " + std::to_string(length) + " bytes, more than the " +
                             std::to_string(maxText) + " allowed");
     const unsigned char* bytes = take(length);
     return std::string(reinterpret_cast<const char*>(bytes), length);
@@ -174,21 +174,21 @@ std::string MessageReader::text() {
 
 void MessageReader::floats(float* out, std::size_t count) {
     if (count > remaining() / 4)
-        throw ProtocolError(what_ + " of " + std::to_string(size_) + " bytes is too short");
+        throw ProtocolError(what + " of " + std::to_string(size) + " bytes is too short");
     for (std::size_t i = 0; i < count; ++i)
         out[i] = f32();
 }
 
 void MessageReader::words(std::uint32_t* out, std::size_t count) {
     if (count > remaining() / 4)
-        throw ProtocolError(what_ + " of " + std::to_string(size_) + " bytes is too short");
+        throw ProtocolError(what + " of " + std::to_string(size) + " bytes is too short");
     for (std::size_t i = 0; i < count; ++i)
         out[i] = u32();
 }
 
 void MessageReader::finish() const {
-    if (at_ != size_)
-        throw ProtocolError(what_ + " has " + std::to_string(size_ - at_) + " bytes too many");
+    if (offset != size)
+        throw ProtocolError(what + " has " + std::to_string(size - offset) + " bytes too many");
 }
 
 } // namespace KivraTolmEmulator::Protocol

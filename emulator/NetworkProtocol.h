@@ -98,7 +98,7 @@ public:
     std::vector<unsigned char> finish();
 
 private:
-    std::vector<unsigned char> bytes_;
+    std::vector<unsigned char> bytes;
 };
 
 // Reads one body front to back; every read past the end and any byte left
@@ -113,16 +113,16 @@ public:
     std::string text();
     void floats(float* out, std::size_t count);
     void words(std::uint32_t* out, std::size_t count);
-    std::size_t remaining() const { return size_ - at_; }
+    std::size_t remaining() const { return size - offset; }
     void finish() const;
 
 private:
     const unsigned char* take(std::size_t count);
 
-    const unsigned char* body_;
-    std::size_t size_;
-    std::size_t at_ = 0;
-    std::string what_;
+    const unsigned char* body;
+    std::size_t size;
+    std::size_t offset = 0;
+    std::string what;
 };
 
 } // namespace KivraTolmEmulator::Protocol

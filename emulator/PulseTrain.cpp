@@ -14,9 +14,9 @@ constexpr double pulseWidthMs = 100;
 } // namespace
 
 std::uint64_t PulseTrain::pulsesUpTo(double seconds) const {
-    if (periodMs_ <= 0 || seconds <= 0)
+    if (periodMs <= 0 || seconds <= 0)
         return 0;
-    const double pulses = std::floor(seconds * 1000 / periodMs_ + slack);
+    const double pulses = std::floor(seconds * 1000 / periodMs + slack);
     // Frames that late never arrive by the clock, but a test may push them:
     // saturate rather than convert a count no integer holds.
     if (!(pulses < 0x1p64))
@@ -25,11 +25,11 @@ std::uint64_t PulseTrain::pulsesUpTo(double seconds) const {
 }
 
 std::uint32_t PulseTrain::level(double seconds) const {
-    if (periodMs_ <= 0 || seconds <= 0)
+    if (periodMs <= 0 || seconds <= 0)
         return 0;
-    const double sincePulse = std::fmod(seconds * 1000 + slack, periodMs_);
+    const double sincePulse = std::fmod(seconds * 1000 + slack, periodMs);
     const std::uint64_t pulses = pulsesUpTo(seconds);
-    return pulses > 0 && sincePulse < std::min(pulseWidthMs, periodMs_ / 2) ? 1 : 0;
+    return pulses > 0 && sincePulse < std::min(pulseWidthMs, periodMs / 2) ? 1 : 0;
 }
 
 } // namespace KivraTolmEmulator

@@ -8,7 +8,7 @@ namespace KivraTolmEmulator {
 class PulseTrain {
 public:
     explicit PulseTrain(double periodMs = 0)
-        : periodMs_(periodMs) {}
+        : periodMs(periodMs) {}
 
     // Pulses at period, 2 * period, ... up to and including `seconds`.
     std::uint64_t pulsesUpTo(double seconds) const;
@@ -16,7 +16,7 @@ public:
     std::uint32_t level(double seconds) const;
 
 private:
-    double periodMs_;
+    double periodMs;
 };
 
 } // namespace KivraTolmEmulator

@@ -43,12 +43,12 @@ private:
     float patternValue(std::uint64_t frame, const SpotPositions& spots, int sensor) const;
     float driftValue(std::uint64_t frame, const SpotPositions& spots, int sensor) const;
 
-    Pattern pattern_;
-    std::uint32_t seed_;
-    float constantValue_;
-    int analogInputs_;
-    int sensorInputs_;
-    std::array<Spot, 3> spots_;
+    Pattern pattern;
+    std::uint32_t seed;
+    float constantValue;
+    int analogInputs;
+    int sensorInputs;
+    std::array<Spot, 3> hotSpots;
 };
 
 } // namespace KivraTolmEmulator

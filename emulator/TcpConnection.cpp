@@ -71,20 +71,20 @@ int connectTo(const SocketAddress& address, TcpConnection::Deadline deadline, st
 TcpConnection::TcpConnection(const std::vector<SocketAddress>& addresses, Deadline deadline) {
     std::string reason = "no address to connect to";
     for (const SocketAddress& address : addresses) {
-        socket_ = connectTo(address, deadline, reason);
-        if (socket_ >= 0)
+        socket = connectTo(address, deadline, reason);
+        if (socket >= 0)
             return;
     }
     throw NetworkFailure(reason);
 }
 
 TcpConnection::~TcpConnection() {
-    if (socket_ >= 0)
-        ::close(socket_);
+    if (socket >= 0)
+        ::close(socket);
 }
 
 void TcpConnection::wait(short events, Deadline deadline) {
-    pollfd wanted{socket_, events, 0};
+    pollfd wanted{socket, events, 0};
     for (;;) {
         const int ready = ::poll(&wanted, 1, millisecondsUntil(deadline));
         if (ready > 0)
@@ -99,7 +99,7 @@ void TcpConnection::wait(short events, Deadline deadline) {
 void TcpConnection::send(const std::vector<unsigned char>& bytes, Deadline deadline) {
     std::size_t sent = 0;
     while (sent < bytes.size()) {
-        const ssize_t count = ::send(socket_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        const ssize_t count = ::send(socket, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
         if (count > 0) {
             sent += static_cast<std::size_t>(count);
         } else if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
@@ -113,7 +113,7 @@ void TcpConnection::send(const std::vector<unsigned char>& bytes, Deadline deadl
 void TcpConnection::receive(unsigned char* out, std::size_t size, Deadline deadline) {
     std::size_t received = 0;
     while (received < size) {
-        const ssize_t count = ::recv(socket_, out + received, size - received, 0);
+        const ssize_t count = ::recv(socket, out + received, size - received, 0);
         if (count > 0) {
             received += static_cast<std::size_t>(count);
         } else if (count == 0) {

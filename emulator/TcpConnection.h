@@ -40,7 +40,7 @@ private:
     // Waits for `events` on the socket; throws NetworkTimeout at the deadline.
     void wait(short events, Deadline deadline);
 
-    int socket_ = -1;
+    int socket = -1;
 };
 
 } // namespace KivraTolmEmulator

@@ -13,7 +13,7 @@ if [ "${1:-}" = --qt5-and-qt6 ]; then
     shift
 fi
 benches=("$@")
-[ ${#benches[@]} -gt 0 ] || benches=(bench_calibration bench_csvwriter bench_sensor_views bench_mainwindow_tick bench_daq_cpu
+[ ${#benches[@]} -gt 0 ] || benches=(bench_calibration bench_csvwriter bench_log_open bench_sensor_views bench_mainwindow_tick bench_daq_cpu
     bench_capture bench_network bench_capture_tool)
 
 for build in "${builds[@]}"; do

@@ -181,6 +181,10 @@ for theme in $themes; do
     xdotool mousemove --window "$window_id" $((25 * ratio)) $((230 * ratio)) click 1
     sleep 1
     shoot "$window_id" "$images/daq-grid-$theme.png"
+    # The trend tab, third on the left edge, after some seconds of frames.
+    xdotool mousemove --window "$window_id" $((25 * ratio)) $((310 * ratio)) click 1
+    sleep 4
+    shoot "$window_id" "$images/daq-trend-$theme.png"
     stop_program
 
     start_program kivratolm-cal-lite-x86 "$theme" "Kivra Tolm CAL lite" use=usb/- "cfg=$calibration"

@@ -1,5 +1,7 @@
 #include "AboutDialog.h"
 
+#include "ui_AboutDialog.h"
+
 #include <boost/version.hpp>
 // The rest of the program builds TinyXML with STL strings; keep the same
 // class layouts here.
@@ -36,12 +38,13 @@ QList<Component> components() {
 } // namespace
 
 AboutDialog::AboutDialog(QWidget* parent, const QString& productName)
-    : QDialog(parent) {
-    ui.setupUi(this);
-    connect(ui.btnOK, &QPushButton::clicked, this, &QDialog::accept);
+    : QDialog(parent)
+    , ui(std::make_unique<Ui::AboutDialog>()) {
+    ui->setupUi(this);
+    connect(ui->btnOK, &QPushButton::clicked, this, &QDialog::accept);
 
-    ui.lblTitle->setText(productName);
-    ui.lstComponents->addItems(componentRows());
+    ui->lblTitle->setText(productName);
+    ui->lstComponents->addItems(componentRows());
 }
 
 QStringList AboutDialog::componentRows() {
@@ -50,3 +53,5 @@ QStringList AboutDialog::componentRows() {
         rows << tr("%1 (v%2), Licensed using: %3").arg(c.name, c.version, c.licence);
     return rows;
 }
+
+AboutDialog::~AboutDialog() = default;

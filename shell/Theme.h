@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QVector>
 
 // The colours, line widths and font of one look of the programs. The sensor
 // views paint with the current one, so that the graphs follow the theme.
@@ -33,6 +34,8 @@ struct Theme {
     double pointWidth = 0.0;
     QColor triggerLineColor;
     QColor triggerMarkerColor;
+    // Trend traces in this order, distinct from each other and the background.
+    QVector<QColor> traceColors;
 
     static Theme dark();
     static Theme light();

@@ -1,25 +1,28 @@
 #include "ThemeDialog.h"
 
+#include "ui_ThemeDialog.h"
+
 #include "Theme.h"
 
 #include <QSettings>
 
 ThemeDialog::ThemeDialog(QWidget* parent)
     : QDialog(parent)
+    , ui(std::make_unique<Ui::ThemeDialog>())
     , previousName(currentTheme().name) {
-    ui.setupUi(this);
+    ui->setupUi(this);
     if (previousName == QLatin1String("light"))
-        ui.rdoLightTheme->setChecked(true);
+        ui->rdoLightTheme->setChecked(true);
     else if (previousName == QLatin1String("dark"))
-        ui.rdoDarkTheme->setChecked(true);
+        ui->rdoDarkTheme->setChecked(true);
     else
-        ui.rdoSystemTheme->setChecked(true);
+        ui->rdoSystemTheme->setChecked(true);
 
-    connect(ui.rdoSystemTheme, &QRadioButton::clicked, this, [this] { preview(QStringLiteral("system")); });
-    connect(ui.rdoDarkTheme, &QRadioButton::clicked, this, [this] { preview(QStringLiteral("dark")); });
-    connect(ui.rdoLightTheme, &QRadioButton::clicked, this, [this] { preview(QStringLiteral("light")); });
-    connect(ui.btnBox, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(ui.btnBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(ui->rdoSystemTheme, &QRadioButton::clicked, this, [this] { preview(QStringLiteral("system")); });
+    connect(ui->rdoDarkTheme, &QRadioButton::clicked, this, [this] { preview(QStringLiteral("dark")); });
+    connect(ui->rdoLightTheme, &QRadioButton::clicked, this, [this] { preview(QStringLiteral("light")); });
+    connect(ui->btnBox, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(ui->btnBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(this, &QDialog::accepted, this, &ThemeDialog::saveChoice);
     connect(this, &QDialog::rejected, this, &ThemeDialog::restorePrevious);
 }
@@ -35,3 +38,5 @@ void ThemeDialog::saveChoice() {
 void ThemeDialog::restorePrevious() {
     applyTheme(Theme::fromName(previousName));
 }
+
+ThemeDialog::~ThemeDialog() = default;

@@ -1,11 +1,8 @@
 #pragma once
 
-#include <QList>
-#include <QPair>
-#include <QString>
+#include "SensorPoints.h"
 
-// Calibration points of one sensor as (intensity, value), in list order.
-using SensorPoints = QList<QPair<double, double>>;
+#include <QString>
 
 // What the bar graph knows about one sensor of its column.
 struct SensorBar {

@@ -8,6 +8,7 @@
 #include "MainWindow.h"
 #include "PixelRatioRuns.h"
 #include "StartUp.h"
+#include "WindowTicks.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -26,31 +27,6 @@
 #include <vector>
 
 namespace {
-
-struct Figures {
-    double medianMs = 0;
-    double p95Ms = 0;
-    double framesPerTick = 0;
-};
-
-Figures measure(MainWindow& window, int ticks) {
-    std::vector<double> times;
-    times.reserve(static_cast<std::size_t>(ticks));
-    for (int i = 0; i < ticks; ++i) {
-        // The frames of one display period arrive meanwhile.
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        QApplication::processEvents();
-        QElapsedTimer clock;
-        clock.start();
-        window.onTimer();
-        times.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    Figures figures;
-    figures.medianMs = times[times.size() / 2];
-    figures.p95Ms = times[times.size() * 95 / 100];
-    return figures;
-}
 
 // One child: the window at `ratio`, each tab measured.
 int measureAtRatio(int ratio, int& argc, char** argv) {
@@ -85,11 +61,11 @@ int measureAtRatio(int ratio, int& argc, char** argv) {
     auto* tabs = window.findChild<QTabWidget*>("tabWidget");
     const int ticks = argc > 1 ? std::max(20, std::atoi(argv[1])) : 300;
     tabs->setCurrentIndex(0);
-    measure(window, 20); // warm-up: fonts, caches, the file
-    const Figures bars = measure(window, ticks);
+    measureTicks(window, 20); // warm-up: fonts, caches, the file
+    const TickFigures bars = measureTicks(window, ticks);
     tabs->setCurrentIndex(1);
-    measure(window, 20);
-    const Figures grid = measure(window, ticks);
+    measureTicks(window, 20);
+    const TickFigures grid = measureTicks(window, ticks);
     PixelRatioRuns::printResult(QStringLiteral("bars"), {bars.medianMs, bars.p95Ms});
     PixelRatioRuns::printResult(QStringLiteral("grid"), {grid.medianMs, grid.p95Ms});
 

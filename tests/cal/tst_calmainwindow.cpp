@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QToolBar>
 #include <QtTest>
 
 #include <algorithm>

@@ -130,22 +130,22 @@ private slots:
     void corpusFilesLoadOrFailCleanly();
 
 private:
-    QString path(const QString& name) const { return m_folder->filePath(name); }
+    QString path(const QString& name) const { return folder->filePath(name); }
     QStringList folderEntries() const {
-        return QDir(m_folder->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+        return QDir(folder->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     }
 
-    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<QTemporaryDir> folder;
 };
 
 void TestCalibrationFile::init() {
-    m_folder = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_folder->isValid());
+    folder = std::make_unique<QTemporaryDir>();
+    QVERIFY(folder->isValid());
 }
 
 void TestCalibrationFile::cleanup() {
     AtomicFile::setWriteFunction(nullptr);
-    m_folder.reset();
+    folder.reset();
 }
 
 void TestCalibrationFile::clearedCalibrationLayout() {
@@ -489,7 +489,7 @@ void TestCalibrationFile::saveKeepsPermissions() {
 }
 
 void TestCalibrationFile::saveThroughSymbolicLink() {
-    QVERIFY(QDir(m_folder->path()).mkdir("real"));
+    QVERIFY(QDir(folder->path()).mkdir("real"));
     writeFile(path("real/target.tolmcal3"), "old");
     QVERIFY(QFile::link(path("real/target.tolmcal3"), path("link.tolmcal3")));
     CalibrationData data = rich();
@@ -531,7 +531,7 @@ void TestCalibrationFile::saveToUnopenableTarget_data() {
 void TestCalibrationFile::saveToUnopenableTarget() {
     QFETCH(QString, target);
     writeFile(path("plain"), "I am a file");
-    QVERIFY(QDir(m_folder->path()).mkdir("folder"));
+    QVERIFY(QDir(folder->path()).mkdir("folder"));
     QCOMPARE(::mkfifo(path("pipe").toLocal8Bit().constData(), 0600), 0);
     const std::string file = target.isEmpty() ? std::string() : path(target).toStdString();
 

@@ -3,6 +3,8 @@
 // demand, and its log read back with Python's csv module.
 #pragma once
 
+#include "CsvLogPython.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -16,67 +18,6 @@
 #include <functional>
 
 #include <sys/resource.h>
-
-// A log as Python's csv module read it.
-struct CsvLog {
-    QString header;
-    QStringList columns;
-    QList<QStringList> rows;
-    bool complete = false; // the last line ends with a line feed
-    bool read = false;
-
-    // The values of one column, one per row.
-    QStringList column(const QString& title) const {
-        const int index = columns.indexOf(title);
-        QStringList values;
-        for (const QStringList& row : rows)
-            values << (index >= 0 && index < row.size() ? row[index] : QString());
-        return values;
-    }
-    QList<qulonglong> numbers(const QString& title) const {
-        QList<qulonglong> values;
-        for (const QString& text : column(title))
-            values << text.toULongLong();
-        return values;
-    }
-};
-
-inline CsvLog parseCsvLog(const QByteArray& json) {
-    CsvLog log;
-    const QJsonObject object = QJsonDocument::fromJson(json).object();
-    if (object.isEmpty())
-        return log;
-    log.read = true;
-    log.header = object.value("header").toString();
-    for (const QJsonValue& title : object.value("columns").toArray())
-        log.columns << title.toString();
-    for (const QJsonValue& row : object.value("rows").toArray()) {
-        QStringList fields;
-        for (const QJsonValue& field : row.toArray())
-            fields << field.toString();
-        log.rows << fields;
-    }
-    log.complete = object.value("complete").toBool();
-    return log;
-}
-
-// Reads a log file (or, with an empty path, `input`) through csvlog.py.
-inline CsvLog readCsvLog(const QString& path, const QByteArray& input = {}) {
-    QProcess python;
-    QStringList arguments = {QStringLiteral(CSV_READER)};
-    if (!path.isEmpty())
-        arguments << path;
-    python.start(QStringLiteral("python3"), arguments);
-    if (!python.waitForStarted(5000))
-        return {};
-    python.write(input);
-    python.closeWriteChannel();
-    if (!python.waitForFinished(10000) || python.exitCode() != 0) {
-        qWarning("csvlog.py: %s", python.readAllStandardError().constData());
-        return {};
-    }
-    return parseCsvLog(python.readAllStandardOutput());
-}
 
 // Consecutive numbers, each one more than the one before.
 inline bool consecutive(const QList<qulonglong>& numbers) {
@@ -94,7 +35,7 @@ public:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         QString configPath;
         if (!emulatorConfig.isEmpty()) {
-            configPath = m_dir.filePath("board.ini");
+            configPath = dir.filePath("board.ini");
             QFile file(configPath);
             if (file.open(QIODevice::WriteOnly))
                 file.write(emulatorConfig.toUtf8());
@@ -114,18 +55,12 @@ public:
         }
     }
 
-    QString path(const QString& name) const {
-        return m_dir.filePath(name);
-    }
+    QString path(const QString& name) const { return dir.filePath(name); }
     // Events on standard output unless the log goes there.
-    void setEventsOnStandardError(bool onError) {
-        m_eventsOnError = onError;
-    }
+    void setEventsOnStandardError(bool onError) { eventsOnError = onError; }
     // The file size limit the tool runs under (bytes; 0: none), with
     // SIGXFSZ ignored so that a write beyond it fails instead of killing it.
-    void setFileSizeLimit(rlim_t bytes) {
-        m_fileSizeLimit = bytes;
-    }
+    void setFileSizeLimit(rlim_t bytes) { fileSizeLimit = bytes; }
 
     void run(const QStringList& arguments) {
         setArguments(arguments);
@@ -140,10 +75,10 @@ public:
         clock.start();
         for (;;) {
             readEvents();
-            for (int i = m_searched; i < m_events.size(); ++i) {
-                if (m_events[i].value("event").toString() == name && (!accept || accept(m_events[i]))) {
-                    m_searched = i + 1;
-                    return m_events[i];
+            for (int i = searched; i < eventList.size(); ++i) {
+                if (eventList[i].value("event").toString() == name && (!accept || accept(eventList[i]))) {
+                    searched = i + 1;
+                    return eventList[i];
                 }
             }
             if (clock.elapsed() > timeoutMs || state() == QProcess::NotRunning)
@@ -161,24 +96,22 @@ public:
             return -1;
         }
         readEvents();
-        m_error += readAllStandardError();
+        errorText += readAllStandardError();
         // A sanitizer's report from the tool goes where CTest looks for it.
         for (const char* marker : {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:"}) {
-            if (m_error.contains(marker))
-                qWarning("kivratolm-capture: %s", m_error.constData());
+            if (errorText.contains(marker))
+                qWarning("kivratolm-capture: %s", errorText.constData());
         }
         if (exitStatus() != QProcess::NormalExit)
             return -1;
         return exitCode();
     }
 
-    void signal(int number) {
-        ::kill(static_cast<pid_t>(processId()), number);
-    }
+    void signal(int number) { ::kill(static_cast<pid_t>(processId()), number); }
 
     const QList<QJsonObject>& events() {
         readEvents();
-        return m_events;
+        return eventList;
     }
     QStringList eventNames() {
         QStringList names;
@@ -187,48 +120,44 @@ public:
         return names;
     }
     // Every JSON line well formed, each with "event" and "time".
-    bool eventsWellFormed() const {
-        return m_malformed == 0;
-    }
+    bool eventsWellFormed() const { return malformed == 0; }
     QByteArray standardOutput() {
         readEvents();
-        return m_output;
+        return output;
     }
     QString standardError() {
         readEvents();
-        return QString::fromLocal8Bit(m_error);
+        return QString::fromLocal8Bit(errorText);
     }
 
 protected:
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-    void setupChildProcess() override {
-        limitFileSize();
-    }
+    void setupChildProcess() override { limitFileSize(); }
 #endif
 
 private:
     // In the child, between fork and exec.
     void limitFileSize() {
-        if (m_fileSizeLimit == 0)
+        if (fileSizeLimit == 0)
             return;
         ::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{m_fileSizeLimit, m_fileSizeLimit};
+        const rlimit limit{fileSizeLimit, fileSizeLimit};
         ::setrlimit(RLIMIT_FSIZE, &limit);
     }
 
     void readEvents() {
         const QByteArray out = readAllStandardOutput();
         const QByteArray err = readAllStandardError();
-        m_output += out;
-        m_error += err;
-        QByteArray& channel = m_eventsOnError ? m_error : m_output;
+        output += out;
+        errorText += err;
+        QByteArray& channel = eventsOnError ? errorText : output;
         // Whole lines only; a line is one event.
         while (true) {
-            const int end = channel.indexOf('\n', m_eventScan);
+            const int end = channel.indexOf('\n', eventScan);
             if (end < 0)
                 break;
-            const QByteArray line = channel.mid(m_eventScan, end - m_eventScan);
-            m_eventScan = end + 1;
+            const QByteArray line = channel.mid(eventScan, end - eventScan);
+            eventScan = end + 1;
             if (!line.startsWith('{'))
                 continue; // a message on standard error, or a log row
             QJsonParseError error{};
@@ -236,18 +165,18 @@ private:
             const QJsonObject event = document.object();
             if (error.error != QJsonParseError::NoError || !event.value("event").isString() ||
                 !event.value("time").isDouble())
-                ++m_malformed;
-            m_events << event;
+                ++malformed;
+            eventList << event;
         }
     }
 
-    QTemporaryDir m_dir;
-    QList<QJsonObject> m_events;
-    QByteArray m_output;
-    QByteArray m_error;
-    int m_eventScan = 0;
-    int m_searched = 0;
-    int m_malformed = 0;
-    bool m_eventsOnError = false;
-    rlim_t m_fileSizeLimit = 0;
+    QTemporaryDir dir;
+    QList<QJsonObject> eventList;
+    QByteArray output;
+    QByteArray errorText;
+    int eventScan = 0;
+    int searched = 0;
+    int malformed = 0;
+    bool eventsOnError = false;
+    rlim_t fileSizeLimit = 0;
 };

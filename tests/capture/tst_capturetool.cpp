@@ -2,6 +2,7 @@
 // the emulated USB board, its logs read with Python's csv module and its
 // events as JSON lines.
 #include "CalibrationData.h"
+#include "ToolFixtures.h"
 #include "ToolProcess.h"
 #include "UsageErrors.h"
 
@@ -10,20 +11,6 @@
 #include <csignal>
 
 namespace {
-
-// At 1000 frames/s with a trigger pulse every frame the counter is the
-// board's frame number, and the ramp puts frame number % 64 into sensor A1.
-const QString numberedBoard = "[board0]\npattern = ramp\npulsePeriodMs = 1\n";
-
-// A calibration in kg in which only A1 has points: value = 100 x reading.
-QString writeCalibration(const QString& path) {
-    CalibrationData calibration;
-    calibration.setUnit("kg");
-    calibration.addPoint(0, 0, {0.0f, 0.0f});
-    calibration.addPoint(0, 0, {1.0f, 100.0f});
-    calibration.save(QFile::encodeName(path).toStdString());
-    return path;
-}
 
 QJsonObject readJsonFile(const QString& path) {
     QFile file(path);

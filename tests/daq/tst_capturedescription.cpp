@@ -43,12 +43,12 @@ std::deque<InputFrame> frames(std::uint32_t first, int count, std::uint64_t offs
 class TestCaptureDescription : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    CalibrationData m_calibration;
-    CalibrationSource m_source;
+    QTemporaryDir tempDir;
+    CalibrationData calibrationData;
+    CalibrationSource source;
 
-    QString log() const { return m_dir.filePath(QStringLiteral("run.csv")); }
-    QString description() const { return m_dir.filePath(QStringLiteral("run.csv.json")); }
+    QString log() const { return tempDir.filePath(QStringLiteral("run.csv")); }
+    QString description() const { return tempDir.filePath(QStringLiteral("run.csv.json")); }
 
     TriggerSettings settings(int pre = 0, int capture = 0) const {
         TriggerSettings s;
@@ -65,7 +65,7 @@ class TestCaptureDescription : public QObject {
         CaptureContext c;
         c.board = {"usb", "-", "KT-TEST-7", "a test board", true};
         c.acquisition = KivraTolm::AcquisitionSettings::fromRate(50);
-        c.calibration = m_source;
+        c.calibration = source;
         return c;
     }
 
@@ -87,7 +87,7 @@ private slots:
 };
 
 void TestCaptureDescription::initTestCase() {
-    QVERIFY(m_dir.isValid());
+    QVERIFY(tempDir.isValid());
     QCoreApplication::setApplicationName(QStringLiteral("Kivra DAQ lite"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.3.0."));
     CalibrationData calibration;
@@ -96,9 +96,9 @@ void TestCaptureDescription::initTestCase() {
     calibration.addPoint(0, 0, {0.0f, 0.0f});
     calibration.addPoint(0, 0, {1.0f, 10.0f});
     calibration.addPoint(1, 1, {0.0f, 0.0f});
-    const QString path = m_dir.filePath(QStringLiteral("cal.tolmcal3"));
+    const QString path = tempDir.filePath(QStringLiteral("cal.tolmcal3"));
     calibration.save(path.toStdString());
-    m_source = loadCalibrationFile(m_calibration, path);
+    source = loadCalibrationFile(calibrationData, path);
 }
 
 void TestCaptureDescription::init() {
@@ -129,7 +129,7 @@ void TestCaptureDescription::contentForEachTrigger() {
     s.externalTrigger = kind == "external";
     CaptureContext c = context();
     c.lengthAsTime = QStringLiteral("00:00:10");
-    CaptureSession session(s, m_calibration, 0);
+    CaptureSession session(s, calibrationData, 0);
     session.describeIn(c);
 
     std::deque<InputFrame> history = frames(0, 5);
@@ -185,7 +185,7 @@ void TestCaptureDescription::contentForEachTrigger() {
 }
 
 void TestCaptureDescription::calibrationInEffectNotTheFileLater() {
-    QFile file(m_source.path);
+    QFile file(source.path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray loadedBytes = file.readAll();
     file.close();
@@ -194,14 +194,14 @@ void TestCaptureDescription::calibrationInEffectNotTheFileLater() {
     file.write("<!-- edited later -->\n");
     file.close();
 
-    CaptureSession session(settings(), m_calibration, 0);
+    CaptureSession session(settings(), calibrationData, 0);
     session.describeIn(context());
     session.force();
     std::deque<InputFrame> tick = frames(0, 2);
     session.feed(tick);
     QTRY_VERIFY(QFile::exists(description()));
     const QJsonObject calibration = readJson(description())["calibration"].toObject();
-    QCOMPARE(calibration["path"].toString(), m_source.path);
+    QCOMPARE(calibration["path"].toString(), source.path);
     QCOMPARE(calibration["sha256"].toString(),
              QString::fromLatin1(QCryptographicHash::hash(loadedBytes, QCryptographicHash::Sha256).toHex()));
     QCOMPARE(calibration["unit"].toString(), QStringLiteral("kg"));
@@ -230,7 +230,7 @@ void TestCaptureDescription::noCalibrationFile() {
 
 void TestCaptureDescription::neverTriggeredWritesNeither() {
     {
-        CaptureSession session(settings(), m_calibration, 0);
+        CaptureSession session(settings(), calibrationData, 0);
         session.describeIn(context());
         std::deque<InputFrame> tick = frames(0, 20);
         session.feed(tick);
@@ -246,7 +246,7 @@ void TestCaptureDescription::armingDeletesAnOldDescription() {
     QVERIFY(old.open(QIODevice::WriteOnly));
     old.write("{\"old\": true}");
     old.close();
-    CaptureSession session(settings(), m_calibration, 0);
+    CaptureSession session(settings(), calibrationData, 0);
     QVERIFY(!QFile::exists(description()));
 }
 
@@ -262,7 +262,7 @@ void TestCaptureDescription::updatedAtTheEnd() {
     QFETCH(int, length);
     QFETCH(QString, end);
     QFETCH(int, rows);
-    CaptureSession session(settings(0, length), m_calibration, 0);
+    CaptureSession session(settings(0, length), calibrationData, 0);
     session.describeIn(context());
     session.force();
     std::deque<InputFrame> first = frames(0, 10);
@@ -286,7 +286,7 @@ void TestCaptureDescription::updatedAtTheEnd() {
 }
 
 void TestCaptureDescription::restartIsOneGap() {
-    CaptureSession session(settings(), m_calibration, 0);
+    CaptureSession session(settings(), calibrationData, 0);
     session.describeIn(context());
     session.force();
     std::deque<InputFrame> before = frames(0, 10); // last time stamp 1180
@@ -318,7 +318,7 @@ void TestCaptureDescription::restartIsOneGap() {
 void TestCaptureDescription::descriptionBlockedLogGoesOn() {
     // A folder of the description's name is in the way.
     QVERIFY(QDir().mkpath(description()));
-    CaptureSession session(settings(0, 30), m_calibration, 0);
+    CaptureSession session(settings(0, 30), calibrationData, 0);
     session.describeIn(context());
     session.force();
     for (std::uint32_t n = 0; n < 40; n += 10) {
@@ -342,7 +342,7 @@ void TestCaptureDescription::standardOutputHasNoDescription() {
     s.fileName = dir.filePath(QStringLiteral("named.csv"));
     QFile target(s.fileName);
     QVERIFY(target.open(QIODevice::WriteOnly));
-    CaptureSession session(s, m_calibration, 0, CaptureLog::onDescriptor(target.handle(), "standard output"));
+    CaptureSession session(s, calibrationData, 0, CaptureLog::onDescriptor(target.handle(), "standard output"));
     session.describeIn(context());
     session.force();
     std::deque<InputFrame> tick = frames(0, 3);
@@ -358,7 +358,7 @@ void TestCaptureDescription::readByPythonsJsonModule() {
     const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
     if (python.isEmpty())
         QSKIP("python3 is needed to read the description with a JSON reader");
-    CaptureSession session(settings(0, 5), m_calibration, 0);
+    CaptureSession session(settings(0, 5), calibrationData, 0);
     session.describeIn(context());
     session.force();
     std::deque<InputFrame> tick = frames(0, 8);

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <limits>
 #include <locale>
 #include <random>
 #include <vector>
@@ -35,6 +36,17 @@ private Q_SLOTS:
         QTest::newRow("no exponent") << 1e20 << "100000000000000000000.00000000";
         QTest::newRow("tiny") << 1e-12 << "0.00000000";
         QTest::newRow("integer rate") << 50.0 << "50.00000000";
+        QTest::newRow("negative zero") << -0.0 << "-0.00000000";
+        QTest::newRow("negative, rounded to zero") << -1e-12 << "-0.00000000";
+        QTest::newRow("tie at the 8th decimal, even kept") << double(0x1p-9f) << "0.00195312";
+        QTest::newRow("tie at the 8th decimal, odd rounded up") << double(0x3p-9f) << "0.00585938";
+        QTest::newRow("carry through the integer part") << 9.999999999 << "10.00000000";
+        QTest::newRow("largest float") << double(std::numeric_limits<float>::max())
+                                       << "340282346638528859811704183484516925440.00000000";
+        QTest::newRow("a billion") << 1e9 << "1000000000.00000000";
+        QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << "nan";
+        QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << "inf";
+        QTest::newRow("negative infinite") << -std::numeric_limits<double>::infinity() << "-inf";
     }
     void fixed8() {
         QFETCH(double, value);

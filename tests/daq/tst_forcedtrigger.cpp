@@ -52,10 +52,10 @@ QList<int> range(int first, int count) {
 class ForcedTriggerTest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    CalibrationData m_calibration;
+    QTemporaryDir dir;
+    CalibrationData calibration;
 
-    QString log() const { return m_dir.filePath("forced.csv"); }
+    QString log() const { return dir.filePath("forced.csv"); }
 
 private slots:
     void init() { QFile::remove(log()); }
@@ -90,7 +90,7 @@ private slots:
         settings.logTimestamp = true;
         settings.levelTrigger[0] = true;
         settings.level[0] = 0.5f;
-        CaptureSession session(settings, m_calibration, 0);
+        CaptureSession session(settings, calibration, 0);
         session.forceWhenHistoryFull();
 
         std::uint32_t next = 0;
@@ -112,7 +112,7 @@ private slots:
         settings.preTriggerSamples = 5;
         settings.captureSamples = 10;
         settings.logTimestamp = true;
-        CaptureSession session(settings, m_calibration, 0);
+        CaptureSession session(settings, calibration, 0);
         std::deque<InputFrame> batch = frames(0, 8);
         session.feed(batch);
         QCOMPARE(session.state(), Armed);

@@ -63,15 +63,15 @@ QList<int> range(int first, int count) {
 class TestTrigger : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    CalibrationData m_calibration;
+    QTemporaryDir dir;
+    CalibrationData calibration;
 
     TriggerSettings settings(int pre = 0, int capture = 0) const {
         TriggerSettings s;
         s.sampleRate = 50;
         s.preTriggerSamples = pre;
         s.captureSamples = capture;
-        s.fileName = m_dir.filePath(QStringLiteral("capture.csv"));
+        s.fileName = dir.filePath(QStringLiteral("capture.csv"));
         s.logTimestamp = true;
         return s;
     }
@@ -85,15 +85,15 @@ private Q_SLOTS:
     void initTestCase() {
         qputenv("TZ", "UTC");
         tzset();
-        QVERIFY(m_dir.isValid());
+        QVERIFY(dir.isValid());
     }
 
-    void init() { QFile::remove(m_dir.filePath(QStringLiteral("capture.csv"))); }
+    void init() { QFile::remove(dir.filePath(QStringLiteral("capture.csv"))); }
 
     void historyIsBoundedByThePreTriggerCount() {
         TriggerSettings s = settings(3);
         markLevel(s, 0, 0, 0.5f);
-        Trigger trigger(s, m_calibration, 0);
+        Trigger trigger(s, calibration, 0);
         std::deque<InputFrame> tick = frames(0, 10);
         trigger.process(tick);
         QCOMPARE(trigger.state(), Armed);
@@ -124,7 +124,7 @@ private Q_SLOTS:
         QFETCH(bool, fires);
         TriggerSettings s = settings();
         markLevel(s, 0, 0, 2.0f);
-        Trigger trigger(s, m_calibration, 0);
+        Trigger trigger(s, calibration, 0);
         std::deque<InputFrame> tick = {frame(0, value)};
         trigger.process(tick);
         QCOMPARE(trigger.state(), fires ? Recording : Armed);
@@ -133,7 +133,7 @@ private Q_SLOTS:
     void levelTriggerIgnoresUnmarkedAndUnloggedSensors() {
         TriggerSettings s = settings();
         markLevel(s, 3, 3, 0.5f);
-        Trigger trigger(s, m_calibration, 0);
+        Trigger trigger(s, calibration, 0);
         std::deque<InputFrame> tick = {frame(0, 9.0f)}; // A1 high, not marked
         trigger.process(tick);
         QCOMPARE(trigger.state(), Armed);
@@ -149,7 +149,7 @@ private Q_SLOTS:
         TriggerSettings s = settings();
         markLevel(s, 2, 3, 1.0f); // C4
         markLevel(s, 0, 7, 1.0f); // A8
-        Trigger trigger(s, m_calibration, 0);
+        Trigger trigger(s, calibration, 0);
         InputFrame f = frame(0);
         f.sensors[3][2] = 3.0f;
         f.sensors[7][0] = 2.0f;
@@ -170,7 +170,7 @@ private Q_SLOTS:
         QFETCH(bool, fires);
         TriggerSettings s = settings();
         s.externalTrigger = true;
-        Trigger trigger(s, m_calibration, 5);
+        Trigger trigger(s, calibration, 5);
         std::deque<InputFrame> tick = {frame(4, 0.0f, counter)};
         trigger.process(tick);
         QCOMPARE(trigger.state(), fires ? Recording : Armed);
@@ -184,14 +184,14 @@ private Q_SLOTS:
         TriggerSettings s = settings();
         s.externalTrigger = true;
         markLevel(s, 0, 0, 0.5f);
-        Trigger trigger(s, m_calibration, 0);
+        Trigger trigger(s, calibration, 0);
         std::deque<InputFrame> tick = {frame(0, 1.0f, 1)};
         trigger.process(tick);
         QCOMPARE(trigger.reason(), QStringLiteral("External triggered"));
     }
 
     void forcedTriggerWritesHistoryThenTheFollowingFrames() {
-        Trigger trigger(settings(2, 3), m_calibration, 0);
+        Trigger trigger(settings(2, 3), calibration, 0);
         std::deque<InputFrame> tick = frames(0, 5);
         trigger.process(tick);
         const auto before = static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch());
@@ -214,7 +214,7 @@ private Q_SLOTS:
     void forceKeepsARecordingCaptureGoing() {
         TriggerSettings s = settings(0, 4);
         markLevel(s, 0, 0, 0.5f);
-        Trigger trigger(s, m_calibration, 0);
+        Trigger trigger(s, calibration, 0);
         std::deque<InputFrame> tick = {frame(0, 1.0f), frame(1)};
         trigger.process(tick);
         trigger.force();
@@ -225,7 +225,7 @@ private Q_SLOTS:
     }
 
     void forceAfterStopDoesNotRestart() {
-        Trigger trigger(settings(), m_calibration, 0);
+        Trigger trigger(settings(), calibration, 0);
         trigger.setState(Done);
         trigger.force();
         QCOMPARE(trigger.state(), Done);
@@ -253,7 +253,7 @@ private Q_SLOTS:
         QFETCH(int, rows);
         TriggerSettings s = settings(pre, capture);
         markLevel(s, 0, 0, 0.5f);
-        Trigger trigger(s, m_calibration, 0);
+        Trigger trigger(s, calibration, 0);
         std::deque<InputFrame> tick = frames(0, 20);
         trigger.process(tick);
         // Frame 20 fires, in the middle of a tick.
@@ -272,7 +272,7 @@ private Q_SLOTS:
     }
 
     void zeroCaptureLengthHasNoLimit() {
-        Trigger trigger(settings(0, 0), m_calibration, 0);
+        Trigger trigger(settings(0, 0), calibration, 0);
         trigger.force();
         std::uint32_t next = 0;
         for (int i = 0; i < 50; ++i) {
@@ -296,13 +296,13 @@ private Q_SLOTS:
         old.write("old content\n");
         old.close();
         {
-            Trigger trigger(settings(), m_calibration, 0);
+            Trigger trigger(settings(), calibration, 0);
             QVERIFY(!QFile::exists(path));
             std::deque<InputFrame> tick = frames(0, 3);
             trigger.process(tick); // never triggers: nothing written
         }
         QVERIFY(!QFile::exists(path));
-        Trigger trigger(settings(), m_calibration, 0);
+        Trigger trigger(settings(), calibration, 0);
         trigger.force();
         std::deque<InputFrame> tick = frames(0, 2);
         trigger.process(tick);
@@ -311,10 +311,10 @@ private Q_SLOTS:
     }
 
     void rowsSurviveAFolderThatIsMissingForAWhile() {
-        const QString folder = m_dir.filePath(QStringLiteral("later"));
+        const QString folder = dir.filePath(QStringLiteral("later"));
         TriggerSettings s = settings();
         s.fileName = folder + QStringLiteral("/capture.csv");
-        Trigger trigger(s, m_calibration, 0);
+        Trigger trigger(s, calibration, 0);
         trigger.force();
         for (std::uint32_t n = 0; n < 30; n += 10) {
             std::deque<InputFrame> tick = frames(n, 10);

@@ -13,10 +13,10 @@ class EmulatorSetupTest : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir dir_;
+    QTemporaryDir dir;
 
     QString writeFile(const QByteArray& text) {
-        const QString path = dir_.filePath("emulator.ini");
+        const QString path = dir.filePath("emulator.ini");
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return {};
@@ -173,7 +173,7 @@ private slots:
     }
 
     void missingFile() {
-        const QString path = dir_.filePath("does-not-exist.ini");
+        const QString path = dir.filePath("does-not-exist.ini");
         useFile(path);
         std::int32_t count = -1;
         const std::int32_t status = KivraTolmBeginEnumerate(&count, 0x7D400000);

@@ -30,39 +30,39 @@ class EmulatorStreamTest : public QObject {
     Q_OBJECT
 
 private:
-    BoardConfig config_;
-    std::int32_t handle_ = -1;
+    BoardConfig streamConfig;
+    std::int32_t boardHandle = -1;
 
     // One manual-clock board, open and running at `rate`.
     void run(const BoardConfig& config, float rate = 100) {
-        config_ = config;
-        setBoards({config_});
-        handle_ = openBoard(config_.identifier.c_str());
-        QVERIFY(handle_ > 0);
-        QCOMPARE(start(handle_, rate), 0);
+        streamConfig = config;
+        setBoards({streamConfig});
+        boardHandle = openBoard(streamConfig.identifier.c_str());
+        QVERIFY(boardHandle > 0);
+        QCOMPARE(start(boardHandle, rate), 0);
     }
 
     Frames pushAndRead(int count) {
         pushFrames(0, count);
-        return readFrames(handle_, config_);
+        return readFrames(boardHandle, streamConfig);
     }
 
 private slots:
     void init() {
         reset();
-        handle_ = -1;
+        boardHandle = -1;
     }
 
     void framesFollowTheClock() {
         BoardConfig config;
         config.frameSource = indexSource;
-        config_ = config;
-        setBoards({config_});
-        handle_ = openBoard();
+        streamConfig = config;
+        setBoards({streamConfig});
+        boardHandle = openBoard();
         constexpr double rate = 100;
         using Clock = std::chrono::steady_clock;
         const auto beforeStart = Clock::now();
-        QCOMPARE(start(handle_, static_cast<float>(rate)), 0);
+        QCOMPARE(start(boardHandle, static_cast<float>(rate)), 0);
         const auto afterStart = Clock::now();
         auto seconds = [](Clock::duration d) {
             return std::chrono::duration<double>(d).count();
@@ -71,7 +71,7 @@ private slots:
         int total = 0;
         while (true) {
             const auto beforeRead = Clock::now();
-            const Frames frames = readFrames(handle_, config_);
+            const Frames frames = readFrames(boardHandle, streamConfig);
             const auto afterRead = Clock::now();
             QCOMPARE(frames.status, 0);
             for (int k = 0; k < frames.count; ++k) // no frame lost or repeated
@@ -104,11 +104,11 @@ private slots:
         config.framesPerRead = framesPerRead;
         config.frameSource = indexSource;
         run(config);
-        QCOMPARE(readFrames(handle_, config_).count, 0); // none arrive by the clock
+        QCOMPARE(readFrames(boardHandle, streamConfig).count, 0); // none arrive by the clock
         pushFrames(0, pushed);
         int next = 0;
         for (int expected : reads) {
-            const Frames frames = readFrames(handle_, config_);
+            const Frames frames = readFrames(boardHandle, streamConfig);
             QCOMPARE(frames.status, 0);
             QCOMPARE(frames.count, expected);
             for (int k = 0; k < frames.count; ++k, ++next) { // oldest first, none skipped
@@ -118,7 +118,7 @@ private slots:
         }
         QCOMPARE(boardState(0).framesProduced, static_cast<std::uint64_t>(pushed));
         std::int32_t value = 0;
-        QCOMPARE(KivraTolmGetDeviceParameter(handle_, 6, &value), 0);
+        QCOMPARE(KivraTolmGetDeviceParameter(boardHandle, 6, &value), 0);
         QCOMPARE(value, framesPerRead);
     }
 
@@ -138,7 +138,7 @@ private slots:
         run(config);
         pushFrames(0, pushed - 1);
         pushFrames(0, 1);
-        const Frames frames = readFrames(handle_, config_);
+        const Frames frames = readFrames(boardHandle, streamConfig);
         if (!overflows) {
             QCOMPARE(frames.status, 0);
             QCOMPARE(frames.count, pushed);
@@ -148,7 +148,7 @@ private slots:
         QCOMPARE(frames.count, 0);
         QVERIFY2(errorText(frames.status).find("Frame buffer overflow") == 0, errorText(frames.status).c_str());
         // Reported once; the stream goes on with the frames after it.
-        QCOMPARE(readFrames(handle_, config_).status, 0);
+        QCOMPARE(readFrames(boardHandle, streamConfig).status, 0);
         QVERIFY(boardState(0).running);
         const Frames after = pushAndRead(3);
         QCOMPARE(after.status, 0);
@@ -158,40 +158,40 @@ private slots:
     void overflowByTheClock() {
         BoardConfig config;
         config.bufferFrames = 5;
-        config_ = config;
-        setBoards({config_});
-        handle_ = openBoard();
-        QCOMPARE(start(handle_, 1000), 0);
+        streamConfig = config;
+        setBoards({streamConfig});
+        boardHandle = openBoard();
+        QCOMPARE(start(boardHandle, 1000), 0);
         // Not read for a while: more than 5 frames pile up at 1000 frames/s.
         QTRY_VERIFY_WITH_TIMEOUT(boardState(0).framesProduced > 5, 2000);
-        const Frames frames = readFrames(handle_, config_);
+        const Frames frames = readFrames(boardHandle, streamConfig);
         QVERIFY(frames.status != 0);
         QVERIFY(errorText(frames.status).find("overflow") != std::string::npos);
     }
 
     void startStopAndReadStates() {
         BoardConfig config = manualBoard();
-        config_ = config;
+        streamConfig = config;
         setBoards({config});
-        handle_ = openBoard();
+        boardHandle = openBoard();
         // Before the start a read gives no frames and no error.
-        Frames frames = readFrames(handle_, config_);
+        Frames frames = readFrames(boardHandle, streamConfig);
         QCOMPARE(frames.status, 0);
         QCOMPARE(frames.count, 0);
         // Stopping a stopped board is harmless.
-        QCOMPARE(KivraTolmStopDataAcquisition(handle_), 0);
-        QCOMPARE(start(handle_, 50), 0);
-        const std::int32_t again = start(handle_, 50);
+        QCOMPARE(KivraTolmStopDataAcquisition(boardHandle), 0);
+        QCOMPARE(start(boardHandle, 50), 0);
+        const std::int32_t again = start(boardHandle, 50);
         QVERIFY(again != 0);
         QVERIFY(errorText(again).find("already runs") != std::string::npos);
         QCOMPARE(boardState(0).rate, 50.0f);
         pushFrames(0, 3);
-        QCOMPARE(KivraTolmStopDataAcquisition(handle_), 0);
+        QCOMPARE(KivraTolmStopDataAcquisition(boardHandle), 0);
         QVERIFY(!boardState(0).running);
         // Frames not read before the stop are gone; none arrive while stopped.
         pushFrames(0, 3);
-        QCOMPARE(readFrames(handle_, config_).count, 0);
-        QCOMPARE(start(handle_, 50), 0);
+        QCOMPARE(readFrames(boardHandle, streamConfig).count, 0);
+        QCOMPARE(start(boardHandle, 50), 0);
         QCOMPARE(boardState(0).framesProduced, std::uint64_t(0));
     }
 
@@ -211,9 +211,9 @@ private slots:
         QFETCH(float, rate);
         QFETCH(bool, accepted);
         setBoards({manualBoard()});
-        handle_ = openBoard();
+        boardHandle = openBoard();
         float actual = -1;
-        const std::int32_t status = KivraTolmStartDataAcquisition(handle_, 0, rate, -1, &actual);
+        const std::int32_t status = KivraTolmStartDataAcquisition(boardHandle, 0, rate, -1, &actual);
         QCOMPARE(status == 0, accepted);
         QCOMPARE(boardState(0).running, accepted);
         if (accepted)
@@ -224,7 +224,7 @@ private slots:
 
     void setupInputFrame() {
         setBoards({manualBoard()});
-        handle_ = openBoard();
+        boardHandle = openBoard();
         std::vector<std::uint32_t> ids;
         for (std::uint32_t i = 0; i < 4; ++i)
             ids.push_back(analog0 + i);
@@ -232,19 +232,19 @@ private slots:
             ids.push_back(sensor0 + i);
         ids.push_back(ioPort);
         ids.push_back(counter0);
-        QCOMPARE(KivraTolmSetupInputFrame(handle_, ids.data(), static_cast<std::int32_t>(ids.size())), 0);
+        QCOMPARE(KivraTolmSetupInputFrame(boardHandle, ids.data(), static_cast<std::int32_t>(ids.size())), 0);
         QCOMPARE(boardState(0).frameInputs, ids);
 
         const std::uint32_t missing[] = {analog0, sensor0 + 64};
-        std::int32_t status = KivraTolmSetupInputFrame(handle_, missing, 2);
+        std::int32_t status = KivraTolmSetupInputFrame(boardHandle, missing, 2);
         QVERIFY(status != 0);
         QVERIFY(errorText(status).find("0x7D401B40") != std::string::npos);
-        QVERIFY(KivraTolmSetupInputFrame(handle_, ids.data(), -1) != 0);
-        QVERIFY(KivraTolmSetupInputFrame(handle_, nullptr, 3) != 0);
+        QVERIFY(KivraTolmSetupInputFrame(boardHandle, ids.data(), -1) != 0);
+        QVERIFY(KivraTolmSetupInputFrame(boardHandle, nullptr, 3) != 0);
         QCOMPARE(boardState(0).frameInputs, ids); // a refused set-up changes nothing
 
-        QCOMPARE(start(handle_, 10), 0);
-        status = KivraTolmSetupInputFrame(handle_, ids.data(), 1);
+        QCOMPARE(start(boardHandle, 10), 0);
+        status = KivraTolmSetupInputFrame(boardHandle, ids.data(), 1);
         QVERIFY(status != 0);
         QVERIFY(errorText(status).find("stop it first") != std::string::npos);
     }
@@ -278,18 +278,18 @@ private slots:
         config.frameSource = [](std::uint64_t, float*, std::uint32_t*) {
             throw std::runtime_error("source broke");
         };
-        config_ = config;
+        streamConfig = config;
         setBoards({config});
-        handle_ = openBoard();
-        QCOMPARE(start(handle_, 1000), 0);
+        boardHandle = openBoard();
+        QCOMPARE(start(boardHandle, 1000), 0);
         // The frames are made as a read collects them: the read fails, nothing escapes.
         std::int32_t status = 0;
-        QTRY_VERIFY_WITH_TIMEOUT((status = readFrames(handle_, config_).status) != 0, 2000);
+        QTRY_VERIFY_WITH_TIMEOUT((status = readFrames(boardHandle, streamConfig).status) != 0, 2000);
         QVERIFY2(errorText(status).find("source broke") != std::string::npos, errorText(status).c_str());
         config.manualClock = true;
         setBoards({config});
-        handle_ = openBoard();
-        QCOMPARE(start(handle_, 10), 0);
+        boardHandle = openBoard();
+        QCOMPARE(start(boardHandle, 10), 0);
         QVERIFY_EXCEPTION_THROWN(pushFrames(0, 1), std::runtime_error);
     }
 
@@ -403,8 +403,8 @@ private slots:
         config.pattern = Pattern::Constant;
         config.constantValue = 1.25f;
         run(config);
-        QCOMPARE(KivraTolmSetColumnSensitivity(handle_, 3, 62), 0);
-        QCOMPARE(KivraTolmSetColumnSensitivity(handle_, 5, 0), 0);
+        QCOMPARE(KivraTolmSetColumnSensitivity(boardHandle, 3, 62), 0);
+        QCOMPARE(KivraTolmSetColumnSensitivity(boardHandle, 5, 0), 0);
         const Frames frames = pushAndRead(1);
         for (int i = 0; i < 64; ++i) {
             const int column = i % 8;
@@ -431,8 +431,8 @@ private slots:
         QFETCH(int, value);
         QFETCH(bool, accepted);
         setBoards({manualBoard()});
-        handle_ = openBoard();
-        const std::int32_t status = KivraTolmSetColumnSensitivity(handle_, column, value);
+        boardHandle = openBoard();
+        const std::int32_t status = KivraTolmSetColumnSensitivity(boardHandle, column, value);
         QCOMPARE(status == 0, accepted);
         if (!accepted)
             QVERIFY(errorText(status).find("out of range") != std::string::npos);
@@ -441,8 +441,8 @@ private slots:
     void outputsReadBack() {
         run(manualBoard(), 10);
         // Lines 0 and 2 drive 1 and 0; lines 1 and 3 follow the outside.
-        QCOMPARE(KivraTolmSetDigitalPortOutputEnableMask(handle_, ioPort, 0x5), 0);
-        QCOMPARE(KivraTolmWriteDigitalPort(handle_, ioPort, 0x1), 0);
+        QCOMPARE(KivraTolmSetDigitalPortOutputEnableMask(boardHandle, ioPort, 0x5), 0);
+        QCOMPARE(KivraTolmWriteDigitalPort(boardHandle, ioPort, 0x1), 0);
         const Frames frames = pushAndRead(100); // 10 s of a slow outside signal
         std::uint32_t seenInputs = 0;
         for (int n = 0; n < frames.count; ++n) {
@@ -456,8 +456,8 @@ private slots:
         QCOMPARE(state.outputEnableMask, std::vector<std::uint32_t>({0x0, 0x5}));
         QCOMPARE(state.outputValue, std::vector<std::uint32_t>({0x0, 0x1}));
 
-        QCOMPARE(KivraTolmSetDigitalPortOutputEnableMask(handle_, ioPort, 0xF), 0);
-        QCOMPARE(KivraTolmWriteDigitalPort(handle_, ioPort, 0xA), 0);
+        QCOMPARE(KivraTolmSetDigitalPortOutputEnableMask(boardHandle, ioPort, 0xF), 0);
+        QCOMPARE(KivraTolmWriteDigitalPort(boardHandle, ioPort, 0xA), 0);
         const Frames driven = pushAndRead(30);
         for (int n = 0; n < driven.count; ++n)
             QCOMPARE(driven.word(n, 1), 0xAu);
@@ -479,9 +479,9 @@ private slots:
         QFETCH(std::uint32_t, mask);
         QFETCH(bool, accepted);
         setBoards({manualBoard()});
-        handle_ = openBoard();
-        const std::int32_t maskStatus = KivraTolmSetDigitalPortOutputEnableMask(handle_, port, mask);
-        const std::int32_t writeStatus = KivraTolmWriteDigitalPort(handle_, port, mask);
+        boardHandle = openBoard();
+        const std::int32_t maskStatus = KivraTolmSetDigitalPortOutputEnableMask(boardHandle, port, mask);
+        const std::int32_t writeStatus = KivraTolmWriteDigitalPort(boardHandle, port, mask);
         QCOMPARE(maskStatus == 0, accepted);
         QCOMPARE(writeStatus == 0, accepted);
         if (!accepted) {
@@ -503,27 +503,27 @@ private slots:
         QCOMPARE(frames.word(10, triggerWord), 1u); // the pulse at 0.1 s
         QCOMPARE(frames.word(16, triggerWord), 0u);
 
-        QCOMPARE(KivraTolmSetCounterConfig(handle_, counter0, externalTrigger), 0);
-        QCOMPARE(KivraTolmSetCounterEnable(handle_, counter0, 1), 0);
+        QCOMPARE(KivraTolmSetCounterConfig(boardHandle, counter0, externalTrigger), 0);
+        QCOMPARE(KivraTolmSetCounterEnable(boardHandle, counter0, 1), 0);
         frames = pushAndRead(80);                  // frames 20..99: pulses at 0.2 .. 0.9 s
         QCOMPARE(frames.word(0, counterWord), 1u); // the pulse of frame 20 came after the enable
         QCOMPARE(frames.word(9, counterWord), 1u);
         QCOMPARE(frames.word(10, counterWord), 2u); // frame 30
         QCOMPARE(frames.word(79, counterWord), 8u);
 
-        QCOMPARE(KivraTolmSetCounterEnable(handle_, counter0, 0), 0);
+        QCOMPARE(KivraTolmSetCounterEnable(boardHandle, counter0, 0), 0);
         frames = pushAndRead(50);
         QCOMPARE(frames.word(49, counterWord), 8u); // held while disabled
 
-        QCOMPARE(KivraTolmResetCounter(handle_, counter0), 0);
+        QCOMPARE(KivraTolmResetCounter(boardHandle, counter0), 0);
         frames = pushAndRead(1);
         QCOMPARE(frames.word(0, counterWord), 0u);
 
-        QCOMPARE(KivraTolmSetCounterEnable(handle_, counter0, 1), 0);
-        QCOMPARE(KivraTolmSetCounterConfig(handle_, counter0, 0), 0); // no input: nothing to count
+        QCOMPARE(KivraTolmSetCounterEnable(boardHandle, counter0, 1), 0);
+        QCOMPARE(KivraTolmSetCounterConfig(boardHandle, counter0, 0), 0); // no input: nothing to count
         frames = pushAndRead(50);
         QCOMPARE(frames.word(49, counterWord), 0u);
-        QCOMPARE(KivraTolmSetCounterConfig(handle_, counter0, externalTrigger), 0);
+        QCOMPARE(KivraTolmSetCounterConfig(boardHandle, counter0, externalTrigger), 0);
         frames = pushAndRead(50); // frames 201..250: pulses at 2.1 .. 2.5 s
         QCOMPARE(frames.word(49, counterWord), 5u);
 
@@ -534,15 +534,15 @@ private slots:
 
     void counterArgumentsAreChecked() {
         setBoards({manualBoard()});
-        handle_ = openBoard();
-        std::int32_t status = KivraTolmSetCounterEnable(handle_, counter0, 2);
+        boardHandle = openBoard();
+        std::int32_t status = KivraTolmSetCounterEnable(boardHandle, counter0, 2);
         QVERIFY(status != 0);
         QVERIFY(errorText(status).find("0 or 1") != std::string::npos);
-        QVERIFY(KivraTolmSetCounterConfig(handle_, counter0, 0x1234) != 0);
-        status = KivraTolmResetCounter(handle_, counter0 + 1);
+        QVERIFY(KivraTolmSetCounterConfig(boardHandle, counter0, 0x1234) != 0);
+        status = KivraTolmResetCounter(boardHandle, counter0 + 1);
         QVERIFY(status != 0);
         QVERIFY(errorText(status).find("0x7D401501") != std::string::npos);
-        QVERIFY(KivraTolmSetCounterEnable(handle_, trigger0, 1) != 0);
+        QVERIFY(KivraTolmSetCounterEnable(boardHandle, trigger0, 1) != 0);
     }
 };
 

@@ -71,35 +71,35 @@ QByteArray openReply(quint32 analog, quint32 framesPerRead) {
 class FakeBoard : public QObject {
 public:
     explicit FakeBoard(QList<QByteArray> script)
-        : script_(std::move(script)) {
-        server_.listen(QHostAddress::LocalHost);
-        QObject::connect(&server_, &QTcpServer::newConnection, this, [this] {
-            socket_ = server_.nextPendingConnection();
+        : scriptedReplies(std::move(script)) {
+        server.listen(QHostAddress::LocalHost);
+        QObject::connect(&server, &QTcpServer::newConnection, this, [this] {
+            socket = server.nextPendingConnection();
             next();
-            QObject::connect(socket_, &QTcpSocket::readyRead, this, [this] {
-                socket_->readAll();
+            QObject::connect(socket, &QTcpSocket::readyRead, this, [this] {
+                socket->readAll();
                 next();
             });
         });
     }
-    int port() const { return server_.serverPort(); }
+    int port() const { return server.serverPort(); }
 
 private:
     void next() {
-        if (sent_ >= script_.size()) {
-            socket_->disconnectFromHost();
+        if (sent >= scriptedReplies.size()) {
+            socket->disconnectFromHost();
             return;
         }
-        const QByteArray& entry = script_[sent_++];
-        socket_->write(entry);
-        if (sent_ == script_.size() && !entry.isEmpty())
-            socket_->disconnectFromHost();
+        const QByteArray& entry = scriptedReplies[sent++];
+        socket->write(entry);
+        if (sent == scriptedReplies.size() && !entry.isEmpty())
+            socket->disconnectFromHost();
     }
 
-    QTcpServer server_;
-    QTcpSocket* socket_ = nullptr;
-    QList<QByteArray> script_;
-    int sent_ = 0;
+    QTcpServer server;
+    QTcpSocket* socket = nullptr;
+    QList<QByteArray> scriptedReplies;
+    int sent = 0;
 };
 
 // Runs a blocking library call on another thread while this one serves the fakes.

@@ -26,10 +26,11 @@ private:
 };
 
 QStringList TestIcons::names() {
-    return {"calendar-5", "cancel",   "cancel-1",   "chat-9", "checked",   "controls", "down-arrow-5", "drag",
-            "edit",       "exit-1",   "exit-2",     "folder", "folder-13", "folder-2", "graph-2",      "graph-7",
-            "grid-1",     "joystick", "left-arrow", "number", "number-1",  "number-2", "number-3",     "pantone",
-            "plus",       "record",   "restart",    "server", "stop",      "success",  "target",       "up-arrow-6"};
+    return {"calendar-5", "cancel",   "cancel-1", "chat-9",   "checked",    "controls",  "down-arrow-5",
+            "drag",       "edit",     "exit-1",   "exit-2",   "folder",     "folder-13", "folder-2",
+            "graph-2",    "graph-7",  "grid-1",   "joystick", "left-arrow", "number",    "number-1",
+            "number-2",   "number-3", "pantone",  "pause",    "play",       "plus",      "record",
+            "restart",    "server",   "stop",     "success",  "target",     "trend",     "up-arrow-6"};
 }
 
 void TestIcons::iconResolves_data() {

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QLayout>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>

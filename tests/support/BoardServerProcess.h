@@ -16,10 +16,10 @@ class BoardServerProcess {
 public:
     // `config`: the text of an emulator configuration file; empty: the default board.
     explicit BoardServerProcess(const QString& config = {}, QStringList extraArguments = {})
-        : extraArguments_(std::move(extraArguments)) {
+        : extraServerArguments(std::move(extraArguments)) {
         if (!config.isEmpty()) {
-            configPath_ = configDir_.filePath("board.ini");
-            QFile file(configPath_);
+            configPath = configDir.filePath("board.ini");
+            QFile file(configPath);
             if (file.open(QIODevice::WriteOnly))
                 file.write(config.toUtf8());
         }
@@ -31,60 +31,60 @@ public:
     bool start(quint16 port = 0) {
         kill();
         QStringList arguments = {"--listen", QString("127.0.0.1:%1").arg(port)};
-        if (!configPath_.isEmpty())
-            arguments << "--config" << configPath_;
-        arguments << extraArguments_;
-        output_.clear();
-        process_.setProgram(BOARD_EMULATOR);
-        process_.setArguments(arguments);
+        if (!configPath.isEmpty())
+            arguments << "--config" << configPath;
+        arguments << extraServerArguments;
+        serverOutput.clear();
+        serverProcess.setProgram(BOARD_EMULATOR);
+        serverProcess.setArguments(arguments);
         // Its complaints, sanitizer reports included, show in the test output.
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start();
-        if (!process_.waitForStarted(5000))
+        serverProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        serverProcess.start();
+        if (!serverProcess.waitForStarted(5000))
             return false;
         static const QRegularExpression line("listening on 127\\.0\\.0\\.1:(\\d+)\\n");
         QElapsedTimer waited;
         waited.start();
-        while (waited.elapsed() < 5000 && process_.state() == QProcess::Running) {
-            process_.waitForReadyRead(100);
-            output_ += QString::fromUtf8(process_.readAllStandardOutput());
-            const QRegularExpressionMatch match = line.match(output_);
+        while (waited.elapsed() < 5000 && serverProcess.state() == QProcess::Running) {
+            serverProcess.waitForReadyRead(100);
+            serverOutput += QString::fromUtf8(serverProcess.readAllStandardOutput());
+            const QRegularExpressionMatch match = line.match(serverOutput);
             if (match.hasMatch()) {
-                port_ = static_cast<quint16>(match.captured(1).toUInt());
+                serverPort = static_cast<quint16>(match.captured(1).toUInt());
                 return true;
             }
         }
         return false;
     }
 
-    quint16 port() const { return port_; }
-    QString address() const { return QString("127.0.0.1:%1").arg(port_); }
+    quint16 port() const { return serverPort; }
+    QString address() const { return QString("127.0.0.1:%1").arg(serverPort); }
     std::string host() const { return "127.0.0.1"; }
-    QProcess& process() { return process_; }
+    QProcess& process() { return serverProcess; }
     // Everything it printed so far.
     QString output() {
-        output_ += QString::fromUtf8(process_.readAllStandardOutput());
-        return output_;
+        serverOutput += QString::fromUtf8(serverProcess.readAllStandardOutput());
+        return serverOutput;
     }
 
-    void stall() { ::kill(static_cast<pid_t>(process_.processId()), SIGSTOP); }
-    void resume() { ::kill(static_cast<pid_t>(process_.processId()), SIGCONT); }
-    void signal(int number) { ::kill(static_cast<pid_t>(process_.processId()), number); }
+    void stall() { ::kill(static_cast<pid_t>(serverProcess.processId()), SIGSTOP); }
+    void resume() { ::kill(static_cast<pid_t>(serverProcess.processId()), SIGCONT); }
+    void signal(int number) { ::kill(static_cast<pid_t>(serverProcess.processId()), number); }
 
     // Gone at once, as a crash or a pulled cable would leave it.
     void kill() {
-        if (process_.state() == QProcess::NotRunning)
+        if (serverProcess.state() == QProcess::NotRunning)
             return;
         resume();
-        process_.kill();
-        process_.waitForFinished(5000);
+        serverProcess.kill();
+        serverProcess.waitForFinished(5000);
     }
 
 private:
-    QTemporaryDir configDir_;
-    QString configPath_;
-    QStringList extraArguments_;
-    QProcess process_;
-    QString output_;
-    quint16 port_ = 0;
+    QTemporaryDir configDir;
+    QString configPath;
+    QStringList extraServerArguments;
+    QProcess serverProcess;
+    QString serverOutput;
+    quint16 serverPort = 0;
 };

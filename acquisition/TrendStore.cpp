@@ -1,0 +1,92 @@
+#include "TrendStore.h"
+
+#include <algorithm>
+
+namespace KivraTolm {
+
+namespace {
+
+constexpr std::size_t smallestRing = 1024;
+
+template <typename T>
+std::vector<T> linearised(const std::vector<T>& ring, std::size_t first, std::size_t count, std::size_t newSize) {
+    std::vector<T> result(newSize);
+    for (std::size_t i = 0; i < count; ++i)
+        result[i] = ring[(first + i) % ring.size()];
+    return result;
+}
+
+} // namespace
+
+TrendStore::TrendStore(std::int64_t spanMs, std::size_t capacity)
+    : span(spanMs)
+    , maxFrames(std::max<std::size_t>(capacity, 1)) {}
+
+void TrendStore::clear() {
+    first = 0;
+    count = 0;
+    times = {};
+    counters = {};
+    for (auto& channel : values)
+        channel = {};
+}
+
+double TrendStore::valueAt(int channel, std::size_t i) const {
+    if (channel == TrendChannel::counter)
+        return static_cast<double>(counterAt(i));
+    return values[static_cast<std::size_t>(channel)][slot(i)];
+}
+
+void TrendStore::grow() {
+    const std::size_t newSize = std::min(maxFrames, std::max(smallestRing, times.size() * 2));
+    times = linearised(times, first, count, newSize);
+    counters = linearised(counters, first, count, newSize);
+    for (auto& channel : values)
+        channel = linearised(channel, first, count, newSize);
+    first = 0;
+}
+
+void TrendStore::append(const InputFrame& shown) {
+    if (count == times.size()) {
+        if (times.size() < maxFrames) {
+            grow();
+        } else {
+            // Full: the oldest frame makes room.
+            first = (first + 1) % times.size();
+            --count;
+        }
+    }
+    const std::size_t at = (first + count) % times.size();
+    times[at] = static_cast<std::int64_t>(shown.timestamp);
+    counters[at] = shown.counter;
+    for (int index = 0; index < 64; ++index)
+        values[static_cast<std::size_t>(index)][at] = shown.sensors[index / 8][index % 8];
+    for (int input = 0; input < 4; ++input)
+        values[static_cast<std::size_t>(TrendChannel::firstAnalog + input)][at] = shown.analog[input];
+    ++count;
+    dropOutsideSpan();
+}
+
+void TrendStore::dropOutsideSpan() {
+    // Exactly the span: a frame exactly `span` older than the newest is out.
+    const std::int64_t newest = timeAt(count - 1);
+    while (count > 1 && timeAt(0) <= newest - span) {
+        first = (first + 1) % times.size();
+        --count;
+    }
+}
+
+std::array<RingRun, 2> TrendStore::runs(std::size_t from, std::size_t to) const {
+    std::array<RingRun, 2> result = {};
+    if (to <= from || times.empty())
+        return result;
+    const std::size_t begin = slot(from);
+    const std::size_t length = to - from;
+    const std::size_t untilEnd = times.size() - begin;
+    result[0] = {begin, std::min(length, untilEnd)};
+    if (length > untilEnd)
+        result[1] = {0, length - untilEnd};
+    return result;
+}
+
+} // namespace KivraTolm

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "InputFrame.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace KivraTolm {
+
+// The channels a trend can draw: the 64 sensors (flat index row * 8 + column),
+// the four analog inputs and the counter.
+namespace TrendChannel {
+constexpr int firstAnalog = 64;
+constexpr int counter = 68;
+constexpr int count = 69;
+} // namespace TrendChannel
+
+// Samples [from, to) of a ring as at most two runs of its storage.
+struct RingRun {
+    std::size_t begin = 0;
+    std::size_t count = 0;
+};
+
+// The recent history of every trend channel, so that a trace ticked later
+// shows its past at once. Frames come in as shown (sensor values already
+// calibrated or in %); the store keeps the newest `spanMs` milliseconds, never
+// more than `capacity` frames, and drops the oldest. Storage is one ring per
+// channel that grows on demand up to `capacity`, so a slow acquisition never
+// holds the memory of the fastest one. Time stamps and the counter stay
+// 64-bit; sensor and analog values are kept as single-precision floats.
+class TrendStore {
+public:
+    // Ten minutes at the highest frame rate the DAQ window offers.
+    static constexpr std::int64_t longestSpanMs = 10 * 60 * 1000;
+    static constexpr std::size_t highestRate = 250;
+    static constexpr std::size_t defaultCapacity = longestSpanMs / 1000 * highestRate;
+
+    explicit TrendStore(std::int64_t spanMs = longestSpanMs, std::size_t capacity = defaultCapacity);
+
+    void append(const InputFrame& shown);
+    void clear();
+
+    std::size_t size() const { return count; }
+    std::size_t capacity() const { return maxFrames; }
+    std::int64_t spanMs() const { return span; }
+    // Sample i counts from the oldest kept (0) to the newest (size() - 1).
+    std::int64_t timeAt(std::size_t i) const { return times[slot(i)]; }
+    std::uint64_t counterAt(std::size_t i) const { return counters[slot(i)]; }
+    // The counter as a double, the others as stored.
+    double valueAt(int channel, std::size_t i) const;
+
+    // Raw storage for fast readers: index with the runs of runs().
+    const std::int64_t* timeData() const { return times.data(); }
+    const std::uint64_t* counterData() const { return counters.data(); }
+    const float* valueData(int channel) const { return values[static_cast<std::size_t>(channel)].data(); }
+    std::array<RingRun, 2> runs(std::size_t from, std::size_t to) const;
+
+    // Bytes per kept frame and the most the store ever holds.
+    static constexpr std::size_t bytesPerFrame =
+        (TrendChannel::count - 1) * sizeof(float) + sizeof(std::int64_t) + sizeof(std::uint64_t);
+    std::size_t largestBytes() const { return maxFrames * bytesPerFrame; }
+
+private:
+    std::size_t slot(std::size_t i) const { return (first + i) % times.size(); }
+    void grow();
+    void dropOutsideSpan();
+
+    std::int64_t span;
+    std::size_t maxFrames;
+    std::size_t first = 0;
+    std::size_t count = 0;
+    std::vector<std::int64_t> times;
+    std::vector<std::uint64_t> counters;
+    std::array<std::vector<float>, TrendChannel::count - 1> values;
+};
+
+} // namespace KivraTolm

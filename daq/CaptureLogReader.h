@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+// Reading a capture log back: the header line, the column line and every
+// row, as plain values for the trend view. Qt Core only.
+namespace KivraTolm {
+
+enum class LogColumnKind { TimeStamp, Sensor, Analog, Digital, Counter };
+
+struct LogColumn {
+    LogColumnKind kind = LogColumnKind::Sensor;
+    QString title;  // as in the column line, without the ';'
+    QString unit;   // "ms", a sensor's unit (may be empty), "V", "bits"; empty for the counter
+    int index = -1; // Sensor: row * 8 + column; Analog: input 0..3; -1 otherwise
+};
+
+struct CaptureLogHeader {
+    double sampleRate = 0; // Hz
+    qint64 preTriggerRows = 0;
+    QString reason;
+    qint64 triggerTime = 0; // ms since 1970-01-01 UTC
+};
+
+struct CaptureLogContent {
+    QString path;
+    CaptureLogHeader header;
+    std::vector<LogColumn> columns;         // as in the column line
+    std::vector<std::int64_t> timestamps;   // ms since 1970; empty without a TimeStamp column
+    std::vector<std::int64_t> counters;     // empty without a Counter column
+    std::vector<std::uint16_t> digital;     // empty without a Digital column
+    std::vector<std::vector<float>> values; // one vector per Sensor/Analog column, in column order
+    std::size_t rowCount = 0;
+    bool lastRowIncomplete = false; // a torn last row (no line feed) was left out
+    QByteArray description;         // the description file's bytes when it exists beside the log
+};
+
+// A file that cannot be read as a capture log. what() is the message for the
+// user and names the file and the line (1-based; 0 when no line is at fault).
+class CaptureLogError : public std::runtime_error {
+public:
+    CaptureLogError(const QString& message, const QString& path, qint64 line);
+    QString path() const { return filePath; }
+    qint64 line() const { return lineNumber; }
+
+private:
+    QString filePath;
+    qint64 lineNumber = 0;
+};
+
+// Reads the whole log. progress(bytesDone, bytesTotal) is called now and then
+// from the calling thread; when it returns false the reading stops and the
+// result is empty. Throws CaptureLogError.
+std::optional<CaptureLogContent> readCaptureLog(const QString& path,
+                                                const std::function<bool(qint64, qint64)>& progress = {});
+
+} // namespace KivraTolm

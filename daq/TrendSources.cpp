@@ -1,0 +1,100 @@
+#include "TrendSources.h"
+
+#include <algorithm>
+#include <numeric>
+
+using KivraTolm::CaptureLogContent;
+using KivraTolm::LogColumn;
+using KivraTolm::LogColumnKind;
+namespace TrendChannel = KivraTolm::TrendChannel;
+
+void LiveTrendSource::reduce(int channel, std::size_t from, std::size_t to, const ColumnScale& scale,
+                             std::vector<ColumnExtent>& extents) const {
+    for (const KivraTolm::RingRun& run : store.runs(from, to)) {
+        const std::int64_t* times = store.timeData() + run.begin;
+        if (channel == TrendChannel::counter)
+            reduceIntoColumns(times, store.counterData() + run.begin, run.count, scale, extents);
+        else
+            reduceIntoColumns(times, store.valueData(channel) + run.begin, run.count, scale, extents);
+    }
+}
+
+LogTrendSource::LogTrendSource(std::shared_ptr<const CaptureLogContent> content)
+    : log(std::move(content)) {
+    valueColumn.fill(-1);
+    factors.fill(1.0);
+    int next = 0;
+    for (const LogColumn& column : log->columns) {
+        int channel = -1;
+        if (column.kind == LogColumnKind::Sensor && column.index >= 0 && column.index < 64)
+            channel = column.index;
+        else if (column.kind == LogColumnKind::Analog && column.index >= 0 && column.index < 4)
+            channel = TrendChannel::firstAnalog + column.index;
+        if (channel >= 0) {
+            const auto at = static_cast<std::size_t>(channel);
+            valueColumn[at] = next;
+            units[at] = column.unit;
+            if (column.kind == LogColumnKind::Sensor && column.unit.isEmpty()) {
+                units[at] = QStringLiteral("%");
+                factors[at] = 100.0;
+            }
+        }
+        if (column.kind == LogColumnKind::Sensor || column.kind == LogColumnKind::Analog)
+            ++next;
+    }
+    if (!hasTimeStamps()) {
+        rowNumbers.resize(log->rowCount);
+        std::iota(rowNumbers.begin(), rowNumbers.end(), std::int64_t(0));
+    }
+}
+
+bool LogTrendSource::hasChannel(int channel) const {
+    if (channel == TrendChannel::counter)
+        return !log->counters.empty();
+    return channel >= 0 && channel < TrendChannel::count && valueColumn[static_cast<std::size_t>(channel)] >= 0;
+}
+
+QString LogTrendSource::unit(int channel) const {
+    return channel >= 0 && channel < TrendChannel::count ? units[static_cast<std::size_t>(channel)] : QString();
+}
+
+double LogTrendSource::valueAt(int channel, std::size_t i) const {
+    if (channel == TrendChannel::counter)
+        return static_cast<double>(log->counters[i]);
+    const auto at = static_cast<std::size_t>(channel);
+    return log->values[static_cast<std::size_t>(valueColumn[at])][i] * factors[at];
+}
+
+void LogTrendSource::reduce(int channel, std::size_t from, std::size_t to, const ColumnScale& scale,
+                            std::vector<ColumnExtent>& extents) const {
+    if (!hasChannel(channel) || to <= from)
+        return;
+    if (channel == TrendChannel::counter) {
+        reduceIntoColumns(times() + from, log->counters.data() + from, to - from, scale, extents);
+        return;
+    }
+    const auto at = static_cast<std::size_t>(channel);
+    const std::vector<float>& values = log->values[static_cast<std::size_t>(valueColumn[at])];
+    if (factors[at] == 1.0) {
+        reduceIntoColumns(times() + from, values.data() + from, to - from, scale, extents);
+        return;
+    }
+    // Scaling after the reduction keeps the extremes (the factor is positive).
+    std::vector<ColumnExtent> raw(extents.size());
+    reduceIntoColumns(times() + from, values.data() + from, to - from, scale, raw);
+    const double factor = factors[at];
+    for (std::size_t c = 0; c < raw.size(); ++c) {
+        if (raw[c].empty)
+            continue;
+        const ColumnExtent scaled{raw[c].min * factor, raw[c].max * factor, raw[c].first * factor, raw[c].last * factor,
+                                  false};
+        ColumnExtent& extent = extents[c];
+        if (extent.empty) {
+            extent = scaled;
+            continue;
+        }
+        extent.min = std::min(extent.min, scaled.min);
+        extent.max = std::max(extent.max, scaled.max);
+        extent.last = scaled.last;
+    }
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "CaptureLogReader.h"
+#include "TrendSource.h"
+#include "TrendStore.h"
+
+#include <array>
+#include <memory>
+
+// The live history as the chart reads it.
+class LiveTrendSource : public TrendSource {
+public:
+    explicit LiveTrendSource(const KivraTolm::TrendStore& store)
+        : store(store) {}
+
+    std::size_t size() const override { return store.size(); }
+    std::int64_t timeAt(std::size_t i) const override { return store.timeAt(i); }
+    double valueAt(int channel, std::size_t i) const override { return store.valueAt(channel, i); }
+    void reduce(int channel, std::size_t from, std::size_t to, const ColumnScale& scale,
+                std::vector<ColumnExtent>& extents) const override;
+
+private:
+    const KivraTolm::TrendStore& store;
+};
+
+// A capture log read back: its time stamps, or the row numbers when it has
+// none, and the channels it logged.
+class LogTrendSource : public TrendSource {
+public:
+    explicit LogTrendSource(std::shared_ptr<const KivraTolm::CaptureLogContent> log);
+
+    bool hasTimeStamps() const { return !log->timestamps.empty(); }
+    bool hasChannel(int channel) const;
+    // The unit of a channel's trace: a sensor without unit was logged raw and
+    // shows as %, as in the live views.
+    QString unit(int channel) const;
+    const KivraTolm::CaptureLogContent& content() const { return *log; }
+
+    std::size_t size() const override { return log->rowCount; }
+    std::int64_t timeAt(std::size_t i) const override { return times()[i]; }
+    double valueAt(int channel, std::size_t i) const override;
+    void reduce(int channel, std::size_t from, std::size_t to, const ColumnScale& scale,
+                std::vector<ColumnExtent>& extents) const override;
+
+private:
+    const std::int64_t* times() const { return hasTimeStamps() ? log->timestamps.data() : rowNumbers.data(); }
+
+    std::shared_ptr<const KivraTolm::CaptureLogContent> log;
+    std::vector<std::int64_t> rowNumbers;
+    // Index into log->values per channel; -1 when the log lacks it.
+    std::array<int, KivraTolm::TrendChannel::count> valueColumn;
+    std::array<QString, KivraTolm::TrendChannel::count> units;
+    std::array<double, KivraTolm::TrendChannel::count> factors;
+};

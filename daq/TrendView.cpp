@@ -1,0 +1,443 @@
+#include "TrendView.h"
+
+#include "ui_TrendView.h"
+
+#include "CalibrationData.h"
+#include "LogLoader.h"
+#include "PlainMessageBox.h"
+#include "SensorPosition.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProgressDialog>
+#include <QScopedValueRollback>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cmath>
+
+using KivraTolm::CaptureLogContent;
+using KivraTolm::InputFrame;
+namespace TrendChannel = KivraTolm::TrendChannel;
+
+namespace {
+
+constexpr int defaultSpanIndex = 1;
+// The span item that shows a whole log.
+constexpr qint64 wholeLog = -1;
+constexpr int progressPollMs = 50;
+constexpr int tracesOfANewLog = 8;
+
+// The sensors column by column (A1..A8, B1..), then the inputs, the counter.
+std::vector<int> channelsInListOrder() {
+    std::vector<int> channels;
+    for (int column = 0; column < 8; ++column) {
+        for (int row = 0; row < 8; ++row)
+            channels.push_back(SensorPosition{column, row}.index());
+    }
+    for (int channel = TrendChannel::firstAnalog; channel < TrendChannel::count; ++channel)
+        channels.push_back(channel);
+    return channels;
+}
+
+QString channelName(int channel) {
+    if (channel < TrendChannel::firstAnalog)
+        return QString::fromStdString(SensorPosition::fromIndex(channel).name());
+    if (channel < TrendChannel::counter)
+        return QStringLiteral("AIn%1").arg(channel - TrendChannel::firstAnalog);
+    return TrendView::tr("Counter");
+}
+
+// The rows a log holds from before its trigger: as its description counted
+// them when there is one; else the header's pre-trigger length, which is the
+// most there can be.
+qint64 preTriggerRowsOf(const CaptureLogContent& content) {
+    const QJsonObject description = QJsonDocument::fromJson(content.description).object();
+    for (const QJsonValue& part : description) {
+        const QJsonValue rows = part.toObject().value(QStringLiteral("pre_trigger_rows"));
+        if (rows.isDouble())
+            return rows.toVariant().toLongLong();
+    }
+    const QJsonValue rows = description.value(QStringLiteral("pre_trigger_rows"));
+    if (rows.isDouble())
+        return rows.toVariant().toLongLong();
+    return content.header.preTriggerRows;
+}
+
+} // namespace
+
+std::vector<std::int64_t> TrendView::spans() {
+    return {10000, 60000, KivraTolm::TrendStore::longestSpanMs};
+}
+
+TrendView::TrendView(QWidget* parent)
+    : QWidget(parent)
+    , ui(std::make_unique<Ui::TrendView>()) {
+    ui->setupUi(this);
+    chart = new TrendChart(this);
+    chart->setObjectName(QStringLiteral("cmpTrendChartView"));
+    ui->cmpTrendChart->addWidget(chart, 0, 0);
+
+    const std::vector<std::int64_t> spanList = spans();
+    const QStringList spanNames = {tr("10 s"), tr("1 min"), tr("10 min")};
+    for (std::size_t i = 0; i < spanList.size(); ++i)
+        ui->cmbTrendSpan->addItem(spanNames[static_cast<int>(i)], QVariant::fromValue<qint64>(spanList[i]));
+    ui->cmbTrendSpan->setCurrentIndex(defaultSpanIndex);
+
+    for (const int channel : channelsInListOrder()) {
+        auto* button = new QToolButton(this);
+        button->setCheckable(true);
+        button->setText(channelName(channel));
+        button->setObjectName(QStringLiteral("btnTrend") +
+                              (channel == TrendChannel::counter ? QStringLiteral("Counter") : channelName(channel)));
+        // Compact: the chart gets the width.
+        button->setFixedWidth(button->fontMetrics().horizontalAdvance(button->text()) + 14);
+        // Ticked plainly in every theme (Fusion's dark one barely shows it).
+        button->setStyleSheet(QStringLiteral(
+            "QToolButton:checked { background: palette(highlight); color: palette(highlighted-text); }"));
+        if (channel < TrendChannel::firstAnalog) {
+            const SensorPosition position = SensorPosition::fromIndex(channel);
+            ui->cmpTrendSensors->addWidget(button, position.row, position.column);
+            // The diagonal, as the views show it at start.
+            button->setChecked(position.row == position.column);
+        } else {
+            ui->cmpTrendInputs->addWidget(button, 0, channel - TrendChannel::firstAnalog);
+        }
+        toggles[static_cast<std::size_t>(channel)] = button;
+    }
+    ui->groupBoxTrendDetails->hide();
+    ui->lblTrendSource->setText(tr("Live"));
+    chart->setSource(&live, TrendChart::TimeAxis::LocalTime);
+
+    progressTimer = new QTimer(this);
+    progressTimer->setInterval(progressPollMs);
+    connectSignals();
+    updateTraces();
+    updateView();
+}
+
+TrendView::~TrendView() {
+    // The chart reads the sources, which go before the widgets do.
+    chart->setSource(nullptr, TrendChart::TimeAxis::LocalTime);
+}
+
+void TrendView::connectSignals() {
+    for (QAbstractButton* button : toggles) {
+        connect(button, &QAbstractButton::toggled, this, [this] {
+            updateTraces();
+            chart->update();
+        });
+    }
+    connect(ui->cmbTrendSpan, qOverload<int>(&QComboBox::currentIndexChanged), this, [this] {
+        updateView();
+        chart->update();
+    });
+    connect(ui->btnTrendPause, &QPushButton::toggled, this, [this](bool paused) {
+        if (paused)
+            heldEnd = chart->viewEnd();
+        updateView();
+        chart->update();
+    });
+    connect(ui->btnTrendLive, &QPushButton::clicked, this, &TrendView::onBackToLive);
+    connect(ui->btnTrendOpenLog, &QPushButton::clicked, this, &TrendView::onOpenLog);
+    connect(ui->scrTrendTime, &QScrollBar::valueChanged, this, &TrendView::onScroll);
+    connect(progressTimer, &QTimer::timeout, this, [this] {
+        if (loader && progress)
+            progress->setValue(loader->progress());
+    });
+}
+
+bool TrendView::isPaused() const {
+    return ui->btnTrendPause->isChecked();
+}
+
+const TrendSource* TrendView::source() const {
+    if (review)
+        return review.get();
+    return &live;
+}
+
+void TrendView::setCalibration(const CalibrationData& calibration) {
+    for (int index = 0; index < 64; ++index) {
+        const SensorPosition position = SensorPosition::fromIndex(index);
+        hasPoints[static_cast<std::size_t>(index)] = !calibration.points(position.column, position.row).empty();
+    }
+    unit = QString::fromStdString(calibration.unit());
+    updateTraces();
+}
+
+void TrendView::addFrames(const std::deque<InputFrame>& frames, const CalibrationData& calibration) {
+    for (const InputFrame& frame : frames) {
+        InputFrame shown = calibration.calibrateFrame(frame);
+        for (int index = 0; index < 64; ++index) {
+            if (!hasPoints[static_cast<std::size_t>(index)])
+                shown.sensors[index / 8][index % 8] = frame.sensors[index / 8][index % 8] * 100.0f;
+        }
+        store.append(shown);
+    }
+}
+
+void TrendView::markCapture(TrendMark::Kind kind, std::int64_t time) {
+    liveMarks.push_back({static_cast<double>(time), kind});
+}
+
+void TrendView::refresh() {
+    if (review)
+        return;
+    // Marks older than the history go with it.
+    if (store.size() > 0) {
+        const double oldest = static_cast<double>(store.timeAt(0));
+        liveMarks.erase(std::remove_if(liveMarks.begin(), liveMarks.end(),
+                                       [oldest](const TrendMark& mark) { return mark.time < oldest; }),
+                        liveMarks.end());
+    }
+    chart->setMarks(liveMarks);
+    updateView();
+    if (!isPaused() && chart->isVisible())
+        chart->repaint();
+}
+
+double TrendView::currentSpan() const {
+    const qint64 span = ui->cmbTrendSpan->currentData().value<qint64>();
+    const TrendSource* shown = source();
+    if (span == wholeLog) {
+        const std::size_t count = shown->size();
+        return count > 1 ? static_cast<double>(shown->timeAt(count - 1) - shown->timeAt(0)) + 1.0 : 1.0;
+    }
+    if (review && !review->hasTimeStamps()) {
+        // Rows: the span at the log's sample rate.
+        const double rate = review->content().header.sampleRate > 0 ? review->content().header.sampleRate : 1.0;
+        return std::max(1.0, std::round(static_cast<double>(span) / 1000.0 * rate));
+    }
+    return static_cast<double>(span);
+}
+
+void TrendView::updateView() {
+    const TrendSource* shown = source();
+    const double span = currentSpan();
+    double end = heldEnd;
+    const std::size_t count = shown->size();
+    if (!review && !isPaused())
+        end = count > 0 ? static_cast<double>(shown->timeAt(count - 1)) : 0.0;
+    if (review && ui->cmbTrendSpan->currentData().value<qint64>() == wholeLog && count > 0)
+        end = static_cast<double>(shown->timeAt(count - 1));
+    chart->setView(end, span);
+    updateScrollBar();
+}
+
+void TrendView::updateScrollBar() {
+    const TrendSource* shown = source();
+    const std::size_t count = shown->size();
+    const QScopedValueRollback<bool> guard(updatingScroll, true);
+    if (count == 0) {
+        ui->scrTrendTime->setRange(0, 0);
+        return;
+    }
+    const double first = static_cast<double>(shown->timeAt(0));
+    const double last = static_cast<double>(shown->timeAt(count - 1));
+    const double span = chart->viewSpan();
+    // The view's end runs from one span after the first sample to the last.
+    scrollOrigin = first + span;
+    scrollUnit = std::max(1.0, std::ceil((last - first) / 1e6));
+    const int maximum = static_cast<int>(std::max(0.0, std::floor((last - scrollOrigin) / scrollUnit)));
+    ui->scrTrendTime->setRange(0, maximum);
+    ui->scrTrendTime->setPageStep(std::max(1, static_cast<int>(span / scrollUnit)));
+    ui->scrTrendTime->setSingleStep(std::max(1, static_cast<int>(span / 10 / scrollUnit)));
+    ui->scrTrendTime->setValue(static_cast<int>(std::lround((chart->viewEnd() - scrollOrigin) / scrollUnit)));
+}
+
+void TrendView::onScroll(int value) {
+    if (updatingScroll)
+        return;
+    // Scrolling back holds the chart where the user put it.
+    if (!review && !isPaused()) {
+        const QScopedValueRollback<bool> guard(updatingScroll, true);
+        ui->btnTrendPause->setChecked(true);
+    }
+    heldEnd = scrollOrigin + value * scrollUnit;
+    chart->setView(heldEnd, chart->viewSpan());
+    chart->update();
+}
+
+TrendTrace TrendView::traceOf(int channel) const {
+    TrendTrace trace;
+    trace.channel = channel;
+    trace.name = channelName(channel);
+    if (channel == TrendChannel::counter) {
+        trace.unit = tr("Counter");
+        trace.whole = true;
+    } else if (channel >= TrendChannel::firstAnalog) {
+        trace.unit = tr("V");
+    } else if (review) {
+        trace.unit = review->unit(channel);
+    } else {
+        trace.unit = hasPoints[static_cast<std::size_t>(channel)] ? unit : QStringLiteral("%");
+    }
+    return trace;
+}
+
+void TrendView::updateTraces() {
+    std::vector<TrendTrace> traces;
+    for (const int channel : channelsInListOrder()) {
+        if (toggles[static_cast<std::size_t>(channel)]->isChecked() && (!review || review->hasChannel(channel)))
+            traces.push_back(traceOf(channel));
+    }
+    chart->setTraces(traces);
+}
+
+void TrendView::onOpenLog() {
+    const QString path =
+        QFileDialog::getOpenFileName(this, tr("Open capture log"), QString(), tr("CSV files (*.csv);;All files (*)"));
+    if (!path.isEmpty())
+        openLog(path);
+}
+
+void TrendView::openLog(const QString& path) {
+    if (loader)
+        return;
+    loader = new LogLoader(path, this);
+    connect(loader, &LogLoader::finished, this, &TrendView::onLogRead);
+    progress = new QProgressDialog(tr("Reading %1 ...").arg(QFileInfo(path).fileName()), tr("Cancel"), 0, 1000, this);
+    progress->setWindowTitle(tr("Open log"));
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setMinimumDuration(300);
+    progress->setAutoClose(false);
+    progress->setAutoReset(false);
+    connect(progress, &QProgressDialog::canceled, loader, &LogLoader::cancel);
+    progress->setValue(0);
+    progressTimer->start();
+    loader->start();
+}
+
+void TrendView::onLogRead() {
+    progressTimer->stop();
+    std::shared_ptr<CaptureLogContent> log = loader->takeLog();
+    const QString error = loader->error();
+    loader->deleteLater();
+    loader = nullptr;
+    progress->deleteLater();
+    progress = nullptr;
+    if (log)
+        showReview(std::move(log));
+    else if (!error.isEmpty())
+        showPlainMessage(this, QMessageBox::Critical, tr("Error"), error);
+    emit logDone();
+}
+
+void TrendView::showReview(std::shared_ptr<CaptureLogContent> log) {
+    review = std::make_unique<LogTrendSource>(log);
+    const bool timed = review->hasTimeStamps();
+    chart->setSource(review.get(), timed ? TrendChart::TimeAxis::LocalTime : TrendChart::TimeAxis::RowNumber);
+
+    // Ticked channels the log lacks stay ticked for live; when none of the
+    // ticked ones is in the log, the log's first channels are shown.
+    bool anyShown = false;
+    for (const int channel : channelsInListOrder()) {
+        QAbstractButton* button = toggles[static_cast<std::size_t>(channel)];
+        button->setEnabled(review->hasChannel(channel));
+        anyShown = anyShown || (button->isChecked() && review->hasChannel(channel));
+    }
+    int added = 0;
+    for (const int channel : channelsInListOrder()) {
+        if (anyShown || added >= tracesOfANewLog)
+            break;
+        if (review->hasChannel(channel)) {
+            const QSignalBlocker blocker(toggles[static_cast<std::size_t>(channel)]);
+            toggles[static_cast<std::size_t>(channel)]->setChecked(true);
+            ++added;
+        }
+    }
+    updateTraces();
+
+    // The trigger moment, and the rows before it shaded.
+    const CaptureLogContent& content = review->content();
+    std::vector<TrendMark> marks;
+    std::optional<std::pair<double, double>> shade;
+    if (content.rowCount > 0) {
+        const qint64 rows = static_cast<qint64>(content.rowCount);
+        const qint64 before = std::clamp<qint64>(preTriggerRowsOf(content), 0, rows);
+        if (timed) {
+            marks.push_back({static_cast<double>(content.header.triggerTime), TrendMark::Trigger});
+            if (before > 0)
+                shade = std::make_pair(static_cast<double>(content.timestamps.front()),
+                                       static_cast<double>(content.timestamps[static_cast<std::size_t>(before - 1)]));
+        } else {
+            marks.push_back({static_cast<double>(before), TrendMark::Trigger});
+            if (before > 0)
+                shade = std::make_pair(0.0, static_cast<double>(before));
+        }
+    }
+    chart->setMarks(marks);
+    chart->setShade(shade);
+
+    if (ui->cmbTrendSpan->findData(QVariant::fromValue<qint64>(wholeLog)) < 0)
+        ui->cmbTrendSpan->addItem(tr("Whole log"), QVariant::fromValue<qint64>(wholeLog));
+    {
+        const QSignalBlocker blocker(ui->cmbTrendSpan);
+        ui->cmbTrendSpan->setCurrentIndex(ui->cmbTrendSpan->findData(QVariant::fromValue<qint64>(wholeLog)));
+    }
+    ui->btnTrendPause->setEnabled(false);
+    heldEnd = content.rowCount > 0 ? static_cast<double>(review->timeAt(content.rowCount - 1)) : 0.0;
+    updateView();
+
+    QString source = tr("Log %1: %2 rows").arg(QDir::toNativeSeparators(content.path)).arg(content.rowCount);
+    if (content.lastRowIncomplete)
+        source += tr(" - the last row was incomplete and is not shown");
+    ui->lblTrendSource->setText(source);
+    ui->lblTrendSource->setToolTip(source);
+
+    const QJsonDocument description = QJsonDocument::fromJson(content.description);
+    QString details;
+    if (content.description.isEmpty())
+        details = tr("No description file beside the log.");
+    else
+        details = description.isNull() ? QString::fromUtf8(content.description)
+                                       : QString::fromUtf8(description.toJson(QJsonDocument::Indented));
+    ui->lblTrendDetails->setText(tr("Reason: %1\n").arg(content.header.reason) + details);
+    ui->groupBoxTrendDetails->show();
+    chart->update();
+
+    if (content.lastRowIncomplete) {
+        QMessageBox* box = newPlainMessageBox(
+            QMessageBox::Information, tr("Information"),
+            tr("The last row of %1 was incomplete, as when a capture is cut short. The %2 rows before it are shown.")
+                .arg(QDir::toNativeSeparators(content.path))
+                .arg(content.rowCount),
+            QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    }
+}
+
+void TrendView::onBackToLive() {
+    if (review) {
+        review.reset();
+        chart->setSource(&live, TrendChart::TimeAxis::LocalTime);
+        chart->setShade(std::nullopt);
+        for (QAbstractButton* button : toggles)
+            button->setEnabled(true);
+        const int whole = ui->cmbTrendSpan->findData(QVariant::fromValue<qint64>(wholeLog));
+        if (whole >= 0) {
+            const QSignalBlocker blocker(ui->cmbTrendSpan);
+            ui->cmbTrendSpan->removeItem(whole);
+            ui->cmbTrendSpan->setCurrentIndex(defaultSpanIndex);
+        }
+        ui->groupBoxTrendDetails->hide();
+        ui->lblTrendSource->setText(tr("Live"));
+        ui->lblTrendSource->setToolTip(QString());
+        ui->btnTrendPause->setEnabled(true);
+    }
+    {
+        const QSignalBlocker blocker(ui->btnTrendPause);
+        ui->btnTrendPause->setChecked(false);
+    }
+    updateTraces();
+    chart->setMarks(liveMarks);
+    updateView();
+    chart->update();
+}

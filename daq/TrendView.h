@@ -1,0 +1,98 @@
+#pragma once
+
+#include "InputFrame.h"
+#include "TrendChart.h"
+#include "TrendSources.h"
+#include "TrendStore.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <deque>
+#include <memory>
+#include <vector>
+
+class CalibrationData;
+class LogLoader;
+class QAbstractButton;
+class QProgressDialog;
+class QTimer;
+
+// The Trend tab of the DAQ window: every frame of the live acquisition as
+// traces over the last 10 s, 1 min or 10 min, with pause, scrolling back and
+// a cursor; or a capture log read back into the same chart. The window hands
+// it the frames of each tick (addFrames) and calls refresh once per tick.
+namespace Ui {
+class TrendView;
+}
+
+class TrendView : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TrendView(QWidget* parent = nullptr);
+    ~TrendView() override;
+
+    // What the sensors show: calibrated values in the calibration's unit,
+    // raw readings as % for sensors without points.
+    void setCalibration(const CalibrationData& calibration);
+    // Raw frames of one tick, oldest first; each is kept.
+    void addFrames(const std::deque<KivraTolm::InputFrame>& frames, const CalibrationData& calibration);
+    // A capture's trigger moment or end on the time axis (ms since 1970).
+    void markCapture(TrendMark::Kind kind, std::int64_t time);
+    // Moves a live chart to the newest frame and repaints it when shown.
+    void refresh();
+
+    // Reads a log in the background behind a progress dialog; the chart
+    // shows it when done.
+    void openLog(const QString& path);
+    bool isReviewing() const { return review != nullptr; }
+    bool isLoading() const { return loader != nullptr; }
+    bool isPaused() const;
+
+    const KivraTolm::TrendStore& history() const { return store; }
+    TrendChart* trendChart() const { return chart; }
+    QAbstractButton* traceButton(int channel) const { return toggles[static_cast<std::size_t>(channel)]; }
+    // The spans offered, in ms.
+    static std::vector<std::int64_t> spans();
+
+public slots:
+    void onOpenLog();
+    void onBackToLive();
+
+signals:
+    // A log was shown, or failed, or its reading was cancelled.
+    void logDone();
+
+private:
+    void connectSignals();
+    void onLogRead();
+    void showReview(std::shared_ptr<KivraTolm::CaptureLogContent> log);
+    void updateTraces();
+    void updateView();
+    void updateScrollBar();
+    void onScroll(int value);
+    double currentSpan() const;
+    TrendTrace traceOf(int channel) const;
+    const TrendSource* source() const;
+
+    std::unique_ptr<Ui::TrendView> ui;
+    TrendChart* chart = nullptr;
+    std::array<QAbstractButton*, KivraTolm::TrendChannel::count> toggles = {};
+    KivraTolm::TrendStore store;
+    LiveTrendSource live{store};
+    std::unique_ptr<LogTrendSource> review;
+    std::array<bool, 64> hasPoints = {};
+    QString unit;
+    std::vector<TrendMark> liveMarks;
+    // The end of the view while paused or reviewing.
+    double heldEnd = 0.0;
+    // Scroll bar units in ms (or rows) and the scroll bar's origin.
+    double scrollUnit = 1.0;
+    double scrollOrigin = 0.0;
+    bool updatingScroll = false;
+    LogLoader* loader = nullptr;
+    QProgressDialog* progress = nullptr;
+    QTimer* progressTimer = nullptr;
+};

@@ -1,0 +1,359 @@
+// Reading capture logs back: logs made with the program's own formatter,
+// compared value by value and with Python's csv module; torn and CRLF logs;
+// logs large enough to be parsed in pieces; broken files with the line their
+// message names.
+#include "CaptureLogCompare.h"
+
+#include <QtTest>
+
+using namespace KivraTolm;
+using namespace LogCompare;
+
+namespace {
+
+constexpr std::uint64_t triggerTime = 1456837509120ULL;
+
+// Every column, all 64 sensors; values that need every digit of a float.
+TriggerSettings everyColumn() {
+    TriggerSettings settings;
+    settings.sampleRate = 250;
+    settings.preTriggerSamples = 10;
+    settings.logSensor.fill(true);
+    settings.logTimestamp = true;
+    settings.logAnalog.fill(true);
+    settings.logDigital = true;
+    settings.logCounter = true;
+    settings.unit.fill("kPa");
+    return settings;
+}
+
+// A ramp of both signs. At least 0.5 in size, every value keeps enough
+// digits in the log's 8 decimals to come back as the very same float.
+float sensorValue(std::uint64_t k) {
+    const float value = 0.5f + 0.001f * static_cast<float>(k % 1200);
+    return k % 2 ? -value : value;
+}
+
+InputFrame rampFrame(std::uint64_t n) {
+    InputFrame frame;
+    frame.timestamp = triggerTime + 4 * n;
+    for (int s = 0; s < 64; ++s)
+        frame.sensors[s / 8][s % 8] = sensorValue(n + static_cast<std::uint64_t>(s));
+    frame.analog = {1.25f, -0.5f, 3.3f, static_cast<float>(n % 10)};
+    frame.digital = static_cast<std::uint16_t>(n % 16);
+    frame.counter = 5000000000ULL + n; // beyond 32 bits
+    return frame;
+}
+
+std::string formattedLog(const TriggerSettings& settings, std::uint64_t rows,
+                         const QString& reason = "Forced trigger") {
+    const CsvFormat format(settings);
+    std::string text = format.headerLine(reason, triggerTime) + format.columnLine();
+    for (std::uint64_t n = 0; n < rows; ++n)
+        format.appendRow(text, rampFrame(n));
+    return text;
+}
+
+} // namespace
+
+class CaptureLogReaderTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // A log cut inside its last row keeps every row before it.
+    void tornLastRow_data() {
+        QTest::addColumn<int>("cutBeforeEnd"); // bytes taken off the end
+        QTest::addColumn<bool>("crlf");
+        QTest::addColumn<std::size_t>("rows");
+        QTest::addColumn<bool>("incomplete");
+        QTest::newRow("whole") << 0 << false << std::size_t(40) << false;
+        QTest::newRow("without the last line feed") << 1 << false << std::size_t(39) << true;
+        QTest::newRow("inside the last row") << 300 << false << std::size_t(39) << true;
+        QTest::newRow("CRLF, whole") << 0 << true << std::size_t(40) << false;
+        QTest::newRow("CRLF, without the line feed") << 1 << true << std::size_t(39) << true;
+        QTest::newRow("CRLF, inside the last row") << 300 << true << std::size_t(39) << true;
+    }
+
+    void tornLastRow() {
+        QFETCH(int, cutBeforeEnd);
+        QFETCH(bool, crlf);
+        QFETCH(std::size_t, rows);
+        QFETCH(bool, incomplete);
+        QTemporaryDir dir;
+        QByteArray text = QByteArray::fromStdString(formattedLog(everyColumn(), 40));
+        writeFile(dir.filePath("whole.csv"), text);
+        const CaptureLogContent whole = read(dir.filePath("whole.csv"));
+        QCOMPARE(whole.rowCount, std::size_t(40));
+        if (crlf)
+            text.replace("\n", "\r\n");
+        text.chop(cutBeforeEnd);
+        const QString path = dir.filePath("torn.csv");
+        writeFile(path, text);
+        const CaptureLogContent log = read(path);
+        compareWithPython(log, readCsvLog(path));
+        QCOMPARE(log.rowCount, rows);
+        QCOMPARE(log.lastRowIncomplete, incomplete);
+        const QList<QStringList> wholeRows = rowsAsText(whole);
+        QCOMPARE(rowsAsText(log), wholeRows.mid(0, static_cast<int>(rows)));
+    }
+
+    void header_data() {
+        QTest::addColumn<double>("rate");
+        QTest::addColumn<int>("pre");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("forced") << 50.0 << 10 << "Forced trigger";
+        QTest::newRow("level") << 250.0 << 0 << "Trigger level of sensor A8 [Level = 3.20000005]";
+        QTest::newRow("external, fractional rate") << 0.5 << 9999 << "External triggered";
+        QTest::newRow("commas and parentheses") << 1000.0 << 3 << "a, b (c), Pre trigger: 4 (5)";
+        QTest::newRow("the anchors in the reason") << 8000.0 << 1 << "x, Trigger start time: 1999 (12), Reason: y";
+        QTest::newRow("not ASCII") << 100.0 << 2 << QString::fromUtf8("Kraft über 3 N (Grenze) \xe2\x80\x94 ok");
+        QTest::newRow("empty") << 20.0 << 5 << QString();
+    }
+
+    void header() {
+        QFETCH(double, rate);
+        QFETCH(int, pre);
+        QFETCH(QString, reason);
+        TriggerSettings settings = everyColumn();
+        settings.sampleRate = rate;
+        settings.preTriggerSamples = pre;
+        QTemporaryDir dir;
+        const QString path = dir.filePath("header.csv");
+        writeFile(path, QByteArray::fromStdString(formattedLog(settings, 3, reason)));
+        const CaptureLogContent log = read(path);
+        QCOMPARE(log.header.sampleRate, rate);
+        QCOMPARE(log.header.preTriggerRows, qint64(pre));
+        QCOMPARE(log.header.reason, reason);
+        QCOMPARE(log.header.triggerTime, qint64(triggerTime));
+        QCOMPARE(log.rowCount, std::size_t(3));
+    }
+
+    void units_data() {
+        QTest::addColumn<QString>("unit");
+        QTest::newRow("kPa") << "kPa";
+        QTest::newRow("empty") << "";
+        QTest::newRow("parentheses") << "N (net)";
+        QTest::newRow("markup") << "<b>m</b>/s<sup>2</sup>";
+        QTest::newRow("a closing part inside") << "x);y";
+        QTest::newRow("a separator inside") << "m;s";
+        QTest::newRow("not ASCII") << QString::fromUtf8("\xc2\xb5m");
+    }
+
+    void units() {
+        QFETCH(QString, unit);
+        const int a8 = SensorPosition{0, 7}.index();
+        const int c4 = SensorPosition{2, 3}.index();
+        TriggerSettings settings;
+        settings.sampleRate = 50;
+        settings.logSensor[a8] = true; // A8
+        settings.logSensor[c4] = true; // C4
+        settings.unit[a8] = unit;
+        settings.unit[c4] = "V";
+        settings.logCounter = true;
+        QTemporaryDir dir;
+        const QString path = dir.filePath("units.csv");
+        writeFile(path, QByteArray::fromStdString(formattedLog(settings, 5)));
+        const CaptureLogContent log = read(path);
+        QCOMPARE(log.columns.size(), std::size_t(3));
+        QCOMPARE(int(log.columns[0].kind), int(LogColumnKind::Sensor));
+        QCOMPARE(log.columns[0].index, a8);
+        QCOMPARE(log.columns[0].unit, unit);
+        QCOMPARE(log.columns[0].title, QString("Sensor A8 (%1)").arg(unit));
+        QCOMPARE(log.columns[1].index, c4);
+        QCOMPARE(log.columns[1].unit, QString("V"));
+        QCOMPARE(int(log.columns[2].kind), int(LogColumnKind::Counter));
+        QCOMPARE(log.values.size(), std::size_t(2));
+        QCOMPARE(log.values[0][4], rampFrame(4).sensors[7][0]);
+        QCOMPARE(log.counters[4], std::int64_t(5000000004LL));
+    }
+
+    // Large enough to be parsed in pieces on several threads: every row
+    // lands in its place.
+    void largeLogEveryRowInOrder() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("large.csv");
+        const std::uint64_t rows = 30000; // about 24 MB
+        writeFile(path, QByteArray::fromStdString(formattedLog(everyColumn(), rows)));
+        QList<qint64> done;
+        qint64 total = 0;
+        const std::optional<CaptureLogContent> log = readCaptureLog(path, [&](qint64 bytes, qint64 size) {
+            done << bytes;
+            total = size;
+            return true;
+        });
+        QVERIFY(log);
+        QCOMPARE(log->rowCount, std::size_t(rows));
+        for (std::uint64_t n = 0; n < rows; ++n) {
+            const InputFrame frame = rampFrame(n);
+            QCOMPARE(log->timestamps[n], std::int64_t(frame.timestamp));
+            QCOMPARE(log->counters[n], std::int64_t(frame.counter));
+            QCOMPARE(log->digital[n], frame.digital);
+            // Sensor columns run column by column; `index` is row * 8 + column.
+            for (std::size_t c = 0; c < 64; ++c) {
+                const int s = log->columns[1 + c].index;
+                if (log->values[c][n] != frame.sensors[s / 8][s % 8])
+                    QFAIL(qPrintable(QString("row %1, sensor %2").arg(n).arg(s)));
+            }
+            QCOMPARE(log->values[64 + n % 4][n], frame.analog[n % 4]);
+        }
+        QCOMPARE(total, QFileInfo(path).size());
+        QVERIFY(done.size() > 2);
+        QVERIFY(std::is_sorted(done.begin(), done.end()));
+        QCOMPARE(done.last(), total);
+    }
+
+    void cancelled_data() {
+        QTest::addColumn<int>("callsBeforeCancel");
+        QTest::newRow("at once") << 0;
+        QTest::newRow("while parsing") << 2;
+    }
+
+    void cancelled() {
+        QFETCH(int, callsBeforeCancel);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("large.csv");
+        writeFile(path, QByteArray::fromStdString(formattedLog(everyColumn(), 30000)));
+        int calls = 0;
+        const auto log = readCaptureLog(path, [&](qint64, qint64) { return calls++ < callsBeforeCancel; });
+        QVERIFY(!log);
+        QCOMPARE(calls, callsBeforeCancel + 1); // no more questions once cancelled
+    }
+
+    void brokenLogs_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<qint64>("line");
+        QTest::addColumn<QString>("message"); // after the file's name
+        const QByteArray header = QByteArray::fromStdString(CsvFormat(everyColumn()).headerLine("Forced trigger", 1));
+        const QByteArray columns = "TimeStamp (ms);Sensor A1 (kg);Digital port (bits);Counter;\n";
+        const QByteArray good = header + columns + "1;0.5;3;7;\n2;0.25;3;8;\n";
+        QTest::newRow("empty file") << QByteArray() << qint64(1) << " is not a capture log: line 1 is missing.";
+        QTest::newRow("another CSV file") << QByteArray("a;b;c;\n1;2;3;\n") << qint64(1)
+                                          << " is not a capture log: line 1 is not the header line of one.";
+        QTest::newRow("a rate that is no number")
+            << QByteArray("# Sample rate: fast Hz, Pre trigger: 1, Reason: x, Trigger start time: d (1)\n") + columns
+            << qint64(1) << " is not a capture log: line 1 is not the header line of one.";
+        QTest::newRow("no trigger time") << QByteArray("# Sample rate: 5.00000000 Hz, Pre trigger: 1, Reason: x\n") +
+                                                columns
+                                         << qint64(1) << " is not a capture log: line 1 is not the header line of one.";
+        QTest::newRow("cut in the header line")
+            << header.left(30) << qint64(1) << " ends inside its header line (line 1).";
+        QTest::newRow("header line only") << header << qint64(2) << " is not a capture log: line 2 is missing.";
+        QTest::newRow("cut in the column line")
+            << header + columns.left(20) << qint64(2) << " ends inside its column line (line 2).";
+        QTest::newRow("unknown column")
+            << header + "TimeStamp (ms);Pressure (kg);\n"
+            << qint64(2)
+            << " is not a capture log: line 2 is not the column line of one (\"Pressure (kg)\" is no column title).";
+        QTest::newRow("a column twice") << header + "Counter;AIn0 (V);Counter;\n"
+                                        << qint64(2)
+                                        << " is not a capture log: line 2 names the column \"Counter\" twice.";
+        QTest::newRow("short row")
+            << good + "3;0.5;3;\n"
+            << qint64(5) << ", line 5: the row has a different number of fields (3) than the column line (4).";
+        QTest::newRow("long row") << good + "3;0.5;3;9;9;\n4;0;0;0;\n"
+                                  << qint64(5)
+                                  << ", line 5: the row has a different number of fields (5) than the column line (4).";
+        QTest::newRow("a word for a value")
+            << header + columns + "1;high;3;7;\n"
+            << qint64(3) << ", line 3: \"high\" in column \"Sensor A1 (kg)\" is not a number.";
+        QTest::newRow("a comma for a point")
+            << good + "3;0,5;3;9;\n"
+            << qint64(5) << ", line 5: \"0,5\" in column \"Sensor A1 (kg)\" is not a number.";
+        QTest::newRow("a fraction for a time stamp")
+            << good + "3.5;0.5;3;9;\n"
+            << qint64(5) << ", line 5: \"3.5\" in column \"TimeStamp (ms)\" is not a number.";
+        QTest::newRow("an empty field") << good + "3;;3;9;\n"
+                                        << qint64(5) << ", line 5: the field of column \"Sensor A1 (kg)\" is empty.";
+        QTest::newRow("port value too large")
+            << good + "3;0.5;65536;9;\n"
+            << qint64(5) << ", line 5: \"65536\" in column \"Digital port (bits)\" is out of range.";
+        QTest::newRow("no ';' at the end") << good + "3;0.5;3;9\n"
+                                           << qint64(5) << ", line 5: the row does not end with \";\".";
+        QTest::newRow("an empty line among rows")
+            << good + "\n3;0.5;3;9;\n"
+            << qint64(5) << ", line 5: the row has a different number of fields (0) than the column line (4).";
+        QTest::newRow("a row where an empty column line has none")
+            << header + "\n\n\n;\n"
+            << qint64(5) << ", line 5: the row has a different number of fields (1) than the column line (0).";
+    }
+
+    void brokenLogs() {
+        QFETCH(QByteArray, text);
+        QFETCH(qint64, line);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("broken log.csv");
+        writeFile(path, text);
+        try {
+            readCaptureLog(path);
+            QFAIL("no error");
+        } catch (const CaptureLogError& error) {
+            QCOMPARE(QString::fromStdString(error.what()), '"' + QDir::toNativeSeparators(path) + '"' + message);
+            QCOMPARE(error.line(), line);
+            QCOMPARE(error.path(), path);
+        }
+    }
+
+    // Parsed in pieces, the first problem in the file is the one named,
+    // whichever piece finds it.
+    void firstProblemOfALargeLog_data() {
+        QTest::addColumn<QList<int>>("brokenRows");
+        QTest::newRow("near the end") << QList<int>{29990};
+        QTest::newRow("near the start and near the end") << QList<int>{10, 29990};
+        QTest::newRow("the very last row") << QList<int>{29999};
+    }
+
+    void firstProblemOfALargeLog() {
+        QFETCH(QList<int>, brokenRows);
+        QByteArray text = QByteArray::fromStdString(formattedLog(everyColumn(), 30000));
+        QList<QByteArray> lines = text.split('\n');
+        for (int row : brokenRows)
+            lines[row + 2].replace(0, 1, "x");
+        QTemporaryDir dir;
+        const QString path = dir.filePath("large.csv");
+        writeFile(path, lines.join('\n'));
+        try {
+            readCaptureLog(path);
+            QFAIL("no error");
+        } catch (const CaptureLogError& error) {
+            QCOMPARE(error.line(), qint64(brokenRows.first() + 3));
+            QVERIFY2(QString(error.what()).contains("in column \"TimeStamp (ms)\" is not a number"), error.what());
+        }
+    }
+
+    void unreadableFiles_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("missing") << "nowhere.csv";
+        QTest::newRow("a folder") << "folder";
+    }
+
+    void unreadableFiles() {
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("folder"));
+        const QString path = dir.filePath(name);
+        try {
+            readCaptureLog(path);
+            QFAIL("no error");
+        } catch (const CaptureLogError& error) {
+            QVERIFY2(QString(error.what()).startsWith('"' + path + "\" cannot be opened: "), error.what());
+            QCOMPARE(error.line(), qint64(0));
+        }
+    }
+
+    // No rows yet: a capture whose first block holds no row.
+    void headerAndColumnsOnly() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("empty.csv");
+        writeFile(path, QByteArray::fromStdString(formattedLog(everyColumn(), 0)));
+        const CaptureLogContent log = read(path);
+        QCOMPARE(log.columns.size(), std::size_t(1 + 64 + 4 + 2));
+        QCOMPARE(log.rowCount, std::size_t(0));
+        QCOMPARE(log.values.size(), std::size_t(68));
+        QVERIFY(log.values[0].empty());
+        QVERIFY(!log.lastRowIncomplete);
+    }
+};
+
+QTEST_GUILESS_MAIN(CaptureLogReaderTest)
+#include "tst_capturelogreader.moc"

@@ -1,0 +1,500 @@
+// The Trend tab of the DAQ main window on the emulated board: every frame in
+// order, spans, pause and scrolling back, capture marks, and the review of
+// logs the window itself wrote, good and broken.
+#include "tst_mainwindow_support.h"
+
+#include "CalibrationData.h"
+#include "CaptureFiles.h"
+#include "TrendView.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+
+namespace TrendChannel = KivraTolm::TrendChannel;
+
+namespace {
+
+// A sensor's reading in frame n (engine units): a ramp per sensor, one
+// hundredth per frame, so that each frame's values name the frame.
+float rampReading(std::uint64_t n, int index) {
+    return static_cast<float>((n + static_cast<std::uint64_t>(index)) % 100) / 100.0f;
+}
+
+// Input i reads i + the frame's tenth part; the counter is the frame number.
+float rampInput(std::uint64_t n, int input) {
+    return static_cast<float>(input) + static_cast<float>(n % 10) / 10.0f;
+}
+
+void installRampBoard() {
+    KivraTolmEmulator::reset();
+    KivraTolmEmulator::BoardConfig board;
+    board.counterPulsePeriodMs = 0;
+    board.frameSource = [](std::uint64_t n, float* floats, std::uint32_t* words) {
+        for (int i = 0; i < 4; ++i)
+            floats[i] = rampInput(n, i);
+        for (int i = 0; i < 64; ++i)
+            floats[4 + i] = rampReading(n, i) * 2.5f;
+        words[2] = static_cast<std::uint32_t>(n);
+    };
+    KivraTolmEmulator::setBoards({board});
+}
+
+TrendView* trendOf(MainWindow& window) {
+    return child<TrendView>(window, "tabTrend");
+}
+
+void setRate(MainWindow& window, int rate) {
+    child<QSpinBox>(window, "spnRate")->setValue(rate);
+}
+
+// A capture of `rows` rows from a forced trigger, the log buttons named
+// pressed, into `path`; returns once it has ended.
+bool captureLog(MainWindow& window, const QString& path, int rows, const QStringList& logButtons) {
+    child<QLineEdit>(window, "txtFile")->setText(path);
+    child<QSpinBox>(window, "spnCapSamples")->setValue(rows);
+    child<QRadioButton>(window, "rdoCapFrames")->click();
+    child<QSpinBox>(window, "spnCapSamples")->setValue(rows);
+    for (const QString& name : logButtons)
+        child<QPushButton>(window, qPrintable(name))->setChecked(true);
+    child<QPushButton>(window, "btnArmTrigger")->click();
+    child<QPushButton>(window, "btnForceTrigger")->click();
+    QElapsedTimer clock;
+    clock.start();
+    while (child<QPushButton>(window, "btnArmTrigger")->isChecked() && clock.elapsed() < 10000)
+        QTest::qWait(10);
+    for (const QString& name : logButtons)
+        child<QPushButton>(window, qPrintable(name))->setChecked(false);
+    return !child<QPushButton>(window, "btnArmTrigger")->isChecked();
+}
+
+bool openLog(TrendView* trend, const QString& path) {
+    QSignalSpy done(trend, &TrendView::logDone);
+    trend->openLog(path);
+    return done.count() > 0 || done.wait(10000);
+}
+
+QList<QByteArray> fieldsOf(const QByteArray& line) {
+    QList<QByteArray> fields = line.trimmed().split(';');
+    fields.removeLast(); // behind the last separator
+    return fields;
+}
+
+QList<QByteArray> logLines(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QList<QByteArray> lines = file.readAll().split('\n');
+    lines.removeLast();
+    return lines;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+} // namespace
+
+class TestMainWindowTrend : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+    void init() { installRampBoard(); }
+    void cleanup() { KivraTolmEmulator::reset(); }
+
+    void tabFollowsTheSensorViews();
+    void everyFrameInOrder();
+    void calibratedSensorsInTheirUnit();
+    void spanPauseScrollAndLive();
+    void captureMarksItsTriggerAndEnd();
+    void reviewOfLogsWrittenByTheWindow_data();
+    void reviewOfLogsWrittenByTheWindow();
+    void reviewWhileCapturing();
+    void brokenLogs_data();
+    void brokenLogs();
+    void tornLastRowIsShownAndSaid();
+};
+
+void TestMainWindowTrend::tabFollowsTheSensorViews() {
+    MainWindow window("usb", "-", QString());
+    auto* tabs = child<QTabWidget>(window, "tabWidget");
+    QCOMPARE(tabs->count(), 3);
+    QCOMPARE(tabs->tabText(0), QString("  Bar Graph"));
+    QCOMPARE(tabs->tabText(1), QString("  Grid"));
+    QCOMPARE(tabs->tabText(2), QString("  Trend"));
+    QCOMPARE(tabs->widget(2), trendOf(window));
+    QCOMPARE(tabs->currentIndex(), 0);
+    QVERIFY(!tabs->tabIcon(2).isNull());
+    // The history holds 10 min at the fastest rate the window offers.
+    QCOMPARE(trendOf(window)->history().capacity(),
+             static_cast<std::size_t>(child<QSpinBox>(window, "spnRate")->maximum()) * 600);
+}
+
+void TestMainWindowTrend::everyFrameInOrder() {
+    MainWindow window("usb", "-", QString());
+    setRate(window, 250);
+    const KivraTolm::TrendStore& history = trendOf(window)->history();
+    QTRY_VERIFY_WITH_TIMEOUT(history.size() >= 500, 10000);
+
+    // Consecutive counters: no frame skipped, none twice, in order; every
+    // channel carries the values of its own frame (no calibration: %).
+    for (std::size_t i = 0; i < history.size(); ++i) {
+        const std::uint64_t n = history.counterAt(i);
+        if (i > 0)
+            QCOMPARE(n, history.counterAt(i - 1) + 1);
+        for (const int index : {0, 9, 27, 63}) {
+            const double shown = history.valueAt(index, i);
+            QVERIFY2(std::abs(shown - rampReading(n, index) * 100.0) < 1e-3,
+                     qPrintable(QString("frame %1 sensor %2: %3").arg(n).arg(index).arg(shown)));
+        }
+        for (int input = 0; input < 4; ++input)
+            QCOMPARE(history.valueAt(TrendChannel::firstAnalog + input, i), static_cast<double>(rampInput(n, input)));
+    }
+    // Every frame the engine built reached the trend.
+    QVERIFY(history.size() + 20 >= static_cast<std::size_t>(history.counterAt(history.size() - 1)));
+}
+
+void TestMainWindowTrend::calibratedSensorsInTheirUnit() {
+    QTemporaryDir dir;
+    // A1 in kg: value = 40 x reading; every other sensor without points.
+    CalibrationData calibration;
+    calibration.setUnit("kg");
+    calibration.addPoint(0, 0, {0.0f, 0.0f});
+    calibration.addPoint(0, 0, {1.0f, 40.0f});
+    const QString file = dir.filePath("a1.tolmcal3");
+    calibration.save(QFile::encodeName(file).toStdString());
+
+    MainWindow window("usb", "-", file);
+    TrendView* trend = trendOf(window);
+    const KivraTolm::TrendStore& history = trend->history();
+    QTRY_VERIFY(history.size() >= 50);
+    for (std::size_t i = 0; i < history.size(); ++i) {
+        const std::uint64_t n = history.counterAt(i);
+        QVERIFY(std::abs(history.valueAt(0, i) - rampReading(n, 0) * 40.0) < 1e-3);
+        QVERIFY(std::abs(history.valueAt(1, i) - rampReading(n, 1) * 100.0) < 1e-3);
+    }
+    trend->traceButton(1)->setChecked(true); // B1
+    QStringList units;
+    for (const TrendTrace& trace : trend->trendChart()->currentTraces())
+        units << trace.name + " " + trace.unit;
+    QVERIFY(units.contains("A1 kg"));
+    QVERIFY(units.contains("B1 %"));
+}
+
+void TestMainWindowTrend::spanPauseScrollAndLive() {
+    MainWindow window("usb", "-", QString());
+    setRate(window, 250);
+    window.resize(1200, 900);
+    window.show();
+    TrendView* trend = trendOf(window);
+    child<QTabWidget>(window, "tabWidget")->setCurrentWidget(trend);
+    TrendChart* chart = trend->trendChart();
+    const KivraTolm::TrendStore& history = trend->history();
+    // Half a minute from before the window opened, so that there is more
+    // than a span to scroll over.
+    std::deque<KivraTolm::InputFrame> earlier;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    for (int i = 0; i < 7500; ++i) {
+        KivraTolm::InputFrame frame;
+        frame.timestamp = static_cast<std::uint64_t>(now - 30000 + i * 4);
+        earlier.push_back(frame);
+    }
+    trend->addFrames(earlier, window.calibrationData());
+    QTRY_VERIFY_WITH_TIMEOUT(history.size() >= 8000, 10000);
+
+    auto* spans = child<QComboBox>(*trend, "cmbTrendSpan");
+    const std::vector<std::int64_t> expected = {10000, 60000, 600000};
+    for (int i = 0; i < spans->count(); ++i) {
+        spans->setCurrentIndex(i);
+        QCOMPARE(chart->viewSpan(), static_cast<double>(expected[static_cast<std::size_t>(i)]));
+    }
+    spans->setCurrentIndex(0);
+    // Live: the view ends at the newest frame after each tick.
+    QVERIFY(waitForTicks(window, 2));
+    QCOMPARE(chart->viewEnd(), static_cast<double>(history.timeAt(history.size() - 1)));
+
+    // Paused: the chart stands still while frames keep coming.
+    child<QPushButton>(*trend, "btnTrendPause")->click();
+    QVERIFY(trend->isPaused());
+    const double heldEnd = chart->viewEnd();
+    const std::size_t kept = history.size();
+    QVERIFY(waitForTicks(window, 10));
+    QVERIFY(history.size() > kept);
+    QCOMPARE(chart->viewEnd(), heldEnd);
+
+    // Scrolling back moves the view over what is kept.
+    auto* scroll = child<QScrollBar>(*trend, "scrTrendTime");
+    QVERIFY(scroll->maximum() > 0);
+    scroll->setValue(0);
+    const double oldestEnd = static_cast<double>(history.timeAt(0)) + chart->viewSpan();
+    QVERIFY(std::abs(chart->viewEnd() - oldestEnd) <= 10.0);
+    // The cursor there reads the frame under it.
+    chart->setCursorTime(static_cast<double>(history.timeAt(5)));
+    QVERIFY(chart->readout().time.endsWith(QDateTime::fromMSecsSinceEpoch(history.timeAt(5)).toString("hh:mm:ss.zzz")));
+
+    // Back to live follows the newest frames again.
+    child<QPushButton>(*trend, "btnTrendLive")->click();
+    QVERIFY(!trend->isPaused());
+    QVERIFY(waitForTicks(window, 2));
+    QCOMPARE(chart->viewEnd(), static_cast<double>(history.timeAt(history.size() - 1)));
+
+    // Scrolling while live pauses the chart where the user put it.
+    scroll->setValue(scroll->maximum() / 2);
+    QVERIFY(trend->isPaused());
+    const double scrolledEnd = chart->viewEnd();
+    QVERIFY(waitForTicks(window, 3));
+    QCOMPARE(chart->viewEnd(), scrolledEnd);
+}
+
+void TestMainWindowTrend::captureMarksItsTriggerAndEnd() {
+    QTemporaryDir dir;
+    MainWindow window("usb", "-", QString());
+    setRate(window, 250);
+    TrendView* trend = trendOf(window);
+    QTRY_VERIFY(trend->history().size() >= 100);
+    const QString path = dir.filePath("marked.csv");
+    const qint64 before = QDateTime::currentMSecsSinceEpoch();
+    QVERIFY(captureLog(window, path, 50, {"btnLogCapSampleTimer"}));
+    const qint64 after = QDateTime::currentMSecsSinceEpoch();
+    QVERIFY(waitForTicks(window, 1));
+
+    const QList<QByteArray> lines = logLines(path);
+    QCOMPARE(lines.size(), 52);
+    const QList<QByteArray> header = lines[0].split('(');
+    const qint64 triggerTime = header.last().split(')').first().toLongLong();
+    QVERIFY(triggerTime >= before && triggerTime <= after);
+    std::vector<TrendMark> shown = trend->trendChart()->currentMarks();
+    QCOMPARE(shown.size(), std::size_t(2));
+    QCOMPARE(shown[0].kind, TrendMark::Trigger);
+    QCOMPARE(shown[0].time, static_cast<double>(triggerTime));
+    QCOMPARE(shown[1].kind, TrendMark::End);
+    // The end is at the newest frame the capture could have taken, at or
+    // after its last row.
+    const double lastRow = fieldsOf(lines.last()).first().toDouble();
+    QVERIFY(shown[1].time >= lastRow);
+    QVERIFY(shown[1].time <= static_cast<double>(trend->history().timeAt(trend->history().size() - 1)));
+}
+
+void TestMainWindowTrend::reviewOfLogsWrittenByTheWindow_data() {
+    QTest::addColumn<bool>("timeStamps");
+    QTest::addColumn<bool>("description");
+    QTest::newRow("time stamps and description") << true << true;
+    QTest::newRow("time stamps, no description") << true << false;
+    QTest::newRow("row numbers and description") << false << true;
+    QTest::newRow("row numbers, no description") << false << false;
+}
+
+void TestMainWindowTrend::reviewOfLogsWrittenByTheWindow() {
+    QFETCH(bool, timeStamps);
+    QFETCH(bool, description);
+
+    QTemporaryDir dir;
+    MainWindow window("usb", "-", QString());
+    setRate(window, 250);
+    TrendView* trend = trendOf(window);
+    // 20 pre-trigger rows.
+    child<QRadioButton>(window, "rdoPreTriggerSamples")->click();
+    child<QSpinBox>(window, "spnPreTriggerSamples")->setValue(20);
+    QTRY_VERIFY(trend->history().size() >= 100);
+    const QString path = dir.filePath("review.csv");
+    QStringList buttons = {"btnLogAnalog1", "btnLogHardwareCounter"};
+    if (timeStamps)
+        buttons << "btnLogCapSampleTimer";
+    QVERIFY(captureLog(window, path, 120, buttons));
+    QVERIFY(QFile::exists(path + ".json"));
+    if (!description)
+        QVERIFY(QFile::remove(path + ".json"));
+
+    QVERIFY(openLog(trend, path));
+    QVERIFY(trend->isReviewing());
+    TrendChart* chart = trend->trendChart();
+    const QList<QByteArray> lines = logLines(path);
+    const QList<QByteArray> titles = fieldsOf(lines[1]);
+    const int rows = lines.size() - 2;
+    QVERIFY(rows >= 100 && rows <= 120);
+
+    // The traces: the default diagonal sensors (the window's calibration logs
+    // them all), the logged input and the counter once ticked.
+    trend->traceButton(TrendChannel::firstAnalog + 1)->setChecked(true);
+    trend->traceButton(TrendChannel::counter)->setChecked(true);
+    QVERIFY(!trend->traceButton(TrendChannel::firstAnalog)->isEnabled()); // AIn0 not in the log
+    QStringList names;
+    for (const TrendTrace& trace : chart->currentTraces())
+        names << trace.name;
+    QVERIFY(names.contains("A1"));
+    QVERIFY(names.contains("AIn1"));
+    QVERIFY(names.contains("Counter"));
+
+    // Against time stamps or row numbers, with the cursor reading row 7 as
+    // the file has it.
+    const QList<QByteArray> row7 = fieldsOf(lines[2 + 7]);
+    const int counterColumn = titles.indexOf("Counter");
+    const int inputColumn = titles.indexOf("AIn1 (V)");
+    const int a1Column = titles.indexOf("Sensor A1 ()");
+    QVERIFY(counterColumn >= 0 && inputColumn >= 0 && a1Column >= 0);
+    double row7Time = 7;
+    if (timeStamps) {
+        QCOMPARE(titles.first(), QByteArray("TimeStamp (ms)"));
+        row7Time = row7.first().toDouble();
+    }
+    chart->setCursorTime(row7Time);
+    const TrendReadout readout = chart->readout();
+    if (timeStamps)
+        QCOMPARE(readout.time,
+                 QDateTime::fromMSecsSinceEpoch(row7.first().toLongLong()).toString("yyyy-MM-dd hh:mm:ss.zzz"));
+    else
+        QCOMPARE(readout.time, QString("Row 7"));
+    QVERIFY(readout.values.contains("Counter: " + QString::fromLatin1(row7[counterColumn])));
+    QVERIFY(readout.values.contains("AIn1: " + QLocale().toString(row7[inputColumn].toDouble(), 'f', 2) + " V"));
+    // A sensor without points was logged raw and shows as %.
+    QVERIFY(readout.values.contains("A1: " + QLocale().toString(row7[a1Column].toDouble() * 100.0, 'f', 2) + " %"));
+
+    // The trigger moment is marked and the rows from before it shaded: as
+    // many as the description counted, else the header's pre-trigger length.
+    const std::vector<TrendMark> marks = chart->currentMarks();
+    QCOMPARE(marks.size(), std::size_t(1));
+    const QJsonObject json = readJson(path + ".json");
+    int before = 20;
+    for (const QJsonValue& part : json) {
+        if (part.toObject().contains("pre_trigger_rows"))
+            before = part.toObject().value("pre_trigger_rows").toInt();
+    }
+    QVERIFY(before <= 20);
+    QCOMPARE(chart->currentShade().has_value(), before > 0);
+    if (timeStamps) {
+        const qint64 triggerTime = lines[0].split('(').last().split(')').first().toLongLong();
+        QCOMPARE(marks[0].time, static_cast<double>(triggerTime));
+        if (before > 0)
+            QCOMPARE(*chart->currentShade(), std::make_pair(fieldsOf(lines[2]).first().toDouble(),
+                                                            fieldsOf(lines[2 + before - 1]).first().toDouble()));
+    } else {
+        QCOMPARE(marks[0].time, static_cast<double>(before));
+        if (before > 0)
+            QCOMPARE(*chart->currentShade(), std::make_pair(0.0, static_cast<double>(before)));
+    }
+
+    // The description beside the log as details.
+    const QString details = child<QLabel>(*trend, "lblTrendDetails")->text();
+    if (description) {
+        QVERIFY(!json.isEmpty());
+        for (const QString& key : json.keys())
+            QVERIFY2(details.contains("\"" + key + "\""), qPrintable(key));
+    } else {
+        QVERIFY(details.contains("No description file beside the log."));
+    }
+
+    // Back to live.
+    child<QPushButton>(*trend, "btnTrendLive")->click();
+    QVERIFY(!trend->isReviewing());
+    QVERIFY(trend->traceButton(TrendChannel::firstAnalog)->isEnabled());
+    QVERIFY(waitForTicks(window, 2));
+    QCOMPARE(chart->viewEnd(), static_cast<double>(trend->history().timeAt(trend->history().size() - 1)));
+    QVERIFY(!chart->currentShade().has_value());
+}
+
+void TestMainWindowTrend::reviewWhileCapturing() {
+    QTemporaryDir dir;
+    MainWindow window("usb", "-", QString());
+    setRate(window, 250);
+    TrendView* trend = trendOf(window);
+    QTRY_VERIFY(trend->history().size() >= 50);
+    const QString first = dir.filePath("first.csv");
+    QVERIFY(captureLog(window, first, 60, {"btnLogCapSampleTimer"}));
+
+    // A second capture without end runs while the first is reviewed.
+    child<QLineEdit>(window, "txtFile")->setText(dir.filePath("second.csv"));
+    child<QSpinBox>(window, "spnCapSamples")->setValue(0);
+    child<QPushButton>(window, "btnArmTrigger")->click();
+    child<QPushButton>(window, "btnForceTrigger")->click();
+    QTRY_VERIFY(statusOf(window).contains("Captured: "));
+    QVERIFY(openLog(trend, first));
+    QVERIFY(trend->isReviewing());
+    const int rowsThen = dataRows(dir.filePath("second.csv"));
+    QVERIFY(waitForTicks(window, 10));
+    QVERIFY(dataRows(dir.filePath("second.csv")) > rowsThen);
+    QVERIFY(child<QPushButton>(window, "btnArmTrigger")->isChecked());
+    // The live history goes on meanwhile too.
+    const std::size_t kept = trend->history().size();
+    QVERIFY(waitForTicks(window, 5));
+    QVERIFY(trend->history().size() > kept || kept == trend->history().capacity());
+    child<QPushButton>(window, "btnArmTrigger")->click();
+    QTRY_VERIFY(statusOf(window).endsWith(" - Idle"));
+}
+
+void TestMainWindowTrend::brokenLogs_data() {
+    QTest::addColumn<int>("damage");
+    QTest::addColumn<QString>("lineText");
+    // 0: not a capture log, 1: a short row, 2: a number that is not one.
+    QTest::newRow("not a capture log") << 0 << "line 1";
+    QTest::newRow("short row") << 1 << "line 5";
+    QTest::newRow("not a number") << 2 << "line 6";
+}
+
+void TestMainWindowTrend::brokenLogs() {
+    QFETCH(int, damage);
+    QFETCH(QString, lineText);
+
+    QTemporaryDir dir;
+    MainWindow window("usb", "-", QString());
+    TrendView* trend = trendOf(window);
+    QTRY_VERIFY(trend->history().size() >= 20);
+    const QString path = dir.filePath("broken.csv");
+    QVERIFY(captureLog(window, path, 10, {"btnLogCapSampleTimer", "btnLogHardwareCounter"}));
+    QList<QByteArray> lines = logLines(path);
+    QVERIFY(lines.size() >= 8);
+    if (damage == 0)
+        lines[0] = "Shopping list;eggs;";
+    else if (damage == 1)
+        lines[4] = lines[4].left(lines[4].indexOf(';') + 1);
+    else
+        lines[5].replace(lines[5].indexOf(';') + 1, 1, "x");
+    writeFile(path, lines.join('\n') + '\n');
+
+    ModalResponder responder;
+    responder.answer({QMessageBox::Ok});
+    QVERIFY(openLog(trend, path));
+    QTRY_VERIFY(responder.allAnswersUsed());
+    QCOMPARE(responder.shownTitles(), QStringList{"Error"});
+    const QString message = responder.shownTexts().value(0);
+    QVERIFY2(message.contains("broken.csv"), qPrintable(message));
+    QVERIFY2(message.contains(lineText), qPrintable(message));
+    QVERIFY(!trend->isReviewing());
+}
+
+void TestMainWindowTrend::tornLastRowIsShownAndSaid() {
+    QTemporaryDir dir;
+    MainWindow window("usb", "-", QString());
+    TrendView* trend = trendOf(window);
+    QTRY_VERIFY(trend->history().size() >= 20);
+    const QString path = dir.filePath("torn.csv");
+    QVERIFY(captureLog(window, path, 30, {"btnLogCapSampleTimer", "btnLogHardwareCounter"}));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const qint64 size = file.size();
+    // Cut in the middle of the last row, as a crash leaves it.
+    QVERIFY(file.resize(size - 5));
+    file.close();
+
+    ModalResponder responder;
+    responder.answer({QMessageBox::Ok});
+    QVERIFY(openLog(trend, path));
+    QVERIFY(trend->isReviewing());
+    QTRY_VERIFY(responder.allAnswersUsed());
+    QCOMPARE(responder.shownTitles(), QStringList{"Information"});
+    QVERIFY(responder.shownTexts().value(0).contains("incomplete"));
+    QVERIFY(responder.shownTexts().value(0).contains("29 rows"));
+    QVERIFY(child<QLabel>(*trend, "lblTrendSource")->text().contains("incomplete"));
+}
+
+QTEST_MAIN(TestMainWindowTrend)
+#include "tst_mainwindow_trend.moc"

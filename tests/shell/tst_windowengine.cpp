@@ -1,0 +1,85 @@
+#include "ModalResponder.h"
+#include "SelDialog.h"
+#include "WindowEngine.h"
+
+#include <QMessageBox>
+#include <QtTest>
+
+#include <memory>
+
+class TestWindowEngine : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // The dialog asks only when one of the two is missing; cancelled, the
+    // window's values stay as they were.
+    void chooseDevice_data() {
+        QTest::addColumn<QString>("bus");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("accept");
+        QTest::addColumn<bool>("dialogShown");
+        QTest::addColumn<bool>("chosen");
+        QTest::addColumn<QString>("busAfter");
+        QTest::addColumn<QString>("addressAfter");
+        QTest::newRow("both given") << "net"
+                                    << "10.0.0.5:502" << true << false << true << "net"
+                                    << "10.0.0.5:502";
+        QTest::newRow("nothing given, accepted") << ""
+                                                 << "" << true << true << true << "usb"
+                                                 << "-";
+        QTest::newRow("address missing, accepted") << "net"
+                                                   << "" << true << true << true << "usb"
+                                                   << "-";
+        QTest::newRow("bus missing, cancelled") << ""
+                                                << "x:1" << false << true << false << ""
+                                                << "x:1";
+    }
+    void chooseDevice() {
+        QFETCH(QString, bus);
+        QFETCH(QString, address);
+        QFETCH(bool, accept);
+        QFETCH(bool, dialogShown);
+        QFETCH(bool, chosen);
+        QFETCH(QString, busAfter);
+        QFETCH(QString, addressAfter);
+        ModalResponder responder;
+        bool shown = false;
+        responder.onDialog<SelDialog>([&](SelDialog* dialog) {
+            shown = true;
+            if (accept)
+                dialog->accept();
+            else
+                dialog->reject();
+        });
+        QCOMPARE(::chooseDevice(nullptr, bus, address), chosen);
+        QCOMPARE(shown, dialogShown);
+        QCOMPARE(bus, busAfter);
+        QCOMPARE(address, addressAfter);
+    }
+
+    // The board's text is shown as it is, even when it looks like markup.
+    void retryQuestion_data() {
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("plain") << "Device not found."
+                               << "Error: Device not found.\nRetry ?";
+        QTest::newRow("markup") << "<b>lost</b>"
+                                << "Error: <b>lost</b>\nRetry ?";
+        QTest::newRow("placeholder") << "%1 gone"
+                                     << "Error: %1 gone\nRetry ?";
+    }
+    void retryQuestion() {
+        QFETCH(QString, error);
+        QFETCH(QString, text);
+        const std::unique_ptr<QMessageBox> box(newRetryQuestion(error, nullptr));
+        QCOMPARE(box->windowTitle(), QStringLiteral("Error"));
+        QCOMPARE(box->text(), text);
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+        QCOMPARE(box->icon(), QMessageBox::Question);
+        QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+        QVERIFY(!box->isVisible());
+    }
+};
+
+QTEST_MAIN(TestWindowEngine)
+#include "tst_windowengine.moc"
