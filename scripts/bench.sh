@@ -4,7 +4,10 @@
 #   scripts/bench.sh [NAME...]             default: every benchmark
 #   scripts/bench.sh --qt5-and-qt6 [NAME...]
 # The second form builds them also with Qt 6 in build-qt6/ and runs each one
-# from both builds in turn, Qt 5 first, so that the two sit side by side.
+# from both builds in turn, Qt 5 first, so that the two sit side by side. It
+# runs them on a virtual X server at 96 dpi: Qt 5 and Qt 6 pick different
+# default fonts on the offscreen platform, and without a dpi of its own Xvfb
+# makes Qt 5 lay out at 100 dpi and Qt 6 at 96, so the windows would differ.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 builds=(build)
@@ -42,6 +45,10 @@ for bench in "${benches[@]}"; do
         else
             echo "=== $bench"
         fi
-        "$program"
+        if [ ${#builds[@]} -gt 1 ]; then
+            QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1920x1200x24 -dpi 96" "$program"
+        else
+            "$program"
+        fi
     done
 done
