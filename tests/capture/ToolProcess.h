@@ -55,12 +55,18 @@ public:
         }
     }
 
-    QString path(const QString& name) const { return dir.filePath(name); }
+    QString path(const QString& name) const {
+        return dir.filePath(name);
+    }
     // Events on standard output unless the log goes there.
-    void setEventsOnStandardError(bool onError) { eventsOnError = onError; }
+    void setEventsOnStandardError(bool onError) {
+        eventsOnError = onError;
+    }
     // The file size limit the tool runs under (bytes; 0: none), with
     // SIGXFSZ ignored so that a write beyond it fails instead of killing it.
-    void setFileSizeLimit(rlim_t bytes) { fileSizeLimit = bytes; }
+    void setFileSizeLimit(rlim_t bytes) {
+        fileSizeLimit = bytes;
+    }
 
     void run(const QStringList& arguments) {
         setArguments(arguments);
@@ -107,7 +113,9 @@ public:
         return exitCode();
     }
 
-    void signal(int number) { ::kill(static_cast<pid_t>(processId()), number); }
+    void signal(int number) {
+        ::kill(static_cast<pid_t>(processId()), number);
+    }
 
     const QList<QJsonObject>& events() {
         readEvents();
@@ -120,7 +128,9 @@ public:
         return names;
     }
     // Every JSON line well formed, each with "event" and "time".
-    bool eventsWellFormed() const { return malformed == 0; }
+    bool eventsWellFormed() const {
+        return malformed == 0;
+    }
     QByteArray standardOutput() {
         readEvents();
         return output;
@@ -132,7 +142,9 @@ public:
 
 protected:
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-    void setupChildProcess() override { limitFileSize(); }
+    void setupChildProcess() override {
+        limitFileSize();
+    }
 #endif
 
 private:
