@@ -12,13 +12,15 @@
 #                       (default 60) seconds, in build-fuzz/
 #   ./test.sh --package the Debian package: built in build-pkg/, its files, dependencies,
 #                       install and purge in a scratch root, desktop entries, lintian
+#   ./test.sh --qt6     the same sources built with Qt 6 (KIVRA_QT6=ON; installs Qt 6's
+#                       packages), every test, in build-qt6/
 # Further arguments go to ctest (e.g. -R Capture).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 gate=
 case "${1:-}" in
---all | --plain | --format | --asan | --tsan | --fuzz | --package)
+--all | --plain | --format | --asan | --tsan | --fuzz | --package | --qt6)
     gate=${1#--}
     shift
     ;;
@@ -33,7 +35,7 @@ fi
 if [ "$gate" = all ]; then
     failed=()
     summary=()
-    for each in plain format asan tsan fuzz package; do
+    for each in plain format asan tsan fuzz package qt6; do
         echo "=== gate $each"
         start=$SECONDS
         # Each gate in its own process, so that one failure does not hide the
@@ -82,6 +84,10 @@ tsan)
     # Qt's own threads (e.g. the file dialog's): only the tests of the
     # threaded code run there.
     cmake_args=(-DCMAKE_BUILD_TYPE=Debug -DKIVRA_SANITIZE=thread -DKIVRA_BUILD_BENCH=OFF)
+    ;;
+qt6)
+    build_dir=build-qt6
+    cmake_args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIVRA_QT6=ON)
     ;;
 esac
 

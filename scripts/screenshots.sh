@@ -3,14 +3,22 @@
 # them on the emulated board under a virtual X server, once per theme, and
 # saves each window into docs/images/.
 #   scripts/screenshots.sh [--ratio 2] [BUILD_DIR]       default build-shots
+#   scripts/screenshots.sh --qt6 [BUILD_DIR]             default build-qt6-shots
 # With --ratio 2 the X server's desktop asks for 200 % (Xft.dpi 192), the
 # programs scale as on a high-resolution screen, and the pictures are saved
 # beside the others as NAME@2x.png, twice the size.
+# With --qt6 the programs are built with Qt 6 and only their two windows in
+# the light theme are saved, into docs/images/qt6/.
 # Every start gets a private HOME, so the user's settings stay untouched and
 # the theme comes from a settings file written here.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 ratio=1
+qt6=0
+if [ "${1:-}" = --qt6 ]; then
+    qt6=1
+    shift
+fi
 if [ "${1:-}" = --ratio ]; then
     ratio=${2:?--ratio needs 1 or 2}
     shift 2
@@ -24,8 +32,16 @@ case "$ratio" in
     ;;
 esac
 build_dir=${1:-build-shots}
-build="$root/$build_dir"
 images="$root/docs/images"
+themes="light dark"
+qt_option=-DKIVRA_QT6=OFF
+if [ "$qt6" = 1 ]; then
+    build_dir=${1:-build-qt6-shots}
+    images="$root/docs/images/qt6"
+    themes=light
+    qt_option=-DKIVRA_QT6=ON
+fi
+build="$root/$build_dir"
 calibration="$root/examples/demo.tolmcal3"
 
 install_missing() {
@@ -44,7 +60,8 @@ install_missing xvfb xauth x11-xserver-utils imagemagick xdotool fonts-dejavu-co
     qttools5-dev qttools5-dev-tools qttranslations5-l10n
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    [ "$qt6" = 0 ] || "$root/scripts/install-packages.sh" qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$qt_option" \
         -DKIVRA_BUILD_TESTS=OFF -DKIVRA_BUILD_BENCH=OFF > "$build.configure.log" 2>&1 || {
         cat "$build.configure.log"
         exit 1
@@ -52,6 +69,11 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 fi
 cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)" \
     --target kivratolm-daq-lite-x86 kivratolm-cal-lite-x86 kivratolm-board-emulator
+
+if [ "$qt6" = 1 ] && ! ldd "$build/bin/kivratolm-daq-lite-x86" | grep -q libQt6Widgets; then
+    echo "$build_dir is not a Qt 6 build" >&2
+    exit 1
+fi
 
 work=$(mktemp -d)
 pids=()
@@ -156,7 +178,7 @@ check_moving() {
 
 mkdir -p "$images"
 rm -f "$build/window-titles.txt"
-for theme in light dark; do
+for theme in $themes; do
     start_program kivratolm-daq-lite-x86 "$theme" "Kivra Tolm DAQ lite" use=usb/- "cfg=$calibration"
     # The values settle after the first frames; the view then moves steadily.
     sleep 3
@@ -180,6 +202,10 @@ for theme in light dark; do
 
     echo "$theme: done"
 done
+if [ "$qt6" = 1 ]; then
+    ls -l "$images"/*.png
+    exit 0
+fi
 
 # Both windows in German, as under LANG=de_DE.UTF-8.
 program_locale=de_DE.UTF-8

@@ -25,8 +25,15 @@ void setApplicationIdentity(Program program) {
 }
 
 void enableHighDpiScaling() {
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+#else
+    // Qt 6 always scales and uses the high-DPI pictures, but passes
+    // fractional factors through; round them as Qt 5 does, so that 150 %
+    // gives the same picture under both.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
+#endif
 }
 
 void applySavedTheme() {

@@ -27,8 +27,9 @@ void setApplicationIdentity(Program program);
 // Lets the toolkit scale windows to the desktop's resolution (Xft.dpi on X11,
 // or QT_SCALE_FACTOR and the like) and take the NAME@2x.png pictures of icons
 // on screens of a pixel ratio of 2 or more. The views and windows keep their
-// sizes in logical pixels. Fractional factors are rounded as the toolkit and
-// the user's environment (QT_SCALE_FACTOR_ROUNDING_POLICY) say;
+// sizes in logical pixels. Fractional factors are rounded to the nearest
+// whole one under Qt 5 and Qt 6 alike, unless the user's environment
+// (QT_SCALE_FACTOR_ROUNDING_POLICY) says otherwise;
 // QT_ENABLE_HIGHDPI_SCALING=0 turns the scaling off. Call before the
 // application object exists.
 void enableHighDpiScaling();

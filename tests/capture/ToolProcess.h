@@ -43,6 +43,10 @@ public:
         environment.insert("KIVRATOLM_EMULATOR", configPath);
         setProcessEnvironment(environment);
         setProgram(QStringLiteral(CAPTURE_TOOL));
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+        // Qt 6 has no setupChildProcess() to override.
+        setChildProcessModifier([this] { limitFileSize(); });
+#endif
     }
     ~ToolProcess() override {
         if (state() != QProcess::NotRunning) {
@@ -51,12 +55,18 @@ public:
         }
     }
 
-    QString path(const QString& name) const { return dir.filePath(name); }
+    QString path(const QString& name) const {
+        return dir.filePath(name);
+    }
     // Events on standard output unless the log goes there.
-    void setEventsOnStandardError(bool onError) { eventsOnError = onError; }
+    void setEventsOnStandardError(bool onError) {
+        eventsOnError = onError;
+    }
     // The file size limit the tool runs under (bytes; 0: none), with
     // SIGXFSZ ignored so that a write beyond it fails instead of killing it.
-    void setFileSizeLimit(rlim_t bytes) { fileSizeLimit = bytes; }
+    void setFileSizeLimit(rlim_t bytes) {
+        fileSizeLimit = bytes;
+    }
 
     void run(const QStringList& arguments) {
         setArguments(arguments);
@@ -103,7 +113,9 @@ public:
         return exitCode();
     }
 
-    void signal(int number) { ::kill(static_cast<pid_t>(processId()), number); }
+    void signal(int number) {
+        ::kill(static_cast<pid_t>(processId()), number);
+    }
 
     const QList<QJsonObject>& events() {
         readEvents();
@@ -116,7 +128,9 @@ public:
         return names;
     }
     // Every JSON line well formed, each with "event" and "time".
-    bool eventsWellFormed() const { return malformed == 0; }
+    bool eventsWellFormed() const {
+        return malformed == 0;
+    }
     QByteArray standardOutput() {
         readEvents();
         return output;
@@ -127,7 +141,15 @@ public:
     }
 
 protected:
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     void setupChildProcess() override {
+        limitFileSize();
+    }
+#endif
+
+private:
+    // In the child, between fork and exec.
+    void limitFileSize() {
         if (fileSizeLimit == 0)
             return;
         ::signal(SIGXFSZ, SIG_IGN);
@@ -135,7 +157,6 @@ protected:
         ::setrlimit(RLIMIT_FSIZE, &limit);
     }
 
-private:
     void readEvents() {
         const QByteArray out = readAllStandardOutput();
         const QByteArray err = readAllStandardError();

@@ -185,6 +185,8 @@ private slots:
     void cleanupTestCase();
     void followsDesktopScaling_data();
     void followsDesktopScaling();
+    void roundsFractionalScaling_data();
+    void roundsFractionalScaling();
 
 private:
     Look startAndLook(const QString& program, const QString& title, int dpi);
@@ -255,7 +257,7 @@ Look TestHighDpiPrograms::startAndLook(const QString& program, const QString& ti
         look.icons = windowIcons(window.id, env);
         if (title.contains("DAQ")) {
             // The grid tab, second on the window's left edge.
-            const int ratio = dpi / 96;
+            const int ratio = qRound(dpi / 96.0);
             output("xdotool",
                    {"mousemove", "--window", window.id, QString::number(25 * ratio), QString::number(230 * ratio),
                     "click", "1"},
@@ -337,6 +339,21 @@ void TestHighDpiPrograms::followsDesktopScaling() {
              "the line number picture is not the @2x picture");
     QVERIFY(showsPicture(doubled.barGraphs, QImage(":/images/icons/target@2x.png")) ||
             showsPicture(doubled.barGraphs, QImage(":/images/icons/success@2x.png")));
+}
+
+void TestHighDpiPrograms::roundsFractionalScaling_data() {
+    followsDesktopScaling_data();
+}
+
+// At 150 % the factor is rounded to 2, as Qt 5 does by default; Qt 6 would
+// pass 1.5 through unless told otherwise, so both builds must show the same
+// window here.
+void TestHighDpiPrograms::roundsFractionalScaling() {
+    QFETCH(QString, program);
+    QFETCH(QString, title);
+    QFETCH(QSize, logicalSize);
+
+    QCOMPARE(startAndLook(program, title, 144).windowSize, logicalSize * 2);
 }
 
 QTEST_MAIN(TestHighDpiPrograms)
