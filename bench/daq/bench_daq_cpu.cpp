@@ -4,11 +4,19 @@
 // window shown, and the user and system time the kernel counts for it over
 // the measured seconds are divided by those seconds.
 //
-//   bench_daq_cpu [seconds [rounds [program]]]
+//   bench_daq_cpu [seconds [rounds [program]]] [--compare PROGRAM]...
+//                 [--compare-by-factor PROGRAM]...
 //       default 30 s per ratio and round, 1 round, the DAQ program of this
-//       build; rounds alternate the order of the ratios.
-//   KIVRA_BENCH_SCALE_BY_FACTOR=1 scales with QT_SCALE_FACTOR instead of
-//       Xft.dpi, for a program that does not follow the desktop's scaling.
+//       build; rounds alternate the order of the ratios and of the programs.
+//       --compare measures another build in the same run (an older revision,
+//       say) and prints its figures beside this one's; --compare-by-factor
+//       does so for a build that does not follow the desktop's scaling,
+//       scaling it with QT_SCALE_FACTOR instead.
+//   KIVRA_BENCH_SCALE_BY_FACTOR=1 scales the first program with
+//       QT_SCALE_FACTOR too.
+//
+// The machine's speed drifts from hour to hour by more than a target's
+// margin: compare builds within one run, not with figures of another day.
 //
 // Needs Xvfb, xrdb and xwininfo (scripts/setup.sh installs them).
 #include <QCoreApplication>
@@ -137,14 +145,40 @@ Share measure(const QString& program, int ratio, int seconds, const QProcessEnvi
     return share;
 }
 
+struct Build {
+    QString program;
+    bool byScaleFactor = false;
+};
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
-    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 1;
-    const QString program = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QStringLiteral(DAQ_PROGRAM);
-    const bool byScaleFactor = qEnvironmentVariableIntValue("KIVRA_BENCH_SCALE_BY_FACTOR") != 0;
+    QStringList positional;
+    std::vector<Build> builds(1);
+    const QStringList arguments = application.arguments().mid(1);
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QLatin1String("--compare") || argument == QLatin1String("--compare-by-factor")) {
+            if (i + 1 == arguments.size()) {
+                std::fprintf(stderr, "%s needs a program\n", qPrintable(argument));
+                return 2;
+            }
+            builds.push_back({arguments[++i], argument == QLatin1String("--compare-by-factor")});
+        } else {
+            positional.append(argument);
+        }
+    }
+    const int seconds = positional.size() > 0 ? std::max(1, positional[0].toInt()) : 30;
+    const int rounds = positional.size() > 1 ? std::max(1, positional[1].toInt()) : 1;
+    builds[0].program = positional.size() > 2 ? positional[2] : QStringLiteral(DAQ_PROGRAM);
+    builds[0].byScaleFactor = qEnvironmentVariableIntValue("KIVRA_BENCH_SCALE_BY_FACTOR") != 0;
     for (const char* tool : {"Xvfb", "xrdb", "xwininfo"}) {
         if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) {
             std::fprintf(stderr, "%s is not installed (scripts/setup.sh installs it)\n", tool);
@@ -187,24 +221,35 @@ int main(int argc, char** argv) {
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home + QStringLiteral("/runtime"));
 
     std::printf("DAQ program on Xvfb, emulated board at the default 50 frames/s, example calibration;\n"
-                "CPU share of one core over %d s after %d s of warm-up, %s\n",
-                seconds, warmUpMs / 1000, byScaleFactor ? "scaled by QT_SCALE_FACTOR" : "scaled by Xft.dpi 96 / 192");
-    std::map<int, std::vector<double>> shares;
+                "CPU share of one core over %d s after %d s of warm-up\n",
+                seconds, warmUpMs / 1000);
+    for (size_t b = 0; b < builds.size(); ++b)
+        std::printf("  program %zu: %s, scaled by %s\n", b + 1, qPrintable(builds[b].program),
+                    builds[b].byScaleFactor ? "QT_SCALE_FACTOR" : "Xft.dpi 96 / 192");
+    // shares[build][ratio]
+    std::vector<std::map<int, std::vector<double>>> shares(builds.size());
     for (int round = 0; round < rounds; ++round) {
-        for (int ratio : round % 2 == 0 ? std::vector<int>{1, 2} : std::vector<int>{2, 1}) {
-            const Share share = measure(program, ratio, seconds, environment, home, byScaleFactor);
-            std::printf("  round %d, ratio %d (window %s pixels): %.1f %%\n", round + 1, ratio,
-                        qPrintable(share.window), share.percent);
-            std::fflush(stdout);
-            shares[ratio].push_back(share.percent);
+        for (size_t i = 0; i < builds.size(); ++i) {
+            const size_t b = round % 2 == 0 ? i : builds.size() - 1 - i;
+            for (int ratio : round % 2 == 0 ? std::vector<int>{1, 2} : std::vector<int>{2, 1}) {
+                const Share share =
+                    measure(builds[b].program, ratio, seconds, environment, home, builds[b].byScaleFactor);
+                std::printf("  round %d, program %zu, ratio %d (window %s pixels): %.1f %%\n", round + 1, b + 1, ratio,
+                            qPrintable(share.window), share.percent);
+                std::fflush(stdout);
+                shares[b][ratio].push_back(share.percent);
+            }
         }
     }
-    auto median = [](std::vector<double> values) {
-        std::sort(values.begin(), values.end());
-        const size_t n = values.size();
-        return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-    };
-    std::printf("  median: ratio 1 %.1f %%, ratio 2 %.1f %% of one core\n", median(shares[1]), median(shares[2]));
+    for (size_t b = 0; b < builds.size(); ++b) {
+        const double one = median(shares[b][1]);
+        const double two = median(shares[b][2]);
+        std::printf("  median, program %zu: ratio 1 %.1f %%, ratio 2 %.1f %% of one core", b + 1, one, two);
+        if (b > 0)
+            std::printf(" (program 1: %.0f %% and %.0f %% of these)", 100.0 * median(shares[0][1]) / one,
+                        100.0 * median(shares[0][2]) / two);
+        std::printf("\n");
+    }
     std::printf("  targets: ratio 2 at most 18 %%, ratio 1 no higher than 15 %%\n");
 
     server.terminate();
