@@ -18,6 +18,13 @@ std::vector<T> linearised(const std::vector<T>& ring, std::size_t first, std::si
 
 } // namespace
 
+bool followsWithoutGap(const InputFrame& previous, const InputFrame& next) {
+    if (next.number <= previous.number || next.timestamp <= previous.timestamp)
+        return false;
+    const std::uint64_t frames = next.number - previous.number;
+    return next.timestamp - previous.timestamp <= frames * static_cast<std::uint64_t>(TrendStore::slowestFramePeriodMs);
+}
+
 TrendStore::TrendStore(std::int64_t spanMs, std::size_t capacity)
     : span(spanMs)
     , maxFrames(std::max<std::size_t>(capacity, 1)) {}
@@ -29,6 +36,8 @@ void TrendStore::clear() {
     counters = {};
     for (auto& channel : values)
         channel = {};
+    gaps.clear();
+    appended = 0;
 }
 
 double TrendStore::valueAt(int channel, std::size_t i) const {
@@ -47,6 +56,10 @@ void TrendStore::grow() {
 }
 
 void TrendStore::append(const InputFrame& shown) {
+    if (count > 0 && !followsWithoutGap(last, shown))
+        gaps.push_back(appended);
+    last = shown;
+    ++appended;
     if (count == times.size()) {
         if (times.size() < maxFrames) {
             grow();
@@ -65,6 +78,9 @@ void TrendStore::append(const InputFrame& shown) {
         values[static_cast<std::size_t>(TrendChannel::firstAnalog + input)][at] = shown.analog[input];
     ++count;
     dropOutsideSpan();
+    // A gap before the oldest frame kept separates it from nothing kept.
+    while (!gaps.empty() && gaps.front() <= appended - count)
+        gaps.pop_front();
 }
 
 void TrendStore::dropOutsideSpan() {
@@ -74,6 +90,17 @@ void TrendStore::dropOutsideSpan() {
         first = (first + 1) % times.size();
         --count;
     }
+}
+
+std::vector<std::size_t> TrendStore::gapsIn(std::size_t from, std::size_t to) const {
+    std::vector<std::size_t> result;
+    const std::uint64_t oldest = appended - count;
+    for (const std::uint64_t gap : gaps) {
+        const auto at = static_cast<std::size_t>(gap - oldest);
+        if (at >= from && at < to)
+            result.push_back(at);
+    }
+    return result;
 }
 
 std::array<RingRun, 2> TrendStore::runs(std::size_t from, std::size_t to) const {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 namespace KivraTolm {
@@ -22,6 +23,14 @@ struct RingRun {
     std::size_t begin = 0;
     std::size_t count = 0;
 };
+
+// Whether `next` continues the stream of `previous` without a gap: its frame
+// number is higher (the engine numbers its frames from 0 at every start) and
+// its time stamp later, but no later than the numbers between them take at
+// the engine's slowest stream. A board that stopped and an engine started
+// again (Retry) break the stream; so does a restart for new settings that
+// left time out.
+bool followsWithoutGap(const InputFrame& previous, const InputFrame& next);
 
 // The recent history of every trend channel, so that a trace ticked later
 // shows its past at once. Frames come in as shown (sensor values already
@@ -57,7 +66,16 @@ public:
     const float* valueData(int channel) const { return values[static_cast<std::size_t>(channel)].data(); }
     std::array<RingRun, 2> runs(std::size_t from, std::size_t to) const;
 
-    // Bytes per kept frame and the most the store ever holds.
+    // The samples of [from, to) that do not follow their predecessor without
+    // a gap (followsWithoutGap), ascending; the trend is not drawn across them.
+    std::vector<std::size_t> gapsIn(std::size_t from, std::size_t to) const;
+
+    // The engine's slowest stream: 10 frames a second (the lowest rate, and
+    // the stream behind the sample-to-sample mode).
+    static constexpr std::int64_t slowestFramePeriodMs = 100;
+
+    // Bytes per kept frame and the most the store ever holds (and 8 bytes
+    // per gap among the kept frames).
     static constexpr std::size_t bytesPerFrame =
         (TrendChannel::count - 1) * sizeof(float) + sizeof(std::int64_t) + sizeof(std::uint64_t);
     std::size_t largestBytes() const { return maxFrames * bytesPerFrame; }
@@ -74,6 +92,10 @@ private:
     std::vector<std::int64_t> times;
     std::vector<std::uint64_t> counters;
     std::array<std::vector<float>, TrendChannel::count - 1> values;
+    // The frames that follow a gap, by their place in all frames appended.
+    std::deque<std::uint64_t> gaps;
+    std::uint64_t appended = 0;
+    InputFrame last;
 };
 
 } // namespace KivraTolm

@@ -5,6 +5,7 @@
 #include "CalibrationData.h"
 #include "Capture.h"
 #include "PlainMessageBox.h"
+#include "ScreenFit.h"
 
 #include <exception>
 #include <tuple>
@@ -29,6 +30,7 @@ CalDialog::CalDialog(QWidget* parent, const QString& unit, CalibrationData& cali
     , capture(capture)
     , ui(std::make_unique<Ui::CalDialog>()) {
     ui->setupUi(this);
+    limitToScreen(*this);
     ui->lblUnit->setText(unit);
     connect(ui->btnAdd, &QPushButton::clicked, this, &CalDialog::onAdd);
     connect(ui->btnDone, &QPushButton::clicked, this, &QDialog::accept);

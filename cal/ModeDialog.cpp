@@ -3,6 +3,7 @@
 #include "ui_ModeDialog.h"
 
 #include "CalibrationData.h"
+#include "ScreenFit.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -18,6 +19,7 @@ ModeDialog::ModeDialog(QWidget* parent, CalibrationData& calibration)
     , calibration(calibration)
     , ui(std::make_unique<Ui::ModeDialog>()) {
     ui->setupUi(this);
+    limitToScreen(*this);
 
     for (int c = 0; c < 8; ++c)
         ui->gridSensors->addWidget(new QLabel(QString(QChar('A' + c)), this), 0, c + 1, Qt::AlignCenter);

@@ -18,6 +18,7 @@ public:
     double valueAt(int channel, std::size_t i) const override { return store.valueAt(channel, i); }
     void reduce(int channel, std::size_t from, std::size_t to, const ColumnScale& scale,
                 std::vector<ColumnExtent>& extents) const override;
+    std::vector<std::size_t> gapsIn(std::size_t from, std::size_t to) const override { return store.gapsIn(from, to); }
 
 private:
     const KivraTolm::TrendStore& store;

@@ -10,10 +10,12 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProgressDialog>
 #include <QScopedValueRollback>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QToolButton>
@@ -167,7 +169,12 @@ void TrendView::setCalibration(const CalibrationData& calibration) {
         const SensorPosition position = SensorPosition::fromIndex(index);
         hasPoints[static_cast<std::size_t>(index)] = !calibration.points(position.column, position.row).empty();
     }
-    unit = QString::fromStdString(calibration.unit());
+    // The chart writes the unit over its value axis and into its readout at
+    // every paint: a unit wider than the screen shows no more of itself there
+    // and is cut to the screen's width.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int widest = screen ? screen->geometry().width() : 4096;
+    unit = QFontMetrics(chart->font()).elidedText(QString::fromStdString(calibration.unit()), Qt::ElideRight, widest);
     updateTraces();
 }
 

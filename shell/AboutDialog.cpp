@@ -2,6 +2,8 @@
 
 #include "ui_AboutDialog.h"
 
+#include "ScreenFit.h"
+
 #include <boost/version.hpp>
 // The rest of the program builds TinyXML with STL strings; keep the same
 // class layouts here.
@@ -41,6 +43,7 @@ AboutDialog::AboutDialog(QWidget* parent, const QString& productName)
     : QDialog(parent)
     , ui(std::make_unique<Ui::AboutDialog>()) {
     ui->setupUi(this);
+    limitToScreen(*this);
     connect(ui->btnOK, &QPushButton::clicked, this, &QDialog::accept);
 
     ui->lblTitle->setText(productName);

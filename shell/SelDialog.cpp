@@ -2,6 +2,8 @@
 
 #include "ui_SelDialog.h"
 
+#include "ScreenFit.h"
+
 #include <QSettings>
 
 namespace {
@@ -16,6 +18,7 @@ SelDialog::SelDialog(QWidget* parent)
     : QDialog(parent)
     , ui(std::make_unique<Ui::SelDialog>()) {
     ui->setupUi(this);
+    limitToScreen(*this);
 
     connect(ui->rdoUsb, &QRadioButton::clicked, this, &SelDialog::saveSettings);
     connect(ui->rdoEthernet, &QRadioButton::clicked, this, &SelDialog::saveSettings);

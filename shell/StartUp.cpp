@@ -41,13 +41,6 @@ void applySavedTheme() {
     applyTheme(Theme::fromName(name));
 }
 
-QRect centredGeometry(const QSize& frame, const QSize& screen) {
-    // Integer division truncates toward zero, also for negative differences.
-    const int x = (screen.width() - frame.width()) / 2;
-    const int y = (screen.height() - frame.height()) / 2;
-    return QRect(x, y, frame.width(), frame.height());
-}
-
 void centreOnScreen(QWidget& window) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
@@ -56,6 +49,10 @@ void centreOnScreen(QWidget& window) {
     // geometry one pixel short of the window; the window's size is the truth
     // then. Moving (rather than resizing to the frame size) keeps the size
     // the window chose and puts its frame's corner at the centred position.
-    const QSize frame = window.isVisible() ? window.frameGeometry().size() : window.size();
-    window.move(centredGeometry(frame, screen->geometry().size()).topLeft());
+    const QSize frameExtra = window.isVisible() ? window.frameGeometry().size() - window.size() : QSize(0, 0);
+    const QRect placed = fittedGeometry(screen->geometry(), screen->availableGeometry(), window.size() + frameExtra,
+                                        window.minimumSize() + frameExtra);
+    if (placed.size() != window.size() + frameExtra)
+        window.resize(placed.size() - frameExtra);
+    window.move(placed.topLeft());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ScreenFit.h"
 #include "StartArguments.h"
 #include "Translations.h"
 
@@ -38,13 +39,10 @@ void enableHighDpiScaling();
 // names give the system theme.
 void applySavedTheme();
 
-// The window geometry that centres a window whose frame has the size `frame`
-// on a screen of size `screen`. The position may be negative when the window
-// is larger than the screen.
-QRect centredGeometry(const QSize& frame, const QSize& screen);
-
-// Centres `window`, frame included, on the primary screen and keeps its
-// size; does nothing without a screen.
+// Places `window`, frame included, on the primary screen by fittedGeometry():
+// centred, and shrunk to the screen's free area when its size does not fit
+// (a window made for 100 % on a small screen at 200 %); does nothing without
+// a screen.
 void centreOnScreen(QWidget& window);
 
 // Builds the main window from the command line, centres and shows it, and

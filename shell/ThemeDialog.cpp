@@ -2,6 +2,7 @@
 
 #include "ui_ThemeDialog.h"
 
+#include "ScreenFit.h"
 #include "Theme.h"
 
 #include <QSettings>
@@ -11,6 +12,7 @@ ThemeDialog::ThemeDialog(QWidget* parent)
     , ui(std::make_unique<Ui::ThemeDialog>())
     , previousName(currentTheme().name) {
     ui->setupUi(this);
+    limitToScreen(*this);
     if (previousName == QLatin1String("light"))
         ui->rdoLightTheme->setChecked(true);
     else if (previousName == QLatin1String("dark"))

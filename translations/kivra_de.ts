@@ -446,7 +446,7 @@
     </message>
     <message>
         <source>Load Calibration ...</source>
-        <translation>Kalibrierung laden ...</translation>
+        <translation>Laden ...</translation>
     </message>
     <message>
         <source>Load calibration from file.</source>
@@ -454,7 +454,7 @@
     </message>
     <message>
         <source>Save Calibration</source>
-        <translation>Kalibrierung speichern</translation>
+        <translation>Speichern</translation>
     </message>
     <message>
         <source>Save calibration to current file.</source>
@@ -462,7 +462,7 @@
     </message>
     <message>
         <source>Save Calibration as ...</source>
-        <translation>Kalibrierung speichern unter ...</translation>
+        <translation>Speichern unter ...</translation>
     </message>
     <message>
         <source>Save calibration values to new file.</source>

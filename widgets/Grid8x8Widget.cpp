@@ -135,21 +135,35 @@ void Grid8x8Widget::paintFrame(QPainter& painter) const {
     painter.drawRect(0, 0, width() - 1, height() - 1);
 }
 
+// Fitted in the small font, which a text too wide for the cell takes.
+QString Grid8x8Widget::shownText(int column, int row) const {
+    const GridCell& c = cells[column + row * 8];
+    if (!c.hasCalibration)
+        return cellText(column, row);
+    const QString& unit = cellUnit.unit(c.unit, smallFont, GridGeometry::cellRect(size(), column, row).width());
+    const QString text = GridGeometry::cellText(column, row, c.value, unit);
+    if (!cellUnit.isCut())
+        return text;
+    const int lineBreak = text.indexOf(QLatin1Char('\n'));
+    return text.left(lineBreak + 1) + cellUnit.label(text.mid(lineBreak + 1));
+}
+
 // Expects the label font in the painter and leaves it there.
 void Grid8x8Widget::paintCell(QPainter& painter, int column, int row) {
     const QRectF rect = GridGeometry::cellRect(size(), column, row);
-    const QString text = cellText(column, row);
+    const QString text = shownText(column, row);
+    const bool cut = cells[column + row * 8].hasCalibration && cellUnit.isCut();
     const int grey = GridGeometry::greyLevel(cells[column + row * 8].intensity);
     painter.fillRect(rect, QColor(grey, grey, grey));
     painter.setPen(viewPen(grey < 128 ? ViewColours::cellTextOnDark() : ViewColours::cellTextOnLight(), 1.0));
     if (!labelTextCached) {
-        painter.setFont(fitsLabelFont(rect, text) ? font : smallFont);
+        painter.setFont(!cut && fitsLabelFont(rect, text) ? font : smallFont);
         painter.drawText(rect, Qt::AlignCenter, text);
         painter.setFont(font);
         return;
     }
     // Measured with the lines it is then drawn with, when it fits.
-    if (rect.width() > labelText->width(painter, rect, text)) {
+    if (!cut && rect.width() > labelText->width(painter, rect, text)) {
         labelText->draw(painter, rect, text);
         return;
     }

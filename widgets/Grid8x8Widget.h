@@ -3,6 +3,7 @@
 #include "LabelTextCache.h"
 #include "OverlayCache.h"
 #include "PictureCache.h"
+#include "UnitFit.h"
 
 #include <QFont>
 #include <QString>
@@ -35,6 +36,9 @@ public:
     QFont smallLabelFont() const { return smallFont; }
     // What a cell shows: name, then the calibrated value or the reading in %.
     QString cellText(int column, int row) const;
+    // cellText() as the cell draws it: a unit too wide for the cell on its
+    // own is cut, and the value line elided to the cell (UnitFit).
+    QString shownText(int column, int row) const;
     // The font a cell's text is drawn in: the small one when it does not fit.
     QFont fontFor(int column, int row) const;
 
@@ -59,6 +63,7 @@ private:
     void paintFrame(QPainter& painter) const;
     bool frameClearOfCells() const;
     bool fitsLabelFont(const QRectF& rect, const QString& text) const;
+
     void paintCell(QPainter& painter, int column, int row);
 
     std::array<GridCell, 64> cells;
@@ -68,4 +73,6 @@ private:
     OverlayCache outlineCache;
     std::shared_ptr<LabelTextCache> labelText = LabelTextCache::shared();
     bool labelTextCached = true;
+    // The unit as the cells show it, fitted in the small font.
+    mutable UnitFit cellUnit;
 };

@@ -17,6 +17,11 @@ namespace {
 
 // Fonts kept at once: the views use one or two.
 const size_t maxFonts = 4;
+// A laid-out line measured about 700 bytes and 40 per character (the text,
+// its glyphs, advances, offsets and attributes); the key and the cache's
+// node come on top.
+const qint64 bytesPerLine = 1024;
+const qint64 bytesPerCharacter = 48;
 // Texts with more lines are left to QPainter; it also keeps the lines of one
 // text from pushing each other out of a cache.
 const int maxLines = 8;
@@ -84,17 +89,20 @@ struct LabelTextCache::Line {
 };
 
 struct LabelTextCache::FontLines {
-    FontLines(const QFont& font, int dpi, Qt::LayoutDirection direction, int capacity)
+    FontLines(const QFont& font, int dpi, Qt::LayoutDirection direction, qint64 capacity)
         : font(font)
         , dpi(dpi)
         , direction(direction)
         , leading(QFontMetricsF(font).leading())
-        , lines(capacity) {}
+        , lines(static_cast<int>(capacity)) {}
 
-    // The single laid-out line of `text`, or null when it lays out otherwise.
+    // The single laid-out line of `text`, or null when it lays out otherwise
+    // or is too long to keep.
     Line* line(const QString& text) {
         if (Line* cached = lines.object(text))
             return cached;
+        if (text.size() > LabelTextCache::maxLineLength)
+            return nullptr;
         auto line = std::make_unique<Line>(text, font);
         QTextLayout& layout = line->layout;
         QTextOption option;
@@ -114,7 +122,10 @@ struct LabelTextCache::FontLines {
         if (!single)
             return nullptr;
         Line* result = line.get();
-        lines.insert(text, line.release());
+        // The lines of one text (at most maxLines, none longer than
+        // maxLineLength) always fit: keeping this one never drops another
+        // line of the text being placed, used more recently.
+        lines.insert(text, line.release(), static_cast<int>(LabelTextCache::lineBytes(text.size())));
         return result;
     }
 
@@ -137,8 +148,24 @@ std::shared_ptr<LabelTextCache> LabelTextCache::shared() {
     return cache;
 }
 
-LabelTextCache::LabelTextCache(int linesPerFont)
-    : linesPerFont(std::max(linesPerFont, 2 * maxLines)) {}
+LabelTextCache::LabelTextCache(qint64 maxBytes)
+    : bytesPerFont(
+          std::max<qint64>(maxBytes / static_cast<qint64>(maxFonts), 2 * maxLines * lineBytes(maxLineLength))) {}
+
+qint64 LabelTextCache::lineBytes(int length) {
+    return bytesPerLine + bytesPerCharacter * length;
+}
+
+qint64 LabelTextCache::maxBytes() const {
+    return bytesPerFont * static_cast<qint64>(maxFonts);
+}
+
+qint64 LabelTextCache::byteCost() const {
+    qint64 bytes = 0;
+    for (const auto& font : fonts)
+        bytes += font->lines.totalCost();
+    return bytes;
+}
 
 LabelTextCache::~LabelTextCache() = default;
 
@@ -163,7 +190,7 @@ LabelTextCache::FontLines& LabelTextCache::linesFor(const QPainter& painter) {
                 placedFont = nullptr;
             fonts.erase(fonts.begin());
         }
-        fonts.push_back(std::make_unique<FontLines>(font, dpi, direction, linesPerFont));
+        fonts.push_back(std::make_unique<FontLines>(font, dpi, direction, bytesPerFont));
         return *fonts.back();
     }
     std::rotate(found, found + 1, fonts.end());

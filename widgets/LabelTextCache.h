@@ -19,13 +19,20 @@ class QRectF;
 //
 // Lines are kept per text line, not per label, so that "A1\n2.50 kg" and
 // "B3\n2.50 kg" share the value line, and per font, so that views with
-// different fonts can share one cache.
+// different fonts can share one cache. What is kept is bounded in bytes (an
+// estimate of the layouts' heap that errs on the high side); lines too long
+// for a label are left to QPainter and not kept.
 class LabelTextCache {
 public:
     // One cache for all views of the GUI thread, alive while a view holds it.
     static std::shared_ptr<LabelTextCache> shared();
 
-    explicit LabelTextCache(int linesPerFont = 2048);
+    // Some 2000 lines of a value label per font.
+    static constexpr qint64 defaultMaxBytes = 12 * 1024 * 1024;
+    // Longer lines are not kept; a line of a label is far shorter.
+    static constexpr int maxLineLength = 256;
+
+    explicit LabelTextCache(qint64 maxBytes = defaultMaxBytes);
     ~LabelTextCache();
 
     // Draws `text` with the painter's font and pen.
@@ -35,8 +42,12 @@ public:
     // QFontMetricsF::boundingRect(rect, Qt::AlignCenter, text) measures it.
     qreal width(const QPainter& painter, const QRectF& rect, const QString& text);
 
-    // Laid-out lines kept, over all fonts.
+    // Laid-out lines kept, over all fonts, and the bytes they are counted at.
     int lineCount() const;
+    qint64 byteCost() const;
+    qint64 maxBytes() const;
+    // What a kept line of `length` characters is counted at.
+    static qint64 lineBytes(int length);
 
 private:
     struct Line;
@@ -57,7 +68,7 @@ private:
     // Whether the glyphs of the placed lines stay clear of the edges of `rect`.
     bool inkInside(const QRectF& rect);
 
-    const int linesPerFont;
+    const qint64 bytesPerFont;
     std::vector<std::unique_ptr<FontLines>> fonts; // the most recently used last
     // The last placement; when it holds every line of its text, a draw of
     // the text just measured reuses it.

@@ -16,7 +16,11 @@ void OverlayCache::draw(QPainter& painter, const QRect& area, QSize key, const P
     if (area.isEmpty())
         return;
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    if (!enabled || !isWholePixelRatio(ratio)) {
+    const QSize pixels = area.size() * ratio;
+    const bool tooLarge = 4 * qint64(pixels.width()) * pixels.height() > maxBytes;
+    if (!enabled || !isWholePixelRatio(ratio) || tooLarge) {
+        if (tooLarge)
+            image = QImage();
         painter.save();
         paintLayer(painter);
         painter.restore();
@@ -24,7 +28,7 @@ void OverlayCache::draw(QPainter& painter, const QRect& area, QSize key, const P
     }
     if (image.isNull() || imageArea != area || imageRatio != ratio || imageKey != key ||
         themeSerial != currentThemeSerial()) {
-        image = QImage(area.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+        image = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
         image.setDevicePixelRatio(ratio);
         image.fill(Qt::transparent);
         QPainter layerPainter(&image);

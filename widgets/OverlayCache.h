@@ -25,6 +25,13 @@ class OverlayCache {
 public:
     using PaintFunction = std::function<void(QPainter&)>;
 
+    // A picture larger than this (a view on a very large screen) is painted
+    // every time instead of being kept.
+    static constexpr qint64 defaultMaxBytes = 64 * 1024 * 1024;
+
+    explicit OverlayCache(qint64 maxBytes = defaultMaxBytes)
+        : maxBytes(maxBytes) {}
+
     // Paints the layer, which lies within `area` of the view, into
     // `painter`: composed from the image when the cache is enabled, else
     // directly. `paintLayer` paints in the view's coordinates; `key` tells
@@ -34,8 +41,11 @@ public:
 
     void setEnabled(bool enabled);
     bool isEnabled() const { return enabled; }
+    // The bytes of the picture kept.
+    qint64 byteCost() const { return image.sizeInBytes(); }
 
 private:
+    qint64 maxBytes;
     bool enabled = true;
     QImage image;
     QRect imageArea;

@@ -25,14 +25,18 @@ void PictureCache::draw(QPainter& painter, QSize size, bool opaque, const PaintF
     if (size.isEmpty())
         return;
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    if (!enabled || !opaque || !isWholePixelRatio(ratio)) {
+    const QSize pixels = size * ratio;
+    const bool tooLarge = 4 * qint64(pixels.width()) * pixels.height() > maxBytes;
+    if (!enabled || !opaque || !isWholePixelRatio(ratio) || tooLarge) {
+        if (tooLarge)
+            image = QImage();
         painter.save();
         paintPicture(painter);
         painter.restore();
         return;
     }
     if (!isCurrent(size, ratio)) {
-        image = QImage(size * ratio, QImage::Format_RGB32);
+        image = QImage(pixels, QImage::Format_RGB32);
         image.setDevicePixelRatio(ratio);
         QPainter cachePainter(&image);
         cachePainter.setRenderHints(painter.renderHints());

@@ -25,6 +25,13 @@ class PictureCache {
 public:
     using PaintFunction = std::function<void(QPainter&)>;
 
+    // A picture larger than this (a view on a very large screen) is painted
+    // every time instead of being kept.
+    static constexpr qint64 defaultMaxBytes = 64 * 1024 * 1024;
+
+    explicit PictureCache(qint64 maxBytes = defaultMaxBytes)
+        : maxBytes(maxBytes) {}
+
     // Paints the layer into `painter` at the origin, from the image when the
     // cache is enabled and `opaque` (the layer covers every pixel with an
     // opaque colour), else directly.
@@ -32,8 +39,11 @@ public:
 
     void setEnabled(bool enabled);
     bool isEnabled() const { return enabled; }
+    // The bytes of the picture kept.
+    qint64 byteCost() const { return image.sizeInBytes(); }
 
 private:
+    qint64 maxBytes;
     bool isCurrent(QSize size, qreal ratio) const;
 
     bool enabled = true;

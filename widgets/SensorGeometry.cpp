@@ -33,9 +33,13 @@ double barFraction(const SensorBar& bar, double scale) {
 }
 
 QString barText(const SensorBar& bar) {
+    return barText(bar, bar.unit);
+}
+
+QString barText(const SensorBar& bar, const QString& unit) {
     if (bar.points.isEmpty())
         return valueText(float(bar.value * 100), QStringLiteral("%"));
-    return valueText(float(bar.value), bar.unit);
+    return valueText(float(bar.value), unit);
 }
 
 double effectiveTriggerLevel(bool levelSet, double level, double scale) {

@@ -43,6 +43,8 @@ double barFraction(const SensorBar& bar, double scale);
 // The text line of a bar: its reading in percent without points, else its
 // calibrated value with the unit.
 QString barText(const SensorBar& bar);
+// The same with `unit` in place of the bar's unit (one cut to fit, UnitFit).
+QString barText(const SensorBar& bar, const QString& unit);
 
 // The level the trigger line shows: the user's once set, else half the scale.
 double effectiveTriggerLevel(bool levelSet, double level, double scale);

@@ -226,7 +226,7 @@ void SensorWidget::paintBar(QPainter& painter, const SensorGeometry& geo, int in
     painter.drawRect(geo.barRect(index, barFraction(b, scale)));
 
     painter.setPen(QPen(fill, 1.0));
-    drawLabel(painter, geo.textRect(index), barText(b));
+    drawLabel(painter, geo.textRect(index), shownText(geo, index));
 
     if (calibrationPointsEnabled && !b.points.isEmpty()) {
         // One call for all: the lines come out as from one call each.
@@ -237,6 +237,17 @@ void SensorWidget::paintBar(QPainter& painter, const SensorGeometry& geo, int in
         painter.setPen(QPen(theme.pointColor, theme.pointWidth));
         painter.drawLines(lines);
     }
+}
+
+QString SensorWidget::shownText(int index) const {
+    return validIndex(index) ? shownText(geometry(), index) : QString();
+}
+
+// In the label font, which paintEvent() sets for the bars.
+QString SensorWidget::shownText(const SensorGeometry& geo, int index) const {
+    const SensorBar& b = bars[index];
+    const QString& unit = labelUnit.unit(b.unit, labelFont(currentTheme()), geo.textRect(index).width());
+    return labelUnit.label(barText(b, unit));
 }
 
 void SensorWidget::drawLabel(QPainter& painter, const QRectF& rect, const QString& text) const {
@@ -296,7 +307,7 @@ void SensorWidget::mouseMoveEvent(QMouseEvent* event) {
             if (pos.y() - layout.pointTolerance < py && py < pos.y() + layout.pointTolerance) {
                 hoverTextVisible = true;
                 hoverText =
-                    QStringLiteral("%1% = %2").arg(int(point.first * 100)).arg(valueText(float(point.second), b.unit));
+                    hoverValueText(float(point.second), b.unit, QStringLiteral("%1% = %2").arg(int(point.first * 100)));
                 hoverTextY = pos.y() - 3;
             }
         }
@@ -313,9 +324,16 @@ void SensorWidget::mouseMoveEvent(QMouseEvent* event) {
     if (dragging || geo.handleRect(geo.triggerY(level, scale)).contains(pos)) {
         // The level the line shows, also before the user has fixed one.
         hoverTextVisible = true;
-        hoverText = valueText(float(level), bars[0].unit);
+        hoverText = hoverValueText(float(level), bars[0].unit, QStringLiteral("%1"));
         hoverTextY = y - 10;
     }
+}
+
+// `pattern` with its last place taken by the value text, its unit cut to the
+// hover box as the text lines cut theirs.
+QString SensorWidget::hoverValueText(double value, const QString& unit, const QString& pattern) {
+    const QString& shown = hoverUnit.unit(unit, labelFont(currentTheme()), width());
+    return hoverUnit.label(pattern.arg(valueText(value, shown)));
 }
 
 void SensorWidget::mousePressEvent(QMouseEvent* event) {

@@ -4,6 +4,7 @@
 #include "OverlayCache.h"
 #include "PictureCache.h"
 #include "SensorGeometry.h"
+#include "UnitFit.h"
 
 #include <QString>
 #include <QVector>
@@ -32,6 +33,9 @@ public:
     bool isHoverTextVisible() const { return hoverTextVisible; }
     QString currentHoverText() const { return hoverText; }
     int currentHoverTextY() const { return hoverTextY; }
+    // The text line of a bar as drawn: barText() with a unit too wide for
+    // the line on its own cut, and elided to the line (UnitFit).
+    QString shownText(int index) const;
     bool isTriggerLevelSet() const { return triggerLevelSet; }
     bool isDragging() const { return dragging; }
 
@@ -67,6 +71,8 @@ private:
     bool frameStripComposable() const;
     void paintBar(QPainter& painter, const SensorGeometry& geo, int index, double scale) const;
     void drawLabel(QPainter& painter, const QRectF& rect, const QString& text) const;
+    QString shownText(const SensorGeometry& geo, int index) const;
+    QString hoverValueText(double value, const QString& unit, const QString& pattern);
     void paintTrigger(QPainter& painter, const SensorGeometry& geo, double scale) const;
     void paintHoverText(QPainter& painter, const SensorGeometry& geo) const;
 
@@ -87,4 +93,7 @@ private:
     OverlayCache frameStripCache;
     std::shared_ptr<LabelTextCache> labelText = LabelTextCache::shared();
     bool labelTextCached = true;
+    // The unit as the text lines and the hover box show it.
+    mutable UnitFit labelUnit;
+    UnitFit hoverUnit;
 };

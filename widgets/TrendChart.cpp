@@ -135,6 +135,24 @@ std::vector<std::vector<ColumnExtent>> TrendChart::traceColumns() const {
     return result;
 }
 
+std::vector<bool> TrendChart::gapColumns() const {
+    const ColumnScale scale = columnScale();
+    std::vector<std::pair<std::int64_t, std::int64_t>> gaps;
+    const std::size_t count = source ? source->size() : 0;
+    if (count > 0) {
+        const auto timeAt = [this](std::size_t i) {
+            return source->timeAt(i);
+        };
+        const std::size_t from = firstSampleFrom(count, timeAt, scale.start);
+        const std::size_t to = firstSampleFrom(count, timeAt, end + scale.msPerColumn);
+        for (const std::size_t i : source->gapsIn(from, to)) {
+            if (i > 0)
+                gaps.emplace_back(source->timeAt(i - 1), source->timeAt(i));
+        }
+    }
+    return columnsAfterGaps(scale, gaps);
+}
+
 std::vector<TrendValueAxis> TrendChart::valueAxes() const {
     return valueAxes(traceColumns());
 }
@@ -290,6 +308,7 @@ void TrendChart::paintValueAxes(QPainter& painter, const QRect& plot, const std:
 void TrendChart::paintTraces(QPainter& painter, const QRect& plot, const std::vector<TrendValueAxis>& axes,
                              const std::vector<std::vector<ColumnExtent>>& columns) const {
     const Theme& theme = currentTheme();
+    const std::vector<bool> gaps = gapColumns();
     painter.save();
     painter.setClipRect(plot);
     QVector<QLine> lines;
@@ -308,10 +327,16 @@ void TrendChart::paintTraces(QPainter& painter, const QRect& plot, const std::ve
         strokes.clear();
         int previousX = -1;
         int previousY = 0;
+        // A gap breaks the trace also where this trace has no value at it.
+        bool broken = false;
         for (std::size_t c = 0; c < columns[t].size(); ++c) {
             const ColumnExtent& extent = columns[t][c];
+            broken = broken || (c < gaps.size() && gaps[c]);
             if (extent.empty)
                 continue;
+            if (broken)
+                previousX = -1;
+            broken = false;
             const int x = plot.left() + static_cast<int>(c);
             int top = yOf(extent.max);
             int bottom = yOf(extent.min);

@@ -73,6 +73,8 @@ public:
     QStringList axisUnits() const;
     // The columns of each trace for the current view and plot width.
     std::vector<std::vector<ColumnExtent>> traceColumns() const;
+    // The columns the traces are not joined into across a gap of the source.
+    std::vector<bool> gapColumns() const;
     double timeAtX(double x) const;
     double xAtTime(double time) const;
 

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 // The chart draws a trace as one vertical stroke per pixel column, from the
@@ -72,6 +74,21 @@ void reduceIntoColumns(const std::int64_t* times, const Value* values, std::size
             extent.last = value;
         }
     }
+}
+
+// The columns a trace is not joined into from the left: those where the
+// first sample after a gap lies, given the times of the last sample before
+// and the first after each gap. A gap within one column breaks nothing.
+inline std::vector<bool> columnsAfterGaps(const ColumnScale& scale,
+                                          const std::vector<std::pair<std::int64_t, std::int64_t>>& gaps) {
+    std::vector<bool> breaks(static_cast<std::size_t>(std::max(scale.columns, 0)), false);
+    for (const auto& gap : gaps) {
+        const int before = scale.columnOf(static_cast<double>(gap.first));
+        const int after = scale.columnOf(static_cast<double>(gap.second));
+        if (after > before && after >= 0 && after < scale.columns)
+            breaks[static_cast<std::size_t>(after)] = true;
+    }
+    return breaks;
 }
 
 // Index of the first of `count` ascending times that is not before `time`

@@ -28,4 +28,11 @@ public:
     // Adds samples [from, to) of `channel` to the columns (reduceIntoColumns).
     virtual void reduce(int channel, std::size_t from, std::size_t to, const ColumnScale& scale,
                         std::vector<ColumnExtent>& extents) const = 0;
+    // The samples of [from, to) that follow a gap in the acquisition,
+    // ascending: the traces are not drawn across it. None by default.
+    virtual std::vector<std::size_t> gapsIn(std::size_t from, std::size_t to) const {
+        static_cast<void>(from);
+        static_cast<void>(to);
+        return {};
+    }
 };

@@ -33,6 +33,8 @@ private slots:
     void everyChannelKeepsItsFramesInOrder();
     void runsCoverTheSamplesOnceInOrder();
     void boundIsTenMinutesAtTheHighestRate();
+    void gapsBreakTheTrace_data();
+    void gapsBreakTheTrace();
 };
 
 void TstTrendStore::keepsExactlyTheSpan_data() {
@@ -111,6 +113,57 @@ void TstTrendStore::boundIsTenMinutesAtTheHighestRate() {
     // 68 floats, a 64-bit time stamp and a 64-bit counter per frame: the
     // figure the user guide gives.
     QCOMPARE(store.largestBytes(), std::size_t(43200000));
+}
+
+void TstTrendStore::gapsBreakTheTrace_data() {
+    // Frames as the engine numbers and stamps them, ms after the first.
+    QTest::addColumn<QVector<int>>("numbers");
+    QTest::addColumn<QVector<int>>("times");
+    QTest::addColumn<int>("spanMs");
+    QTest::addColumn<QVector<int>>("expectedGaps");
+
+    const int span = static_cast<int>(TrendStore::longestSpanMs);
+    QTest::newRow("one stream, 50/s") << QVector<int>{0, 1, 2, 3} << QVector<int>{0, 20, 40, 60} << span
+                                      << QVector<int>{};
+    QTest::newRow("sample to sample, every 10 s")
+        << QVector<int>{0, 100, 200} << QVector<int>{0, 10000, 20000} << span << QVector<int>{};
+    // The network board stopped for 50 s, then Retry: the engine numbers
+    // from 0 again.
+    QTest::newRow("engine started again after 50 s")
+        << QVector<int>{0, 1, 2, 0, 1} << QVector<int>{0, 20, 40, 50040, 50060} << span << QVector<int>{3};
+    QTest::newRow("engine started again at once")
+        << QVector<int>{0, 1, 2, 0, 1} << QVector<int>{0, 20, 40, 60, 80} << span << QVector<int>{3};
+    QTest::newRow("numbers go on, time jumps")
+        << QVector<int>{0, 1, 2, 3, 4} << QVector<int>{0, 20, 40, 5000, 5020} << span << QVector<int>{3};
+    QTest::newRow("time goes back") << QVector<int>{0, 1, 2, 3} << QVector<int>{0, 20, 40, 10} << span
+                                    << QVector<int>{3};
+    QTest::newRow("two gaps") << QVector<int>{0, 1, 0, 1, 0} << QVector<int>{0, 20, 9000, 9020, 20000} << span
+                              << QVector<int>{2, 4};
+    // Only the frames after the gap are still kept: it went with the one before.
+    QTest::newRow("gap older than the span")
+        << QVector<int>{0, 1, 0, 1, 2} << QVector<int>{0, 20, 50000, 50020, 50040} << 1000 << QVector<int>{};
+}
+
+void TstTrendStore::gapsBreakTheTrace() {
+    QFETCH(QVector<int>, numbers);
+    QFETCH(QVector<int>, times);
+    QFETCH(int, spanMs);
+    QFETCH(QVector<int>, expectedGaps);
+
+    TrendStore store(spanMs);
+    for (int i = 0; i < numbers.size(); ++i) {
+        InputFrame frame = patternFrame(0, 0);
+        frame.number = static_cast<std::uint32_t>(numbers[i]);
+        frame.timestamp = 1700000000000ull + static_cast<std::uint64_t>(times[i]);
+        store.append(frame);
+    }
+    std::vector<std::size_t> expected;
+    for (const int gap : expectedGaps)
+        expected.push_back(static_cast<std::size_t>(gap));
+    QCOMPARE(store.gapsIn(0, store.size()), expected);
+    // Only those within the range asked for.
+    if (!expected.empty())
+        QCOMPARE(store.gapsIn(expected.back() + 1, store.size()), std::vector<std::size_t>());
 }
 
 QTEST_APPLESS_MAIN(TstTrendStore)

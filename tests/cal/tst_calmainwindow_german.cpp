@@ -51,7 +51,7 @@ void TestCalMainWindowGerman::germanTexts_data() {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("german");
     QTest::newRow("action load") << "action:actLoadCalibration"
-                                 << "Kalibrierung laden ...";
+                                 << "Laden ...";
     QTest::newRow("action save and exit") << "action:actSaveAndExit"
                                           << "Speichern und beenden";
     QTest::newRow("action mode") << "action:actSetMode"

@@ -3,12 +3,19 @@
 #include "tst_mainwindow_support.h"
 
 #include "AboutDialog.h"
+#include "Grid8x8Widget.h"
+#include "GridGeometry.h"
+#include "HeapInUse.h"
+#include "LabelTextCache.h"
 #include "SelDialog.h"
+#include "SensorWidget.h"
+#include "Theme.h"
 #include "ThemeDialog.h"
 
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimeEdit>
 #include <QToolBar>
@@ -42,6 +49,7 @@ private slots:
     void captureLength();
     void preTrigger_data();
     void preTrigger();
+    void longUnitStaysBounded();
 };
 
 void TestMainWindow::form_data() {
@@ -363,6 +371,61 @@ void TestMainWindow::preTrigger() {
     }
     QCOMPARE(spnSamples->value(), samples);
     QCOMPARE(tmeTime->time(), time);
+}
+
+// A calibration file whose unit is 10 kB of text, loaded by the window as
+// at start, painted tick after tick with new values on both tabs: the label
+// caches stay within their bytes, the heap with them, and every label draws
+// no more than its line or cell shows.
+void TestMainWindow::longUnitStaysBounded() {
+    QFile demo(KIVRA_SOURCE_DIR "/examples/demo.tolmcal3");
+    QVERIFY(demo.open(QIODevice::ReadOnly));
+    const QString unit = QString("Newton").repeated(1707).left(10240);
+    QByteArray content = demo.readAll();
+    QVERIFY(content.contains("unit=\"N\""));
+    content.replace("unit=\"N\"", "unit=\"" + unit.toLatin1() + "\"");
+    QTemporaryDir dir;
+    const QString path = dir.filePath("long-unit.tolmcal3");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    file.close();
+
+    MainWindow window("usb", "-", path);
+    window.resize(1200, 900);
+    window.show();
+    const std::size_t before = heapInUse();
+    QVERIFY(waitForTicks(window, 50));
+    child<QTabWidget>(window, "tabWidget")->setCurrentIndex(1);
+    QVERIFY(waitForTicks(window, 50));
+
+    const std::shared_ptr<LabelTextCache> cache = LabelTextCache::shared();
+    QVERIFY(cache->byteCost() <= cache->maxBytes());
+    const std::size_t grown = heapInUse() - std::min(before, heapInUse());
+    QVERIFY2(grown <= static_cast<std::size_t>(cache->maxBytes()) + 16 * 1024 * 1024,
+             qPrintable(QString("the heap grew by %1 bytes").arg(grown)));
+
+    const QFontMetricsF metrics(QFont(currentTheme().fontFamily, currentTheme().fontSize));
+    const QList<SensorWidget*> bars = window.findChildren<SensorWidget*>();
+    QCOMPARE(bars.size(), 8);
+    for (SensorWidget* view : bars) {
+        QCOMPARE(view->bar(0).unit, unit);
+        const QString text = view->shownText(0);
+        // The value, then what fits of the unit.
+        QVERIFY2(text.startsWith(QLocale().toString(static_cast<float>(view->bar(0).value), 'f', 2) + " ") &&
+                     text.endsWith(QChar(0x2026)),
+                 qPrintable(text));
+        QVERIFY2(metrics.horizontalAdvance(text) <= view->width() - 30, qPrintable(text));
+    }
+    const Grid8x8Widget* grid = window.findChild<Grid8x8Widget*>();
+    const QFontMetricsF small(grid->smallLabelFont());
+    const qreal cellWidth = GridGeometry::cellRect(grid->size(), 0, 0).width();
+    for (int column = 0; column < 8; ++column) {
+        for (int row = 0; row < 8; ++row) {
+            const QStringList lines = grid->shownText(column, row).split('\n');
+            QCOMPARE(lines.size(), 2);
+            QVERIFY2(small.horizontalAdvance(lines[1]) <= cellWidth, qPrintable(lines[1]));
+        }
+    }
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -26,19 +26,23 @@ namespace {
 
 struct TopLevel {
     QString id;
-    QSize size; // device pixels
+    QSize size;     // device pixels
+    QPoint topLeft; // on the screen, device pixels
 };
 
 // The program's main window, by the start of its title.
 TopLevel findWindow(const QString& titleStart, const QProcessEnvironment& environment) {
     const QString tree = QString::fromLocal8Bit(output("xwininfo", {"-root", "-tree"}, environment));
-    const QRegularExpression line(QStringLiteral("^\\s*(0x[0-9a-f]+) \"%1[^\"]*\":.*\\s(\\d+)x(\\d+)\\+-?\\d+\\+-?\\d+")
-                                      .arg(QRegularExpression::escape(titleStart)),
-                                  QRegularExpression::MultilineOption);
+    // "0x... "title": ("name" "class")  WxH+x+y  +X+Y": the last pair is on the screen.
+    const QRegularExpression line(
+        QStringLiteral("^\\s*(0x[0-9a-f]+) \"%1[^\"]*\":.*\\s(\\d+)x(\\d+)\\+-?\\d+\\+-?\\d+\\s+\\+(-?\\d+)\\+(-?\\d+)")
+            .arg(QRegularExpression::escape(titleStart)),
+        QRegularExpression::MultilineOption);
     const QRegularExpressionMatch match = line.match(tree);
     if (!match.hasMatch())
         return {};
-    return {match.captured(1), QSize(match.captured(2).toInt(), match.captured(3).toInt())};
+    return {match.captured(1), QSize(match.captured(2).toInt(), match.captured(3).toInt()),
+            QPoint(match.captured(4).toInt(), match.captured(5).toInt())};
 }
 
 QImage screenshot(const QString& window, const QProcessEnvironment& environment) {
@@ -170,6 +174,7 @@ bool hasIcon(const QList<QImage>& icons, const QString& path) {
 // What the desktop sees of one start of a program.
 struct Look {
     QSize windowSize;
+    QPoint windowTopLeft;
     QImage barGraphs; // the window as it comes up
     QImage grid;      // the DAQ window with its grid tab shown
     QList<QImage> icons;
@@ -187,13 +192,19 @@ private slots:
     void followsDesktopScaling();
     void roundsFractionalScaling_data();
     void roundsFractionalScaling();
+    void fitsASmallScreen_data();
+    void fitsASmallScreen();
 
 private:
     Look startAndLook(const QString& program, const QString& title, int dpi);
+    Look startAndLook(const QString& program, const QString& title, int dpi, const QProcessEnvironment& desktop);
 
     QTemporaryDir folder;
     std::unique_ptr<QProcess> server;
     QProcessEnvironment environment;
+    // 1600 x 1200: at 200 % smaller than either window wants.
+    std::unique_ptr<QProcess> smallServer;
+    QProcessEnvironment smallEnvironment;
 };
 
 void TestHighDpiPrograms::initTestCase() {
@@ -215,23 +226,37 @@ void TestHighDpiPrograms::initTestCase() {
     file.write("[board0]\npattern = constant\nconstant = 0\n");
     file.close();
     environment.insert("KIVRATOLM_EMULATOR", board);
+
+    smallServer = std::make_unique<QProcess>();
+    const QString smallDisplay = startXServer(*smallServer, "1600x1200x24");
+    QVERIFY2(!smallDisplay.isEmpty(), smallServer->readAllStandardError().constData());
+    smallEnvironment = environment;
+    smallEnvironment.insert("DISPLAY", smallDisplay);
 }
 
 void TestHighDpiPrograms::cleanupTestCase() {
-    if (server) {
-        server->terminate();
-        server->waitForFinished();
+    for (auto* running : {server.get(), smallServer.get()}) {
+        if (running) {
+            running->terminate();
+            running->waitForFinished();
+        }
     }
 }
 
 Look TestHighDpiPrograms::startAndLook(const QString& program, const QString& title, int dpi) {
+    return startAndLook(program, title, dpi, environment);
+}
+
+Look TestHighDpiPrograms::startAndLook(const QString& program, const QString& title, int dpi,
+                                       const QProcessEnvironment& desktop) {
     Look look;
-    if (output("xrdb", {"-nocpp", "-load", "-"}, environment, QString("Xft.dpi: %1\n").arg(dpi).toLatin1()).isNull())
+    if (output("xrdb", {"-nocpp", "-load", "-"}, desktop, QString("Xft.dpi: %1\n").arg(dpi).toLatin1()).isNull())
         qWarning("xrdb failed");
 
     // A fresh home per start: no saved theme, no saved device.
-    const QString home = folder.filePath(QString("home-%1-%2").arg(QFileInfo(program).fileName()).arg(dpi));
-    const QProcessEnvironment env = withFreshHome(environment, home);
+    const QString home = folder.filePath(
+        QString("home-%1-%2-%3").arg(QFileInfo(program).fileName()).arg(dpi).arg(desktop.value("DISPLAY").mid(1)));
+    const QProcessEnvironment env = withFreshHome(desktop, home);
 
     QProcess process;
     process.setProcessEnvironment(env);
@@ -253,6 +278,7 @@ Look TestHighDpiPrograms::startAndLook(const QString& program, const QString& ti
         // Some ticks of the display timer.
         QThread::msleep(1500);
         look.windowSize = window.size;
+        look.windowTopLeft = window.topLeft;
         look.barGraphs = screenshot(window.id, env);
         look.icons = windowIcons(window.id, env);
         if (title.contains("DAQ")) {
@@ -354,6 +380,20 @@ void TestHighDpiPrograms::roundsFractionalScaling() {
     QFETCH(QSize, logicalSize);
 
     QCOMPARE(startAndLook(program, title, 144).windowSize, logicalSize * 2);
+}
+
+void TestHighDpiPrograms::fitsASmallScreen_data() {
+    followsDesktopScaling_data();
+}
+
+// 200 % on 1600 x 1200 leaves 800 x 600 logical pixels: both windows want
+// more and get the whole screen, title bar and tool bar on it.
+void TestHighDpiPrograms::fitsASmallScreen() {
+    QFETCH(QString, program);
+    QFETCH(QString, title);
+
+    const Look look = startAndLook(program, title, 192, smallEnvironment);
+    QCOMPARE(QRect(look.windowTopLeft, look.windowSize), QRect(0, 0, 1600, 1200));
 }
 
 QTEST_MAIN(TestHighDpiPrograms)

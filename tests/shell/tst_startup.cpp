@@ -34,6 +34,8 @@ private slots:
     void parseArguments();
     void centredGeometry_data();
     void centredGeometry();
+    void fittedGeometry_data();
+    void fittedGeometry();
     void centreOnScreen();
     void identity();
     void programsKeepSeparateSettings();
@@ -104,6 +106,42 @@ void TestStartUp::centredGeometry() {
     QFETCH(QSize, screen);
     QFETCH(QRect, expected);
     QCOMPARE(::centredGeometry(frame, screen), expected);
+}
+
+void TestStartUp::fittedGeometry_data() {
+    QTest::addColumn<QRect>("screen");
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QSize>("wanted");
+    QTest::addColumn<QSize>("minimum");
+    QTest::addColumn<QRect>("expected");
+
+    const QRect fullHd(0, 0, 1920, 1080);
+    QTest::newRow("fits: centred as before")
+        << fullHd << fullHd << QSize(1200, 900) << QSize(800, 500) << QRect(360, 90, 1200, 900);
+    QTest::newRow("small dialog") << fullHd << fullHd << QSize(406, 142) << QSize(0, 0) << QRect(757, 469, 406, 142);
+    // 1600 x 1200 at 200 %: 800 x 600 logical pixels.
+    QTest::newRow("DAQ at 200 % on 1600x1200") << QRect(0, 0, 800, 600) << QRect(0, 0, 800, 600) << QSize(1200, 900)
+                                               << QSize(800, 500) << QRect(0, 0, 800, 600);
+    QTest::newRow("CAL at 200 % on 1600x1200") << QRect(0, 0, 800, 600) << QRect(0, 0, 800, 600) << QSize(1024, 768)
+                                               << QSize(800, 500) << QRect(0, 0, 800, 600);
+    QTest::newRow("panel on top") << QRect(0, 0, 800, 600) << QRect(0, 30, 800, 570) << QSize(1200, 900)
+                                  << QSize(800, 500) << QRect(0, 30, 800, 570);
+    QTest::newRow("centred would reach under a bottom panel")
+        << fullHd << QRect(0, 0, 1920, 1040) << QSize(1200, 1040) << QSize(800, 500) << QRect(360, 0, 1200, 1040);
+    QTest::newRow("minimum larger than the free area: top left kept")
+        << QRect(0, 0, 700, 450) << QRect(0, 20, 700, 430) << QSize(1200, 900) << QSize(800, 500)
+        << QRect(0, 20, 800, 500);
+    QTest::newRow("second screen") << QRect(1920, 0, 1280, 1024) << QRect(1920, 0, 1280, 1024) << QSize(1200, 900)
+                                   << QSize(800, 500) << QRect(1960, 62, 1200, 900);
+}
+
+void TestStartUp::fittedGeometry() {
+    QFETCH(QRect, screen);
+    QFETCH(QRect, available);
+    QFETCH(QSize, wanted);
+    QFETCH(QSize, minimum);
+    QFETCH(QRect, expected);
+    QCOMPARE(::fittedGeometry(screen, available, wanted, minimum), expected);
 }
 
 void TestStartUp::centreOnScreen() {

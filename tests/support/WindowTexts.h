@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 #include <QTabWidget>
+#include <QToolBar>
 #include <QWidget>
 
 // The texts of a window's actions, buttons, labels, group boxes and tabs,
@@ -37,8 +38,10 @@ inline QMap<QString, QString> windowTexts(QWidget& window) {
 }
 
 // The visible buttons and labels whose size hint is wider than they are, as
-// "name "text": hint > width". A widget made compact with a fixed width
-// (the trend tab's toggles) asks for no more: there the text must fit.
+// "name "text": hint > width", and the tool bar actions that the width
+// leaves to the tool bar's extension menu ("»"), as "name "text": hidden".
+// A widget made compact with a fixed width (the trend tab's toggles) asks
+// for no more: there the text must fit.
 inline QStringList crampedWidgets(QWidget& window) {
     QStringList cramped;
     const auto check = [&](QWidget* widget, const QString& text) {
@@ -54,6 +57,15 @@ inline QStringList crampedWidgets(QWidget& window) {
         check(button, button->text());
     for (QLabel* label : window.findChildren<QLabel*>())
         check(label, label->text());
+    for (QToolBar* bar : window.findChildren<QToolBar*>()) {
+        if (!bar->isVisibleTo(&window))
+            continue;
+        for (QAction* action : bar->actions()) {
+            const QWidget* button = bar->widgetForAction(action);
+            if (action->isVisible() && !action->isSeparator() && button && !button->isVisibleTo(&window))
+                cramped << QStringLiteral("%1 \"%2\": hidden").arg(action->objectName(), action->text());
+        }
+    }
     return cramped;
 }
 

@@ -1,4 +1,7 @@
+#include "HeapInUse.h"
 #include "LabelTextCache.h"
+#include "OverlayCache.h"
+#include "PictureCache.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -169,13 +172,13 @@ private slots:
     // A full cache forgets the oldest lines and a new font starts its own
     // lines; neither may change what is drawn.
     void staysBoundedAndCorrectAcrossFonts() {
-        LabelTextCache cache(20);
+        LabelTextCache cache(0); // the smallest it takes
         const QList<int> sizes = {6, 7, 8, 9, 10, 11};
         for (int round = 0; round < 2; ++round) {
             for (int size : sizes) {
                 Scene scene;
                 scene.font = QFont(QStringLiteral("Serif"), size);
-                for (int i = 0; i < 30; ++i) {
+                for (int i = 0; i < 200; ++i) {
                     const QString text =
                         QStringLiteral("%1%2\n%3 kg").arg(QChar('A' + i % 8)).arg(i % 7).arg(i * 0.37, 0, 'f', 2);
                     const QImage expected =
@@ -185,9 +188,82 @@ private slots:
                 }
             }
         }
-        // At most four fonts of at most 20 lines each.
+        // At most four fonts, within the bytes: some lines were dropped.
         QVERIFY(cache.lineCount() > 0);
-        QVERIFY(cache.lineCount() <= 4 * 20);
+        QVERIFY(cache.lineCount() < 4 * (200 + 56));
+        QVERIFY(cache.byteCost() <= cache.maxBytes());
+    }
+
+    // Labels of every length, each drawn once, as a new value each tick
+    // makes them: the cache and the heap behind it stay within the bytes,
+    // lines longer than a label are not kept.
+    void boundedInBytes_data() {
+        QTest::addColumn<int>("unitLength");
+        QTest::addColumn<int>("labels");
+        QTest::newRow("value labels") << 2 << 4000;
+        QTest::newRow("long unit") << 200 << 4000;
+        QTest::newRow("10 kB unit") << 10240 << 200;
+    }
+
+    void boundedInBytes() {
+        QFETCH(int, unitLength);
+        QFETCH(int, labels);
+        QString unit;
+        for (int i = 0; i < unitLength; ++i)
+            unit += QChar('a' + i % 26);
+        const std::size_t before = heapInUse();
+        {
+            LabelTextCache cache;
+            QImage image(QSize(170, 100), QImage::Format_RGB32);
+            QPainter painter(&image);
+            painter.setFont(QFont(QStringLiteral("Serif"), 8));
+            for (int i = 0; i < labels; ++i)
+                cache.draw(painter, barLabel(), QStringLiteral("%1 %2").arg(i * 0.01, 0, 'f', 2).arg(unit));
+            QVERIFY(cache.byteCost() <= cache.maxBytes());
+            if (unitLength > LabelTextCache::maxLineLength)
+                QCOMPARE(cache.lineCount(), 0);
+            else
+                QVERIFY(cache.lineCount() > 0);
+            const std::size_t grown = heapInUse() - std::min(before, heapInUse());
+            QVERIFY2(grown <= static_cast<std::size_t>(cache.maxBytes()),
+                     qPrintable(QStringLiteral("%1 bytes kept, bound %2").arg(grown).arg(cache.maxBytes())));
+        }
+    }
+
+    // The views' picture caches keep a picture only within their bytes; a
+    // larger one is painted as it is, the same.
+    void pictureCachesBoundedInBytes_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("within") << QSize(100, 100) << true;  // 40 kB
+        QTest::newRow("beyond") << QSize(200, 200) << false; // 160 kB
+    }
+
+    void pictureCachesBoundedInBytes() {
+        QFETCH(QSize, size);
+        QFETCH(bool, kept);
+        const qint64 bound = 100 * 1024;
+        PictureCache picture(bound);
+        OverlayCache overlay(bound);
+        QImage cached(size, QImage::Format_RGB32);
+        QImage plain(size, QImage::Format_RGB32);
+        const auto paint = [&size](QPainter& p) {
+            p.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+            p.fillRect(QRect(5, 5, 50, 50), Qt::red);
+        };
+        {
+            QPainter painter(&cached);
+            picture.draw(painter, size, true, paint);
+            overlay.draw(painter, QRect(QPoint(0, 0), size), size, paint);
+        }
+        {
+            QPainter painter(&plain);
+            paint(painter);
+        }
+        QCOMPARE(picture.byteCost() > 0, kept);
+        QCOMPARE(overlay.byteCost() > 0, kept);
+        QVERIFY(picture.byteCost() <= bound && overlay.byteCost() <= bound);
+        QCOMPARE(cached, plain);
     }
 
     void sharedWhileHeld() {

@@ -282,6 +282,43 @@ private slots:
         QVERIFY(qAbs(text.center().x() - 95) <= 2);
     }
 
+    // A unit that fits its line on its own is drawn as before; a longer one
+    // (10 kB from a calibration file) is cut: the line shows the value and
+    // as much of the unit as fits, and so does the hover box.
+    void longUnitIsCut_data() {
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<bool>("cut");
+        QTest::newRow("kg") << "kg" << false;
+        QTest::newRow("a long name") << "Newton-metre per square metre per second" << true;
+        QTest::newRow("10 kB") << QString("Newton").repeated(1707) << true;
+    }
+
+    void longUnitIsCut() {
+        QFETCH(QString, unit);
+        QFETCH(bool, cut);
+        widget->setSingleMode(false, 0);
+        widget->setUnit(unit);
+        widget->updateCalibrationPoints(0, {{0.257, 3.2}});
+        widget->updateSensor(0, 0.25, 3.2);
+        widget->enableCalibrationPoints(true);
+        const QFontMetricsF metrics(QFont("Serif", 8));
+        const QString text = widget->shownText(0);
+        const QString hover = [&] {
+            const double scale = (1.2 / 0.257) * 3.2;
+            moveMouse(*widget, QPoint(30, int(SensorGeometry(graphSize, 8).valueY(3.2, scale)) - 2));
+            return widget->currentHoverText();
+        }();
+        if (!cut) {
+            QCOMPARE(text, "3.20 " + unit);
+            QCOMPARE(hover, "25% = 3.20 " + unit);
+            return;
+        }
+        QVERIFY2(text.startsWith("3.20 Newton") && text.endsWith(QChar(0x2026)), qPrintable(text));
+        QVERIFY(metrics.horizontalAdvance(text) <= graphSize.width() - 30);
+        QVERIFY2(hover.startsWith("25% = 3.20 Newton") && hover.endsWith(QChar(0x2026)), qPrintable(hover));
+        QVERIFY(metrics.horizontalAdvance(hover) <= graphSize.width());
+    }
+
     void hoverHighlightsBarUntilLeave() {
         widget->setSingleMode(false, 0);
         widget->updateSensor(0, 0.6, 0.6);

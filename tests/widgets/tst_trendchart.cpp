@@ -5,7 +5,9 @@
 #include <QLocale>
 #include <QtTest>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -14,6 +16,7 @@ class VectorSource : public TrendSource {
 public:
     std::vector<std::int64_t> times;
     std::vector<std::vector<double>> channels;
+    std::vector<std::size_t> gaps;
 
     std::size_t size() const override { return times.size(); }
     std::int64_t timeAt(std::size_t i) const override { return times[i]; }
@@ -22,6 +25,12 @@ public:
                 std::vector<ColumnExtent>& extents) const override {
         reduceIntoColumns(times.data() + from, channels[static_cast<std::size_t>(channel)].data() + from, to - from,
                           scale, extents);
+    }
+    std::vector<std::size_t> gapsIn(std::size_t from, std::size_t to) const override {
+        std::vector<std::size_t> result;
+        std::copy_if(gaps.begin(), gaps.end(), std::back_inserter(result),
+                     [&](std::size_t i) { return i >= from && i < to; });
+        return result;
     }
 };
 
@@ -58,6 +67,8 @@ private slots:
     void cursorReadsTheNearestSample();
     void cursorFollowsTheMouse();
     void markIsPaintedAtItsTime();
+    void gapBreaksTheTrace_data();
+    void gapBreaksTheTrace();
 };
 
 void TstTrendChart::initTestCase() {
@@ -249,6 +260,40 @@ void TstTrendChart::markIsPaintedAtItsTime() {
     const int x = static_cast<int>(std::floor(chart.xAtTime(at)));
     QVERIFY(rowsWithColour(before, x, plot, line).isEmpty());
     QVERIFY(rowsWithColour(after, x, plot, line).size() > plot.height() / 2);
+}
+
+void TstTrendChart::gapBreaksTheTrace_data() {
+    QTest::addColumn<bool>("gap");
+    QTest::newRow("joined without a gap") << false;
+    QTest::newRow("broken at the gap") << true;
+}
+
+// 2 s at 50 frames/s, the board away for 5 s, then 2 s more: a line at 0
+// across the outage only when nothing says there was one.
+void TstTrendChart::gapBreaksTheTrace() {
+    QFETCH(bool, gap);
+    VectorSource source;
+    source.channels.resize(1);
+    for (int i = 0; i < 200; ++i) {
+        source.times.push_back(t0 + i * 20 + (i >= 100 ? 5000 : 0));
+        source.channels[0].push_back(0.0);
+    }
+    if (gap)
+        source.gaps = {100};
+    TrendChart chart;
+    chart.resize(800, 400);
+    chart.setSource(&source, TrendChart::TimeAxis::LocalTime);
+    chart.setTraces({{0, QStringLiteral("A1"), QStringLiteral("kg"), false}});
+    chart.setView(static_cast<double>(source.times.back() + 20), 10000.0);
+    const QRect plot = chart.plotRect();
+    const QColor colour = currentTheme().traceColors.front();
+    const QImage image = shot(chart);
+    const int middle = static_cast<int>(chart.xAtTime(static_cast<double>(t0 + 2000 + 2500)));
+    QCOMPARE(rowsWithColour(image, middle, plot, colour).isEmpty(), gap);
+    // The trace itself on both sides.
+    for (const std::int64_t at : {t0 + 1000, t0 + 8000})
+        QVERIFY(
+            !rowsWithColour(image, static_cast<int>(chart.xAtTime(static_cast<double>(at))), plot, colour).isEmpty());
 }
 
 QTEST_MAIN(TstTrendChart)

@@ -15,6 +15,8 @@ private slots:
     void reductionKeepsEveryExtreme_data();
     void reductionKeepsEveryExtreme();
     void reductionOfTwoRunsEqualsOneRun();
+    void columnsAfterGaps_data();
+    void columnsAfterGaps();
     void nearestSample_data();
     void nearestSample();
     void niceStep_data();
@@ -113,6 +115,30 @@ void TstTrendMaths::reductionOfTwoRunsEqualsOneRun() {
         QCOMPARE(twice[c].first, once[c].first);
         QCOMPARE(twice[c].last, once[c].last);
     }
+}
+
+void TstTrendMaths::columnsAfterGaps_data() {
+    // 10 columns of 100 ms from 0.
+    QTest::addColumn<qint64>("before");
+    QTest::addColumn<qint64>("after");
+    QTest::addColumn<int>("brokenColumn"); // -1: none
+
+    QTest::newRow("across columns") << qint64(220) << qint64(640) << 6;
+    QTest::newRow("into the next column") << qint64(299) << qint64(300) << 3;
+    QTest::newRow("within one column") << qint64(410) << qint64(490) << -1;
+    QTest::newRow("from before the view") << qint64(-5000) << qint64(30) << 0;
+    QTest::newRow("after the view") << qint64(900) << qint64(50000) << -1;
+}
+
+void TstTrendMaths::columnsAfterGaps() {
+    QFETCH(qint64, before);
+    QFETCH(qint64, after);
+    QFETCH(int, brokenColumn);
+    const ColumnScale scale{0.0, 100.0, 10};
+    std::vector<bool> expected(10, false);
+    if (brokenColumn >= 0)
+        expected[static_cast<std::size_t>(brokenColumn)] = true;
+    QCOMPARE(::columnsAfterGaps(scale, {{before, after}}), expected);
 }
 
 void TstTrendMaths::nearestSample_data() {
