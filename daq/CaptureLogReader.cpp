@@ -9,7 +9,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 
 #include <algorithm>
 #include <atomic>
@@ -21,10 +20,11 @@
 
 namespace KivraTolm {
 
-CaptureLogError::CaptureLogError(const QString& message, const QString& path, qint64 line)
+CaptureLogError::CaptureLogError(const QString& message, const QString& path, qint64 line, const QString& reason)
     : std::runtime_error(message.toStdString())
     , filePath(path)
-    , lineNumber(line) {}
+    , lineNumber(line)
+    , why(reason) {}
 
 namespace {
 
@@ -39,7 +39,13 @@ QString shown(const QString& path) {
 [[noreturn]] void notALog(const QString& path, qint64 line, const QString& problem) {
     throw CaptureLogError(
         CaptureLogText::tr("\"%1\" is not a capture log: line %2 %3.").arg(shown(path)).arg(line).arg(problem), path,
-        line);
+        line, CaptureLogText::tr("not a capture log: line %1 %2").arg(line).arg(problem));
+}
+
+LogTailKind kindOf(const LogTail& tail) {
+    if (tail.zeros)
+        return LogTailKind::ZeroBytes;
+    return tail.text ? LogTailKind::Row : LogTailKind::NotText;
 }
 
 bool startsWith(std::string_view text, std::string_view prefix) {
@@ -124,8 +130,7 @@ std::optional<CaptureLogContent> readCaptureLog(const QString& path,
                                                 const std::function<bool(qint64, qint64)>& progress) {
     LogFile file(path);
     if (!file.isOpen())
-        throw CaptureLogError(CaptureLogText::tr("\"%1\" cannot be opened: %2.").arg(shown(path), file.error()), path,
-                              0);
+        throw CaptureLogError(CaptureLogText::tr("Can't open file : %1").arg(shown(path)), path, 0, file.error());
 
     CaptureLogContent content;
     content.path = path;
@@ -140,7 +145,7 @@ std::optional<CaptureLogContent> readCaptureLog(const QString& path,
         if (file.size() > headLimit)
             notALog(path, 1, CaptureLogText::tr("is too long for the header line of one"));
         throw CaptureLogError(CaptureLogText::tr("\"%1\" ends inside its header line (line 1).").arg(shown(path)), path,
-                              1);
+                              1, CaptureLogText::tr("the file ends inside its header line"));
     }
     content.header = parseHeader(withoutCarriageReturn(std::string_view(head).substr(0, headerEnd)), path);
 
@@ -151,7 +156,7 @@ std::optional<CaptureLogContent> readCaptureLog(const QString& path,
         if (head.size() == headerEnd + 1)
             notALog(path, 2, CaptureLogText::tr("is missing"));
         throw CaptureLogError(CaptureLogText::tr("\"%1\" ends inside its column line (line 2).").arg(shown(path)), path,
-                              2);
+                              2, CaptureLogText::tr("the file ends inside its column line"));
     }
     const std::string_view columnText =
         withoutCarriageReturn(std::string_view(head).substr(headerEnd + 1, columnsEnd - headerEnd - 1));
@@ -164,8 +169,10 @@ std::optional<CaptureLogContent> readCaptureLog(const QString& path,
     // Rows end with a line feed; bytes after the last one are a row torn by
     // a capture that was cut off, left out and reported.
     const qint64 rowsBegin = static_cast<qint64>(columnsEnd) + 1;
-    const qint64 rowsEnd = file.lastLineEnd(rowsBegin);
-    content.lastRowIncomplete = rowsEnd < file.size();
+    const LogTail tail = file.tail(rowsBegin);
+    const qint64 rowsEnd = tail.lineEnd;
+    content.tailBytes = file.size() - rowsEnd;
+    content.tail = content.tailBytes > 0 ? kindOf(tail) : LogTailKind::None;
 
     const std::vector<qint64> points = splitAtLines(file, rowsBegin, rowsEnd, parserCount(rowsEnd - rowsBegin));
     const std::size_t pieces = points.size() - 1;
@@ -219,15 +226,20 @@ std::optional<CaptureLogContent> readCaptureLog(const QString& path,
         if (!problem)
             continue;
         if (problem->line == 0)
-            throw CaptureLogError(problem->message, path, 0);
+            throw CaptureLogError(problem->message, path, 0, problem->reason);
         throw CaptureLogError(
             CaptureLogText::tr("\"%1\", line %2: %3.").arg(shown(path)).arg(problem->line).arg(problem->message), path,
-            problem->line);
+            problem->line, problem->message);
+    }
+    content.noValues = state.noValues.load();
+    if (!content.timestamps.empty()) {
+        const auto back = std::is_sorted_until(content.timestamps.begin(), content.timestamps.end());
+        if (back != content.timestamps.end())
+            // Row i is on line i + 3, after the header and the column line.
+            content.timeBackLine = static_cast<qint64>(back - content.timestamps.begin()) + 3;
     }
 
-    QFile description(descriptionFileName(path));
-    if (description.open(QIODevice::ReadOnly))
-        content.description = description.readAll();
+    content.description = readLogDescription(path);
     return content;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LogDescription.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -29,30 +31,46 @@ struct CaptureLogHeader {
     qint64 triggerTime = 0; // ms since 1970-01-01 UTC
 };
 
+// What follows a log's last line feed: nothing, or a row cut short, or
+// bytes that are no row at all.
+enum class LogTailKind { None, Row, ZeroBytes, NotText };
+
 struct CaptureLogContent {
     QString path;
     CaptureLogHeader header;
-    std::vector<LogColumn> columns;         // as in the column line
-    std::vector<std::int64_t> timestamps;   // ms since 1970; empty without a TimeStamp column
-    std::vector<std::int64_t> counters;     // empty without a Counter column
-    std::vector<std::uint16_t> digital;     // empty without a Digital column
-    std::vector<std::vector<float>> values; // one vector per Sensor/Analog column, in column order
+    std::vector<LogColumn> columns;       // as in the column line
+    std::vector<std::int64_t> timestamps; // ms since 1970; empty without a TimeStamp column
+    std::vector<std::int64_t> counters;   // empty without a Counter column
+    std::vector<std::uint16_t> digital;   // empty without a Digital column
+    // One vector per Sensor/Analog column, in column order. A field that
+    // holds no value (nan, inf, beyond the float range) is NaN here.
+    std::vector<std::vector<float>> values;
     std::size_t rowCount = 0;
-    bool lastRowIncomplete = false; // a torn last row (no line feed) was left out
-    QByteArray description;         // the description file's bytes when it exists beside the log
+    std::size_t noValues = 0;             // fields without a value
+    qint64 timeBackLine = 0;              // the first line whose time stamp is before the previous one; 0: none
+    LogTailKind tail = LogTailKind::None; // left out of the rows
+    qint64 tailBytes = 0;
+    LogDescription description; // of the description file beside the log
+
+    bool lastRowIncomplete() const { return tail != LogTailKind::None; }
+    bool timeGoesBack() const { return timeBackLine > 0; }
 };
 
 // A file that cannot be read as a capture log. what() is the message for the
-// user and names the file and the line (1-based; 0 when no line is at fault).
+// user and names the file and the line (1-based; 0 when no line is at fault);
+// reason() is what is wrong, the system's reason when it failed.
 class CaptureLogError : public std::runtime_error {
 public:
-    CaptureLogError(const QString& message, const QString& path, qint64 line);
+    CaptureLogError(const QString& message, const QString& path, qint64 line, const QString& reason = QString());
+    QString message() const { return QString::fromUtf8(what()); }
     QString path() const { return filePath; }
     qint64 line() const { return lineNumber; }
+    QString reason() const { return why; }
 
 private:
     QString filePath;
     qint64 lineNumber = 0;
+    QString why;
 };
 
 // Reads the whole log. progress(bytesDone, bytesTotal) is called now and then

@@ -87,7 +87,7 @@ std::optional<std::vector<LogColumn>> parseColumnLine(std::string_view line, QSt
         }
         column.title = text(rest.substr(0, length - 1));
         if (!seen.insert({column.kind, column.index}).second) {
-            problem = CaptureLogText::tr("names the column \"%1\" twice").arg(column.title);
+            problem = CaptureLogText::tr("names the column \"%1\" twice").arg(CaptureLogText::quoted(column.title));
             return std::nullopt;
         }
         columns.push_back(std::move(column));
@@ -95,7 +95,8 @@ std::optional<std::vector<LogColumn>> parseColumnLine(std::string_view line, QSt
     }
     if (!rest.empty()) {
         const std::string_view title = rest.substr(0, rest.find(';'));
-        problem = CaptureLogText::tr("is not the column line of one (\"%1\" is no column title)").arg(text(title));
+        problem = CaptureLogText::tr("is not the column line of one (\"%1\" is no column title)")
+                      .arg(CaptureLogText::quoted(text(title)));
         return std::nullopt;
     }
     return columns;

@@ -1,56 +1,79 @@
 #include "LogLoader.h"
 
-#include <QMetaObject>
+#include <QTimer>
 
 #include <exception>
+#include <thread>
 
-LogLoader::LogLoader(const QString& path, QObject* parent)
+namespace {
+
+// How often the GUI looks whether the thread is done.
+constexpr int pollMs = 20;
+
+} // namespace
+
+LogLoader::LogLoader(const QString& path, QObject* parent, Reader read)
     : QObject(parent)
-    , path(path) {}
+    , job(std::make_shared<Job>()) {
+    job->path = path;
+    job->read = read ? std::move(read) : Reader(&KivraTolm::readCaptureLog);
+    poll = new QTimer(this);
+    poll->setInterval(pollMs);
+    connect(poll, &QTimer::timeout, this, [this] {
+        if (job->done.load()) {
+            poll->stop();
+            emit finished();
+        }
+    });
+}
 
 LogLoader::~LogLoader() {
-    cancelled = true;
-    if (thread.joinable())
-        thread.join();
+    job->cancelled = true;
 }
 
 void LogLoader::start() {
-    thread = std::thread([this] { run(); });
+    std::thread([job = job] { run(job); }).detach();
+    poll->start();
 }
 
-void LogLoader::run() {
+void LogLoader::cancel() {
+    job->cancelled = true;
+}
+
+int LogLoader::progress() const {
+    return job->perMille.load();
+}
+
+void LogLoader::run(const std::shared_ptr<Job>& job) {
     std::shared_ptr<KivraTolm::CaptureLogContent> result;
-    QString failure;
+    std::optional<KivraTolm::CaptureLogError> failure;
     try {
-        std::optional<KivraTolm::CaptureLogContent> content =
-            KivraTolm::readCaptureLog(path, [this](qint64 done, qint64 total) {
-                if (total > 0)
-                    perMille = static_cast<int>(done * 1000 / total);
-                return !cancelled.load();
-            });
-        if (content)
+        std::optional<KivraTolm::CaptureLogContent> content = job->read(job->path, [&job](qint64 done, qint64 total) {
+            if (total > 0)
+                job->perMille = static_cast<int>(done * 1000 / total);
+            return !job->cancelled.load();
+        });
+        if (content && !job->cancelled.load())
             result = std::make_shared<KivraTolm::CaptureLogContent>(std::move(*content));
+    } catch (const KivraTolm::CaptureLogError& e) {
+        failure = e;
     } catch (const std::exception& e) {
-        failure = QString::fromStdString(e.what());
+        failure = KivraTolm::CaptureLogError(QString::fromUtf8(e.what()), job->path, 0);
     }
     {
-        const std::lock_guard<std::mutex> lock(mutex);
-        log = std::move(result);
-        message = failure;
+        const std::lock_guard<std::mutex> lock(job->mutex);
+        job->log = std::move(result);
+        job->failure = std::move(failure);
     }
-    // Runs on the GUI thread; dropped when the loader is gone by then.
-    QMetaObject::invokeMethod(
-        this, [this] { emit finished(); }, Qt::QueuedConnection);
+    job->done = true;
 }
 
 std::shared_ptr<KivraTolm::CaptureLogContent> LogLoader::takeLog() {
-    if (thread.joinable())
-        thread.join();
-    const std::lock_guard<std::mutex> lock(mutex);
-    return std::move(log);
+    const std::lock_guard<std::mutex> lock(job->mutex);
+    return std::move(job->log);
 }
 
-QString LogLoader::error() const {
-    const std::lock_guard<std::mutex> lock(mutex);
-    return message;
+std::optional<KivraTolm::CaptureLogError> LogLoader::error() const {
+    const std::lock_guard<std::mutex> lock(job->mutex);
+    return job->failure;
 }

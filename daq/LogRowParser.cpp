@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 #include <sys/mman.h>
 
@@ -32,6 +34,30 @@ template <typename T> void sizeColumn(std::vector<T>& column, std::size_t rows) 
         ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 #endif
     column.assign(rows, T{});
+}
+
+// A sensor or input value. nan, inf and numbers beyond the float range are
+// no value: NaN, counted. A number too small for a float is its nearest one.
+std::from_chars_result parseValue(const char* begin, const char* end, float& value, std::size_t& noValues) {
+    std::from_chars_result result = std::from_chars(begin, end, value);
+    if (result.ec == std::errc::result_out_of_range) {
+        double wide = 0;
+        bool tiny = false;
+        if (std::from_chars(begin, result.ptr, wide).ec == std::errc()) {
+            tiny = std::abs(wide) < 1.0;
+        } else {
+            const char* exponent = std::find_if(begin, result.ptr, [](char c) { return c == 'e' || c == 'E'; });
+            tiny = exponent + 1 < result.ptr && exponent[1] == '-';
+            wide = 0.0;
+        }
+        value = tiny ? static_cast<float>(wide) : std::numeric_limits<float>::infinity();
+        result.ec = std::errc();
+    }
+    if (result.ec == std::errc() && !std::isfinite(value)) {
+        value = std::numeric_limits<float>::quiet_NaN();
+        ++noValues;
+    }
+    return result;
 }
 
 QString text(const char* begin, const char* end) {
@@ -69,7 +95,8 @@ LogRowParser::LogRowParser(KivraTolm::CaptureLogContent& content, std::size_t ro
     }
 }
 
-bool LogRowParser::parseRow(const char* begin, const char* end, std::size_t row, std::size_t& column) const {
+bool LogRowParser::parseRow(const char* begin, const char* end, std::size_t row, std::size_t& column,
+                            std::size_t& noValues) const {
     const char* p = begin;
     for (column = 0; column < targets.size(); ++column) {
         std::from_chars_result result{};
@@ -79,7 +106,7 @@ bool LogRowParser::parseRow(const char* begin, const char* end, std::size_t row,
             break;
         case LogColumnKind::Sensor:
         case LogColumnKind::Analog:
-            result = std::from_chars(p, end, targets[column].values[row]);
+            result = parseValue(p, end, targets[column].values[row], noValues);
             break;
         case LogColumnKind::Digital:
             result = std::from_chars(p, end, digital[row]);
@@ -110,7 +137,7 @@ LogRowProblem LogRowParser::problemOf(const char* begin, const char* end, std::s
     const auto* separator = static_cast<const char*>(std::memchr(field, ';', static_cast<std::size_t>(end - field)));
     if (!separator)
         return {line, CaptureLogText::tr("the row does not end with \";\"")};
-    const QString title = titles[column];
+    const QString title = CaptureLogText::quoted(titles[column]);
     if (separator == field)
         return {line, CaptureLogText::tr("the field of column \"%1\" is empty").arg(title)};
     // Parsed once more only to tell a number out of range from no number.
@@ -137,9 +164,10 @@ LogRowProblem LogRowParser::problemOf(const char* begin, const char* end, std::s
         break;
     }
     }
+    const QString quotedField = CaptureLogText::quoted(text(field, separator));
     if (outOfRange)
-        return {line, CaptureLogText::tr("\"%1\" in column \"%2\" is out of range").arg(text(field, separator), title)};
-    return {line, CaptureLogText::tr("\"%1\" in column \"%2\" is not a number").arg(text(field, separator), title)};
+        return {line, CaptureLogText::tr("\"%1\" in column \"%2\" is out of range").arg(quotedField, title)};
+    return {line, CaptureLogText::tr("\"%1\" in column \"%2\" is not a number").arg(quotedField, title)};
 }
 
 std::optional<LogRowProblem> LogRowParser::parse(const LogFile& file, qint64 begin, qint64 end, std::size_t firstRow,
@@ -161,6 +189,13 @@ std::optional<LogRowProblem> LogRowParser::parse(const LogFile& file, qint64 beg
     std::vector<char> buffer(static_cast<std::size_t>(std::min(LogFile::chunkSize, std::max<qint64>(end - begin, 1))));
     std::size_t row = firstRow;
     std::size_t carry = 0; // bytes of an unfinished line at the buffer's start
+    std::size_t noValues = 0;
+    // Counted into the state once, however the piece ends.
+    struct Count {
+        std::atomic<std::size_t>& total;
+        std::size_t& mine;
+        ~Count() { total.fetch_add(mine, std::memory_order_relaxed); }
+    } count{state.noValues, noValues};
     try {
         for (qint64 at = begin; at < end;) {
             if (state.cancelled.load(std::memory_order_relaxed) ||
@@ -179,7 +214,7 @@ std::optional<LogRowProblem> LogRowParser::parse(const LogFile& file, qint64 beg
                 if (row >= endRow)
                     return changed(row);
                 std::size_t column = 0;
-                if (!parseRow(p, lineEnd, row, column))
+                if (!parseRow(p, lineEnd, row, column, noValues))
                     return found(problemOf(p, lineEnd, row, column));
                 ++row;
                 p = feed + 1;
@@ -193,7 +228,7 @@ std::optional<LogRowProblem> LogRowParser::parse(const LogFile& file, qint64 beg
                 afterChunk();
         }
     } catch (const KivraTolm::CaptureLogError& error) {
-        return found({0, QString::fromStdString(error.what())});
+        return found({0, error.message(), error.reason()});
     }
     if (carry != 0 || row != endRow)
         return changed(row);

@@ -20,12 +20,19 @@ struct LogParseState {
     // The first piece that found a problem: later pieces stop, earlier ones
     // go on, since one of them may hold an earlier problem.
     std::atomic<int> firstBadPiece{INT_MAX};
+    std::atomic<std::size_t> noValues{0}; // fields without a value, over all pieces
 };
 
 // A row that is not one of a capture log.
 struct LogRowProblem {
+    LogRowProblem(qint64 line, const QString& message, const QString& reason = QString())
+        : line(line)
+        , message(message)
+        , reason(reason) {}
+
     qint64 line = 0; // 0: the file could not be read
     QString message; // without the file's name unless `line` is 0
+    QString reason;  // line 0: the system's reason
 };
 
 // Parses the data rows of a capture log into the columns of a content whose
@@ -50,7 +57,8 @@ private:
 
     // The fields of one row (without its line ending); false when a field
     // does not fit, `column` then tells which.
-    bool parseRow(const char* begin, const char* end, std::size_t row, std::size_t& column) const;
+    bool parseRow(const char* begin, const char* end, std::size_t row, std::size_t& column,
+                  std::size_t& noValues) const;
     LogRowProblem problemOf(const char* begin, const char* end, std::size_t row, std::size_t column) const;
 
     std::vector<Target> targets;

@@ -84,11 +84,13 @@ void LogTrendSource::reduce(int channel, std::size_t from, std::size_t to, const
     reduceIntoColumns(times() + from, values.data() + from, to - from, scale, raw);
     const double factor = factors[at];
     for (std::size_t c = 0; c < raw.size(); ++c) {
+        ColumnExtent& extent = extents[c];
+        extent.noValue = extent.noValue || raw[c].noValue;
         if (raw[c].empty)
             continue;
-        const ColumnExtent scaled{raw[c].min * factor, raw[c].max * factor, raw[c].first * factor, raw[c].last * factor,
-                                  false};
-        ColumnExtent& extent = extents[c];
+        const ColumnExtent scaled{
+            raw[c].min * factor, raw[c].max * factor, raw[c].first * factor, raw[c].last * factor, false,
+            extent.noValue};
         if (extent.empty) {
             extent = scaled;
             continue;

@@ -30,7 +30,8 @@ class LogTrendSource : public TrendSource {
 public:
     explicit LogTrendSource(std::shared_ptr<const KivraTolm::CaptureLogContent> log);
 
-    bool hasTimeStamps() const { return !log->timestamps.empty(); }
+    // Time stamps to draw against: present and never going back.
+    bool hasTimeStamps() const { return !log->timestamps.empty() && !log->timeGoesBack(); }
     bool hasChannel(int channel) const;
     // The unit of a channel's trace: a sensor without unit was logged raw and
     // shows as %, as in the live views.

@@ -3,6 +3,7 @@
 #include "ui_TrendView.h"
 
 #include "CalibrationData.h"
+#include "CaptureLogText.h"
 #include "LogLoader.h"
 #include "PlainMessageBox.h"
 #include "SensorPosition.h"
@@ -11,8 +12,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QLocale>
 #include <QProgressDialog>
 #include <QScopedValueRollback>
 #include <QScreen>
@@ -21,6 +21,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 using KivraTolm::CaptureLogContent;
@@ -59,16 +60,11 @@ QString channelName(int channel) {
 // them when there is one; else the header's pre-trigger length, which is the
 // most there can be.
 qint64 preTriggerRowsOf(const CaptureLogContent& content) {
-    const QJsonObject description = QJsonDocument::fromJson(content.description).object();
-    for (const QJsonValue& part : description) {
-        const QJsonValue rows = part.toObject().value(QStringLiteral("pre_trigger_rows"));
-        if (rows.isDouble())
-            return rows.toVariant().toLongLong();
-    }
-    const QJsonValue rows = description.value(QStringLiteral("pre_trigger_rows"));
-    if (rows.isDouble())
-        return rows.toVariant().toLongLong();
-    return content.header.preTriggerRows;
+    return content.description.preTriggerRows.value_or(content.header.preTriggerRows);
+}
+
+QString shownPath(const QString& path) {
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
 }
 
 } // namespace
@@ -214,7 +210,10 @@ double TrendView::currentSpan() const {
     const TrendSource* shown = source();
     if (span == wholeLog) {
         const std::size_t count = shown->size();
-        return count > 1 ? static_cast<double>(shown->timeAt(count - 1) - shown->timeAt(0)) + 1.0 : 1.0;
+        return count > 0
+                   ? windowHolding(static_cast<double>(shown->timeAt(0)), static_cast<double>(shown->timeAt(count - 1)))
+                         .span
+                   : 1.0;
     }
     if (review && !review->hasTimeStamps()) {
         // Rows: the span at the log's sample rate.
@@ -232,9 +231,19 @@ void TrendView::updateView() {
     if (!review && !isPaused())
         end = count > 0 ? static_cast<double>(shown->timeAt(count - 1)) : 0.0;
     if (review && ui->cmbTrendSpan->currentData().value<qint64>() == wholeLog && count > 0)
-        end = static_cast<double>(shown->timeAt(count - 1));
+        end = latestEnd();
     chart->setView(end, span);
     updateScrollBar();
+}
+
+double TrendView::latestEnd() const {
+    const TrendSource* shown = source();
+    const std::size_t count = shown->size();
+    if (count == 0)
+        return 0.0;
+    const double last = static_cast<double>(shown->timeAt(count - 1));
+    // A log's last row lies inside the view, not on its open end.
+    return review ? windowHolding(static_cast<double>(shown->timeAt(0)), last).end : last;
 }
 
 void TrendView::updateScrollBar() {
@@ -246,12 +255,13 @@ void TrendView::updateScrollBar() {
         return;
     }
     const double first = static_cast<double>(shown->timeAt(0));
-    const double last = static_cast<double>(shown->timeAt(count - 1));
+    const double last = latestEnd();
     const double span = chart->viewSpan();
-    // The view's end runs from one span after the first sample to the last.
+    // The view's end runs from one span after the first sample to the last,
+    // which the furthest step reaches.
     scrollOrigin = first + span;
     scrollUnit = std::max(1.0, std::ceil((last - first) / 1e6));
-    const int maximum = static_cast<int>(std::max(0.0, std::floor((last - scrollOrigin) / scrollUnit)));
+    const int maximum = static_cast<int>(std::max(0.0, std::ceil((last - scrollOrigin) / scrollUnit)));
     ui->scrTrendTime->setRange(0, maximum);
     ui->scrTrendTime->setPageStep(std::max(1, static_cast<int>(span / scrollUnit)));
     ui->scrTrendTime->setSingleStep(std::max(1, static_cast<int>(span / 10 / scrollUnit)));
@@ -304,10 +314,14 @@ void TrendView::onOpenLog() {
         openLog(path);
 }
 
+void TrendView::setLogReader(LogLoader::Reader read) {
+    logReader = std::move(read);
+}
+
 void TrendView::openLog(const QString& path) {
     if (loader)
         return;
-    loader = new LogLoader(path, this);
+    loader = new LogLoader(path, this, logReader);
     connect(loader, &LogLoader::finished, this, &TrendView::onLogRead);
     progress = new QProgressDialog(tr("Reading %1 ...").arg(QFileInfo(path).fileName()), tr("Cancel"), 0, 1000, this);
     progress->setWindowTitle(tr("Open log"));
@@ -315,24 +329,51 @@ void TrendView::openLog(const QString& path) {
     progress->setMinimumDuration(300);
     progress->setAutoClose(false);
     progress->setAutoReset(false);
-    connect(progress, &QProgressDialog::canceled, loader, &LogLoader::cancel);
+    connect(progress, &QProgressDialog::canceled, this, &TrendView::onCancelLog);
     progress->setValue(0);
     progressTimer->start();
     loader->start();
 }
 
-void TrendView::onLogRead() {
+void TrendView::endLoading() {
     progressTimer->stop();
-    std::shared_ptr<CaptureLogContent> log = loader->takeLog();
-    const QString error = loader->error();
-    loader->deleteLater();
-    loader = nullptr;
+    // Gone before any message shows: a window-modal dialog left over it
+    // would take its clicks.
+    progress->hide();
     progress->deleteLater();
     progress = nullptr;
-    if (log)
+    loader->deleteLater();
+    loader = nullptr;
+}
+
+void TrendView::onCancelLog() {
+    // The reading may hang in the system; its thread is left to end on its
+    // own, and the next log can be opened at once.
+    if (!loader)
+        return;
+    loader->cancel();
+    endLoading();
+    emit logDone();
+}
+
+void TrendView::onLogRead() {
+    std::shared_ptr<CaptureLogContent> log = loader->takeLog();
+    const std::optional<KivraTolm::CaptureLogError> error = loader->error();
+    endLoading();
+    if (log) {
         showReview(std::move(log));
-    else if (!error.isEmpty())
-        showPlainMessage(this, QMessageBox::Critical, tr("Error"), error);
+    } else if (error) {
+        QStringList details{tr("File: %1").arg(shownPath(error->path()))};
+        if (error->line() > 0)
+            details << tr("Line: %1").arg(error->line());
+        if (!error->reason().isEmpty())
+            details << tr("Reason: %1").arg(error->reason());
+        QMessageBox* box =
+            newPlainMessageBox(QMessageBox::Critical, tr("Error"), error->message(), QMessageBox::Ok, this);
+        box->setDetailedText(details.join(QLatin1Char('\n')));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    }
     emit logDone();
 }
 
@@ -389,36 +430,92 @@ void TrendView::showReview(std::shared_ptr<CaptureLogContent> log) {
         ui->cmbTrendSpan->setCurrentIndex(ui->cmbTrendSpan->findData(QVariant::fromValue<qint64>(wholeLog)));
     }
     ui->btnTrendPause->setEnabled(false);
-    heldEnd = content.rowCount > 0 ? static_cast<double>(review->timeAt(content.rowCount - 1)) : 0.0;
+    heldEnd = latestEnd();
     updateView();
 
     QString source = tr("Log %1: %2 rows").arg(QDir::toNativeSeparators(content.path)).arg(content.rowCount);
-    if (content.lastRowIncomplete)
+    if (content.lastRowIncomplete())
         source += tr(" - the last row was incomplete and is not shown");
     ui->lblTrendSource->setText(source);
     ui->lblTrendSource->setToolTip(source);
-
-    const QJsonDocument description = QJsonDocument::fromJson(content.description);
-    QString details;
-    if (content.description.isEmpty())
-        details = tr("No description file beside the log.");
-    else
-        details = description.isNull() ? QString::fromUtf8(content.description)
-                                       : QString::fromUtf8(description.toJson(QJsonDocument::Indented));
-    ui->lblTrendDetails->setText(tr("Reason: %1\n").arg(content.header.reason) + details);
+    ui->lblTrendDetails->setText(tr("Reason: %1\n").arg(CaptureLogText::quoted(content.header.reason)) +
+                                 descriptionText(content.description));
     ui->groupBoxTrendDetails->show();
     chart->update();
 
-    if (content.lastRowIncomplete) {
-        QMessageBox* box = newPlainMessageBox(
-            QMessageBox::Information, tr("Information"),
-            tr("The last row of %1 was incomplete, as when a capture is cut short. The %2 rows before it are shown.")
-                .arg(QDir::toNativeSeparators(content.path))
-                .arg(content.rowCount),
-            QMessageBox::Ok, this);
+    const QStringList notes = reviewNotes(content);
+    if (!notes.isEmpty()) {
+        QMessageBox* box = newPlainMessageBox(QMessageBox::Information, tr("Information"),
+                                              notes.join(QStringLiteral("\n\n")), QMessageBox::Ok, this);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open();
     }
+}
+
+QString TrendView::descriptionText(const LogDescription& description) {
+    const QString limit = QLocale().formattedDataSize(LogDescription::sizeLimit);
+    switch (description.state) {
+    case LogDescription::State::Missing:
+        return tr("No description file beside the log.");
+    case LogDescription::State::TooLarge:
+        return tr("The description file (%1) is larger than %2 and is not shown.")
+            .arg(QLocale().formattedDataSize(description.size), limit);
+    case LogDescription::State::Unreadable:
+        return tr("The description file cannot be read: %1.").arg(description.problem);
+    case LogDescription::State::NotJson:
+        return tr("The description file is not JSON: %1.").arg(description.problem);
+    case LogDescription::State::Read:
+        break;
+    }
+    QStringList lines;
+    lines << tr("Board: %1").arg(description.emulated ? tr("%1 (emulated)").arg(description.board) : description.board);
+    lines << tr("Calibration: %1")
+                 .arg(description.calibration.isEmpty()
+                          ? tr("none")
+                          : tr("%1 (unit %2)").arg(description.calibration, description.unit));
+    lines << tr("Trigger: %1 at %2").arg(description.reason, description.triggered);
+    if (description.rows)
+        lines << tr("Rows: %1").arg(*description.rows);
+    lines << tr("Gaps: %1 (%2 ms without frames)").arg(description.gaps).arg(description.missingMs);
+    return lines.join(QLatin1Char('\n'));
+}
+
+QStringList TrendView::reviewNotes(const CaptureLogContent& content) {
+    const QString path = QDir::toNativeSeparators(content.path);
+    const int rows = static_cast<int>(std::min<std::size_t>(content.rowCount, INT_MAX));
+    const qint64 lastLine = static_cast<qint64>(content.rowCount) + 2;
+    QStringList notes;
+    switch (content.tail) {
+    case KivraTolm::LogTailKind::None:
+        break;
+    case KivraTolm::LogTailKind::Row:
+        notes << tr("The last row of %1 was incomplete, as when a capture is cut short. Rows shown: %n.", nullptr, rows)
+                     .arg(path);
+        break;
+    case KivraTolm::LogTailKind::ZeroBytes:
+        notes << tr("The rest of %1 after line %2 (%3) is zero bytes, not text, as when a file is extended but never "
+                    "written. Rows shown: %n.",
+                    nullptr, rows)
+                     .arg(path)
+                     .arg(lastLine)
+                     .arg(QLocale().formattedDataSize(content.tailBytes));
+        break;
+    case KivraTolm::LogTailKind::NotText:
+        notes << tr("The rest of %1 after line %2 (%3) is not text and is left out. Rows shown: %n.", nullptr, rows)
+                     .arg(path)
+                     .arg(lastLine)
+                     .arg(QLocale().formattedDataSize(content.tailBytes));
+        break;
+    }
+    if (content.noValues > 0)
+        notes << tr("Fields of %1 without a value (nan, inf or beyond the float range): %n. The traces break there.",
+                    nullptr, static_cast<int>(std::min<std::size_t>(content.noValues, INT_MAX)))
+                     .arg(path);
+    if (content.timeGoesBack())
+        notes << tr("The time stamps of %1 go back at line %2, so the log is shown against its row numbers.")
+                     .arg(path)
+                     .arg(content.timeBackLine);
+    return notes;
 }
 
 void TrendView::onBackToLive() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "InputFrame.h"
+#include "LogLoader.h"
 #include "TrendChart.h"
 #include "TrendSources.h"
 #include "TrendStore.h"
@@ -14,7 +15,6 @@
 #include <vector>
 
 class CalibrationData;
-class LogLoader;
 class QAbstractButton;
 class QProgressDialog;
 class QTimer;
@@ -47,6 +47,8 @@ public:
     // Reads a log in the background behind a progress dialog; the chart
     // shows it when done.
     void openLog(const QString& path);
+    // What reads the logs; readCaptureLog unless set (tests give a stalled one).
+    void setLogReader(LogLoader::Reader read);
     bool isReviewing() const { return review != nullptr; }
     bool isLoading() const { return loader != nullptr; }
     bool isPaused() const;
@@ -68,12 +70,21 @@ signals:
 private:
     void connectSignals();
     void onLogRead();
+    void onCancelLog();
+    void endLoading();
+    // The description's fields as the details show them.
+    static QString descriptionText(const LogDescription& description);
+    // What the user is told about a log just shown (a cut tail, fields without
+    // a value, time stamps that go back); empty when all is well.
+    static QStringList reviewNotes(const KivraTolm::CaptureLogContent& content);
     void showReview(std::shared_ptr<KivraTolm::CaptureLogContent> log);
     void updateTraces();
     void updateView();
     void updateScrollBar();
     void onScroll(int value);
     double currentSpan() const;
+    // The furthest end of the view: the newest frame, or just past a log's last row.
+    double latestEnd() const;
     TrendTrace traceOf(int channel) const;
     const TrendSource* source() const;
 
@@ -92,6 +103,7 @@ private:
     double scrollUnit = 1.0;
     double scrollOrigin = 0.0;
     bool updatingScroll = false;
+    LogLoader::Reader logReader;
     LogLoader* loader = nullptr;
     QProgressDialog* progress = nullptr;
     QTimer* progressTimer = nullptr;

@@ -54,10 +54,6 @@
         <translation>ist nicht deren Kopfzeile</translation>
     </message>
     <message>
-        <source>&quot;%1&quot; cannot be opened: %2.</source>
-        <translation>„%1“ kann nicht geöffnet werden: %2.</translation>
-    </message>
-    <message>
         <source>is missing</source>
         <translation>fehlt</translation>
     </message>
@@ -120,6 +116,34 @@
     <message>
         <source>the row is longer than any row of a capture log</source>
         <translation>die Zeile ist länger als jede Zeile einer Aufzeichnung</translation>
+    </message>
+    <message>
+        <source>not a capture log: line %1 %2</source>
+        <translation>keine Aufzeichnung: Zeile %1 %2</translation>
+    </message>
+    <message>
+        <source>Can&apos;t open file : %1</source>
+        <translation>Datei kann nicht geöffnet werden: %1</translation>
+    </message>
+    <message>
+        <source>the file ends inside its header line</source>
+        <translation>die Datei endet in ihrer Kopfzeile</translation>
+    </message>
+    <message>
+        <source>the file ends inside its column line</source>
+        <translation>die Datei endet in ihrer Spaltenzeile</translation>
+    </message>
+    <message>
+        <source>%1 at byte %2</source>
+        <translation>%1 bei Byte %2</translation>
+    </message>
+    <message>
+        <source>no JSON object</source>
+        <translation>kein JSON-Objekt</translation>
+    </message>
+    <message>
+        <source>not a regular file (a FIFO, a socket or a device)</source>
+        <translation>keine reguläre Datei (ein FIFO, ein Socket oder ein Gerät)</translation>
     </message>
 </context>
 <context>
@@ -710,6 +734,10 @@ Erneut versuchen?</translation>
         <source>End</source>
         <translation>Ende</translation>
     </message>
+    <message>
+        <source>no value</source>
+        <translation>kein Wert</translation>
+    </message>
 </context>
 <context>
     <name>TrendView</name>
@@ -836,8 +864,92 @@ Erneut versuchen?</translation>
         <translation>Information</translation>
     </message>
     <message>
-        <source>The last row of %1 was incomplete, as when a capture is cut short. The %2 rows before it are shown.</source>
-        <translation>Die letzte Zeile von %1 war unvollständig, wie bei einer abgebrochenen Aufzeichnung. Die %2 Zeilen davor werden gezeigt.</translation>
+        <source>File: %1</source>
+        <translation>Datei: %1</translation>
+    </message>
+    <message>
+        <source>Line: %1</source>
+        <translation>Zeile: %1</translation>
+    </message>
+    <message>
+        <source>Reason: %1</source>
+        <translation>Grund: %1</translation>
+    </message>
+    <message>
+        <source>The description file (%1) is larger than %2 and is not shown.</source>
+        <translation>Die Beschreibungsdatei (%1) ist größer als %2 und wird nicht gezeigt.</translation>
+    </message>
+    <message>
+        <source>The description file cannot be read: %1.</source>
+        <translation>Die Beschreibungsdatei kann nicht gelesen werden: %1.</translation>
+    </message>
+    <message>
+        <source>The description file is not JSON: %1.</source>
+        <translation>Die Beschreibungsdatei ist kein JSON: %1.</translation>
+    </message>
+    <message>
+        <source>Board: %1</source>
+        <translation>Messkarte: %1</translation>
+    </message>
+    <message>
+        <source>%1 (emulated)</source>
+        <translation>%1 (emuliert)</translation>
+    </message>
+    <message>
+        <source>Calibration: %1</source>
+        <translation>Kalibrierung: %1</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>keine</translation>
+    </message>
+    <message>
+        <source>%1 (unit %2)</source>
+        <translation>%1 (Einheit %2)</translation>
+    </message>
+    <message>
+        <source>Trigger: %1 at %2</source>
+        <translation>Trigger: %1 um %2</translation>
+    </message>
+    <message>
+        <source>Rows: %1</source>
+        <translation>Zeilen: %1</translation>
+    </message>
+    <message>
+        <source>Gaps: %1 (%2 ms without frames)</source>
+        <translation>Lücken: %1 (%2 ms ohne Messwerte)</translation>
+    </message>
+    <message numerus="yes">
+        <source>The last row of %1 was incomplete, as when a capture is cut short. Rows shown: %n.</source>
+        <translation>
+            <numerusform>Die letzte Zeile von %1 war unvollständig, wie bei einer abgebrochenen Aufzeichnung. %n Zeile davor wird gezeigt.</numerusform>
+            <numerusform>Die letzte Zeile von %1 war unvollständig, wie bei einer abgebrochenen Aufzeichnung. %n Zeilen davor werden gezeigt.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>The rest of %1 after line %2 (%3) is zero bytes, not text, as when a file is extended but never written. Rows shown: %n.</source>
+        <translation>
+            <numerusform>Der Rest von %1 nach Zeile %2 (%3) besteht aus Null-Bytes, nicht aus Text, wie bei einer verlängerten, aber nie beschriebenen Datei. %n Zeile davor wird gezeigt.</numerusform>
+            <numerusform>Der Rest von %1 nach Zeile %2 (%3) besteht aus Null-Bytes, nicht aus Text, wie bei einer verlängerten, aber nie beschriebenen Datei. %n Zeilen davor werden gezeigt.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>The rest of %1 after line %2 (%3) is not text and is left out. Rows shown: %n.</source>
+        <translation>
+            <numerusform>Der Rest von %1 nach Zeile %2 (%3) ist kein Text und wird ausgelassen. %n Zeile davor wird gezeigt.</numerusform>
+            <numerusform>Der Rest von %1 nach Zeile %2 (%3) ist kein Text und wird ausgelassen. %n Zeilen davor werden gezeigt.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Fields of %1 without a value (nan, inf or beyond the float range): %n. The traces break there.</source>
+        <translation>
+            <numerusform>%n Feld von %1 hat keinen Wert (nan, inf oder außerhalb des float-Bereichs); die Kurven sind dort unterbrochen.</numerusform>
+            <numerusform>%n Felder von %1 haben keinen Wert (nan, inf oder außerhalb des float-Bereichs); die Kurven sind dort unterbrochen.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The time stamps of %1 go back at line %2, so the log is shown against its row numbers.</source>
+        <translation>Die Zeitstempel von %1 laufen in Zeile %2 zurück; die Logdatei wird daher über ihren Zeilennummern gezeigt.</translation>
     </message>
 </context>
 </TS>

@@ -206,9 +206,11 @@ TrendReadout TrendChart::readout() const {
     result.time = timeAxis == TimeAxis::LocalTime
                       ? QDateTime::fromMSecsSinceEpoch(time).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"))
                       : tr("Row %1").arg(time);
-    for (const TrendTrace& trace : traces)
+    for (const TrendTrace& trace : traces) {
+        const double value = source->valueAt(trace.channel, index);
         result.values.append(trace.name + QStringLiteral(": ") +
-                             traceValueText(trace, source->valueAt(trace.channel, index)));
+                             (std::isfinite(value) ? traceValueText(trace, value) : tr("no value")));
+    }
     return result;
 }
 
@@ -327,19 +329,19 @@ void TrendChart::paintTraces(QPainter& painter, const QRect& plot, const std::ve
         strokes.clear();
         int previousX = -1;
         int previousY = 0;
-        // A gap breaks the trace also where this trace has no value at it.
+        // A gap of the acquisition, or a sample without a value, since the
+        // last drawn column: not joined.
         bool broken = false;
         for (std::size_t c = 0; c < columns[t].size(); ++c) {
             const ColumnExtent& extent = columns[t][c];
-            broken = broken || (c < gaps.size() && gaps[c]);
+            broken = broken || extent.noValue || (c < gaps.size() && gaps[c]);
             if (extent.empty)
                 continue;
-            if (broken)
-                previousX = -1;
-            broken = false;
             const int x = plot.left() + static_cast<int>(c);
             int top = yOf(extent.max);
             int bottom = yOf(extent.min);
+            if (broken)
+                previousX = -1;
             if (previousX == x - 1) {
                 // Next to the previous column: one stroke that also reaches
                 // where that column ended.
@@ -351,6 +353,9 @@ void TrendChart::paintTraces(QPainter& painter, const QRect& plot, const std::ve
             strokes.append(QRect(x, top, 1, bottom - top + 1));
             previousX = x;
             previousY = yOf(extent.last);
+            // Which side of the column's values it lies on is not kept:
+            // both sides break.
+            broken = extent.noValue;
         }
         const QColor colour = traceColor(theme, t);
         // Vertical strokes as one-pixel rectangles: the raster engine fills

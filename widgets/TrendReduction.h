@@ -23,18 +23,34 @@ struct ColumnScale {
     int columnOf(double time) const { return static_cast<int>(std::floor((time - start) / msPerColumn)); }
 };
 
+// A view [end - span, end] of the time axis.
+struct TrendWindow {
+    double end = 0.0;
+    double span = 1.0;
+};
+
+// The view that holds the times first..last (ms or rows), half a unit inside
+// either edge: the columns are half open, so a view ending on the last time
+// would leave that sample out, and a single time still gets a width.
+inline TrendWindow windowHolding(double first, double last) {
+    return {last + 0.5, last - first + 1.0};
+}
+
 // What one pixel column shows of one trace.
 struct ColumnExtent {
     double min = 0.0;
     double max = 0.0;
-    double first = 0.0; // value of the column's earliest sample
-    double last = 0.0;  // value of its latest sample
-    bool empty = true;
+    double first = 0.0;   // value of the column's earliest sample
+    double last = 0.0;    // value of its latest sample
+    bool empty = true;    // no sample with a value
+    bool noValue = false; // a sample without one (nan, inf): the trace breaks here
 };
 
 // Adds the samples (times[i], values[i]) to `extents` (sized to
-// scale.columns). Samples outside the columns and values that are not
-// numbers are left out. Call once per contiguous run, oldest first.
+// scale.columns). Samples outside the columns are left out, and values that
+// are not finite numbers only mark their column (noValue): they count for
+// neither the extremes nor the axis. Call once per contiguous run, oldest
+// first.
 template <typename Value>
 void reduceIntoColumns(const std::int64_t* times, const Value* values, std::size_t count, const ColumnScale& scale,
                        std::vector<ColumnExtent>& extents) {
@@ -61,8 +77,10 @@ void reduceIntoColumns(const std::int64_t* times, const Value* values, std::size
         for (; i < count && times[i] >= low && times[i] < high; ++i) {
             const Value raw = values[i];
             const double value = static_cast<double>(raw);
-            if (std::isnan(value))
+            if (!std::isfinite(value)) {
+                extent.noValue = true;
                 continue;
+            }
             if (extent.empty) {
                 extent = {value, value, value, value, false};
                 continue;

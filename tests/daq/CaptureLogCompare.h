@@ -97,7 +97,7 @@ inline void compareWithPython(const CaptureLogContent& log, const CsvLog& csv) {
     QCOMPARE(titles, csv.columns);
     const QList<QStringList>& rows = csv.rows;
     QCOMPARE(log.rowCount, static_cast<std::size_t>(rows.size()));
-    QCOMPARE(log.lastRowIncomplete, !csv.complete);
+    QCOMPARE(log.lastRowIncomplete(), !csv.complete);
     const QList<QStringList> read = rowsAsText(log);
     for (int i = 0; i < rows.size(); ++i)
         QCOMPARE(read[i], rows[i]);

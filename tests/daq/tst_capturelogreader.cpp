@@ -2,9 +2,15 @@
 // compared value by value and with Python's csv module; torn and CRLF logs;
 // logs large enough to be parsed in pieces; broken files with the line their
 // message names.
+#include "CalibrationData.h"
+#include "CaptureDescription.h"
 #include "CaptureLogCompare.h"
 
 #include <QtTest>
+
+#include <cmath>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace KivraTolm;
 using namespace LogCompare;
@@ -32,6 +38,18 @@ TriggerSettings everyColumn() {
 float sensorValue(std::uint64_t k) {
     const float value = 0.5f + 0.001f * static_cast<float>(k % 1200);
     return k % 2 ? -value : value;
+}
+
+// A description as the programs write it.
+CaptureRecord writtenRecord() {
+    CaptureRecord record;
+    record.context.board = {"net", "10.0.0.7:5000", "KT-0815", "", false};
+    record.settings = everyColumn();
+    record.preTriggerRows = 7;
+    record.reason = "Forced trigger";
+    record.rows = 40;
+    record.gaps.push_back({1000, 1200, 120});
+    return record;
 }
 
 InputFrame rampFrame(std::uint64_t n) {
@@ -92,7 +110,7 @@ private slots:
         const CaptureLogContent log = read(path);
         compareWithPython(log, readCsvLog(path));
         QCOMPARE(log.rowCount, rows);
-        QCOMPARE(log.lastRowIncomplete, incomplete);
+        QCOMPARE(log.lastRowIncomplete(), incomplete);
         const QList<QStringList> wholeRows = rowsAsText(whole);
         QCOMPARE(rowsAsText(log), wholeRows.mid(0, static_cast<int>(rows)));
     }
@@ -321,23 +339,127 @@ private slots:
         }
     }
 
-    void unreadableFiles_data() {
+    // Files met in review that are no plain capture log, or hold what is no
+    // value, with what the reader makes of them. A FIFO stands for a stalled
+    // network share: opening it would wait for a writer.
+    void reviewCases_data() {
         QTest::addColumn<QString>("name");
-        QTest::newRow("missing") << "nowhere.csv";
-        QTest::newRow("a folder") << "folder";
+        QTest::addColumn<QByteArray>("text");    // of the log when it is made as a file
+        QTest::addColumn<qint64>("extendTo");    // a sparse log: extended to this size; 0: not
+        QTest::addColumn<qint64>("description"); // bytes of a description file; -1: a FIFO; 0: none
+        QTest::addColumn<QString>("message");    // of the error; empty: the log reads
+        QTest::addColumn<QString>("reason");     // the error's reason, from its start
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("noValues");
+        QTest::addColumn<qint64>("timeBackLine");
+        QTest::addColumn<int>("tail");             // LogTailKind
+        QTest::addColumn<int>("descriptionState"); // LogDescription::State
+        const QByteArray head = QByteArray::fromStdString(CsvFormat(everyColumn()).headerLine("Forced trigger", 1)) +
+                                "TimeStamp (ms);Sensor A1 (kg);AIn0 (V);Counter;\n";
+        const QByteArray good = head + "1;0.5;1.25;7;\n2;0.25;1.5;8;\n";
+        const int none = int(LogTailKind::None);
+        const int missing = int(LogDescription::State::Missing);
+        const int read = int(LogDescription::State::Read);
+        QTest::newRow("missing") << "nowhere.csv" << QByteArray() << qint64(0) << qint64(0) << "Can't open file : "
+                                 << "No such file or directory" << 0 << 0 << qint64(0) << none << missing;
+        QTest::newRow("a folder") << "folder" << QByteArray() << qint64(0) << qint64(0) << "Can't open file : "
+                                  << "Is a directory" << 0 << 0 << qint64(0) << none << missing;
+        QTest::newRow("a FIFO") << "fifo.csv" << QByteArray() << qint64(0) << qint64(0) << "Can't open file : "
+                                << "not a regular file" << 0 << 0 << qint64(0) << none << missing;
+        QTest::newRow("a FIFO for the description")
+            << "log.csv" << good << qint64(0) << qint64(-1) << QString() << QString() << 2 << 0 << qint64(0) << none
+            << int(LogDescription::State::Unreadable);
+        QTest::newRow("a 52 MB description")
+            << "log.csv" << good << qint64(0) << qint64(52000000) << QString() << QString() << 2 << 0 << qint64(0)
+            << none << int(LogDescription::State::TooLarge);
+        QTest::newRow("a description as written") << "log.csv" << good << qint64(0) << qint64(1) << QString()
+                                                  << QString() << 2 << 0 << qint64(0) << none << read;
+        QTest::newRow("nan, inf and beyond the float range")
+            << "log.csv" << head + "1;nan;1.25;7;\n2;inf;-inf;8;\n3;1e308;-1e39;9;\n4;1e-50;-nan;10;\n"
+            << qint64(0) << qint64(0) << QString() << QString() << 4 << 6 << qint64(0) << none << missing;
+        QTest::newRow("time going back") << "log.csv" << good + "5;0.5;1.25;9;\n3;0.5;1.25;10;\n4;0.5;1.25;11;\n"
+                                         << qint64(0) << qint64(0) << QString() << QString() << 5 << 0 << qint64(6)
+                                         << none << missing;
+        QTest::newRow("a NUL in a field")
+            << "log.csv" << good + QByteArray("3;0.5\0 and more;1.25;9;\n", 24) << qint64(0) << qint64(0)
+            << "\", line 5: \"0.5\\x00 and more\" in column \"Sensor A1 (kg)\" is not a number."
+            << "\"0.5\\x00" << 0 << 0 << qint64(0) << none << missing;
+        QTest::newRow("2 GB of zero bytes after one row")
+            << "log.csv" << head + "1;0.5;1.25;7;\n"
+            << (qint64(2) << 30) << qint64(0) << QString() << QString() << 1 << 0 << qint64(0)
+            << int(LogTailKind::ZeroBytes) << missing;
+        QTest::newRow("bytes that are not text after the rows")
+            << "log.csv" << good + "3;\x01\x02\x7f" << qint64(0) << qint64(0) << QString() << QString() << 2 << 0
+            << qint64(0) << int(LogTailKind::NotText) << missing;
+        QTest::newRow("a row cut short") << "log.csv" << good + "3;0.5;1." << qint64(0) << qint64(0) << QString()
+                                         << QString() << 2 << 0 << qint64(0) << int(LogTailKind::Row) << missing;
     }
 
-    void unreadableFiles() {
+    void reviewCases() {
         QFETCH(QString, name);
+        QFETCH(QByteArray, text);
+        QFETCH(qint64, extendTo);
+        QFETCH(qint64, description);
+        QFETCH(QString, message);
+        QFETCH(QString, reason);
+        QFETCH(int, rows);
+        QFETCH(int, noValues);
+        QFETCH(qint64, timeBackLine);
+        QFETCH(int, tail);
+        QFETCH(int, descriptionState);
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir("folder"));
         const QString path = dir.filePath(name);
-        try {
-            readCaptureLog(path);
-            QFAIL("no error");
-        } catch (const CaptureLogError& error) {
-            QVERIFY2(QString(error.what()).startsWith('"' + path + "\" cannot be opened: "), error.what());
-            QCOMPARE(error.line(), qint64(0));
+        if (name == "folder")
+            QVERIFY(QDir(dir.path()).mkdir(name));
+        if (name.startsWith("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        if (!text.isEmpty())
+            writeFile(path, text);
+        if (extendTo > 0) // sparse: no 2 GB are written
+            QCOMPARE(::truncate(QFile::encodeName(path).constData(), off_t(extendTo)), 0);
+        const QString descriptionPath = descriptionFileName(path);
+        if (description < 0)
+            QCOMPARE(::mkfifo(QFile::encodeName(descriptionPath).constData(), 0600), 0);
+        else if (description == 1)
+            writeFile(descriptionPath, describeCapture(writtenRecord(), CalibrationData()));
+        else if (description > 0)
+            writeFile(descriptionPath,
+                      QByteArray("{\"rows\": 2, \"pad\": \"") + QByteArray(static_cast<int>(description), 'x') + "\"}");
+
+        if (!message.isEmpty()) {
+            try {
+                readCaptureLog(path);
+                QFAIL("no error");
+            } catch (const CaptureLogError& error) {
+                // Whole: nothing cut at a NUL.
+                const QString shown = QDir::toNativeSeparators(path);
+                QCOMPARE(error.message(), message.startsWith("Can't") ? message + shown : '"' + shown + message);
+                QVERIFY2(error.reason().startsWith(reason), qPrintable(error.reason()));
+                QCOMPARE(error.path(), path);
+            }
+            return;
+        }
+        const CaptureLogContent log = read(path);
+        QCOMPARE(log.rowCount, std::size_t(rows));
+        QCOMPARE(log.noValues, std::size_t(noValues));
+        QCOMPARE(log.timeBackLine, timeBackLine);
+        QCOMPARE(int(log.tail), tail);
+        QCOMPARE(log.tailBytes,
+                 tail == int(LogTailKind::None) ? 0 : QFileInfo(path).size() - text.lastIndexOf('\n') - 1);
+        QCOMPARE(int(log.description.state), descriptionState);
+        for (const std::vector<float>& column : log.values) {
+            for (const float value : column)
+                QVERIFY(std::isfinite(value) || std::isnan(value));
+        }
+        if (description > LogDescription::sizeLimit)
+            QCOMPARE(log.description.size, QFileInfo(descriptionPath).size());
+        if (descriptionState == int(LogDescription::State::Read)) {
+            QCOMPARE(log.description.rows, std::optional<qint64>(40));
+            QCOMPARE(log.description.preTriggerRows, std::optional<qint64>(7));
+            QCOMPARE(log.description.reason, QString("Forced trigger"));
+            QCOMPARE(log.description.board, QString("net 10.0.0.7:5000 KT-0815"));
+            QCOMPARE(log.description.gaps, 1);
+            QCOMPARE(log.description.missingMs, qint64(120));
         }
     }
 
@@ -351,7 +473,7 @@ private slots:
         QCOMPARE(log.rowCount, std::size_t(0));
         QCOMPARE(log.values.size(), std::size_t(68));
         QVERIFY(log.values[0].empty());
-        QVERIFY(!log.lastRowIncomplete);
+        QVERIFY(!log.lastRowIncomplete());
     }
 };
 

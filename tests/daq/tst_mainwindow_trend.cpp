@@ -16,7 +16,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <QMessageBox>
+#include <QProgressDialog>
+
 #include <cmath>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace TrendChannel = KivraTolm::TrendChannel;
 
@@ -123,6 +129,10 @@ private slots:
     void brokenLogs_data();
     void brokenLogs();
     void tornLastRowIsShownAndSaid();
+    void reviewNotes_data();
+    void reviewNotes();
+    void stalledReadIsLeftBehind();
+    void errorBoxIsNotUnderTheProgress();
 };
 
 void TestMainWindowTrend::tabFollowsTheSensorViews() {
@@ -387,8 +397,8 @@ void TestMainWindowTrend::reviewOfLogsWrittenByTheWindow() {
     const QString details = child<QLabel>(*trend, "lblTrendDetails")->text();
     if (description) {
         QVERIFY(!json.isEmpty());
-        for (const QString& key : json.keys())
-            QVERIFY2(details.contains("\"" + key + "\""), qPrintable(key));
+        QVERIFY2(details.contains("Rows: " + QString::number(json["rows"].toInt())), qPrintable(details));
+        QVERIFY2(details.contains("Board: usb"), qPrintable(details));
     } else {
         QVERIFY(details.contains("No description file beside the log."));
     }
@@ -492,8 +502,133 @@ void TestMainWindowTrend::tornLastRowIsShownAndSaid() {
     QTRY_VERIFY(responder.allAnswersUsed());
     QCOMPARE(responder.shownTitles(), QStringList{"Information"});
     QVERIFY(responder.shownTexts().value(0).contains("incomplete"));
-    QVERIFY(responder.shownTexts().value(0).contains("29 rows"));
+    QVERIFY(responder.shownTexts().value(0).contains("Rows shown: 29."));
     QVERIFY(child<QLabel>(*trend, "lblTrendSource")->text().contains("incomplete"));
+}
+
+namespace {
+
+const QByteArray reviewHead = "# Sample rate: 250.00000000 Hz, Pre trigger: 0, Reason: Forced trigger, Trigger start "
+                              "time: 2016-03-01 14:05:09.120 (1456837509120)\nTimeStamp (ms);AIn0 (V);Counter;\n";
+
+// Opening a FIFO waits for a writer: a read that hangs in the system, as on
+// a stalled network share.
+LogLoader::Reader stalledReader(const QString& fifo) {
+    return [fifo](const QString&,
+                  const std::function<bool(qint64, qint64)>&) -> std::optional<KivraTolm::CaptureLogContent> {
+        const int fd = ::open(QFile::encodeName(fifo).constData(), O_RDONLY);
+        if (fd >= 0)
+            ::close(fd);
+        throw KivraTolm::CaptureLogError("\"log.csv\", line 3: broken.", fifo, 3, "No such device");
+    };
+}
+
+// Lets the stalled readers of `fifo` go on.
+void release(const QString& fifo) {
+    const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+    if (fd >= 0)
+        ::close(fd);
+}
+
+QProgressDialog* shownProgress(const QWidget& view) {
+    for (QProgressDialog* dialog : view.findChildren<QProgressDialog*>()) {
+        if (dialog->isVisible())
+            return dialog;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void TestMainWindowTrend::reviewNotes_data() {
+    QTest::addColumn<QByteArray>("rows");
+    QTest::addColumn<qint64>("extendTo"); // sparse, 0: not
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<bool>("rowNumbers");
+    QTest::newRow("2 GB of zero bytes after one row")
+        << QByteArray("1456837509120;0.5;7;\n") << (qint64(2) << 30)
+        << "after line 3 (2.00 GiB) is zero bytes, not text, as when a file is extended but never written. Rows "
+           "shown: 1."
+        << false;
+    QTest::newRow("time going back") << QByteArray("1456837509120;0.5;7;\n1456837509124;0.5;8;\n1456837509110;0;9;\n")
+                                     << qint64(0) << "go back at line 5, so the log is shown against its row numbers."
+                                     << true;
+    QTest::newRow("nan and inf") << QByteArray("1456837509120;nan;7;\n1456837509124;inf;8;\n1456837509128;1;9;\n")
+                                 << qint64(0)
+                                 << "without a value (nan, inf or beyond the float range): 2. The traces break there."
+                                 << false;
+}
+
+void TestMainWindowTrend::reviewNotes() {
+    QFETCH(QByteArray, rows);
+    QFETCH(qint64, extendTo);
+    QFETCH(QString, note);
+    QFETCH(bool, rowNumbers);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("log.csv");
+    writeFile(path, reviewHead + rows);
+    if (extendTo > 0)
+        QCOMPARE(::truncate(QFile::encodeName(path).constData(), off_t(extendTo)), 0);
+    TrendView view;
+    view.show();
+    QVERIFY(openLog(&view, path));
+    QVERIFY(view.isReviewing());
+    const QList<QMessageBox*> boxes = view.findChildren<QMessageBox*>();
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY2(boxes[0]->text().contains(note), qPrintable(boxes[0]->text()));
+    view.trendChart()->setCursorTime(0.0);
+    QCOMPARE(view.trendChart()->readout().time.startsWith("Row "), rowNumbers);
+}
+
+void TestMainWindowTrend::stalledReadIsLeftBehind() {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("stalled share");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString good = dir.filePath("good.csv");
+    writeFile(good, reviewHead + "1456837509120;0.5;7;\n");
+    {
+        auto view = std::make_unique<TrendView>();
+        view->show();
+        view->setLogReader(stalledReader(fifo));
+        view->openLog(fifo);
+        QTRY_VERIFY(shownProgress(*view));
+        // Cancel lets the read go and the next log open at once.
+        QSignalSpy done(view.get(), &TrendView::logDone);
+        shownProgress(*view)->findChild<QPushButton*>()->click();
+        QCOMPARE(done.count(), 1);
+        QVERIFY(!view->isLoading());
+        QTRY_VERIFY(!shownProgress(*view));
+        view->setLogReader({});
+        QVERIFY(openLog(view.get(), good));
+        QVERIFY(view->isReviewing());
+        // Closed while a read hangs, as at Exit: nothing waits for it.
+        view->setLogReader(stalledReader(fifo));
+        view->openLog(fifo);
+        QVERIFY(view->isLoading());
+    }
+    release(fifo);
+}
+
+void TestMainWindowTrend::errorBoxIsNotUnderTheProgress() {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("slow share");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    TrendView view;
+    view.show();
+    view.setLogReader(stalledReader(fifo));
+    QSignalSpy done(&view, &TrendView::logDone);
+    view.openLog(fifo);
+    QTRY_VERIFY(shownProgress(view));
+    release(fifo);
+    QVERIFY(done.wait(10000));
+    const QList<QMessageBox*> boxes = view.findChildren<QMessageBox*>();
+    QCOMPARE(boxes.size(), 1);
+    QTRY_VERIFY(boxes[0]->isVisible());
+    QVERIFY(!shownProgress(view));
+    QCOMPARE(boxes[0]->text(), QString("\"log.csv\", line 3: broken."));
+    QCOMPARE(boxes[0]->detailedText(), "File: " + QDir::toNativeSeparators(QFileInfo(fifo).absoluteFilePath()) +
+                                           "\nLine: 3\nReason: No such device");
+    boxes[0]->accept();
 }
 
 QTEST_MAIN(TestMainWindowTrend)

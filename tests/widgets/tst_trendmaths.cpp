@@ -4,7 +4,9 @@
 #include <QDateTime>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <random>
 
@@ -17,6 +19,8 @@ private slots:
     void reductionOfTwoRunsEqualsOneRun();
     void columnsAfterGaps_data();
     void columnsAfterGaps();
+    void everyRowOfALogIsDrawn_data();
+    void everyRowOfALogIsDrawn();
     void nearestSample_data();
     void nearestSample();
     void niceStep_data();
@@ -139,6 +143,65 @@ void TstTrendMaths::columnsAfterGaps() {
     if (brokenColumn >= 0)
         expected[static_cast<std::size_t>(brokenColumn)] = true;
     QCOMPARE(::columnsAfterGaps(scale, {{before, after}}), expected);
+}
+
+void TstTrendMaths::everyRowOfALogIsDrawn_data() {
+    QTest::addColumn<QVector<double>>("values");
+    QTest::addColumn<bool>("rowNumbers"); // else time stamps 4 ms apart
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    QTest::newRow("1 row") << QVector<double>{3.0} << false;
+    QTest::newRow("2 rows") << QVector<double>{1.0, 2.0} << false;
+    QTest::newRow("5 rows") << QVector<double>{1.0, 2.0, 3.0, 4.0, 5.0} << false;
+    QTest::newRow("5 rows against row numbers") << QVector<double>{1.0, 2.0, 3.0, 4.0, 5.0} << true;
+    QTest::newRow("1 row against row numbers") << QVector<double>{3.0} << true;
+    QTest::newRow("nan") << QVector<double>{1.0, nan, 3.0} << false;
+    QTest::newRow("inf and -inf") << QVector<double>{1.0, inf, 2.0, -inf, 3.0} << true;
+    QTest::newRow("nothing but nan") << QVector<double>{nan, nan} << false;
+}
+
+// The view of a whole log: every row in a column of its own, the axis not
+// before the first row, and values that are no number out of the extremes,
+// marking where the trace breaks.
+void TstTrendMaths::everyRowOfALogIsDrawn() {
+    QFETCH(QVector<double>, values);
+    QFETCH(bool, rowNumbers);
+    std::vector<std::int64_t> times;
+    for (int i = 0; i < values.size(); ++i)
+        times.push_back(rowNumbers ? i : 1700000000000 + 4 * i);
+    const TrendWindow window = windowHolding(static_cast<double>(times.front()), static_cast<double>(times.back()));
+    ColumnScale scale;
+    scale.columns = 700;
+    scale.start = window.end - window.span;
+    scale.msPerColumn = window.span / scale.columns;
+    std::vector<ColumnExtent> extents(static_cast<std::size_t>(scale.columns));
+    reduceIntoColumns(times.data(), values.data(), times.size(), scale, extents);
+
+    QVERIFY(scale.start > static_cast<double>(times.front()) - 1.0);
+    int drawn = 0;
+    int broken = 0;
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
+    for (const ColumnExtent& extent : extents) {
+        broken += extent.noValue ? 1 : 0;
+        if (extent.empty)
+            continue;
+        ++drawn;
+        low = std::min(low, extent.min);
+        high = std::max(high, extent.max);
+    }
+    QVector<double> finite;
+    std::copy_if(values.begin(), values.end(), std::back_inserter(finite), [](double v) { return std::isfinite(v); });
+    QCOMPARE(drawn, finite.size());
+    QCOMPARE(broken, values.size() - finite.size());
+    if (!finite.isEmpty()) {
+        QCOMPARE(low, *std::min_element(finite.begin(), finite.end()));
+        QCOMPARE(high, *std::max_element(finite.begin(), finite.end()));
+    }
+    // The last row lies inside the plot, not on its edge.
+    const int lastColumn = scale.columnOf(static_cast<double>(times.back()));
+    QVERIFY(lastColumn < scale.columns - 1 || scale.columns == 1);
+    QVERIFY(scale.columnOf(static_cast<double>(times.front())) > 0);
 }
 
 void TstTrendMaths::nearestSample_data() {
