@@ -132,12 +132,13 @@ void Capture::run() {
     std::unique_ptr<Device> device;
     try {
         device = openDevice(bus, address);
+        configure(*device);
+        // Once opened: a network board tells its details only then.
         {
             std::lock_guard<std::mutex> lock(mutex);
             boardIdentifier = device->identifier();
             boardDetails = device->details();
         }
-        configure(*device);
         AcquisitionSettings current;
         {
             std::lock_guard<std::mutex> lock(mutex);

@@ -4,6 +4,7 @@
 #include <boost/algorithm/string/split.hpp>
 
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace KivraTolm {
@@ -12,22 +13,35 @@ namespace {
 
 constexpr std::uint32_t counterConfiguration = 0x7D401A00;
 
-std::vector<Device> networkDevices(const std::string& address) {
-    std::vector<std::string> parts;
-    boost::algorithm::split(parts, address, boost::algorithm::is_any_of(":"));
-    if (parts.size() != 2)
-        throw std::runtime_error("Invalid format for NET device.");
-    const int port = std::stoi(parts[1]);
-    return {Device(parts[0], port, DeviceType::kivraTolm())};
+std::string withPort(const char* text, const std::string& port) {
+    std::string message = text;
+    message.replace(message.find("%1"), 2, port);
+    return message;
 }
 
 } // namespace
 
+NetworkAddress parseNetworkAddress(const std::string& address) {
+    std::vector<std::string> parts;
+    boost::algorithm::split(parts, address, boost::algorithm::is_any_of(":"));
+    if (parts.size() != 2)
+        throw std::runtime_error("Invalid format for NET device.");
+    try {
+        return {parts[0], std::stoi(parts[1])};
+    } catch (const std::invalid_argument&) {
+        // std::stoi's own texts say no more than "stoi".
+        throw std::invalid_argument(withPort(portNotANumberText, parts[1]));
+    } catch (const std::out_of_range&) {
+        throw std::out_of_range(withPort(portOutOfRangeText, parts[1]));
+    }
+}
+
 std::unique_ptr<Device> openDevice(const std::string& bus, const std::string& address) {
     std::vector<Device> devices;
-    if (bus == "net")
-        devices = networkDevices(address);
-    else if (bus == "usb")
+    if (bus == "net") {
+        NetworkAddress network = parseNetworkAddress(address);
+        devices.emplace_back(std::move(network.host), network.port, DeviceType::kivraTolm());
+    } else if (bus == "usb")
         devices = Device::enumerate(DeviceType::kivraTolm());
     else
         throw std::runtime_error("Unknown bus.");

@@ -7,10 +7,27 @@
 
 namespace KivraTolm {
 
+// A port that is no number, and one beyond the 32-bit range: %1 stands for
+// the port as given. The windows translate these texts.
+constexpr char portNotANumberText[] = "The port in host:port must be a number, not \"%1\".";
+constexpr char portOutOfRangeText[] = "The port in host:port is out of range: \"%1\".";
+
+struct NetworkAddress {
+    std::string host;
+    int port = 0;
+};
+
+// A network board's address "host:port": exactly one colon; the host is not
+// checked, the port is read as std::stoi reads it (leading blanks and a sign
+// taken, reading stops at the first non-digit). Throws std::runtime_error
+// "Invalid format for NET device.", std::invalid_argument (portNotANumberText)
+// or std::out_of_range (portOutOfRangeText).
+NetworkAddress parseNetworkAddress(const std::string& address);
+
 // The one board that bus ("usb" or "net", case-sensitive) and address
 // ("host:port" for "net", unread for "usb") designate, not yet opened.
-// Throws std::runtime_error "Invalid format for NET device.", "Unknown bus."
-// or "Can't open device.", and std::stoi's exceptions for a bad port.
+// Throws std::runtime_error "Unknown bus." or "Can't open device.", and
+// parseNetworkAddress's exceptions.
 std::unique_ptr<Device> openDevice(const std::string& bus, const std::string& address);
 
 // Opens the board and puts it in the state acquisition relies on: the I/O

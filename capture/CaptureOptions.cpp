@@ -1,5 +1,6 @@
 #include "CaptureOptions.h"
 
+#include "Connection.h"
 #include "Duration.h"
 #include "StartArguments.h"
 
@@ -9,6 +10,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <stdexcept>
 
 namespace {
 
@@ -96,6 +98,15 @@ private:
                         .arg(argument);
                 if (start.bus != QLatin1String("usb") && start.bus != QLatin1String("net"))
                     return QStringLiteral("unknown bus '%1' in '%2': the bus is usb or net").arg(start.bus, argument);
+                // What the engine would refuse at once is an error of the command line.
+                if (start.bus == QLatin1String("net")) {
+                    try {
+                        KivraTolm::parseNetworkAddress(start.address.toStdString());
+                    } catch (const std::exception& error) {
+                        return QStringLiteral("'%1' is no network address: %2")
+                            .arg(argument, QString::fromStdString(error.what()));
+                    }
+                }
                 o.bus = start.bus;
                 o.address = start.address;
                 deviceGiven = true;

@@ -125,6 +125,8 @@ void CaptureRun::reportChanges() {
         lastProgress = clock.elapsed();
         reporter.progress(session->rowsWritten());
     }
+    for (; gapsReported < session->gaps().size(); ++gapsReported)
+        reporter.gap(session->gaps()[gapsReported]);
     if (triggerReported)
         reporter.status(QStringLiteral("Recording: %1 rows").arg(session->rowsWritten()), false);
 

@@ -58,6 +58,7 @@ private:
     QElapsedTimer clock; // since the engine started
 
     bool triggerReported = false;
+    std::size_t gapsReported = 0;
     qint64 lastProgress = 0;
     QString lastWriteError;
     qint64 lastWriteErrorReport = 0;

@@ -58,6 +58,12 @@ void Reporter::reconnect(int attempt, int attempts, const QString& message) {
                   .arg(attempts));
 }
 
+void Reporter::gap(const CaptureGap& gap) {
+    events.write(QStringLiteral("gap"), {{QStringLiteral("last_before"), static_cast<qint64>(gap.lastBefore)},
+                                         {QStringLiteral("first_after"), static_cast<qint64>(gap.firstAfter)},
+                                         {QStringLiteral("missing_ms"), static_cast<qint64>(gap.missingMs)}});
+}
+
 void Reporter::error(const QString& message) {
     events.write(QStringLiteral("error"), {{QStringLiteral("message"), message}});
     printLine(message);

@@ -20,6 +20,7 @@ public:
     void status(const QString& text, bool changed);
     void writeError(const QString& file, const QString& message, int rowsWaiting, bool firstReport);
     void reconnect(int attempt, int attempts, const QString& message);
+    void gap(const CaptureGap& gap);
     // A failure: a message on standard error and an "error" event.
     void error(const QString& message);
     // A message on standard error that is no failure.

@@ -116,11 +116,15 @@ QByteArray describeCapture(const CaptureRecord& record, const CalibrationData& c
     const QJsonObject description{
         {QStringLiteral("program"), QCoreApplication::applicationName()},
         {QStringLiteral("version"), QCoreApplication::applicationVersion()},
-        {QStringLiteral("board"), QJsonObject{{QStringLiteral("bus"), QString::fromStdString(board.bus)},
-                                              {QStringLiteral("address"), QString::fromStdString(board.address)},
-                                              {QStringLiteral("identifier"), QString::fromStdString(board.identifier)},
-                                              {QStringLiteral("details"), QString::fromStdString(board.details)},
-                                              {QStringLiteral("emulated"), board.emulated}}},
+        {QStringLiteral("board"),
+         QJsonObject{{QStringLiteral("bus"), QString::fromStdString(board.bus)},
+                     {QStringLiteral("address"), QString::fromStdString(board.address)},
+                     // A network board has none to tell.
+                     {QStringLiteral("identifier"), board.identifier.empty()
+                                                        ? QJsonValue(QJsonValue::Null)
+                                                        : QJsonValue(QString::fromStdString(board.identifier))},
+                     {QStringLiteral("details"), QString::fromStdString(board.details)},
+                     {QStringLiteral("emulated"), board.emulated}}},
         {QStringLiteral("calibration"), describeCalibration(record.context.calibration, calibration)},
         {QStringLiteral("settings"), describeSettings(record)},
         {QStringLiteral("file"), record.settings.fileName},

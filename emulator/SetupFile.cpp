@@ -31,6 +31,25 @@ std::string trimmed(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
+// A comment may follow a value, as INI readers commonly allow: ";" or "#"
+// after a blank or a tab. Elsewhere they belong to the value ("Board#2").
+std::string withoutComment(const std::string& value) {
+    for (std::size_t at = 1; at < value.size(); ++at) {
+        const bool marker = value[at] == ';' || value[at] == '#';
+        if (marker && (value[at - 1] == ' ' || value[at - 1] == '\t'))
+            return trimmed(value.substr(0, at));
+    }
+    return value;
+}
+
+void dropComments(ptree& tree) {
+    for (auto& [name, section] : tree) {
+        section.data() = withoutComment(section.data());
+        for (auto& [key, value] : section)
+            value.data() = withoutComment(value.data());
+    }
+}
+
 // Whole numbers in decimal or with 0x in hex, optionally signed.
 long long parseInteger(const std::string& where, const std::string& raw, long long min, long long max) {
     const std::string text = trimmed(raw);
@@ -264,6 +283,7 @@ EmulatorSetup readSetupFile(const std::string& path) {
     ptree tree;
     try {
         boost::property_tree::ini_parser::read_ini(path, tree);
+        dropComments(tree);
     } catch (const boost::property_tree::ini_parser_error& error) {
         const std::string line = error.line() > 0 ? "line " + std::to_string(error.line()) + ": " : "";
         throw std::runtime_error(prefix + line + error.message());

@@ -2,7 +2,9 @@
 """Runs kivratolm-capture with the arguments given to this script and follows
 its events, one JSON object per line, as a test bench script would:
 
-    follow_capture.py use=usb/- --pre 50 --samples 5000 -o press.csv
+    follow_capture.py use=usb/- --rate 1000 --pre 50 --samples 5000 -o press.csv
+
+kivratolm-capture must be on the PATH (build/bin in the source tree).
 
 Ends with the tool's exit code."""
 import json

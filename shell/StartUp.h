@@ -62,6 +62,11 @@ template <typename Window> int runMainWindow(const QStringList& arguments) {
 // The whole start-up of a program, for its main().
 template <typename Window> int runProgram(Program program, int& argc, char** argv) {
     enableHighDpiScaling();
+    // The windows paint with the raster engine only. Without this, Qt on X11
+    // loads the OpenGL driver (Mesa's swrast without a GPU) for surfaces no
+    // window uses; the driver is unloaded at exit and its allocations are
+    // then reported as leaks by the sanitizer builds.
+    QCoreApplication::setAttribute(Qt::AA_ForceRasterWidgets);
     setApplicationIdentity(program);
     QApplication application(argc, argv);
     // Before anything builds a text: the windows and their dialogs look

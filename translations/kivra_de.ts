@@ -147,6 +147,17 @@
     </message>
 </context>
 <context>
+    <name>KivraTolm</name>
+    <message>
+        <source>The port in host:port must be a number, not &quot;%1&quot;.</source>
+        <translation>Der Port in host:port muss eine Zahl sein, nicht „%1“.</translation>
+    </message>
+    <message>
+        <source>The port in host:port is out of range: &quot;%1&quot;.</source>
+        <translation>Der Port in host:port liegt außerhalb des Zahlenbereichs: „%1“.</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>  Bar Graph</source>

@@ -18,7 +18,7 @@ Q_DECLARE_METATYPE(std::vector<std::string>)
 namespace {
 
 // What openDevice made of an address: "net host|port", "usb identifier", or
-// the exception kind and, for the system's own texts, the message.
+// the exception kind and its message.
 std::string outcomeOf(const std::string& bus, const std::string& address) {
     try {
         const std::unique_ptr<Device> device = openDevice(bus, address);
@@ -27,10 +27,10 @@ std::string outcomeOf(const std::string& bus, const std::string& address) {
         if (device->isNetwork())
             return "net " + device->host() + "|" + std::to_string(device->port()) + " " + device->type().name;
         return "usb " + device->identifier();
-    } catch (const std::invalid_argument&) {
-        return "invalid_argument";
-    } catch (const std::out_of_range&) {
-        return "out_of_range";
+    } catch (const std::invalid_argument& failure) {
+        return std::string("invalid_argument: ") + failure.what();
+    } catch (const std::out_of_range& failure) {
+        return std::string("out_of_range: ") + failure.what();
     } catch (const std::runtime_error& failure) {
         return std::string("runtime_error: ") + failure.what();
     }
@@ -97,16 +97,19 @@ private slots:
         QTest::newRow("net three parts") << std::string("net") << std::string("a:1:2") << 1 << badFormat;
         QTest::newRow("net double colon") << std::string("net") << std::string("host::1") << 1 << badFormat;
         QTest::newRow("net empty address") << std::string("net") << std::string() << 1 << badFormat;
-        QTest::newRow("net empty port") << std::string("net") << std::string("host:") << 1
-                                        << std::string("invalid_argument");
-        QTest::newRow("net letters") << std::string("net") << std::string("host:x1") << 1
-                                     << std::string("invalid_argument");
+        // The text given, not std::stoi's bare "stoi".
+        const std::string notANumber = "invalid_argument: The port in host:port must be a number, not ";
+        const std::string outOfRange = "out_of_range: The port in host:port is out of range: ";
+        QTest::newRow("net empty port") << std::string("net") << std::string("host:") << 1 << notANumber + "\"\".";
+        QTest::newRow("net letters") << std::string("net") << std::string("host:x1") << 1 << notANumber + "\"x1\".";
+        QTest::newRow("net port abc") << std::string("net") << std::string("host:abc") << 1 << notANumber + "\"abc\".";
+        QTest::newRow("net blank port") << std::string("net") << std::string("host: ") << 1 << notANumber + "\" \".";
         QTest::newRow("net eleven digits")
-            << std::string("net") << std::string("host:99999999999") << 1 << std::string("out_of_range");
+            << std::string("net") << std::string("host:99999999999") << 1 << outOfRange + "\"99999999999\".";
         QTest::newRow("net above 32 bits")
-            << std::string("net") << std::string("host:2147483648") << 1 << std::string("out_of_range");
+            << std::string("net") << std::string("host:2147483648") << 1 << outOfRange + "\"2147483648\".";
         QTest::newRow("net below 32 bits")
-            << std::string("net") << std::string("host:-2147483649") << 1 << std::string("out_of_range");
+            << std::string("net") << std::string("host:-2147483649") << 1 << outOfRange + "\"-2147483649\".";
         QTest::newRow("upper-case NET") << std::string("NET") << std::string("127.0.0.1:10001") << 1 << unknownBus;
         QTest::newRow("mixed-case Usb") << std::string("Usb") << std::string("-") << 1 << unknownBus;
         QTest::newRow("empty bus") << std::string() << std::string("-") << 1 << unknownBus;

@@ -17,6 +17,14 @@ inline void addUsageErrorRows() {
         << QStringList{"use=net/a/b"} + out << "'use=net/a/b' does not name a board";
     QTest::newRow("use= without address") << QStringList{"use=usb/"} + out << "'use=usb/' does not name a board";
     QTest::newRow("unknown bus") << QStringList{"use=USB/-"} + out << "unknown bus 'USB' in 'use=USB/-'";
+    QTest::newRow("network address without port")
+        << QStringList{"use=net/10.0.0.5"} + out
+        << "'use=net/10.0.0.5' is no network address: Invalid format for NET device.";
+    QTest::newRow("port not a number")
+        << QStringList{"use=net/host:abc"} + out
+        << "'use=net/host:abc' is no network address: The port in host:port must be a number, not \"abc\".";
+    QTest::newRow("port beyond 32 bits") << QStringList{"use=net/host:99999999999"} + out
+                                         << "The port in host:port is out of range: \"99999999999\".";
     QTest::newRow("stray argument") << usb + QStringList{"capture.csv"} << "unexpected argument 'capture.csv'";
     QTest::newRow("unknown option") << usb + QStringList{"--frames", "3"} << "Unknown option 'frames'";
     QTest::newRow("missing value") << usb + QStringList{"--rate"} << "Missing value after '--rate'";

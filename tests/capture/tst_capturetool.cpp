@@ -2,6 +2,7 @@
 // the emulated USB board, its logs read with Python's csv module and its
 // events as JSON lines.
 #include "CalibrationData.h"
+#include "DocBlocks.h"
 #include "ToolFixtures.h"
 #include "ToolProcess.h"
 #include "UsageErrors.h"
@@ -476,25 +477,38 @@ private slots:
         QVERIFY(text.contains("130 stopped by a signal"));
     }
 
-    // The guide's Python example, which follows the events with Python's
-    // json module, run as the guide shows it.
+    // The guide's Python example and its command, run as they stand in the
+    // guide from a source tree whose build/bin holds the tool; the script is
+    // examples/follow_capture.py there.
     void pythonExampleFollowsTheEvents() {
+        const QString guide = QStringLiteral(KIVRA_SOURCE_DIR "/docs/USER_GUIDE.md");
+        const QString script = fencedBlockWith(guide, "python", "def capture(arguments)");
+        const QString command = fencedBlockWith(guide, "sh", "follow_capture.py");
+        QVERIFY(!script.isEmpty() && !command.isEmpty());
+        QFile example(QStringLiteral(KIVRA_SOURCE_DIR "/examples/follow_capture.py"));
+        QVERIFY(example.open(QIODevice::ReadOnly | QIODevice::Text));
+        QVERIFY2(QString::fromUtf8(example.readAll()).endsWith(script), "examples/follow_capture.py differs");
+
         ToolProcess tool(numberedBoard);
-        const QString log = tool.path("python.csv");
-        QProcess python;
-        QProcessEnvironment environment = tool.processEnvironment();
-        environment.insert("PATH",
-                           QFileInfo(QStringLiteral(CAPTURE_TOOL)).absolutePath() + ":" + environment.value("PATH"));
-        python.setProcessEnvironment(environment);
-        python.start("python3", {QStringLiteral(PYTHON_EXAMPLE), "use=usb/-", "--rate", "1000", "--pre", "10",
-                                 "--samples", "1500", "--log", "counter", "-o", log});
-        QVERIFY(python.waitForFinished(20000));
-        const QString output = QString::fromUtf8(python.readAllStandardOutput());
-        QVERIFY2(python.exitCode() == 0, qPrintable(output + python.readAllStandardError()));
-        QVERIFY2(output.contains("armed\ntriggered: Forced trigger\n"), qPrintable(output));
+        QDir tree(tool.path("tree"));
+        QVERIFY(tree.mkpath("examples") && tree.mkpath("build"));
+        QVERIFY(QFile::link(QFileInfo(QStringLiteral(CAPTURE_TOOL)).absolutePath(), tree.filePath("build/bin")));
+        QFile copy(tree.filePath("examples/follow_capture.py"));
+        QVERIFY(copy.open(QIODevice::WriteOnly));
+        copy.write(script.toUtf8());
+        copy.close();
+
+        QProcess shell;
+        shell.setProcessEnvironment(tool.processEnvironment());
+        shell.setWorkingDirectory(tree.path());
+        shell.start("sh", {"-c", command});
+        QVERIFY(shell.waitForFinished(30000));
+        const QString output = QString::fromUtf8(shell.readAllStandardOutput());
+        QVERIFY2(shell.exitCode() == 0, qPrintable(output + shell.readAllStandardError()));
+        QVERIFY2(output.startsWith("armed\ntriggered: Forced trigger\n"), qPrintable(output));
         QVERIFY2(output.contains(QRegularExpression("progress: \\d+ rows\n")), qPrintable(output));
-        QVERIFY2(output.endsWith(QString("done: 1510 rows in %1 (length)\n").arg(log)), qPrintable(output));
-        QCOMPARE(readCsvLog(log).rows.size(), 1510);
+        QVERIFY2(output.endsWith("done: 5050 rows in press.csv (length)\n"), qPrintable(output));
+        QCOMPARE(readCsvLog(tree.filePath("press.csv")).rows.size(), 5050);
     }
 };
 

@@ -35,6 +35,13 @@ private slots:
         QCOMPARE(csv.rows.size(), 210);
         QVERIFY(consecutive(csv.numbers("Counter")));
         QCOMPARE(tool.events().last().value("rows").toInt(), 210);
+        // The board's details come with its Open answer; it tells no identifier.
+        QFile description(log + ".json");
+        QVERIFY(description.open(QIODevice::ReadOnly));
+        const QJsonObject board = QJsonDocument::fromJson(description.readAll()).object().value("board").toObject();
+        QCOMPARE(board.value("address").toString(), server.address());
+        QCOMPARE(board.value("details").toString(), QString("KivraTolm emulated board"));
+        QVERIFY(board.value("identifier").isNull());
     }
 
     // The DAQ window or another capture holds the board: the server's own
@@ -112,6 +119,14 @@ private slots:
         QCOMPARE(tool.finish(), 0);
         QCOMPARE(tool.events().last().value("end").toString(), QString("stopped"));
         QCOMPARE(tool.events().last().value("gaps").toInt(), 1);
+        QList<QJsonObject> gapEvents;
+        for (const QJsonObject& event : tool.events())
+            if (event.value("event") == "gap")
+                gapEvents << event;
+        QCOMPARE(gapEvents.size(), 1);
+        const QJsonObject gap = gapEvents.first();
+        QVERIFY(gap.value("first_after").toDouble() > gap.value("last_before").toDouble());
+        QVERIFY(gap.value("missing_ms").toDouble() > 0);
 
         // One capture, one file: the board's frames before the loss, then
         // those of the restarted board, whose count starts again.

@@ -1,5 +1,6 @@
 // The configuration file named by KIVRATOLM_EMULATOR: what a good file sets
 // up, and that a wrong one is reported by every function instead of ignored.
+#include "DocBlocks.h"
 #include "EmulatorTestSupport.h"
 
 #include <QtTest>
@@ -126,6 +127,61 @@ private slots:
         std::int32_t count = -1;
         QCOMPARE(KivraTolmBeginEnumerate(&count, 0x7D400000), 0);
         QCOMPARE(count, 0);
+    }
+
+    // A comment after a value, as the examples write it; ";" and "#" inside
+    // a value stay.
+    void commentAfterAValue_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("details");
+        QTest::newRow("semicolon") << QByteArray("details = a board ; a comment") << "a board";
+        QTest::newRow("hash after a tab") << QByteArray("details = a board\t# a comment") << "a board";
+        QTest::newRow("hash inside") << QByteArray("details = board#2") << "board#2";
+        QTest::newRow("semicolon inside") << QByteArray("details = a;b") << "a;b";
+    }
+    void commentAfterAValue() {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, details);
+        useFile(writeFile("[board0]\n" + line + "\n"));
+        std::int32_t count = -1;
+        QCOMPARE(KivraTolmBeginEnumerate(&count, kivraTolmType), 0);
+        char identifier[KIVRATOLM_TEXT_SIZE];
+        char text[KIVRATOLM_TEXT_SIZE];
+        std::uint32_t typeId = 0;
+        QCOMPARE(KivraTolmGetIdentifier(0, identifier, &typeId, text), 0);
+        QCOMPARE(QString::fromUtf8(text), details);
+    }
+
+    // The configuration files of the emulator's README and of the user
+    // guide, as they stand there: every board as described, and the fault
+    // they end with.
+    void documentedFiles_data() {
+        QTest::addColumn<QString>("markdown");
+        QTest::addColumn<QStringList>("identifiers");
+        QTest::newRow("emulator README") << "emulator/README.md" << QStringList{"KT-EMU-0001", "KT-EMU-0002"};
+        QTest::newRow("user guide") << "docs/USER_GUIDE.md" << QStringList{"KT-EMU-0001"};
+    }
+    void documentedFiles() {
+        QFETCH(QString, markdown);
+        QFETCH(QStringList, identifiers);
+        const QStringList blocks = fencedBlocks(QStringLiteral(KIVRA_SOURCE_DIR "/") + markdown, "ini");
+        QCOMPARE(blocks.size(), 1);
+        useFile(writeFile(blocks.first().toUtf8()));
+        std::int32_t count = -1;
+        const std::int32_t status = KivraTolmBeginEnumerate(&count, kivraTolmType);
+        QVERIFY2(status == 0, errorText(status).c_str());
+        QCOMPARE(count, static_cast<std::int32_t>(identifiers.size()));
+        for (int index = 0; index < identifiers.size(); ++index) {
+            char identifier[KIVRATOLM_TEXT_SIZE];
+            char details[KIVRATOLM_TEXT_SIZE];
+            std::uint32_t typeId = 0;
+            QCOMPARE(KivraTolmGetIdentifier(index, identifier, &typeId, details), 0);
+            QCOMPARE(QString::fromUtf8(identifier), identifiers[index]);
+            QCOMPARE(QString::fromUtf8(details), QString("KivraTolm emulated board"));
+        }
+        std::int32_t handle = 0;
+        QCOMPARE(KivraTolmOpen("KT-EMU-0001", &handle), 7);
+        QCOMPARE(errorText(7), std::string("Board unplugged"));
     }
 
     void badFile_data() {

@@ -123,6 +123,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void startCalFromToolBar();
+    void cleanup();
 
 private:
     QProcessEnvironment desktopEnvironment() const;
@@ -136,8 +137,11 @@ private:
     QByteArray labels(qint64 pid) const;
     Status status(qint64 pid) const;
     bool statusShows(qint64 pid, const std::function<bool(const Status&)>& condition, int timeoutMs = 15000) const;
+    // What the sanitizers of the programs reported, one file per process.
+    QByteArray sanitizerReports() const;
 
     QTemporaryDir dir;
+    QProcess daq;
     QProcess xserver;
     QProcess sessionBus;
     QString display;
@@ -160,6 +164,13 @@ QProcessEnvironment TestDesktopHandover::desktopEnvironment() const {
         environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress);
     // Qt answers on the accessibility bus without a screen reader running.
     environment.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
+    // A sanitizer build reports into files, one per process: the CAL
+    // program's standard error goes to the DAQ program, which drops it.
+    for (const QString& variable : {QStringLiteral("ASAN_OPTIONS"), QStringLiteral("UBSAN_OPTIONS")}) {
+        const QString options = environment.value(variable);
+        environment.insert(variable, options + (options.isEmpty() ? QString() : QStringLiteral(":")) +
+                                         QStringLiteral("log_path=") + dir.filePath(QStringLiteral("sanitizer")));
+    }
     return environment;
 }
 
@@ -210,6 +221,31 @@ void TestDesktopHandover::cleanupTestCase() {
     }
 }
 
+void TestDesktopHandover::cleanup() {
+    // A failed step leaves the DAQ program running: it is ended the way a
+    // user ends it, so that its sanitizer report is written all the same.
+    if (daq.state() != QProcess::NotRunning) {
+        press(daq.processId(), QStringLiteral("Exit"));
+        if (!daq.waitForFinished(15000)) {
+            daq.kill();
+            daq.waitForFinished();
+        }
+    }
+    const QByteArray reports = sanitizerReports();
+    QVERIFY2(reports.isEmpty(), reports.constData());
+}
+
+QByteArray TestDesktopHandover::sanitizerReports() const {
+    QByteArray reports;
+    const QDir folder(dir.path());
+    for (const QString& name : folder.entryList({QStringLiteral("sanitizer.*")}, QDir::Files)) {
+        QFile report(folder.filePath(name));
+        if (report.open(QIODevice::ReadOnly))
+            reports += name.toUtf8() + ":\n" + report.readAll();
+    }
+    return reports;
+}
+
 bool TestDesktopHandover::ui(const QStringList& arguments, QString* output) const {
     QProcess helper;
     helper.setProcessEnvironment(desktopEnvironment());
@@ -256,7 +292,6 @@ void TestDesktopHandover::startCalFromToolBar() {
     const QString daqProgram = QDir(programDir()).filePath(daqName);
     QVERIFY2(QFileInfo(daqProgram).isExecutable(), qPrintable(daqProgram + " is missing"));
 
-    QProcess daq;
     daq.setProcessEnvironment(desktopEnvironment());
     daq.setWorkingDirectory(dir.path());
     daq.start(daqProgram, {QStringLiteral("use=usb/-"), QStringLiteral("cfg=") + calibrationFile});
@@ -331,10 +366,9 @@ void TestDesktopHandover::startCalFromToolBar() {
 
     QVERIFY(press(daqPid, QStringLiteral("Exit")));
     QVERIFY(daq.waitForFinished(15000));
-    const QByteArray errors = daq.readAllStandardError();
-    QVERIFY2(!errors.contains("Sanitizer") && !errors.contains("runtime error"), errors.constData());
     QCOMPARE(daq.exitStatus(), QProcess::NormalExit);
     QCOMPARE(daq.exitCode(), 0);
+    // cleanup() reads the programs' sanitizer reports.
 }
 
 QTEST_GUILESS_MAIN(TestDesktopHandover)

@@ -1,3 +1,4 @@
+#include "ProgramVersion.h"
 #include "StartUp.h"
 #include "Theme.h"
 
@@ -38,6 +39,8 @@ private slots:
     void fittedGeometry();
     void centreOnScreen();
     void identity();
+    void packageCarriesTheProgramsVersion_data();
+    void packageCarriesTheProgramsVersion();
     void programsKeepSeparateSettings();
     void savedTheme_data();
     void savedTheme();
@@ -174,6 +177,38 @@ void TestStartUp::identity() {
     setApplicationIdentity(Program::Cal);
     QCOMPARE(QCoreApplication::applicationName(), QString("Kivra CAL lite"));
     QCOMPARE(productName(Program::Cal), QString("Kivra Tolm CAL lite"));
+}
+
+// The package (cmake/Package.cmake takes the project's version), its change
+// log, its software-centre entries and the manual pages name the version the
+// programs carry, without the programs' trailing dot.
+void TestStartUp::packageCarriesTheProgramsVersion_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("pattern");
+    const auto contents = [](const QString& file) {
+        QFile text(QStringLiteral(KIVRA_SOURCE_DIR "/") + file);
+        return text.open(QIODevice::ReadOnly | QIODevice::Text) ? QString::fromUtf8(text.readAll()) : QString();
+    };
+    const QString manPage = QStringLiteral("^\\.TH \\S+ 1 \"[^\"]*\" \"kivra-lite ([^\"]+)\"");
+    const QString release = QStringLiteral("<release version=\"([^\"]+)\"");
+    QTest::newRow("package") << QStringLiteral(KIVRA_PROJECT_VERSION) << "^(.+)$";
+    QTest::newRow("change log") << contents("packaging/debian/changelog") << "^kivra-lite \\(([^-)]+)-\\d+\\)";
+    QTest::newRow("DAQ metainfo") << contents("packaging/com.orvane.KivraDaqLite.metainfo.xml") << release;
+    QTest::newRow("CAL metainfo") << contents("packaging/com.orvane.KivraCalLite.metainfo.xml") << release;
+    for (const char* page :
+         {"kivratolm-daq-lite-x86", "kivratolm-cal-lite-x86", "kivratolm-capture", "kivratolm-board-emulator"})
+        QTest::newRow(page) << contents(QStringLiteral("packaging/man/%1.1").arg(QLatin1String(page))) << manPage;
+}
+
+void TestStartUp::packageCarriesTheProgramsVersion() {
+    QFETCH(QString, text);
+    QFETCH(QString, pattern);
+    QString version = programVersion();
+    version.chop(1);
+    // The first match: the newest release, the newest change log entry.
+    const QRegularExpressionMatch match = QRegularExpression(pattern, QRegularExpression::MultilineOption).match(text);
+    QVERIFY2(match.hasMatch(), qPrintable(pattern));
+    QCOMPARE(match.captured(1), version);
 }
 
 void TestStartUp::programsKeepSeparateSettings() {

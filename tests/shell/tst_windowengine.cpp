@@ -1,5 +1,6 @@
 #include "ModalResponder.h"
 #include "SelDialog.h"
+#include "Translations.h"
 #include "WindowEngine.h"
 
 #include <QMessageBox>
@@ -78,6 +79,29 @@ private Q_SLOTS:
         QCOMPARE(box->icon(), QMessageBox::Question);
         QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
         QVERIFY(!box->isVisible());
+    }
+
+    // The engine's texts that name the port the user gave are the window's;
+    // the board's own texts stay as they come.
+    void retryQuestionInGerman_data() {
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("port not a number")
+            << "The port in host:port must be a number, not \"abc\"."
+            << "Fehler: Der Port in host:port muss eine Zahl sein, nicht „abc“.\nErneut versuchen?";
+        QTest::newRow("port out of range")
+            << "The port in host:port is out of range: \"99999999999\"."
+            << "Fehler: Der Port in host:port liegt außerhalb des Zahlenbereichs: „99999999999“.\nErneut versuchen?";
+        QTest::newRow("board's text") << "Can't open device."
+                                      << "Fehler: Can't open device.\nErneut versuchen?";
+    }
+    void retryQuestionInGerman() {
+        QFETCH(QString, error);
+        QFETCH(QString, text);
+        // Last of the tests: the German translation stays installed.
+        QCOMPARE(installTranslations({QStringLiteral("de_DE.UTF-8")}), QStringLiteral("de_DE"));
+        const std::unique_ptr<QMessageBox> box(newRetryQuestion(error, nullptr));
+        QCOMPARE(box->text(), text);
     }
 };
 
