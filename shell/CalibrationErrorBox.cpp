@@ -23,9 +23,11 @@ QString calibrationErrorDetails(const std::exception& error) {
     if (!fileError)
         return QString();
     QStringList lines;
-    lines << QCoreApplication::translate("CalibrationError", "File: %1").arg(QString::fromLocal8Bit(fileError->path().c_str()));
+    lines << QCoreApplication::translate("CalibrationError", "File: %1")
+                 .arg(QString::fromLocal8Bit(fileError->path().c_str()));
     if (!fileError->element().empty())
-        lines << QCoreApplication::translate("CalibrationError", "Element: %1").arg(QString::fromStdString(fileError->element()));
+        lines << QCoreApplication::translate("CalibrationError", "Element: %1")
+                     .arg(QString::fromStdString(fileError->element()));
     if (!fileError->reason().empty())
         lines << QCoreApplication::translate("CalibrationError", "Reason: %1").arg(reasonText(fileError->reason()));
     return lines.join(QLatin1Char('\n'));
