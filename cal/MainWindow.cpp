@@ -4,6 +4,7 @@
 
 #include "AboutDialog.h"
 #include "CalDialog.h"
+#include "CalibrationErrorBox.h"
 #include "Capture.h"
 #include "EmulatedBoard.h"
 #include "ModeDialog.h"
@@ -12,6 +13,7 @@
 #include "SensorWidget.h"
 #include "StartUp.h"
 #include "ThemeDialog.h"
+#include "UnitValidator.h"
 #include "WindowEngine.h"
 
 #include <QCheckBox>
@@ -78,6 +80,12 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     connect(ui->btnInsertCalPoint, &QPushButton::clicked, this, &MainWindow::onStartCal);
     connect(ui->btnResetAll, &QPushButton::clicked, this, &MainWindow::onResetAll);
     connect(ui->txtUnit, &QLineEdit::textChanged, this, &MainWindow::onUnitChanged);
+    ui->txtUnit->setValidator(new UnitValidator(ui->txtUnit));
+    connect(ui->txtUnit, &QLineEdit::inputRejected, this, [this] {
+        showPlainMessage(this, QMessageBox::Critical, tr("Error"),
+                         tr("A unit can't contain \";\" or a line break and has at most %1 characters.")
+                             .arg(UnitValidator::maxLength));
+    });
     ui->btnInsertCalPoint->setEnabled(false);
     ui->sensorControls->setRowStretch(0, 1);
     for (int c = 0; c < 8; ++c)
@@ -97,6 +105,7 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
         loadCalibrationFile();
 
     connect(ui->actLoadCalibration, &QAction::triggered, this, &MainWindow::onLoad);
+    connect(&calibrationLoad, &CalibrationFileLoad::finished, this, &MainWindow::onCalibrationLoaded);
     connect(ui->actSaveCalibration, &QAction::triggered, this, &MainWindow::onSave);
     connect(ui->actSaveCalibrationAs, &QAction::triggered, this, &MainWindow::onSaveAs);
     connect(ui->actSaveAndExit, &QAction::triggered, this, &MainWindow::onSaveAndExit);
@@ -285,13 +294,21 @@ void MainWindow::refreshColumns() {
 }
 
 bool MainWindow::loadCalibrationFile() {
+    const bool loaded = applyCalibration(CalibrationFileLoad::read(calibrationFile));
+    // Nothing of that file is shown: saving must not replace it unasked.
+    unloadedFile = loaded ? QString() : calibrationFile;
+    return loaded;
+}
+
+bool MainWindow::applyCalibration(CalibrationFileLoad::Result loaded) {
     try {
-        calibration.load(nativePath(calibrationFile));
+        if (loaded.error)
+            std::rethrow_exception(loaded.error);
     } catch (const std::exception& e) {
-        showPlainMessage(this, QMessageBox::Critical, tr("Failed to load configuration"),
-                         QString::fromStdString(e.what()));
+        showCalibrationError(this, tr("Failed to load configuration"), QString::fromStdString(e.what()), e);
         return false;
     }
+    calibration = std::move(loaded.calibration);
     for (int c = 0; c < 8; ++c) {
         QSpinBox* box = columnControls[c].sensitivityBox;
         box->setValue(calibration.sensitivity(c));
@@ -307,28 +324,49 @@ bool MainWindow::loadCalibrationFile() {
 }
 
 bool MainWindow::saveCalibrationFile() {
+    if (!unloadedFile.isEmpty() && calibrationFile == unloadedFile &&
+        showPlainMessage(this, QMessageBox::Question, tr("Question"),
+                         tr("%1 could not be loaded. Replace it with the calibration shown here?").arg(unloadedFile),
+                         QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return false;
     try {
         calibration.save(nativePath(calibrationFile));
     } catch (const std::exception& e) {
-        showPlainMessage(this, QMessageBox::Critical, tr("Failed to save configuration"),
-                         QString::fromStdString(e.what()));
+        showCalibrationError(this, tr("Failed to save configuration"), QString::fromStdString(e.what()), e);
         return false;
     }
+    if (calibrationFile == unloadedFile)
+        unloadedFile.clear();
     return true;
 }
 
 void MainWindow::onLoad() {
+    if (calibrationLoad.isPending())
+        return;
     if (calibration.isModified() &&
         showPlainMessage(this, QMessageBox::Question, tr("Question"), tr("Unsaved data exists, really load ?"),
                          QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
 
-    const QString previousFile = calibrationFile;
-    calibrationFile = QFileDialog::getOpenFileName(this, tr("Select file to load"), QString(), fileFilter());
-    // The calibration stays the previous one after a failed load; so does
-    // its file, or a later Save would overwrite the file that failed.
-    if (!calibrationFile.isEmpty() && !loadCalibrationFile())
-        calibrationFile = previousFile;
+    const QString chosen = QFileDialog::getOpenFileName(this, tr("Select file to load"), QString(), fileFilter());
+    if (chosen.isEmpty()) {
+        calibrationFile.clear();
+        updateWindowTitle();
+        return;
+    }
+    // Read off the GUI thread: a file that does not answer must not freeze
+    // the window. Until it is read, the previous file stays the current one.
+    ui->actLoadCalibration->setEnabled(false);
+    calibrationLoad.start(chosen);
+}
+
+void MainWindow::onCalibrationLoaded() {
+    ui->actLoadCalibration->setEnabled(true);
+    CalibrationFileLoad::Result loaded = calibrationLoad.takeResult();
+    const QString path = loaded.path;
+    // A file that failed stays out of reach of a later Save.
+    if (applyCalibration(std::move(loaded)))
+        calibrationFile = path;
     updateWindowTitle();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CalibrationData.h"
+#include "CalibrationFileLoad.h"
 #include "ColumnControls.h"
 #include "SensorSelection.h"
 
@@ -39,6 +40,8 @@ public:
     const CalibrationData& calibrationData() const { return calibration; }
     const SensorSelection& sensorSelection() const { return selection; }
     QString calibrationFileName() const { return calibrationFile; }
+    // Set while "Load Calibration ..." reads its file.
+    bool isLoadingCalibration() const { return calibrationLoad.isPending(); }
     const ColumnControls& column(int c) const { return columnControls.at(c); }
 
 public slots:
@@ -68,6 +71,9 @@ private:
     void chooseSaveFile();
 
     bool loadCalibrationFile();
+    bool applyCalibration(CalibrationFileLoad::Result loaded);
+    void onCalibrationLoaded();
+    // Asks before it replaces a file that failed to load.
     bool saveCalibrationFile();
     void refreshColumns();
 
@@ -75,6 +81,10 @@ private:
     QString bus;
     QString address;
     QString calibrationFile;
+    // The current file when it failed to load (the calibration shown is not
+    // its content); empty otherwise.
+    QString unloadedFile;
+    CalibrationFileLoad calibrationLoad;
     std::array<ColumnControls, 8> columnControls;
     std::shared_ptr<KivraTolm::Capture> capture;
     CalibrationData calibration;

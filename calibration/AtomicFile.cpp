@@ -1,8 +1,10 @@
 #include "AtomicFile.h"
 
+#include "CalibrationFileError.h"
 #include "xml_error.h"
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -63,16 +65,24 @@ void setWriteFunction(WriteFunction function) {
 }
 
 void write(const std::string& path, const std::string& text) {
-    const xml_error cantOpen("Can't open file : " + path);
-    const xml_error cantWrite("Can't write file : " + path);
+    const auto cantOpen = [&path](const std::string& reason) {
+        return xml_error("Can't open file : " + path, reason);
+    };
+    const auto cantWrite = [&path](int error) {
+        return xml_error("Can't write file : " + path, error != 0 ? std::strerror(error) : std::string());
+    };
     if (path.empty())
-        throw cantOpen;
+        throw cantOpen(std::strerror(ENOENT));
     struct stat existing = {};
     const bool exists = ::stat(path.c_str(), &existing) == 0;
     // Write protection of an existing file holds as it would for writing in
     // place. Folders, devices and pipes are no files to replace.
-    if (exists && (!S_ISREG(existing.st_mode) || ::access(path.c_str(), W_OK) != 0))
-        throw cantOpen;
+    if (exists && S_ISDIR(existing.st_mode))
+        throw cantOpen(std::strerror(EISDIR));
+    if (exists && !S_ISREG(existing.st_mode))
+        throw cantOpen(CalibrationFileError::notRegularFile);
+    if (exists && ::access(path.c_str(), W_OK) != 0)
+        throw cantOpen(std::strerror(errno));
     // A symbolic link stays a link: the file it names is replaced.
     std::filesystem::path target(path);
     if (exists) {
@@ -85,22 +95,26 @@ void write(const std::string& path, const std::string& text) {
     TemporaryFile temporary;
     const int fd = createTemporary(target, &temporary.name);
     if (fd < 0)
-        throw cantOpen;
+        throw cantOpen(std::strerror(errno));
     if (exists)
         ::fchmod(fd, existing.st_mode & 07777);
     std::FILE* file = ::fdopen(fd, "w");
     if (!file) {
+        const int error = errno;
         ::close(fd);
-        throw cantOpen;
+        throw cantOpen(std::strerror(error));
     }
+    errno = 0;
     bool written = writeFunction(text.data(), 1, text.size(), file) == text.size();
     written = std::fflush(file) == 0 && written;
     written = ::fsync(::fileno(file)) == 0 && written;
+    // The first failure's reason: later calls may set errno again.
+    const int writeError = errno;
     written = std::fclose(file) == 0 && written;
     if (!written)
-        throw cantWrite;
+        throw cantWrite(writeError != 0 ? writeError : errno);
     if (std::rename(temporary.name.c_str(), target.c_str()) != 0)
-        throw cantWrite;
+        throw cantWrite(errno);
     temporary.name.clear();
     syncFolder(target);
 }

@@ -21,13 +21,15 @@ public:
     // Back to the defaults, marked as modified.
     void clear();
 
-    // Reads a calibration file. On failure throws with a message for the user
-    // and leaves this object exactly as it was. `bytes`, when given, receives
+    // Reads a calibration file. On failure throws CalibrationFileError (the
+    // message for the user, the file, the element, the reason) and leaves
+    // this object exactly as it was. `bytes`, when given, receives
     // the file's bytes as they were read, so a caller can tell which file
     // content is in effect however the file changes later.
     void load(const std::string& path, std::string* bytes = nullptr);
     // Writes a calibration file in one step: either the complete new file is
-    // in place afterwards or the old one is untouched and this throws.
+    // in place afterwards or the old one is untouched and this throws
+    // (CalibrationFileError when the file could not be written).
     void save(const std::string& path);
 
     // Throws std::runtime_error "Invalid mode." for anything but 0, 1, 2.
@@ -61,7 +63,8 @@ public:
     bool operator!=(const CalibrationData& other) const { return !(*this == other); }
 
 private:
-    void read(const std::string& path, std::string* bytes);
+    // `element` follows the reader, so a failure can say where it stopped.
+    void read(const std::string& path, std::string* bytes, std::string& element);
 
     std::array<CalibrationColumn, 8> columnData;
     std::string unitText;

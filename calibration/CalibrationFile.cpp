@@ -2,9 +2,13 @@
 
 #include "CalibrationData.h"
 
+#include "CalibrationFileError.h"
 #include "NumberText.h"
 #include "xelement.h"
+#include "xml_error.h"
 
+#include <cmath>
+#include <filesystem>
 #include <stdexcept>
 #include <utility>
 
@@ -14,21 +18,51 @@ namespace {
     throw std::runtime_error(message);
 }
 
+std::string fullPath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.string();
+}
+
+// "name[n]", the n-th (from 1) of its kind below its parent, as XPath counts.
+std::string step(const char* name, std::size_t index) {
+    return std::string("/") + name + "[" + std::to_string(index + 1) + "]";
+}
+
+// A point coordinate: beyond the float range it throws Boost's overflow
+// message; "nan" parses as a number but is none, and would show and log
+// as "nan" everywhere.
+float coordinate(const xelement& point, const char* name) {
+    const double value = point.getAttributeDouble(name, 0.0);
+    if (std::isnan(value))
+        throw std::runtime_error("Element 'point' has attribute '" + std::string(name) + "' = '" +
+                                 point.getAttribute(name, "") + "', which is not a number.");
+    return narrowToFloat(value);
+}
+
 } // namespace
 
 void CalibrationData::load(const std::string& path, std::string* bytes) {
     // Read into a fresh object so that a bad file changes nothing here.
     CalibrationData loaded;
     std::string text;
-    loaded.read(path, bytes ? &text : nullptr);
+    std::string element;
+    try {
+        loaded.read(path, bytes ? &text : nullptr, element);
+    } catch (const xml_error& e) {
+        throw CalibrationFileError(e.what(), fullPath(path), element, e.reason());
+    } catch (const std::exception& e) {
+        throw CalibrationFileError(e.what(), fullPath(path), element, std::string());
+    }
     if (bytes)
         *bytes = std::move(text);
     *this = std::move(loaded);
 }
 
-void CalibrationData::read(const std::string& path, std::string* bytes) {
+void CalibrationData::read(const std::string& path, std::string* bytes, std::string& element) {
     clear();
     const xelement_ptr root = xelement::fromFile(path, bytes);
+    element = "/" + root->getName();
     if (root->getName() != "calibration")
         fail("Invalid file structure (invalid root).");
     requireAttribute(*root, "unit");
@@ -38,7 +72,10 @@ void CalibrationData::read(const std::string& path, std::string* bytes) {
 
     if (!root->hasChild("customSelected"))
         fail("Invalid file structure (customSelected missing).");
-    for (const xelement_ptr& selected : root->getChildren("customSelected").front()->getChildren("selected")) {
+    const std::vector<xelement_ptr> selection = root->getChildren("customSelected").front()->getChildren("selected");
+    for (std::size_t s = 0; s < selection.size(); ++s) {
+        const xelement_ptr& selected = selection[s];
+        element = "/calibration/customSelected[1]" + step("selected", s);
         requireAttribute(*selected, "column");
         requireAttribute(*selected, "row");
         const std::int32_t column = selected->getAttributeInt("column", 0);
@@ -50,24 +87,32 @@ void CalibrationData::read(const std::string& path, std::string* bytes) {
         customMask[SensorPosition{column, row}.index()] = true;
     }
 
+    element = "/calibration";
     if (!root->hasChild("columns"))
         fail("Invalid file structure (columns missing).");
+    element = "/calibration/columns[1]";
     std::size_t c = 0;
     for (const xelement_ptr& column : root->getChildren("columns").front()->getChildren("column")) {
+        const std::string columnPath = "/calibration/columns[1]" + step("column", c);
+        element = columnPath;
         if (c >= columnData.size())
             fail("Invalid file structure (too many columns).");
         requireAttribute(*column, "sensitivity");
         columnData[c].sensitivity = column->getAttributeInt("sensitivity", CalibrationColumn::defaultSensitivity);
         std::size_t r = 0;
         for (const xelement_ptr& row : column->getChildren("row")) {
+            const std::string rowPath = columnPath + step("row", r);
+            element = rowPath;
             if (r >= columnData[c].points.size())
                 fail("Invalid file structure (too many rows).");
             CalibrationPoints& points = columnData[c].points[r];
+            std::size_t p = 0;
             for (const xelement_ptr& point : row->getChildren("point")) {
+                element = rowPath + step("point", p++);
                 requireAttribute(*point, "x");
                 requireAttribute(*point, "y");
-                const float x = narrowToFloat(point->getAttributeDouble("x", 0.0));
-                const float y = narrowToFloat(point->getAttributeDouble("y", 0.0));
+                const float x = coordinate(*point, "x");
+                const float y = coordinate(*point, "y");
                 points.push_back(CalibrationPoint{x, y});
             }
             ++r;
@@ -103,6 +148,10 @@ void CalibrationData::save(const std::string& path) {
         }
     }
 
-    root->save(path);
+    try {
+        root->save(path);
+    } catch (const xml_error& e) {
+        throw CalibrationFileError(e.what(), fullPath(path), std::string(), e.reason());
+    }
     modified = false;
 }

@@ -1,16 +1,21 @@
 #include "xelement.h"
 
 #include "AtomicFile.h"
+#include "CalibrationFileError.h"
 #include "NumberText.h"
 #include "TinyXmlDepth.h"
 #include "xml_error.h"
 
 #include <tinyxml.h>
 
-#include <filesystem>
-#include <fstream>
+#include <cerrno>
+#include <cstring>
 #include <stdexcept>
 #include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -70,6 +75,20 @@ TiXmlElement* toTinyXml(const xelement& element) {
     return node;
 }
 
+std::string notRegularReason(mode_t mode) {
+    return S_ISDIR(mode) ? std::strerror(EISDIR) : CalibrationFileError::notRegularFile;
+}
+
+// Closes the descriptor on every way out.
+struct Descriptor {
+    explicit Descriptor(int fd)
+        : fd(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() { ::close(fd); }
+    int fd;
+};
+
 std::string parseErrorMessage(const TiXmlDocument& document) {
     std::string message = "XML error";
     if (document.ErrorRow() > 0)
@@ -88,20 +107,38 @@ xelement_ptr xelement::create(const std::string& name) {
 }
 
 xelement_ptr xelement::fromFile(const std::string& path, std::string* bytes) {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error))
-        throw xml_error("Can't open file : " + path);
-    std::ifstream file(path);
-    if (!file)
-        throw xml_error("Can't open file : " + path);
-    // Reading stops one chunk past the limit: a too large file (or a device
-    // without end) is never read whole.
+    const std::string cantOpen = "Can't open file : " + path;
+    // stat() answers for a named pipe at once, where open() would wait for
+    // a writer; only regular files are opened at all.
+    struct stat status = {};
+    if (::stat(path.c_str(), &status) != 0)
+        throw xml_error(cantOpen, std::strerror(errno));
+    if (!S_ISREG(status.st_mode))
+        throw xml_error(cantOpen, notRegularReason(status.st_mode));
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throw xml_error(cantOpen, std::strerror(errno));
+    const Descriptor file{fd};
+    // The name may have changed into a pipe between stat() and open().
+    if (::fstat(fd, &status) != 0)
+        throw xml_error(cantOpen, std::strerror(errno));
+    if (!S_ISREG(status.st_mode))
+        throw xml_error(cantOpen, notRegularReason(status.st_mode));
+
+    // Reading stops one chunk past the limit: a too large file is never
+    // read whole.
     std::string text;
     char chunk[64 * 1024];
-    while (text.size() <= maxDocumentSize && file.read(chunk, sizeof chunk).gcount() > 0)
-        text.append(chunk, static_cast<std::size_t>(file.gcount()));
-    if (file.bad())
-        throw xml_error("Can't read file : " + path);
+    while (text.size() <= maxDocumentSize) {
+        const ssize_t count = ::read(fd, chunk, sizeof chunk);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            throw xml_error("Can't read file : " + path, std::strerror(errno));
+        if (count == 0)
+            break;
+        text.append(chunk, static_cast<std::size_t>(count));
+    }
     if (text.size() > maxDocumentSize)
         throw xml_error("File too large : " + path);
     xelement_ptr root = fromString(text);

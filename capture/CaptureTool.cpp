@@ -2,6 +2,7 @@
 
 #include "BoardList.h"
 #include "CalibrationData.h"
+#include "CalibrationFileError.h"
 #include "CaptureDescription.h"
 #include "CaptureOptions.h"
 #include "CaptureRun.h"
@@ -51,6 +52,11 @@ int capture(const CaptureOptions& options) {
     if (!options.calibrationFile.isEmpty()) {
         try {
             calibrationSource = loadCalibrationFile(calibration, options.calibrationFile);
+        } catch (const CalibrationFileError& e) {
+            // The message as the programs show it, then where to look.
+            return fail(ExitCalibration, QStringLiteral("cannot load the calibration file %1: %2 (%3)")
+                                             .arg(options.calibrationFile, QString::fromLocal8Bit(e.what()),
+                                                  QString::fromLocal8Bit(locationText(e).c_str())));
         } catch (const std::exception& e) {
             return fail(
                 ExitCalibration,

@@ -69,7 +69,8 @@ QJsonObject describeSettings(const CaptureRecord& record) {
     for (const SensorPosition& sensor : sensorsWhere(s.levelTrigger, true))
         levels.append(QJsonObject{{QStringLiteral("sensor"), QString::fromStdString(sensor.name())},
                                   {QStringLiteral("level"), static_cast<double>(s.level[sensor.index()])},
-                                  {QStringLiteral("unit"), s.unit[sensor.index()]}});
+                                  // As the sensor's column in the log names it.
+                                  {QStringLiteral("unit"), CsvFormat::columnUnit(s.unit[sensor.index()])}});
     QJsonArray analog;
     for (int i = 0; i < 4; ++i)
         if (s.logAnalog[i])
@@ -99,6 +100,10 @@ QJsonObject describeSettings(const CaptureRecord& record) {
 CalibrationSource loadCalibrationFile(CalibrationData& calibration, const QString& path) {
     std::string bytes;
     calibration.load(QFile::encodeName(path).toStdString(), &bytes);
+    return calibrationSource(path, bytes);
+}
+
+CalibrationSource calibrationSource(const QString& path, const std::string& bytes) {
     return {path, QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Sha256).toHex()};
 }
 

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class CalibrationData;
@@ -23,6 +24,8 @@ struct CalibrationSource {
 // Loads a calibration file and names the bytes that were read; throws like
 // CalibrationData::load and then leaves `calibration` as it was.
 CalibrationSource loadCalibrationFile(CalibrationData& calibration, const QString& path);
+// The file at path, of which `bytes` were loaded.
+CalibrationSource calibrationSource(const QString& path, const std::string& bytes);
 
 // What a front end knows of the set-up of a capture when it arms it.
 struct CaptureContext {

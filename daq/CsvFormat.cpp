@@ -36,8 +36,9 @@ std::string CsvFormat::columnLine() const {
     if (settings.logTimestamp)
         line += QStringLiteral("TimeStamp (ms);");
     for (int index : loggedSensors)
-        line += QStringLiteral("Sensor %1 (%2);")
-                    .arg(QString::fromStdString(SensorPosition::fromIndex(index).name()), settings.unit[index]);
+        line +=
+            QStringLiteral("Sensor %1 (%2);")
+                .arg(QString::fromStdString(SensorPosition::fromIndex(index).name()), columnUnit(settings.unit[index]));
     for (int i = 0; i < 4; ++i)
         if (settings.logAnalog[i])
             line += QStringLiteral("AIn%1 (V);").arg(i);
@@ -79,6 +80,13 @@ void CsvFormat::appendFixed8(std::string& out, double value) {
     // Large enough for any double: sign, 309 integer digits, point, 8 decimals.
     char buffer[330];
     out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 8).ptr);
+}
+
+QString CsvFormat::columnUnit(QString unit) {
+    unit.replace(QLatin1Char(';'), QLatin1Char(','));
+    unit.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    unit.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return unit;
 }
 
 QString dateTimeText(std::uint64_t msSinceEpoch) {

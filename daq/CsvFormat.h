@@ -22,6 +22,9 @@ public:
 
     // Fixed point, 8 decimals, no exponent, e.g. 0.5 -> "0.50000000".
     static void appendFixed8(std::string& out, double value);
+    // A sensor's unit as its column title holds it: ";" would split the
+    // column and a line break the line, so they become "," and a blank.
+    static QString columnUnit(QString unit);
 
 private:
     TriggerSettings settings;

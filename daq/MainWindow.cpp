@@ -4,6 +4,7 @@
 
 #include "AboutDialog.h"
 #include "CalProgram.h"
+#include "CalibrationErrorBox.h"
 #include "Capture.h"
 #include "CaptureSession.h"
 #include "CsvFormat.h"
@@ -103,6 +104,7 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     trend->setObjectName(QStringLiteral("tabTrend"));
     ui->tabWidget->addTab(trend, QIcon(QStringLiteral(":/images/icons/trend.png")), tr("  Trend"));
 
+    calibrationLoad = new CalibrationFileLoad(this);
     statusLabel = new QLabel(this);
     // Bus, address and a log file's name are the user's data, never markup.
     statusLabel->setTextFormat(Qt::PlainText);
@@ -145,6 +147,7 @@ void MainWindow::updateWindowTitle() {
 
 void MainWindow::connectSignals() {
     connect(ui->actLoadCalibration, &QAction::triggered, this, &MainWindow::onLoadCalibration);
+    connect(calibrationLoad, &CalibrationFileLoad::finished, this, &MainWindow::onCalibrationLoaded);
     connect(ui->actStartKivraCALlite, &QAction::triggered, this, &MainWindow::onStartCal);
     connect(ui->actSelectTheme, &QAction::triggered, this, [this] {
         ThemeDialog dialog(this);
@@ -376,9 +379,16 @@ void MainWindow::configureDigitalIOs() {
 }
 
 void MainWindow::loadCalibration() {
+    applyCalibration(CalibrationFileLoad::read(calibrationFile));
+}
+
+void MainWindow::applyCalibration(CalibrationFileLoad::Result loaded) {
     try {
         // All or nothing: a file that fails leaves the previous calibration.
-        calibrationSource = loadCalibrationFile(calibration, calibrationFile);
+        if (loaded.error)
+            std::rethrow_exception(loaded.error);
+        calibration = std::move(loaded.calibration);
+        calibrationSource = ::calibrationSource(loaded.path, loaded.bytes);
         sendColumnSensitivities(*capture, calibration);
         const bool single = calibration.enableMode() == SensorMode::EightSensor;
         const QString unit = QString::fromStdString(calibration.unit());
@@ -397,17 +407,30 @@ void MainWindow::loadCalibration() {
             }
         }
     } catch (const std::exception& e) {
-        showPlainMessage(this, QMessageBox::Critical, tr("Error"),
-                         tr("Failed to load calibration data: %1").arg(QString::fromStdString(e.what())));
+        showCalibrationError(this, tr("Error"),
+                             tr("Failed to load calibration data: %1").arg(QString::fromStdString(e.what())), e);
     }
 }
 
 void MainWindow::onLoadCalibration() {
+    if (calibrationLoad->isPending())
+        return;
     // A cancelled dialog forgets the file, so the CAL program gets none.
     calibrationFile = QFileDialog::getOpenFileName(this, tr("Select file to load"), QString(),
                                                    tr("Tolm calibration files V3 (*.tolmcal3)"));
-    if (!calibrationFile.isEmpty())
-        loadCalibration();
+    if (calibrationFile.isEmpty())
+        return;
+    // Read off the GUI thread: a file that does not answer must not freeze
+    // the window. A capture must not start on the calibration about to go.
+    ui->actLoadCalibration->setEnabled(false);
+    ui->btnArmTrigger->setEnabled(false);
+    calibrationLoad->start(calibrationFile);
+}
+
+void MainWindow::onCalibrationLoaded() {
+    ui->actLoadCalibration->setEnabled(true);
+    ui->btnArmTrigger->setEnabled(true);
+    applyCalibration(calibrationLoad->takeResult());
 }
 
 void MainWindow::onStartCal() {

@@ -2,6 +2,7 @@
 
 #include "AcquisitionSettings.h"
 #include "CalibrationData.h"
+#include "CalibrationFileLoad.h"
 #include "CaptureDescription.h"
 #include "InputFrame.h"
 
@@ -50,6 +51,8 @@ public:
     // Loads calibrationFile; a file that fails to load leaves the previous
     // calibration in effect.
     void loadCalibration();
+    // Set while "Load Calibration" reads its file.
+    bool isLoadingCalibration() const { return calibrationLoad->isPending(); }
     KivraTolm::AcquisitionSettings currentAcquisitionSettings() const;
     // Locks the controls that must not change while a capture runs.
     void setCaptureActive(bool active);
@@ -76,6 +79,8 @@ protected:
 private:
     void updateWindowTitle();
     void connectSignals();
+    void applyCalibration(CalibrationFileLoad::Result loaded);
+    void onCalibrationLoaded();
     void applyTiming();
     void askRetry(const QString& error);
     void showFrame();
@@ -96,6 +101,7 @@ private:
     QString address;
     QString calibrationFile;
     QString daqProgramPath;
+    CalibrationFileLoad* calibrationLoad = nullptr;
     QLabel* statusLabel = nullptr;
     std::array<SensorWidget*, 8> sensorWidgets = {};
     Grid8x8Widget* grid = nullptr;

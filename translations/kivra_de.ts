@@ -44,6 +44,25 @@
     </message>
 </context>
 <context>
+    <name>CalibrationError</name>
+    <message>
+        <source>not a regular file</source>
+        <translation>keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>File: %1</source>
+        <translation>Datei: %1</translation>
+    </message>
+    <message>
+        <source>Element: %1</source>
+        <translation>Element: %1</translation>
+    </message>
+    <message>
+        <source>Reason: %1</source>
+        <translation>Grund: %1</translation>
+    </message>
+</context>
+<context>
     <name>CaptureLogReader</name>
     <message>
         <source>&quot;%1&quot; is not a capture log: line %2 %3.</source>
@@ -676,6 +695,14 @@ Erneut versuchen?</translation>
     <message>
         <source>There is unsaved data, exit without saving ?</source>
         <translation>Es gibt ungespeicherte Daten. Ohne Speichern beenden?</translation>
+    </message>
+    <message>
+        <source>A unit can&apos;t contain &quot;;&quot; or a line break and has at most %1 characters.</source>
+        <translation>Eine Einheit darf kein „;“ und keinen Zeilenumbruch enthalten und höchstens %1 Zeichen lang sein.</translation>
+    </message>
+    <message>
+        <source>%1 could not be loaded. Replace it with the calibration shown here?</source>
+        <translation>%1 konnte nicht geladen werden. Durch die hier angezeigte Kalibrierung ersetzen?</translation>
     </message>
 </context>
 <context>

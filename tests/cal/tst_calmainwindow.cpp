@@ -1,4 +1,5 @@
 #include "CalibrationData.h"
+#include "CalibrationFileLoad.h"
 #include "EmulatorControl.h"
 #include "MainWindow.h"
 #include "ModalResponder.h"
@@ -9,6 +10,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QDoubleSpinBox>
@@ -21,6 +23,9 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <fstream>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -92,6 +97,11 @@ private slots:
     void saveAndExitWritesFileGivenAtStart();
     void loadAsksWhenModified();
     void failedLoadKeepsCalibrationAndFile();
+    void fileThatFailedIsReplacedOnlyWhenAnsweredYes_data();
+    void fileThatFailedIsReplacedOnlyWhenAnsweredYes();
+    void stalledLoadLeavesWindowFree();
+    void unitEntryRefusesWhatBreaksTheLog_data();
+    void unitEntryRefusesWhatBreaksTheLog();
     void markupShownAsPlainText();
     void addPointsThroughDialog();
     void engineErrorRetried();
@@ -209,7 +219,9 @@ void TestCalMainWindow::fileSensitivityBeyondRange() {
     ModalResponder responder;
     responder.chooseFiles({first, second});
     window.findChild<QAction*>("actLoadCalibration")->trigger();
+    QTRY_VERIFY(!window.isLoadingCalibration());
     window.findChild<QAction*>("actLoadCalibration")->trigger();
+    QTRY_VERIFY(!window.isLoadingCalibration());
     QCOMPARE(window.calibrationFileName(), second);
     QCOMPARE(window.column(0).sensitivityBox->value(), 63);
     QCOMPARE(window.calibrationData().sensitivity(0), 63);
@@ -382,6 +394,7 @@ void TestCalMainWindow::saveAsCancelledThenSaveAsksAgain() {
 
     responder.chooseFiles({loaded});
     window.findChild<QAction*>("actLoadCalibration")->trigger();
+    QTRY_VERIFY(!window.isLoadingCalibration());
     QCOMPARE(window.calibrationFileName(), loaded);
     QCOMPARE(window.column(3).sensitivityBox->value(), 13);
 
@@ -480,6 +493,7 @@ void TestCalMainWindow::loadAsksWhenModified() {
     responder.answer({QMessageBox::Yes});
     responder.chooseFiles({path});
     window.findChild<QAction*>("actLoadCalibration")->trigger();
+    QTRY_VERIFY(!window.isLoadingCalibration());
     QCOMPARE(window.calibrationData().unit(), std::string("kg"));
     QVERIFY(!window.calibrationData().isModified());
     QCOMPARE(window.calibrationFileName(), path);
@@ -497,16 +511,164 @@ void TestCalMainWindow::failedLoadKeepsCalibrationAndFile() {
     ModalResponder responder;
     responder.chooseFiles({good, bad});
     window.findChild<QAction*>("actLoadCalibration")->trigger();
+    QTRY_VERIFY(!window.isLoadingCalibration());
     const CalibrationData before = window.calibrationData();
     window.findChild<QAction*>("actLoadCalibration")->trigger();
+    QTRY_VERIFY(!window.isLoadingCalibration());
 
     QCOMPARE(responder.shownBoxes().size(), 1);
     QCOMPARE(responder.shownBoxes()[0].title, QStringLiteral("Failed to load configuration"));
     QCOMPARE(responder.shownBoxes()[0].text, QStringLiteral("Invalid file structure (invalid root)."));
+    QCOMPARE(responder.shownBoxes()[0].detailedText, "File: " + bad + "\nElement: /Calibration");
     QVERIFY(window.calibrationData() == before);
     QCOMPARE(window.column(4).sensitivityBox->value(), 14);
     // Saving now must not overwrite the file that failed to load.
     QCOMPARE(window.calibrationFileName(), good);
+}
+
+void TestCalMainWindow::fileThatFailedIsReplacedOnlyWhenAnsweredYes_data() {
+    QTest::addColumn<int>("answer");
+    QTest::newRow("No keeps the file") << int(QMessageBox::No);
+    QTest::newRow("Yes replaces it") << int(QMessageBox::Yes);
+}
+
+// As the DAQ program hands a file over: started on a file that fails to
+// load, "Save and Exit" would write the empty calibration over every point.
+void TestCalMainWindow::fileThatFailedIsReplacedOnlyWhenAnsweredYes() {
+    QFETCH(int, answer);
+    const QString path = dir.filePath("points.tolmcal3");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    const QByteArray content = "<?xml version=\"1.0\" ?>\n<calibration enableMode=\"0\" unit=\"N\"><customSelected/>"
+                               "<columns><column sensitivity=\"31\"><row><point x=\"0.5\" y=\"2\"/>"
+                               "<point x=\"inf\" y=\"3\"/></row></column></columns></calibration>\n";
+    file.write(content);
+    file.close();
+
+    ModalResponder responder;
+    responder.answer({QMessageBox::Ok, QMessageBox::StandardButton(answer)});
+    // Once the window is up (the load's message box ran during its
+    // construction): Save and Exit, as the user would.
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&user] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* window = qobject_cast<MainWindow*>(widget);
+            if (!window || !window->isVisible() || QApplication::activeModalWidget())
+                continue;
+            user.stop();
+            window->findChild<QAction*>("actSaveAndExit")->trigger();
+            // Not saved, the window stays: the user leaves with Exit.
+            if (window->isVisible())
+                window->findChild<QAction*>("actExit")->trigger();
+        }
+    });
+    user.start(10);
+    QCOMPARE(runMainWindow<MainWindow>({"kivratolm-cal-lite-x86", "use=usb/-", "cfg=" + path}), 0);
+
+    QCOMPARE(responder.shownTitles(), (QStringList{"Failed to load configuration", "Question"}));
+    QCOMPARE(responder.shownTexts()[0], QStringLiteral("bad numeric conversion: positive overflow"));
+    QCOMPARE(responder.shownBoxes()[0].detailedText,
+             "File: " + path + "\nElement: /calibration/columns[1]/column[1]/row[1]/point[2]");
+    QVERIFY(responder.shownTexts()[1].contains(path));
+    QFile written(path);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    if (answer == QMessageBox::No)
+        QCOMPARE(written.readAll(), content);
+    else
+        QVERIFY(readFile(path) == CalibrationData());
+}
+
+namespace {
+
+// Stands for a network share that does not answer: the read waits on a
+// named pipe beside the file until the test opens it for writing.
+void stallingLoad(CalibrationData& calibration, const std::string& path, std::string* bytes) {
+    { std::ifstream(path + ".stall"); }
+    calibration.load(path, bytes);
+}
+
+} // namespace
+
+void TestCalMainWindow::stalledLoadLeavesWindowFree() {
+    const QString path = writeFile(dir.filePath("share.tolmcal3"), sampleCalibration());
+    const QByteArray stall = QFile::encodeName(path + ".stall");
+    QCOMPARE(::mkfifo(stall.constData(), 0600), 0);
+    CalibrationFileLoad::setReadFunction(stallingLoad);
+    const auto restore = qScopeGuard([] { CalibrationFileLoad::setReadFunction(nullptr); });
+
+    ModalResponder responder;
+    for (const bool completes : {true, false}) {
+        MainWindow window("usb", "-", QString());
+        QAction* load = window.findChild<QAction*>("actLoadCalibration");
+        responder.chooseFiles({path});
+        load->trigger();
+        QVERIFY(window.isLoadingCalibration());
+        QVERIFY(!load->isEnabled());
+        // No second load while one is pending.
+        load->trigger();
+        QCOMPARE(responder.fileDialogsShown(), completes ? 1 : 2);
+        // The window goes on: its timer feeds the graphs.
+        QTRY_VERIFY_WITH_TIMEOUT(window.column(0).graph->bar(0).intensity > 0.0, 10000);
+        QCOMPARE(window.calibrationData().unit(), std::string());
+
+        if (completes) {
+            QFile writer(QFile::decodeName(stall));
+            QVERIFY(writer.open(QIODevice::WriteOnly));
+            writer.close();
+            QTRY_VERIFY(!window.isLoadingCalibration());
+            QVERIFY(load->isEnabled());
+            QCOMPARE(window.calibrationData().unit(), std::string("kg"));
+            QCOMPARE(window.calibrationFileName(), path);
+            QVERIFY(window.close());
+        } else {
+            // Exit is not held up by a read that never returns.
+            QVERIFY(window.close());
+            QVERIFY(!KivraTolmEmulator::boardState(0).open);
+        }
+    }
+    QVERIFY(responder.shownBoxes().isEmpty());
+}
+
+void TestCalMainWindow::unitEntryRefusesWhatBreaksTheLog_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("unit");
+    QTest::newRow("semicolon typed") << "m;s" << QString() << "ms";
+    QTest::newRow("line feed pasted") << "N"
+                                      << "k\nN"
+                                      << "N";
+    QTest::newRow("carriage return pasted") << "N"
+                                            << "k\rN"
+                                            << "N";
+    QTest::newRow("65 characters") << QString(65, 'x') << QString() << QString(64, 'x');
+}
+
+// The unit ends up in the capture log's column line, where ";" separates
+// the columns and a line break ends the line.
+void TestCalMainWindow::unitEntryRefusesWhatBreaksTheLog() {
+    QFETCH(QString, typed);
+    QFETCH(QString, pasted);
+    QFETCH(QString, unit);
+    MainWindow window("usb", "-", QString());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto* edit = window.findChild<QLineEdit*>("txtUnit");
+    edit->setFocus();
+
+    ModalResponder responder;
+    QTest::keyClicks(edit, typed);
+    if (!pasted.isEmpty()) {
+        QApplication::clipboard()->setText(pasted);
+        edit->paste();
+    }
+    QTRY_COMPARE(responder.shownBoxes().size(), 1);
+    QCOMPARE(responder.shownBoxes()[0].title, QStringLiteral("Error"));
+    QCOMPARE(responder.shownBoxes()[0].text,
+             QStringLiteral("A unit can't contain \";\" or a line break and has at most 64 characters."));
+    QCOMPARE(edit->text(), unit);
+    QCOMPARE(QString::fromStdString(window.calibrationData().unit()), unit);
+    responder.answer({QMessageBox::Yes});
+    QVERIFY(window.close());
 }
 
 void TestCalMainWindow::markupShownAsPlainText() {

@@ -1,5 +1,6 @@
 #include "AtomicFile.h"
 #include "CalibrationData.h"
+#include "CalibrationFileError.h"
 #include "xelement.h"
 
 #include <QtTest>
@@ -200,86 +201,131 @@ void TestCalibrationFile::richCalibrationRoundTrip() {
 }
 
 void TestCalibrationFile::readerMessages_data() {
-    QTest::addColumn<bool>("create");
+    QTest::addColumn<QString>("kind"); // what stands at the path: file, none, pipe, folder
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("element"); // where the reader stopped
+    QTest::addColumn<QString>("reason");  // the system's reason
 
     const QByteArray columnsOk = "<columns/>";
-    QTest::newRow("missing file") << false << QByteArray() << "Can't open file : ";
-    QTest::newRow("empty file") << true << QByteArray() << "No root element.";
-    QTest::newRow("invalid root") << true
+    const QString root = "/calibration";
+    const QString selected = "/calibration/customSelected[1]/selected[1]";
+    const QString column = "/calibration/columns[1]/column[1]";
+    const QString point = column + "/row[1]/point[1]";
+    const QString none;
+    QTest::newRow("missing file") << "none" << QByteArray() << "Can't open file : " << none
+                                  << "No such file or directory";
+    // A named pipe without a writer would block open() for ever.
+    QTest::newRow("named pipe") << "pipe" << QByteArray() << "Can't open file : " << none << "not a regular file";
+    QTest::newRow("folder") << "folder" << QByteArray() << "Can't open file : " << none << "Is a directory";
+    QTest::newRow("empty file") << "file" << QByteArray() << "No root element." << none << none;
+    QTest::newRow("invalid root") << "file"
                                   << QByteArray("<Calibration enableMode=\"0\" unit=\"\"><customSelected/>"
                                                 "<columns/></Calibration>")
-                                  << "Invalid file structure (invalid root).";
-    QTest::newRow("no attributes") << true << document("", "") << "Element 'calibration' has no attribute 'unit'.";
-    QTest::newRow("no unit") << true << document("enableMode=\"0\"", "")
-                             << "Element 'calibration' has no attribute 'unit'.";
-    QTest::newRow("no enableMode") << true << document("unit=\"\"", "")
-                                   << "Element 'calibration' has no attribute 'enableMode'.";
-    QTest::newRow("mode 3") << true << document("enableMode=\"3\" unit=\"\"", "") << "Invalid mode.";
-    QTest::newRow("mode -1") << true << document("enableMode=\"-1\" unit=\"\"", "") << "Invalid mode.";
-    QTest::newRow("no customSelected") << true << withContent(columnsOk)
-                                       << "Invalid file structure (customSelected missing).";
+                                  << "Invalid file structure (invalid root)."
+                                  << "/Calibration" << none;
+    QTest::newRow("no attributes") << "file" << document("", "") << "Element 'calibration' has no attribute 'unit'."
+                                   << root << none;
+    QTest::newRow("no unit") << "file" << document("enableMode=\"0\"", "")
+                             << "Element 'calibration' has no attribute 'unit'." << root << none;
+    QTest::newRow("no enableMode") << "file" << document("unit=\"\"", "")
+                                   << "Element 'calibration' has no attribute 'enableMode'." << root << none;
+    QTest::newRow("mode 3") << "file" << document("enableMode=\"3\" unit=\"\"", "") << "Invalid mode." << root << none;
+    QTest::newRow("mode -1") << "file" << document("enableMode=\"-1\" unit=\"\"", "") << "Invalid mode." << root
+                             << none;
+    QTest::newRow("no customSelected") << "file" << withContent(columnsOk)
+                                       << "Invalid file structure (customSelected missing)." << root << none;
     QTest::newRow("selected without column")
-        << true << withContent("<customSelected><selected row=\"1\"/></customSelected>" + columnsOk)
-        << "Element 'selected' has no attribute 'column'.";
+        << "file" << withContent("<customSelected><selected row=\"1\"/></customSelected>" + columnsOk)
+        << "Element 'selected' has no attribute 'column'." << selected << none;
     QTest::newRow("selected without row")
-        << true << withContent("<customSelected><selected column=\"1\"/></customSelected>" + columnsOk)
-        << "Element 'selected' has no attribute 'row'.";
+        << "file" << withContent("<customSelected><selected column=\"1\"/></customSelected>" + columnsOk)
+        << "Element 'selected' has no attribute 'row'." << selected << none;
     QTest::newRow("selected column 8")
-        << true << withContent("<customSelected><selected column=\"8\" row=\"0\"/></customSelected>" + columnsOk)
-        << "Invalid column in custom selection.";
+        << "file" << withContent("<customSelected><selected column=\"8\" row=\"0\"/></customSelected>" + columnsOk)
+        << "Invalid column in custom selection." << selected << none;
     QTest::newRow("selected row -1")
-        << true << withContent("<customSelected><selected column=\"0\" row=\"-1\"/></customSelected>" + columnsOk)
-        << "Invalid row in custom selection.";
+        << "file"
+        << withContent("<customSelected><selected column=\"0\" row=\"0\"/><selected column=\"0\" row=\"-1\"/>"
+                       "</customSelected>" +
+                       columnsOk)
+        << "Invalid row in custom selection."
+        << "/calibration/customSelected[1]/selected[2]" << none;
     QTest::newRow("column checked before row")
-        << true << withContent("<customSelected><selected column=\"-1\" row=\"9\"/></customSelected>" + columnsOk)
-        << "Invalid column in custom selection.";
-    QTest::newRow("no columns") << true << withContent("<customSelected/>")
-                                << "Invalid file structure (columns missing).";
+        << "file" << withContent("<customSelected><selected column=\"-1\" row=\"9\"/></customSelected>" + columnsOk)
+        << "Invalid column in custom selection." << selected << none;
+    QTest::newRow("no columns") << "file"
+                                << withContent("<customSelected><selected column=\"0\" row=\"0\"/></customSelected>")
+                                << "Invalid file structure (columns missing)." << root << none;
     QTest::newRow("ninth column, even empty")
-        << true << withColumns(QByteArray("<column sensitivity=\"1\"/>").repeated(8) + "<column/>")
-        << "Invalid file structure (too many columns).";
-    QTest::newRow("column without sensitivity")
-        << true << withColumns("<column><row/></column>") << "Element 'column' has no attribute 'sensitivity'.";
+        << "file" << withColumns(QByteArray("<column sensitivity=\"1\"/>").repeated(8) + "<column/>")
+        << "Invalid file structure (too many columns)."
+        << "/calibration/columns[1]/column[9]" << none;
+    QTest::newRow("column without sensitivity") << "file" << withColumns("<column><row/></column>")
+                                                << "Element 'column' has no attribute 'sensitivity'." << column << none;
     QTest::newRow("ninth row before its points")
-        << true
+        << "file"
         << withColumns("<column sensitivity=\"1\">" + QByteArray("<row/>").repeated(8) + "<row><point/></row></column>")
-        << "Invalid file structure (too many rows).";
-    QTest::newRow("point without x") << true << withPoint("y=\"1\"") << "Element 'point' has no attribute 'x'.";
-    QTest::newRow("point without y") << true << withPoint("x=\"1\"") << "Element 'point' has no attribute 'y'.";
+        << "Invalid file structure (too many rows)." << column + "/row[9]" << none;
+    QTest::newRow("point without x") << "file" << withPoint("y=\"1\"") << "Element 'point' has no attribute 'x'."
+                                     << point << none;
+    QTest::newRow("point without y") << "file" << withPoint("x=\"1\"") << "Element 'point' has no attribute 'y'."
+                                     << point << none;
     QTest::newRow("both required before parsing")
-        << true << withPoint("x=\"1e39\"") << "Element 'point' has no attribute 'y'.";
-    QTest::newRow("x beyond float") << true << withPoint("x=\"1e39\" y=\"0\"")
-                                    << "bad numeric conversion: positive overflow";
-    QTest::newRow("y below float") << true << withPoint("x=\"0\" y=\"-1e39\"")
-                                   << "bad numeric conversion: negative overflow";
-    QTest::newRow("x before y") << true << withPoint("x=\"-1e39\" y=\"1e39\"")
-                                << "bad numeric conversion: negative overflow";
+        << "file" << withPoint("x=\"1e39\"") << "Element 'point' has no attribute 'y'." << point << none;
+    QTest::newRow("x beyond float") << "file" << withPoint("x=\"1e39\" y=\"0\"")
+                                    << "bad numeric conversion: positive overflow" << point << none;
+    QTest::newRow("x infinite") << "file" << withPoint("x=\"inf\" y=\"0\"")
+                                << "bad numeric conversion: positive overflow" << point << none;
+    QTest::newRow("y below float") << "file" << withPoint("x=\"0\" y=\"-1e39\"")
+                                   << "bad numeric conversion: negative overflow" << point << none;
+    QTest::newRow("x before y") << "file" << withPoint("x=\"-1e39\" y=\"1e39\"")
+                                << "bad numeric conversion: negative overflow" << point << none;
+    // "nan" parses as a number and would show and log as "nan" everywhere.
+    QTest::newRow("x not a number") << "file" << withPoint("x=\"nan\" y=\"0\"")
+                                    << "Element 'point' has attribute 'x' = 'nan', which is not a number." << point
+                                    << none;
+    QTest::newRow("y not a number, second point")
+        << "file"
+        << withColumns("<column sensitivity=\"1\"><row/><row><point x=\"0\" y=\"0\"/><point x=\"1\" y=\" -NaN\"/>"
+                       "</row></column>")
+        << "Element 'point' has attribute 'y' = ' -NaN', which is not a number." << column + "/row[2]/point[2]" << none;
     // A file cut short would otherwise load as a smaller calibration.
-    QTest::newRow("cut short") << true << withPoint("x=\"0\" y=\"1\"").left(140) << "XML error";
-    QTest::newRow("nested too deeply") << true << withContent(QByteArray("<x>").repeated(300))
-                                       << "Document nested too deeply.";
-    QTest::newRow("too large") << true << QByteArray(int(xelement::maxDocumentSize) + 10, ' ') << "File too large : ";
+    QTest::newRow("cut short") << "file" << withPoint("x=\"0\" y=\"1\"").left(140) << "XML error" << none << none;
+    QTest::newRow("nested too deeply") << "file" << withContent(QByteArray("<x>").repeated(300))
+                                       << "Document nested too deeply." << none << none;
+    QTest::newRow("too large") << "file" << QByteArray(int(xelement::maxDocumentSize) + 10, ' ')
+                               << "File too large : " << none << none;
 }
 
 void TestCalibrationFile::readerMessages() {
-    QFETCH(bool, create);
+    QFETCH(QString, kind);
     QFETCH(QByteArray, content);
     QFETCH(QString, message);
+    QFETCH(QString, element);
+    QFETCH(QString, reason);
 
     const QString file = path("bad.tolmcal3");
-    if (create)
+    if (kind == "file")
         writeFile(file, content);
+    else if (kind == "pipe")
+        QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    else if (kind == "folder")
+        QVERIFY(QDir(folder->path()).mkdir("bad.tolmcal3"));
+    // Relative, as given on a command line: the details name the full path.
+    QVERIFY(QDir::setCurrent(folder->path()));
     for (bool modified : {true, false}) {
         CalibrationData data = sample(modified);
         try {
-            data.load(file.toStdString());
+            data.load("bad.tolmcal3");
             QFAIL("no exception");
-        } catch (const std::exception& e) {
+        } catch (const CalibrationFileError& e) {
             QVERIFY2(QString(e.what()).startsWith(message), e.what());
             if (message.endsWith(": "))
-                QCOMPARE(QString(e.what()), message + file);
+                QCOMPARE(QString(e.what()), message + "bad.tolmcal3");
+            QCOMPARE(QString::fromStdString(e.path()), file);
+            QCOMPARE(QString::fromStdString(e.element()), element);
+            QCOMPARE(QString::fromStdString(e.reason()), reason);
         }
         // A failed load changes nothing.
         QVERIFY(data == sample(modified));
@@ -519,17 +565,24 @@ void TestCalibrationFile::saveRefusesInvalidModeBeforeWriting() {
 
 void TestCalibrationFile::saveToUnopenableTarget_data() {
     QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("reason");
     // Tests may run as root, where permissions do not bite: these fail for
     // everyone.
-    QTest::newRow("folder is a regular file") << "plain/inside.tolmcal3";
-    QTest::newRow("missing folder") << "missing/inside.tolmcal3";
-    QTest::newRow("target is a folder") << "folder";
-    QTest::newRow("target is a pipe") << "pipe";
-    QTest::newRow("empty path") << "";
+    QTest::newRow("folder is a regular file") << "plain/inside.tolmcal3"
+                                              << "Not a directory";
+    QTest::newRow("missing folder") << "missing/inside.tolmcal3"
+                                    << "No such file or directory";
+    QTest::newRow("target is a folder") << "folder"
+                                        << "Is a directory";
+    QTest::newRow("target is a pipe") << "pipe"
+                                      << "not a regular file";
+    QTest::newRow("empty path") << ""
+                                << "No such file or directory";
 }
 
 void TestCalibrationFile::saveToUnopenableTarget() {
     QFETCH(QString, target);
+    QFETCH(QString, reason);
     writeFile(path("plain"), "I am a file");
     QVERIFY(QDir(folder->path()).mkdir("folder"));
     QCOMPARE(::mkfifo(path("pipe").toLocal8Bit().constData(), 0600), 0);
@@ -539,8 +592,10 @@ void TestCalibrationFile::saveToUnopenableTarget() {
     try {
         data.save(file);
         QFAIL("no exception");
-    } catch (const std::exception& e) {
+    } catch (const CalibrationFileError& e) {
         QCOMPARE(std::string(e.what()), "Can't open file : " + file);
+        QCOMPARE(e.path(), file);
+        QCOMPARE(QString::fromStdString(e.reason()), reason);
     }
     QVERIFY(data.isModified());
     QCOMPARE(readFile(path("plain")), std::string("I am a file"));
@@ -561,8 +616,9 @@ void TestCalibrationFile::saveOnFullDiskKeepsTheOldFile() {
     try {
         data.save(file.toStdString());
         QFAIL("no exception");
-    } catch (const std::exception& e) {
+    } catch (const CalibrationFileError& e) {
         QCOMPARE(std::string(e.what()), "Can't write file : " + file.toStdString());
+        QCOMPARE(QString::fromStdString(e.reason()), QString("No space left on device"));
     }
     QCOMPARE(readFile(file), before);
     QVERIFY(data.isModified());

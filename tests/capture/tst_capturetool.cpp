@@ -11,6 +11,8 @@
 
 #include <csignal>
 
+#include <sys/stat.h>
+
 namespace {
 
 QJsonObject readJsonFile(const QString& path) {
@@ -388,37 +390,56 @@ private slots:
     }
 
     void brokenCalibrationFile_data() {
+        QTest::addColumn<QString>("kind"); // file, none or pipe
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("message");
-        QTest::newRow("not XML") << QByteArray("no calibration here") << "";
-        QTest::newRow("wrong root") << QByteArray("<?xml version=\"1.0\" ?>\n<settings />\n")
-                                    << "Invalid file structure (invalid root).";
-        QTest::newRow("bad mode") << QByteArray("<calibration enableMode=\"7\" unit=\"N\"><customSelected/>"
+        QTest::addColumn<QString>("where"); // after the path, on the same line
+        QTest::newRow("not XML") << "file" << QByteArray("no calibration here") << ""
+                                 << ")";
+        QTest::newRow("wrong root") << "file" << QByteArray("<?xml version=\"1.0\" ?>\n<settings />\n")
+                                    << "Invalid file structure (invalid root)."
+                                    << ", element /settings)";
+        QTest::newRow("bad mode") << "file"
+                                  << QByteArray("<calibration enableMode=\"7\" unit=\"N\"><customSelected/>"
                                                 "<columns/></calibration>")
-                                  << "Invalid mode.";
+                                  << "Invalid mode."
+                                  << ", element /calibration)";
+        // Logged "nan" in every row and ended with 0.
+        QTest::newRow("point not a number")
+            << "file"
+            << QByteArray(
+                   "<calibration enableMode=\"0\" unit=\"N\"><customSelected/><columns><column sensitivity=\"1\">"
+                   "<row><point x=\"nan\" y=\"1\"/></row></column></columns></calibration>")
+            << "Element 'point' has attribute 'x' = 'nan', which is not a number."
+            << ", element /calibration/columns[1]/column[1]/row[1]/point[1])";
+        QTest::newRow("missing") << "none" << QByteArray() << "Can't open file : "
+                                 << ": No such file or directory)";
+        // Waited for a writer for ever.
+        QTest::newRow("named pipe") << "pipe" << QByteArray() << "Can't open file : "
+                                    << ": not a regular file)";
     }
 
     void brokenCalibrationFile() {
+        QFETCH(QString, kind);
         QFETCH(QByteArray, content);
         QFETCH(QString, message);
+        QFETCH(QString, where);
         ToolProcess tool;
         const QString calibration = tool.path("broken.tolmcal3");
-        QFile file(calibration);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        file.close();
+        if (kind == "file") {
+            QFile file(calibration);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        } else if (kind == "pipe") {
+            QCOMPARE(::mkfifo(QFile::encodeName(calibration).constData(), 0600), 0);
+        }
         tool.run({"use=usb/-", "cfg=" + calibration, "-o", tool.path("x.csv")});
         QCOMPARE(tool.finish(), 4);
-        QVERIFY2(tool.standardError().contains("cannot load the calibration file " + calibration + ": " + message),
-                 qPrintable(tool.standardError()));
+        const QString line = tool.standardError().split('\n').value(0);
+        QVERIFY2(line.startsWith("kivratolm-capture: cannot load the calibration file " + calibration + ": " + message),
+                 qPrintable(line));
+        QVERIFY2(line.endsWith(" (" + calibration + where), qPrintable(line));
         QVERIFY(!QFile::exists(tool.path("x.csv")));
-    }
-
-    void missingCalibrationFile() {
-        ToolProcess tool;
-        tool.run({"use=usb/-", "cfg=" + tool.path("nowhere.tolmcal3"), "-o", tool.path("x.csv")});
-        QCOMPARE(tool.finish(), 4);
-        QVERIFY(tool.standardError().contains("cannot load the calibration file " + tool.path("nowhere.tolmcal3")));
     }
 
     void noBoard() {

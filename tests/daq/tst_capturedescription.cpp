@@ -124,7 +124,8 @@ void TestCaptureDescription::contentForEachTrigger() {
     if (kind == "level") {
         s.levelTrigger[0] = true;
         s.level[0] = 4.0f;
-        s.unit[0] = QStringLiteral("kg");
+        // Given as the log's column line gives it.
+        s.unit[0] = QStringLiteral("k;g\n");
     }
     s.externalTrigger = kind == "external";
     CaptureContext c = context();
@@ -176,6 +177,7 @@ void TestCaptureDescription::contentForEachTrigger() {
     if (kind == "level") {
         QCOMPARE(levels[0].toObject()["sensor"].toString(), QStringLiteral("A1"));
         QCOMPARE(levels[0].toObject()["level"].toDouble(), 4.0);
+        QCOMPARE(levels[0].toObject()["unit"].toString(), QStringLiteral("k,g "));
     }
     QCOMPARE(settingsJson["sensors"].toArray(), QJsonArray{QStringLiteral("A1")});
     QCOMPARE(settingsJson["columns"].toObject()["timestamp"].toBool(), true);

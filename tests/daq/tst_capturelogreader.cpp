@@ -148,17 +148,25 @@ private slots:
 
     void units_data() {
         QTest::addColumn<QString>("unit");
-        QTest::newRow("kPa") << "kPa";
-        QTest::newRow("empty") << "";
-        QTest::newRow("parentheses") << "N (net)";
-        QTest::newRow("markup") << "<b>m</b>/s<sup>2</sup>";
-        QTest::newRow("a closing part inside") << "x);y";
-        QTest::newRow("a separator inside") << "m;s";
-        QTest::newRow("not ASCII") << QString::fromUtf8("\xc2\xb5m");
+        QTest::addColumn<QString>("written"); // as the column line holds it
+        QTest::newRow("kPa") << "kPa"
+                             << "kPa";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("parentheses") << "N (net)"
+                                     << "N (net)";
+        QTest::newRow("markup") << "<b>m</b>/s<sup>2</sup>"
+                                << "<b>m</b>/s<sup>2</sup>";
+        QTest::newRow("a closing part inside") << "x);y"
+                                               << "x),y";
+        QTest::newRow("a separator inside") << "m;s"
+                                            << "m,s";
+        QTest::newRow("not ASCII") << QString::fromUtf8("\xc2\xb5m") << QString::fromUtf8("\xc2\xb5m");
     }
 
     void units() {
         QFETCH(QString, unit);
+        QFETCH(QString, written);
         const int a8 = SensorPosition{0, 7}.index();
         const int c4 = SensorPosition{2, 3}.index();
         TriggerSettings settings;
@@ -175,8 +183,8 @@ private slots:
         QCOMPARE(log.columns.size(), std::size_t(3));
         QCOMPARE(int(log.columns[0].kind), int(LogColumnKind::Sensor));
         QCOMPARE(log.columns[0].index, a8);
-        QCOMPARE(log.columns[0].unit, unit);
-        QCOMPARE(log.columns[0].title, QString("Sensor A8 (%1)").arg(unit));
+        QCOMPARE(log.columns[0].unit, written);
+        QCOMPARE(log.columns[0].title, QString("Sensor A8 (%1)").arg(written));
         QCOMPARE(log.columns[1].index, c4);
         QCOMPARE(log.columns[1].unit, QString("V"));
         QCOMPARE(int(log.columns[2].kind), int(LogColumnKind::Counter));

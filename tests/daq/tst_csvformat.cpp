@@ -1,5 +1,6 @@
 #include "CaptureLog.h"
 #include "CsvFormat.h"
+#include "LogColumnLine.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -129,6 +130,48 @@ private Q_SLOTS:
         std::string row;
         format.appendRow(row, frame);
         QCOMPARE(QString::fromStdString(row), QStringLiteral("1456837509120;3.25000000;0.50000000;1.25000000;17;\n"));
+    }
+
+    void unitsInTheColumnLine_data() {
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("plain") << "kPa"
+                               << "kPa";
+        QTest::newRow("closing part inside") << "x);y"
+                                             << "x),y";
+        // A ";" would split the column and a line break the line.
+        QTest::newRow("separator") << "m;s"
+                                   << "m,s";
+        QTest::newRow("line feed") << "k\nN"
+                                   << "k N";
+        QTest::newRow("carriage return and line feed") << "k\r\nN;"
+                                                       << "k  N,";
+    }
+
+    // Whatever the unit, the column line names as many columns as a row has
+    // fields, and the log's reader finds the unit as written.
+    void unitsInTheColumnLine() {
+        QFETCH(QString, unit);
+        QFETCH(QString, written);
+        TriggerSettings settings;
+        settings.logSensor[0] = true; // A1
+        settings.logSensor[9] = true; // B2
+        settings.unit[0] = unit;
+        settings.unit[9] = unit;
+        settings.logCounter = true;
+        const std::string line = CsvFormat(settings).columnLine();
+        QCOMPARE(QString::fromStdString(line), QStringLiteral("Sensor A1 (%1);Sensor B2 (%1);Counter;\n").arg(written));
+        std::string row;
+        CsvFormat(settings).appendRow(row, InputFrame());
+        QCOMPARE(std::count(line.begin(), line.end(), ';'), std::count(row.begin(), row.end(), ';'));
+
+        QString problem;
+        const auto columns = KivraTolm::parseColumnLine(std::string_view(line).substr(0, line.size() - 1), problem);
+        QVERIFY2(columns, qPrintable(problem));
+        QCOMPARE(columns->size(), std::size_t(3));
+        QCOMPARE(columns->at(0).unit, written);
+        QCOMPARE(columns->at(1).unit, written);
+        QCOMPARE(CsvFormat::columnUnit(unit), written);
     }
 
     void sensorsInColumnOrder() {

@@ -1,6 +1,7 @@
 // Calibration files, board errors and closing of the DAQ main window.
 #include "tst_mainwindow_support.h"
 
+#include "CalibrationFileLoad.h"
 #include "Grid8x8Widget.h"
 #include "SensorWidget.h"
 
@@ -10,6 +11,10 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QtTest>
+
+#include <fstream>
+
+#include <sys/stat.h>
 
 using namespace KivraTolmEmulator;
 
@@ -26,6 +31,8 @@ private slots:
     void failedLoadKeepsCalibration_data();
     void failedLoadKeepsCalibration();
     void cancelledLoadKeepsCalibration();
+    void namedPipeAtStartUp();
+    void stalledLoadLeavesWindowFree();
     void markupShownAsPlainText();
     void retryAfterBoardError();
     void declinedRetryCloses();
@@ -151,6 +158,7 @@ void TestMainWindowErrors::failedLoadKeepsCalibration() {
     QCOMPARE(responder.shownTitles(), QStringList{"Error"});
     QVERIFY2(responder.shownTexts().value(0).startsWith("Failed to load calibration data: " + message),
              qPrintable(responder.shownTexts().value(0)));
+    QVERIFY(responder.shownBoxes().value(0).detailedText.startsWith("File: " + bad));
 
     QVERIFY(hasGoodCalibration(window));
     QCOMPARE(window.calibrationData().enableMode(), SensorMode::All);
@@ -168,6 +176,71 @@ void TestMainWindowErrors::cancelledLoadKeepsCalibration() {
     QTRY_VERIFY(responder.allAnswersUsed());
     QVERIFY(hasGoodCalibration(window));
     QCOMPARE(column(window, 5)->shownBarIndices(), QVector<int>{5});
+}
+
+// A file that never answers stands in a folder like any other: the window
+// must come up and say what it is.
+void TestMainWindowErrors::namedPipeAtStartUp() {
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath("share.tolmcal3");
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ModalResponder responder;
+    responder.answer({QMessageBox::Ok});
+    MainWindow window("usb", "-", pipe);
+    QVERIFY(responder.allAnswersUsed());
+    QCOMPARE(responder.shownTexts(), QStringList{"Failed to load calibration data: Can't open file : " + pipe});
+    QCOMPARE(responder.shownBoxes().value(0).detailedText, "File: " + pipe + "\nReason: not a regular file");
+    QCOMPARE(window.calibrationData(), CalibrationData());
+}
+
+namespace {
+
+// Stands for a network share that does not answer: the read waits on a
+// named pipe beside the file until the test opens it for writing.
+void stallingLoad(CalibrationData& calibration, const std::string& path, std::string* bytes) {
+    { std::ifstream(path + ".stall"); }
+    calibration.load(path, bytes);
+}
+
+} // namespace
+
+void TestMainWindowErrors::stalledLoadLeavesWindowFree() {
+    QTemporaryDir dir;
+    const QString path = writeCalibration(dir, SensorMode::All);
+    const QByteArray stall = QFile::encodeName(path + ".stall");
+    QCOMPARE(::mkfifo(stall.constData(), 0600), 0);
+    CalibrationFileLoad::setReadFunction(stallingLoad);
+    const auto restore = qScopeGuard([] { CalibrationFileLoad::setReadFunction(nullptr); });
+
+    ModalResponder responder;
+    for (const bool completes : {true, false}) {
+        MainWindow window("usb", "-", QString());
+        QAction* load = window.findChild<QAction*>("actLoadCalibration");
+        responder.chooseFiles({path});
+        load->trigger();
+        QVERIFY(window.isLoadingCalibration());
+        // No second load, and no capture on the calibration about to go.
+        QVERIFY(!load->isEnabled());
+        QVERIFY(!window.findChild<QPushButton*>("btnArmTrigger")->isEnabled());
+        load->trigger();
+        QCOMPARE(responder.fileDialogsShown(), completes ? 1 : 2);
+        // The window goes on ticking.
+        QVERIFY(waitForTicks(window, 3));
+
+        if (completes) {
+            QFile writer(QFile::decodeName(stall));
+            QVERIFY(writer.open(QIODevice::WriteOnly));
+            writer.close();
+            QTRY_VERIFY(!window.isLoadingCalibration());
+            QVERIFY(load->isEnabled());
+            QVERIFY(hasGoodCalibration(window));
+            QTRY_COMPARE(boardState(0).columnSensitivity.at(2), 40);
+        }
+        // Exit is not held up by a read that never returns.
+        QVERIFY(window.close());
+        QVERIFY(!boardState(0).running);
+    }
+    QVERIFY(responder.shownBoxes().isEmpty());
 }
 
 void TestMainWindowErrors::markupShownAsPlainText() {

@@ -34,6 +34,7 @@ public:
         QString text;
         QMessageBox::Icon icon;
         Qt::TextFormat textFormat;
+        QString detailedText;
     };
     // Returns true once it has answered the box; false leaves the box open
     // and asks again at the next poll.
@@ -118,7 +119,7 @@ private:
             if (shownSince.elapsed() < answerDelay)
                 return;
         }
-        const Box shown{box->windowTitle(), box->text(), box->icon(), box->textFormat()};
+        const Box shown{box->windowTitle(), box->text(), box->icon(), box->textFormat(), box->detailedText()};
         MessageHandler handler = escape;
         if (!messageHandlers.empty()) {
             // Off the list while it runs: a click may open the next box in a
