@@ -4,6 +4,7 @@
 #include "Device.h"
 #include "FrameConversion.h"
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <memory>
@@ -56,6 +57,8 @@ void Capture::start() {
         nextQueueTime = 0;
         sensitivitiesPending = true;
         digitalPending = true;
+        ++settingsRequested;
+        firstSettledFrame = notSettled;
         queue.clear();
         error.clear();
     }
@@ -81,12 +84,16 @@ void Capture::setAcquisition(const AcquisitionSettings& newSettings) {
     std::lock_guard<std::mutex> lock(mutex);
     settings = newSettings;
     restartPending = true;
+    ++settingsRequested;
+    firstSettledFrame = notSettled;
 }
 
 void Capture::setColumnSensitivity(int column, int value) {
     std::lock_guard<std::mutex> lock(mutex);
     sensitivities.at(static_cast<std::size_t>(column)) = value;
     sensitivitiesPending = true;
+    ++settingsRequested;
+    firstSettledFrame = notSettled;
 }
 
 void Capture::setDigitalOutput(std::uint32_t enableMask, std::uint32_t value) {
@@ -121,6 +128,11 @@ InputFrame Capture::averagedFrame() {
     while (queue.size() > static_cast<std::size_t>(averageWindow))
         queue.pop_front();
     return averageOf(queue);
+}
+
+std::uint32_t Capture::settledFrom() const {
+    std::lock_guard<std::mutex> lock(mutex);
+    return firstSettledFrame;
 }
 
 std::string Capture::errorText() const {
@@ -199,12 +211,32 @@ void Capture::processPending(Device& device) {
         device.counters().at(0).reset();
         counterResetPending = false;
     }
+    // Every request so far is on the board now.
+    if (firstSettledFrame == notSettled) {
+        settingsApplied = settingsRequested;
+        draining = true;
+    }
 }
 
 void Capture::readAndDeliver(Device& device) {
-    const std::vector<Frame> frames = device.readNonBlocking();
-    if (frames.empty())
+    // After new settings went out, whatever the board holds was measured
+    // before them: read it all, then mark where the settled frames begin.
+    constexpr int maxDrainReads = 100;
+    const std::size_t fullRead = static_cast<std::size_t>(std::max(device.framesPerRead(), 1));
+    std::size_t got = deliver(device.readNonBlocking());
+    for (int reads = 1; draining && got >= fullRead && reads < maxDrainReads; ++reads)
+        got = deliver(device.readNonBlocking());
+    if (!draining)
         return;
+    draining = false;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (settingsApplied == settingsRequested)
+        firstSettledFrame = nextFrameNumber.load();
+}
+
+std::size_t Capture::deliver(const std::vector<Frame>& frames) {
+    if (frames.empty())
+        return 0;
 
     std::vector<InputFrame> batch;
     batch.reserve(frames.size());
@@ -218,7 +250,7 @@ void Capture::readAndDeliver(Device& device) {
     latest = batch.back();
     if (!settings.isIntervalMode()) {
         queue.insert(queue.end(), batch.cbegin(), batch.cend());
-        return;
+        return frames.size();
     }
     for (const InputFrame& frame : batch) {
         if (frame.timestamp >= nextQueueTime) {
@@ -226,11 +258,17 @@ void Capture::readAndDeliver(Device& device) {
             nextQueueTime = frame.timestamp + static_cast<std::uint64_t>(std::int64_t{settings.interval} * 1000);
         }
     }
+    return frames.size();
 }
 
 void Capture::waitBeforeNextPass() {
     std::unique_lock<std::mutex> lock(mutex);
     stopWake.wait_for(lock, passPause, [this] { return stopRequested.load(); });
+}
+
+void dropUnsettledFrames(std::deque<InputFrame>& frames, std::uint32_t settledFrom) {
+    while (!frames.empty() && frames.front().number < settledFrom)
+        frames.pop_front();
 }
 
 } // namespace KivraTolm

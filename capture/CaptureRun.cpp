@@ -74,6 +74,8 @@ void CaptureRun::onTick() {
 }
 
 void CaptureRun::feed(std::deque<InputFrame>& frames) {
+    // Rows only of frames measured with the calibration's sensitivities.
+    KivraTolm::dropUnsettledFrames(frames, capture->settledFrom());
     if (frames.empty())
         return;
     if (!session)

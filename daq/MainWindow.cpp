@@ -352,6 +352,9 @@ void MainWindow::feedCapture() {
     if (!frames.empty())
         lastFedTimestamp = frames.back().timestamp;
     if (session) {
+        // Rows only of frames measured with the sensitivities the calibration
+        // and the description name.
+        KivraTolm::dropUnsettledFrames(frames, capture->settledFrom());
         session->feed(frames);
         if (session->hasTriggered() && !triggerMarked) {
             trend->markCapture(TrendMark::Trigger, static_cast<std::int64_t>(session->triggerTime()));

@@ -1,6 +1,7 @@
 // Capturing from the DAQ main window into the CSV log, on the emulated board.
 #include "tst_mainwindow_support.h"
 
+#include "CalibrationData.h"
 #include "SensorGeometry.h"
 #include "SensorWidget.h"
 
@@ -15,6 +16,8 @@
 #include <QTimeEdit>
 #include <QToolBar>
 #include <QtTest>
+
+#include <algorithm>
 
 class TestMainWindowCapture : public QObject {
     Q_OBJECT
@@ -33,6 +36,7 @@ private slots:
     void captureEndsAfterLength();
     void levelTriggerOfMarkedSensor();
     void unwritableLogIsReported();
+    void noRowBeforeTheLoadedSensitivities();
     void closeDuringCapture();
 
 private:
@@ -330,6 +334,53 @@ void TestMainWindowCapture::unwritableLogIsReported() {
     QCOMPARE(match.captured(2), fileName);
     QTRY_VERIFY(isIdle(window));
     QVERIFY(!statusOf(window).contains("Can't write"));
+}
+
+// A capture armed right after a calibration load: the frames the board made
+// before the calibration's sensitivities reached it never become rows.
+void TestMainWindowCapture::noRowBeforeTheLoadedSensitivities() {
+    KivraTolmEmulator::BoardConfig board;
+    board.manualClock = true;
+    board.pattern = KivraTolmEmulator::Pattern::Constant; // a sensor reads 0.5 at sensitivity 31, 1.0 at 62
+    KivraTolmEmulator::setBoards({board});
+    QTemporaryDir dir;
+    CalibrationData calibration;
+    for (int column = 0; column < 8; ++column)
+        calibration.setSensitivity(column, 62);
+    const QString calibrationFile = dir.filePath("62.tolmcal3");
+    calibration.save(calibrationFile.toStdString());
+    const QString fileName = dir.filePath("after-load.csv");
+
+    MainWindow window("usb", "-", QString());
+    // The test ticks by hand, so that no tick takes the early frames away.
+    window.findChild<QTimer*>("refreshTimer")->stop();
+    QTRY_VERIFY(KivraTolmEmulator::boardState(0).running);
+    KivraTolmEmulator::pushFrames(0, 5); // measured at 31
+    ModalResponder responder;
+    responder.chooseFiles({calibrationFile});
+    child<QAction>(window, "actLoadCalibration")->trigger();
+    setLogFile(window, fileName);
+    armButton(window)->click();
+    child<QPushButton>(window, "btnForceTrigger")->click();
+    const auto sentAt62 = [] {
+        const std::vector<std::string> calls = KivraTolmEmulator::calls();
+        return std::count_if(calls.begin(), calls.end(), [](const std::string& call) {
+            return call.rfind("SetColumnSensitivity(", 0) == 0 && call.find(", 62)") != std::string::npos;
+        });
+    };
+    QTRY_COMPARE(sentAt62(), 8);
+    QTRY_VERIFY([&] {
+        KivraTolmEmulator::pushFrames(0, 1);
+        window.onTimer();
+        return dataRows(fileName).size() >= 3;
+    }());
+    armButton(window)->click();
+    window.onTimer(); // ends the capture
+    window.onTimer();
+    QVERIFY(isIdle(window));
+
+    for (const QString& row : dataRows(fileName))
+        QVERIFY2(row.startsWith("1.00000000;"), qPrintable(row));
 }
 
 void TestMainWindowCapture::closeDuringCapture() {
