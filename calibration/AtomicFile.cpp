@@ -1,8 +1,7 @@
 #include "AtomicFile.h"
 
-#include "xml_error.h"
-
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -58,21 +57,29 @@ public:
 
 } // namespace
 
+Error::Error(const std::string& message, int systemError)
+    : xml_error(message)
+    , systemReason(std::strerror(systemError)) {}
+
 void setWriteFunction(WriteFunction function) {
     writeFunction = function ? function : std::fwrite;
 }
 
 void write(const std::string& path, const std::string& text) {
-    const xml_error cantOpen("Can't open file : " + path);
-    const xml_error cantWrite("Can't write file : " + path);
+    const std::string cantOpen = "Can't open file : " + path;
+    const std::string cantWrite = "Can't write file : " + path;
     if (path.empty())
-        throw cantOpen;
+        throw Error(cantOpen, ENOENT);
     struct stat existing = {};
     const bool exists = ::stat(path.c_str(), &existing) == 0;
     // Write protection of an existing file holds as it would for writing in
     // place. Folders, devices and pipes are no files to replace.
-    if (exists && (!S_ISREG(existing.st_mode) || ::access(path.c_str(), W_OK) != 0))
-        throw cantOpen;
+    if (exists && S_ISDIR(existing.st_mode))
+        throw Error(cantOpen, EISDIR);
+    if (exists && !S_ISREG(existing.st_mode))
+        throw Error(cantOpen, EINVAL);
+    if (exists && ::access(path.c_str(), W_OK) != 0)
+        throw Error(cantOpen, errno);
     // A symbolic link stays a link: the file it names is replaced.
     std::filesystem::path target(path);
     if (exists) {
@@ -85,22 +92,31 @@ void write(const std::string& path, const std::string& text) {
     TemporaryFile temporary;
     const int fd = createTemporary(target, &temporary.name);
     if (fd < 0)
-        throw cantOpen;
+        throw Error(cantOpen, errno);
     if (exists)
         ::fchmod(fd, existing.st_mode & 07777);
     std::FILE* file = ::fdopen(fd, "w");
     if (!file) {
+        const int error = errno;
         ::close(fd);
-        throw cantOpen;
+        throw Error(cantOpen, error);
     }
-    bool written = writeFunction(text.data(), 1, text.size(), file) == text.size();
-    written = std::fflush(file) == 0 && written;
-    written = ::fsync(::fileno(file)) == 0 && written;
-    written = std::fclose(file) == 0 && written;
-    if (!written)
-        throw cantWrite;
+    // The first failure names the reason; a short write without one is a
+    // full disk as far as the caller can tell.
+    int failure = 0;
+    const auto note = [&failure](bool ok) {
+        if (!ok && failure == 0)
+            failure = errno != 0 ? errno : ENOSPC;
+    };
+    errno = 0;
+    note(writeFunction(text.data(), 1, text.size(), file) == text.size());
+    note(std::fflush(file) == 0);
+    note(::fsync(::fileno(file)) == 0);
+    note(std::fclose(file) == 0);
+    if (failure != 0)
+        throw Error(cantWrite, failure);
     if (std::rename(temporary.name.c_str(), target.c_str()) != 0)
-        throw cantWrite;
+        throw Error(cantWrite, errno);
     temporary.name.clear();
     syncFolder(target);
 }

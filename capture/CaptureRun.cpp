@@ -129,6 +129,11 @@ void CaptureRun::reportChanges() {
     }
     if (triggerReported)
         reporter.status(QStringLiteral("Recording: %1 rows").arg(session->rowsWritten()), false);
+    reportDescriptionError();
+    if (!lossReported && session->rowsLost() > 0) {
+        lossReported = true;
+        reporter.rowsLost(session->fileName(), CaptureLog::maxPendingBytes);
+    }
 
     const int waiting = session->rowsPending();
     if (waiting == 0) {
@@ -142,6 +147,14 @@ void CaptureRun::reportChanges() {
         lastWriteError = error;
         lastWriteErrorReport = clock.elapsed();
     }
+}
+
+void CaptureRun::reportDescriptionError() {
+    const QString error = session->descriptionError();
+    if (error.isEmpty() || error == lastDescriptionError)
+        return;
+    lastDescriptionError = error;
+    reporter.descriptionError(descriptionFileName(session->fileName()), error);
 }
 
 void CaptureRun::onEngineError(const std::string& error) {
@@ -207,13 +220,19 @@ void CaptureRun::finish(CaptureEnd end, int exitCode, const QString& message) {
     if (session) {
         session->stop(end);
         const CaptureOutcome outcome = session->finish();
+        reportDescriptionError();
         end = outcome.end;
         rows = outcome.rowsWritten;
         gaps = session->gapCount();
         if (outcome.rowsUnwritten > 0) {
-            reporter.error(QStringLiteral("%1 captured rows could not be written to %2: %3")
-                               .arg(outcome.rowsUnwritten)
-                               .arg(outcome.fileName, outcome.error));
+            QString message = QStringLiteral("%1 captured rows could not be written to %2: %3")
+                                  .arg(outcome.rowsUnwritten)
+                                  .arg(outcome.fileName, outcome.error);
+            if (outcome.rowsLost > 0)
+                message += QStringLiteral(" (%1 of them were dropped: more than %2 MB waited in memory)")
+                               .arg(outcome.rowsLost)
+                               .arg(CaptureLog::maxPendingBytes >> 20);
+            reporter.error(message);
             if (exitCode == ExitCaptured || exitCode == ExitSignal)
                 exitCode = ExitOutput;
         }
