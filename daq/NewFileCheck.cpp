@@ -30,8 +30,8 @@ QString newFileProblem(const QString& path) {
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
         return systemError(errno);
     // A file system without such files: a named one, removed at once.
-    const std::string probe = folder + "/." + QFile::encodeName(info.fileName()).toStdString() + "." +
-                              std::to_string(::getpid()) + ".probe";
+    const std::string probe =
+        folder + "/." + QFile::encodeName(info.fileName()).toStdString() + "." + std::to_string(::getpid()) + ".probe";
     fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
         return systemError(errno);

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -16,7 +17,13 @@ class PrivateMount {
 public:
     enum Kind { Tmpfs64k, ReadOnly };
 
-    explicit PrivateMount(Kind kind) {
+    // `files`: empty files the folder holds before it is mounted (what a
+    // read-only bind mount then shows).
+    explicit PrivateMount(Kind kind, const QStringList& files = {}) {
+        for (const QString& name : files) {
+            QFile file(folder.filePath(name));
+            file.open(QIODevice::WriteOnly);
+        }
         const QString mount = kind == Tmpfs64k ? QStringLiteral("mount -t tmpfs -o size=64k tmpfs \"$0\"")
                                                : QStringLiteral("mount --bind \"$0\" \"$0\" && "
                                                                 "mount -o remount,bind,ro \"$0\"");
