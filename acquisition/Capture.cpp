@@ -40,6 +40,15 @@ Capture::Capture(std::string bus, std::string address, const AcquisitionSettings
     start();
 }
 
+Capture::Capture(std::string bus, std::string address, const AcquisitionSettings& initial,
+                 const std::array<std::int32_t, 8>& columnSensitivities)
+    : settings(initial)
+    , sensitivities(columnSensitivities)
+    , bus(std::move(bus))
+    , address(std::move(address)) {
+    start();
+}
+
 Capture::~Capture() {
     // A joinable std::thread would terminate the process on destruction.
     stop();
@@ -150,12 +159,15 @@ void Capture::run() {
             boardDetails = device->details();
         }
         configure(*device);
-        AcquisitionSettings current;
         {
+            // The sensitivities go out before the stream starts: no frame
+            // is measured with whatever the board had before.
             std::lock_guard<std::mutex> lock(mutex);
-            current = settings;
+            sendSensitivities(*device);
+            startStream(*device, settings);
+            if (!restartPending)
+                firstSettledFrame = 0;
         }
-        startStream(*device, current);
         while (!stopRequested) {
             processPending(*device);
             readAndDeliver(*device);
@@ -190,11 +202,7 @@ void Capture::processPending(Device& device) {
     // Held throughout, library calls and the restart pause included, so that
     // no request changes while it is being applied.
     std::lock_guard<std::mutex> lock(mutex);
-    if (sensitivitiesPending) {
-        for (std::int32_t column = 0; column < 8; ++column)
-            device.setColumnSensitivity(column, sensitivities[static_cast<std::size_t>(column)]);
-        sensitivitiesPending = false;
-    }
+    sendSensitivities(device);
     if (restartPending) {
         device.stopDataAcquisition();
         std::this_thread::sleep_for(restartPause);
@@ -216,6 +224,15 @@ void Capture::processPending(Device& device) {
         settingsApplied = settingsRequested;
         draining = true;
     }
+}
+
+// Under the lock.
+void Capture::sendSensitivities(Device& device) {
+    if (!sensitivitiesPending)
+        return;
+    for (std::int32_t column = 0; column < 8; ++column)
+        device.setColumnSensitivity(column, sensitivities[static_cast<std::size_t>(column)]);
+    sensitivitiesPending = false;
 }
 
 void Capture::readAndDeliver(Device& device) {

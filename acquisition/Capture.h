@@ -32,6 +32,10 @@ public:
     // Starts the worker at once with these settings, so that the stream
     // starts at this rate rather than being restarted.
     Capture(std::string bus, std::string address, const AcquisitionSettings& settings);
+    // The same, with the column sensitivities the board gets before its
+    // stream starts, so that its first frame is measured with them.
+    Capture(std::string bus, std::string address, const AcquisitionSettings& settings,
+            const std::array<std::int32_t, 8>& columnSensitivities);
     // Stops and joins a running worker.
     ~Capture();
     Capture(const Capture&) = delete;
@@ -76,6 +80,7 @@ private:
     void run();
     void startStream(Device& device, const AcquisitionSettings& settings);
     void processPending(Device& device);
+    void sendSensitivities(Device& device);
     void readAndDeliver(Device& device);
     std::size_t deliver(const std::vector<Frame>& frames);
     void waitBeforeNextPass();

@@ -8,6 +8,8 @@
 
 #include <QMetaObject>
 
+#include <array>
+#include <cstdint>
 #include <utility>
 
 #include <unistd.h>
@@ -45,10 +47,12 @@ CaptureRun::~CaptureRun() {
 
 void CaptureRun::start() {
     clock.start();
-    capture = std::make_unique<KivraTolm::Capture>(options.bus.toStdString(), options.address.toStdString(),
-                                                   acquisitionSettingsFor(options));
+    std::array<std::int32_t, 8> sensitivities{};
     for (int column = 0; column < 8; ++column)
-        capture->setColumnSensitivity(column, calibration.sensitivity(column));
+        sensitivities[static_cast<std::size_t>(column)] = calibration.sensitivity(column);
+    // The board gets them before its stream starts.
+    capture = std::make_unique<KivraTolm::Capture>(options.bus.toStdString(), options.address.toStdString(),
+                                                   acquisitionSettingsFor(options), sensitivities);
     reporter.status(QStringLiteral("Connecting to the board"), true);
     tick.start();
 }

@@ -416,8 +416,9 @@ private slots:
                 positionOf(calls, "SetDigitalPortOutputEnableMask(0x7D401001, 0xF)"));
         QVERIFY(contains(calls, "SetColumnSensitivity(3, 12)"));
         QVERIFY(contains(calls, "SetColumnSensitivity(2, 31)"));
-        QVERIFY(positionOf(calls, "StartDataAcquisition(0, 50, -1)") <
-                positionOf(calls, "SetColumnSensitivity(3, 12)"));
+        // Before the stream starts, so that no frame is measured without them.
+        QVERIFY(positionOf(calls, "SetColumnSensitivity(3, 12)") <
+                positionOf(calls, "StartDataAcquisition(0, 50, -1)"));
         QCOMPARE(Emulator::boardState(0).outputEnableMask.at(1), 0xFu);
         QCOMPARE(Emulator::boardState(0).columnSensitivity.at(3), 12);
         QCOMPARE(callCount("ResetCounter"), 0);
