@@ -4,6 +4,7 @@
 #include "Device.h"
 #include "FrameConversion.h"
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <memory>
@@ -39,6 +40,15 @@ Capture::Capture(std::string bus, std::string address, const AcquisitionSettings
     start();
 }
 
+Capture::Capture(std::string bus, std::string address, const AcquisitionSettings& initial,
+                 const std::array<std::int32_t, 8>& columnSensitivities)
+    : settings(initial)
+    , sensitivities(columnSensitivities)
+    , bus(std::move(bus))
+    , address(std::move(address)) {
+    start();
+}
+
 Capture::~Capture() {
     // A joinable std::thread would terminate the process on destruction.
     stop();
@@ -56,6 +66,8 @@ void Capture::start() {
         nextQueueTime = 0;
         sensitivitiesPending = true;
         digitalPending = true;
+        ++settingsRequested;
+        firstSettledFrame = notSettled;
         queue.clear();
         error.clear();
     }
@@ -81,12 +93,16 @@ void Capture::setAcquisition(const AcquisitionSettings& newSettings) {
     std::lock_guard<std::mutex> lock(mutex);
     settings = newSettings;
     restartPending = true;
+    ++settingsRequested;
+    firstSettledFrame = notSettled;
 }
 
 void Capture::setColumnSensitivity(int column, int value) {
     std::lock_guard<std::mutex> lock(mutex);
     sensitivities.at(static_cast<std::size_t>(column)) = value;
     sensitivitiesPending = true;
+    ++settingsRequested;
+    firstSettledFrame = notSettled;
 }
 
 void Capture::setDigitalOutput(std::uint32_t enableMask, std::uint32_t value) {
@@ -123,6 +139,11 @@ InputFrame Capture::averagedFrame() {
     return averageOf(queue);
 }
 
+std::uint32_t Capture::settledFrom() const {
+    std::lock_guard<std::mutex> lock(mutex);
+    return firstSettledFrame;
+}
+
 std::string Capture::errorText() const {
     std::lock_guard<std::mutex> lock(mutex);
     return error;
@@ -139,12 +160,15 @@ void Capture::run() {
             boardIdentifier = device->identifier();
             boardDetails = device->details();
         }
-        AcquisitionSettings current;
         {
+            // The sensitivities go out before the stream starts: no frame
+            // is measured with whatever the board had before.
             std::lock_guard<std::mutex> lock(mutex);
-            current = settings;
+            sendSensitivities(*device);
+            startStream(*device, settings);
+            if (!restartPending)
+                firstSettledFrame = 0;
         }
-        startStream(*device, current);
         while (!stopRequested) {
             processPending(*device);
             readAndDeliver(*device);
@@ -179,11 +203,7 @@ void Capture::processPending(Device& device) {
     // Held throughout, library calls and the restart pause included, so that
     // no request changes while it is being applied.
     std::lock_guard<std::mutex> lock(mutex);
-    if (sensitivitiesPending) {
-        for (std::int32_t column = 0; column < 8; ++column)
-            device.setColumnSensitivity(column, sensitivities[static_cast<std::size_t>(column)]);
-        sensitivitiesPending = false;
-    }
+    sendSensitivities(device);
     if (restartPending) {
         device.stopDataAcquisition();
         std::this_thread::sleep_for(restartPause);
@@ -200,12 +220,41 @@ void Capture::processPending(Device& device) {
         device.counters().at(0).reset();
         counterResetPending = false;
     }
+    // Every request so far is on the board now.
+    if (firstSettledFrame == notSettled) {
+        settingsApplied = settingsRequested;
+        draining = true;
+    }
+}
+
+// Under the lock.
+void Capture::sendSensitivities(Device& device) {
+    if (!sensitivitiesPending)
+        return;
+    for (std::int32_t column = 0; column < 8; ++column)
+        device.setColumnSensitivity(column, sensitivities[static_cast<std::size_t>(column)]);
+    sensitivitiesPending = false;
 }
 
 void Capture::readAndDeliver(Device& device) {
-    const std::vector<Frame> frames = device.readNonBlocking();
-    if (frames.empty())
+    // After new settings went out, whatever the board holds was measured
+    // before them: read it all, then mark where the settled frames begin.
+    constexpr int maxDrainReads = 100;
+    const std::size_t fullRead = static_cast<std::size_t>(std::max(device.framesPerRead(), 1));
+    std::size_t got = deliver(device.readNonBlocking());
+    for (int reads = 1; draining && got >= fullRead && reads < maxDrainReads; ++reads)
+        got = deliver(device.readNonBlocking());
+    if (!draining)
         return;
+    draining = false;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (settingsApplied == settingsRequested)
+        firstSettledFrame = nextFrameNumber.load();
+}
+
+std::size_t Capture::deliver(const std::vector<Frame>& frames) {
+    if (frames.empty())
+        return 0;
 
     std::vector<InputFrame> batch;
     batch.reserve(frames.size());
@@ -219,7 +268,7 @@ void Capture::readAndDeliver(Device& device) {
     latest = batch.back();
     if (!settings.isIntervalMode()) {
         queue.insert(queue.end(), batch.cbegin(), batch.cend());
-        return;
+        return frames.size();
     }
     for (const InputFrame& frame : batch) {
         if (frame.timestamp >= nextQueueTime) {
@@ -227,11 +276,17 @@ void Capture::readAndDeliver(Device& device) {
             nextQueueTime = frame.timestamp + static_cast<std::uint64_t>(std::int64_t{settings.interval} * 1000);
         }
     }
+    return frames.size();
 }
 
 void Capture::waitBeforeNextPass() {
     std::unique_lock<std::mutex> lock(mutex);
     stopWake.wait_for(lock, passPause, [this] { return stopRequested.load(); });
+}
+
+void dropUnsettledFrames(std::deque<InputFrame>& frames, std::uint32_t settledFrom) {
+    while (!frames.empty() && frames.front().number < settledFrom)
+        frames.pop_front();
 }
 
 } // namespace KivraTolm

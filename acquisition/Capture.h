@@ -12,10 +12,12 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace KivraTolm {
 
 class Device;
+struct Frame;
 
 // Runs one board on a worker thread: connects, starts the frame stream and
 // every 10 ms applies the requested settings and turns the frames that arrived
@@ -30,6 +32,10 @@ public:
     // Starts the worker at once with these settings, so that the stream
     // starts at this rate rather than being restarted.
     Capture(std::string bus, std::string address, const AcquisitionSettings& settings);
+    // The same, with the column sensitivities the board gets before its
+    // stream starts, so that its first frame is measured with them.
+    Capture(std::string bus, std::string address, const AcquisitionSettings& settings,
+            const std::array<std::int32_t, 8>& columnSensitivities);
     // Stops and joins a running worker.
     ~Capture();
     Capture(const Capture&) = delete;
@@ -63,11 +69,20 @@ public:
     // Frames built since the last start().
     std::uint32_t frameCount() const { return nextFrameNumber.load(); }
 
+    // The number of the first frame measured with every setting asked for so
+    // far (column sensitivities, rate) in effect; notSettled while one of them
+    // is still on its way to the board. Frames the board held when they were
+    // applied count as measured before.
+    std::uint32_t settledFrom() const;
+    static constexpr std::uint32_t notSettled = UINT32_MAX;
+
 private:
     void run();
     void startStream(Device& device, const AcquisitionSettings& settings);
     void processPending(Device& device);
+    void sendSensitivities(Device& device);
     void readAndDeliver(Device& device);
+    std::size_t deliver(const std::vector<Frame>& frames);
     void waitBeforeNextPass();
 
     mutable std::mutex mutex;
@@ -93,8 +108,18 @@ private:
     std::string error;
     std::string boardIdentifier; // set by the worker when it opens the board
     std::string boardDetails;
+    // Every request of settings counts up; the worker marks where the frames
+    // measured with all of them begin.
+    std::uint64_t settingsRequested = 0;
+    std::uint64_t settingsApplied = 0; // worker-owned: requests sent to the board, waiting for the drain
+    bool draining = false;             // worker-owned
+    std::uint32_t firstSettledFrame = notSettled;
     // Wakes the worker from its pause between passes when stop() is called.
     std::condition_variable stopWake;
 };
+
+// Drops the frames measured before the settings in effect now: those numbered
+// below settledFrom (Capture::settledFrom), all of them while not settled.
+void dropUnsettledFrames(std::deque<InputFrame>& frames, std::uint32_t settledFrom);
 
 } // namespace KivraTolm

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "xml_error.h"
+
 #include <cstddef>
 #include <cstdio>
 #include <string>
@@ -9,7 +11,8 @@
 // file's place in one rename.
 namespace AtomicFile {
 
-// Writes the whole text or throws xml_error: "Can't open file : " + path
+// Writes the whole text or throws xml_error, with the system's reason
+// (e.g. "No space left on device") beside the message: "Can't open file : " + path
 // when the file or its folder cannot be opened at all, "Can't write file : "
 // + path when writing, flushing or replacing fails. On failure the old file
 // stays as it was and no temporary file is left behind.

@@ -8,6 +8,8 @@
 
 #include <QMetaObject>
 
+#include <array>
+#include <cstdint>
 #include <utility>
 
 #include <unistd.h>
@@ -45,10 +47,12 @@ CaptureRun::~CaptureRun() {
 
 void CaptureRun::start() {
     clock.start();
-    capture = std::make_unique<KivraTolm::Capture>(options.bus.toStdString(), options.address.toStdString(),
-                                                   acquisitionSettingsFor(options));
+    std::array<std::int32_t, 8> sensitivities{};
     for (int column = 0; column < 8; ++column)
-        capture->setColumnSensitivity(column, calibration.sensitivity(column));
+        sensitivities[static_cast<std::size_t>(column)] = calibration.sensitivity(column);
+    // The board gets them before its stream starts.
+    capture = std::make_unique<KivraTolm::Capture>(options.bus.toStdString(), options.address.toStdString(),
+                                                   acquisitionSettingsFor(options), sensitivities);
     reporter.status(QStringLiteral("Connecting to the board"), true);
     tick.start();
 }
@@ -74,6 +78,8 @@ void CaptureRun::onTick() {
 }
 
 void CaptureRun::feed(std::deque<InputFrame>& frames) {
+    // Rows only of frames measured with the calibration's sensitivities.
+    KivraTolm::dropUnsettledFrames(frames, capture->settledFrom());
     if (frames.empty())
         return;
     if (!session)
@@ -129,6 +135,11 @@ void CaptureRun::reportChanges() {
         reporter.gap(session->gaps()[gapsReported]);
     if (triggerReported)
         reporter.status(QStringLiteral("Recording: %1 rows").arg(session->rowsWritten()), false);
+    reportDescriptionError();
+    if (!lossReported && session->rowsLost() > 0) {
+        lossReported = true;
+        reporter.rowsLost(session->fileName(), CaptureLog::maxPendingBytes);
+    }
 
     const int waiting = session->rowsPending();
     if (waiting == 0) {
@@ -142,6 +153,14 @@ void CaptureRun::reportChanges() {
         lastWriteError = error;
         lastWriteErrorReport = clock.elapsed();
     }
+}
+
+void CaptureRun::reportDescriptionError() {
+    const QString error = session->descriptionError();
+    if (error.isEmpty() || error == lastDescriptionError)
+        return;
+    lastDescriptionError = error;
+    reporter.descriptionError(descriptionFileName(session->fileName()), error);
 }
 
 void CaptureRun::onEngineError(const std::string& error) {
@@ -207,13 +226,19 @@ void CaptureRun::finish(CaptureEnd end, int exitCode, const QString& message) {
     if (session) {
         session->stop(end);
         const CaptureOutcome outcome = session->finish();
+        reportDescriptionError();
         end = outcome.end;
         rows = outcome.rowsWritten;
         gaps = session->gapCount();
         if (outcome.rowsUnwritten > 0) {
-            reporter.error(QStringLiteral("%1 captured rows could not be written to %2: %3")
-                               .arg(outcome.rowsUnwritten)
-                               .arg(outcome.fileName, outcome.error));
+            QString message = QStringLiteral("%1 captured rows could not be written to %2: %3")
+                                  .arg(outcome.rowsUnwritten)
+                                  .arg(outcome.fileName, outcome.error);
+            if (outcome.rowsLost > 0)
+                message += QStringLiteral(" (%1 of them were dropped: more than %2 MB waited in memory)")
+                               .arg(outcome.rowsLost)
+                               .arg(CaptureLog::maxPendingBytes >> 20);
+            reporter.error(message);
             if (exitCode == ExitCaptured || exitCode == ExitSignal)
                 exitCode = ExitOutput;
         }

@@ -43,6 +43,7 @@ private:
     void feed(std::deque<KivraTolm::InputFrame>& frames);
     void arm(const KivraTolm::InputFrame& first);
     void reportChanges();
+    void reportDescriptionError();
     void onEngineError(const std::string& error);
     void finish(CaptureEnd end, int exitCode, const QString& message = {});
     bool triggered() const;
@@ -62,6 +63,8 @@ private:
     qint64 lastProgress = 0;
     QString lastWriteError;
     qint64 lastWriteErrorReport = 0;
+    bool lossReported = false;
+    QString lastDescriptionError;
     int attempts = 0;      // restarts since frames last arrived
     qint64 restartAt = -1; // clock time of the next restart; -1: none waiting
     bool done = false;

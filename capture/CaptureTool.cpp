@@ -4,6 +4,7 @@
 #include "CalibrationData.h"
 #include "CalibrationFileError.h"
 #include "CaptureDescription.h"
+#include "CaptureFileLock.h"
 #include "CaptureOptions.h"
 #include "CaptureRun.h"
 #include "CaptureSettings.h"
@@ -66,9 +67,20 @@ int capture(const CaptureOptions& options) {
     const QString levelProblem = levelTriggerProblem(options, calibration);
     if (!levelProblem.isEmpty())
         return fail(ExitUsage, levelProblem);
+    // Held to the end, taken before the file is looked at: no other capture
+    // deletes or writes it meanwhile.
+    CaptureFileLock lock;
+    if (!options.toStandardOutput()) {
+        lock = CaptureFileLock::take(options.output);
+        if (lock.inUse())
+            return fail(ExitOutput,
+                        QStringLiteral("%1 is in use by another capture; it was left as it is").arg(options.output));
+    }
     const QString output = outputProblem(options);
     if (!output.isEmpty())
         return fail(ExitOutput, output);
+    if (!options.toStandardOutput() && !lock.isHeld())
+        return fail(ExitOutput, QStringLiteral("cannot lock %1: %2").arg(options.output, lock.error()));
 
     SignalWatcher signalWatcher({SIGINT, SIGTERM});
     CaptureRun run(options, std::move(calibration), calibrationSource, reporter);

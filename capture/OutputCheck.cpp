@@ -1,23 +1,9 @@
 #include "OutputCheck.h"
 
 #include "CaptureDescription.h"
+#include "NewFileCheck.h"
 
-#include <QFile>
 #include <QFileInfo>
-
-#include <cerrno>
-#include <cstring>
-
-#include <fcntl.h>
-#include <unistd.h>
-
-namespace {
-
-QString systemError(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-} // namespace
 
 QString outputProblem(const CaptureOptions& options) {
     if (options.toStandardOutput())
@@ -31,22 +17,14 @@ QString outputProblem(const CaptureOptions& options) {
     if (!options.overwrite && (QFileInfo::exists(description) || QFileInfo(description).isSymLink()))
         return QStringLiteral("%1 exists: give --overwrite to replace it and %2, or another file with -o")
             .arg(description, path);
-    if (info.exists() || info.isSymLink()) {
-        if (!options.overwrite)
-            return QStringLiteral("%1 exists: give --overwrite to replace it, or another file with -o").arg(path);
-        // Replaced by deleting it and writing anew, which needs the folder.
-        const QByteArray folder = QFile::encodeName(info.absolutePath());
-        if (::access(folder.constData(), W_OK) != 0)
-            return QStringLiteral("cannot replace %1: %2").arg(path, systemError(errno));
-        return {};
-    }
-    // Created once to see that it can be, then removed: the capture creates
-    // it with its first rows.
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return QStringLiteral("cannot create %1: %2").arg(path, systemError(errno));
-    ::close(fd);
-    ::unlink(name.constData());
+    if (!options.overwrite && (info.exists() || info.isSymLink()))
+        return QStringLiteral("%1 exists: give --overwrite to replace it, or another file with -o").arg(path);
+    // An old file is deleted and the log written anew: either way the folder
+    // must take a new file.
+    const QString problem = newFileProblem(path);
+    if (!problem.isEmpty())
+        return (info.exists() || info.isSymLink() ? QStringLiteral("cannot replace %1: %2")
+                                                  : QStringLiteral("cannot create %1: %2"))
+            .arg(path, problem);
     return {};
 }

@@ -49,6 +49,19 @@ void Reporter::writeError(const QString& file, const QString& message, int rowsW
                       .arg(file, message));
 }
 
+void Reporter::rowsLost(const QString& file, std::size_t limitBytes) {
+    printLine(QStringLiteral("more than %1 MB of rows for %2 wait in memory; further rows are dropped until it can be "
+                             "written again")
+                  .arg(limitBytes >> 20)
+                  .arg(file));
+}
+
+void Reporter::descriptionError(const QString& file, const QString& message) {
+    events.write(QStringLiteral("description_error"),
+                 {{QStringLiteral("file"), file}, {QStringLiteral("message"), message}});
+    printLine(QStringLiteral("cannot write the description %1: %2; the capture and its log go on").arg(file, message));
+}
+
 void Reporter::reconnect(int attempt, int attempts, const QString& message) {
     events.write(QStringLiteral("reconnect"),
                  {{QStringLiteral("attempt"), attempt}, {QStringLiteral("message"), message}});

@@ -5,6 +5,7 @@
 #include "EventWriter.h"
 #include "ProgressLine.h"
 
+#include <cstddef>
 #include <cstdint>
 
 // Everything kivratolm-capture tells its caller besides the log: messages on
@@ -19,6 +20,10 @@ public:
     // How the capture stands, for the progress line (refreshed by itself).
     void status(const QString& text, bool changed);
     void writeError(const QString& file, const QString& message, int rowsWaiting, bool firstReport);
+    // Rows are dropped from now on: too much waits in memory.
+    void rowsLost(const QString& file, std::size_t limitBytes);
+    // The description could not be written; reported once per reason.
+    void descriptionError(const QString& file, const QString& message);
     void reconnect(int attempt, int attempts, const QString& message);
     void gap(const CaptureGap& gap);
     // A failure: a message on standard error and an "error" event.

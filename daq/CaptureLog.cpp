@@ -20,6 +20,10 @@ CaptureLog CaptureLog::onDescriptor(int fd, QString name) {
 }
 
 bool CaptureLog::append(std::string text, int rows) {
+    if (!pending.empty() && pending.size() + text.size() > pendingLimit) {
+        lostRows += rows;
+        return flush();
+    }
     if (pending.empty())
         pending = std::move(text);
     else

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -14,8 +15,13 @@
 // after the last complete block; when even that fails, the bytes that did
 // arrive are remembered and only the rest is written later, so a block is
 // completed but never repeated and no row is ever torn.
+//
+// What waits in memory is bounded: a block that would take it beyond
+// maxPendingBytes is dropped and its rows counted as lost.
 class CaptureLog {
 public:
+    static constexpr std::size_t maxPendingBytes = 64u << 20;
+
     explicit CaptureLog(QString fileName);
     // A log on an already open descriptor (standard output): never opened,
     // cut back or closed here.
@@ -30,6 +36,13 @@ public:
     const QString& fileName() const { return logFileName; }
     int rowsWritten() const { return writtenRows; }
     int rowsPending() const { return pendingRows; }
+    // Rows dropped because too much waited in memory.
+    int rowsLost() const { return lostRows; }
+    // The text still waiting, from its first byte (also what part of it
+    // may have reached the file).
+    const std::string& pendingText() const { return pending; }
+    // Test seam: a smaller bound.
+    void setPendingLimit(std::size_t bytes) { pendingLimit = bytes; }
     bool hasPending() const { return !pending.empty(); }
     // Why the last write failed; empty after a successful one.
     const QString& error() const { return errorMessage; }
@@ -45,5 +58,7 @@ private:
     std::int64_t completeSize = -1; // file size after the last complete block; -1: not known yet
     int pendingRows = 0;
     int writtenRows = 0;
+    int lostRows = 0;
+    std::size_t pendingLimit = maxPendingBytes;
     QString errorMessage;
 };

@@ -36,8 +36,9 @@ QString captureEndName(CaptureEnd end) {
 }
 
 CaptureSession::CaptureSession(const TriggerSettings& settings, const CalibrationData& calibration,
-                               std::uint64_t counterAtArm)
-    : calibration(calibration)
+                               std::uint64_t counterAtArm, CaptureFileLock lock)
+    : fileLock(std::move(lock))
+    , calibration(calibration)
     , trigger(settings, this->calibration, counterAtArm) {
     logIsFile = true;
     record.settings = settings;
@@ -142,7 +143,8 @@ CaptureOutcome CaptureSession::finish() {
     CaptureOutcome outcome;
     outcome.end = ending;
     outcome.rowsWritten = trigger.rowsWritten();
-    outcome.rowsUnwritten = trigger.rowsPending();
+    outcome.rowsLost = trigger.rowsLost();
+    outcome.rowsUnwritten = trigger.rowsPending() + outcome.rowsLost;
     outcome.fileName = trigger.fileName();
     if (outcome.rowsUnwritten > 0)
         outcome.error = trigger.writeError();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CaptureDescription.h"
+#include "CaptureFileLock.h"
 #include "DescriptionWriter.h"
 #include "InputFrame.h"
 #include "Trigger.h"
@@ -11,6 +12,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <string>
 #include <vector>
 
 class CalibrationData;
@@ -32,7 +34,8 @@ QString captureEndName(CaptureEnd end);
 struct CaptureOutcome {
     CaptureEnd end = CaptureEnd::Running;
     int rowsWritten = 0;
-    int rowsUnwritten = 0; // rows that never reached the file
+    int rowsUnwritten = 0; // rows that never reached the file, the lost ones included
+    int rowsLost = 0;      // of them, rows not even kept in memory
     QString fileName;
     QString error; // why the last write failed, when rows are unwritten
 };
@@ -50,8 +53,10 @@ struct CaptureOutcome {
 class CaptureSession {
 public:
     // Arms the capture. Deletes an old log of the settings' file name and its
-    // description.
-    CaptureSession(const TriggerSettings& settings, const CalibrationData& calibration, std::uint64_t counterAtArm);
+    // description. Holds `lock` (the log's, taken by the caller before it
+    // looked at the file) until it is destroyed.
+    CaptureSession(const TriggerSettings& settings, const CalibrationData& calibration, std::uint64_t counterAtArm,
+                   CaptureFileLock lock = {});
     // Arms a capture into a log the caller opened (standard output): no
     // description.
     CaptureSession(const TriggerSettings& settings, const CalibrationData& calibration, std::uint64_t counterAtArm,
@@ -83,6 +88,10 @@ public:
     int rowsWritten() const { return trigger.rowsWritten(); }
     // Rows kept in memory because the file could not be written.
     int rowsPending() const { return trigger.rowsPending(); }
+    // Rows dropped because too much waited in memory.
+    int rowsLost() const { return trigger.rowsLost(); }
+    // The rows kept in memory as a log of their own, to be saved elsewhere.
+    std::string unwrittenLog() const { return trigger.unwrittenLog(); }
     const QString& writeError() const { return trigger.writeError(); }
     const QString& fileName() const { return trigger.fileName(); }
     const TriggerSettings& settings() const { return record.settings; }
@@ -102,6 +111,7 @@ private:
     void describe(bool syncLog);
     std::uint64_t framePeriodMs() const;
 
+    CaptureFileLock fileLock;
     const CalibrationData& calibration;
     Trigger trigger;
     CaptureRecord record;

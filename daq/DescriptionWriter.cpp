@@ -1,7 +1,8 @@
 #include "DescriptionWriter.h"
 
+#include "AtomicFile.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 #include <utility>
 
@@ -19,16 +20,14 @@ void syncData(const QString& fileName) {
 }
 
 // In one step: a temporary file, flushed to the disk, renamed over the old.
+// The old stays whole until a complete new one replaces it.
 QString replaceFile(const QString& fileName, const QByteArray& text) {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    if (file.write(text) != text.size()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return error;
+    try {
+        AtomicFile::write(QFile::encodeName(fileName).toStdString(), text.toStdString());
+        return {};
+    } catch (const xml_error& e) {
+        return QString::fromLocal8Bit(e.reason().c_str());
     }
-    return file.commit() ? QString() : file.errorString();
 }
 
 } // namespace

@@ -3,14 +3,18 @@
 #include "ui_MainWindow.h"
 
 #include "AboutDialog.h"
+#include "AtomicFile.h"
 #include "CalProgram.h"
 #include "CalibrationErrorBox.h"
 #include "Capture.h"
+#include "CaptureFileLock.h"
+#include "CaptureLog.h"
 #include "CaptureSession.h"
 #include "CsvFormat.h"
 #include "EmulatedBoard.h"
 #include "Grid8x8Widget.h"
 #include "IconPixmap.h"
+#include "NewFileCheck.h"
 #include "PlainMessageBox.h"
 #include "SensorPoints.h"
 #include "SensorWidget.h"
@@ -33,6 +37,8 @@
 #include <QTimer>
 
 #include <exception>
+#include <memory>
+#include <string>
 #include <utility>
 
 using KivraTolm::AcquisitionSettings;
@@ -62,6 +68,17 @@ qint64 truncatedInRange(double value, qint64 low, qint64 high) {
     if (value >= static_cast<double>(high))
         return high;
     return static_cast<qint64>(value);
+}
+
+// A message box with the system's reason behind "Show Details...".
+QMessageBox::StandardButton showMessageWithDetail(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                                                  const QString& text, const QString& detail,
+                                                  QMessageBox::StandardButtons buttons = QMessageBox::Ok) {
+    const std::unique_ptr<QMessageBox> box(newPlainMessageBox(icon, title, text, buttons, parent));
+    box->setDetailedText(detail);
+    box->exec();
+    QAbstractButton* clicked = box->clickedButton();
+    return clicked ? box->standardButton(clicked) : QMessageBox::NoButton;
 }
 
 QPixmap indicatorPixmap(bool state) {
@@ -328,6 +345,8 @@ QString MainWindow::statusText() const {
     if (session && session->rowsPending() > 0)
         text += tr(" - Can't write %1: %2, %3 rows waiting")
                     .arg(session->fileName(), session->writeError(), QString::number(session->rowsPending()));
+    if (session && session->rowsLost() > 0)
+        text += tr(", %1 rows lost").arg(session->rowsLost());
     if (session && !session->descriptionError().isEmpty())
         text += tr(" - Can't write %1: %2").arg(descriptionFileName(session->fileName()), session->descriptionError());
     return text;
@@ -355,6 +374,9 @@ void MainWindow::feedCapture() {
     if (!frames.empty())
         lastFedTimestamp = frames.back().timestamp;
     if (session) {
+        // Rows only of frames measured with the sensitivities the calibration
+        // and the description name.
+        KivraTolm::dropUnsettledFrames(frames, capture->settledFrom());
         session->feed(frames);
         if (session->hasTriggered() && !triggerMarked) {
             trend->markCapture(TrendMark::Trigger, static_cast<std::int64_t>(session->triggerTime()));
@@ -526,13 +548,31 @@ void MainWindow::onArmToggle(bool enabled) {
         ui->btnArmTrigger->setChecked(false);
         return;
     }
+    // Taken before the file is looked at, so that no other capture deletes
+    // or writes it from here on.
+    CaptureFileLock lock = CaptureFileLock::take(settings.fileName);
+    if (lock.inUse()) {
+        showPlainMessage(this, QMessageBox::Critical, tr("Error"),
+                         tr("%1 is in use by another capture.").arg(settings.fileName));
+        ui->btnArmTrigger->setChecked(false);
+        return;
+    }
+    QString problem = newFileProblem(settings.fileName);
+    if (problem.isEmpty() && !lock.isHeld())
+        problem = lock.error();
+    if (!problem.isEmpty()) {
+        showMessageWithDetail(this, QMessageBox::Critical, tr("Error"),
+                              tr("The log file %1 cannot be created.").arg(settings.fileName), problem);
+        ui->btnArmTrigger->setChecked(false);
+        return;
+    }
     if (QFile::exists(settings.fileName) &&
         showPlainMessage(this, QMessageBox::Question, tr("Question"), tr("File exists, overwrite ?"),
                          QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
         ui->btnArmTrigger->setChecked(false);
         return;
     }
-    session = std::make_shared<CaptureSession>(settings, calibration, lastFrame.counter);
+    session = std::make_shared<CaptureSession>(settings, calibration, lastFrame.counter, std::move(lock));
     session->describeIn(captureContext());
     setCaptureActive(true);
 }
@@ -575,9 +615,42 @@ void MainWindow::dropCapture() {
     triggerMarked = false;
     const CaptureOutcome outcome = finished->finish();
     if (outcome.rowsUnwritten > 0)
-        showPlainMessage(this, QMessageBox::Critical, tr("Error"),
-                         tr("%1 captured rows could not be written to %2: %3")
-                             .arg(QString::number(outcome.rowsUnwritten), outcome.fileName, outcome.error));
+        offerUnwrittenRows(*finished, outcome);
+}
+
+// Rows that never reached the log are not dropped without the offer to save
+// them in another file.
+void MainWindow::offerUnwrittenRows(const CaptureSession& finished, const CaptureOutcome& outcome) {
+    QString text = tr("%1 captured rows could not be written to %2: %3")
+                       .arg(QString::number(outcome.rowsUnwritten), outcome.fileName, outcome.error);
+    if (outcome.rowsLost > 0)
+        text += tr("\n%1 of them were dropped: more than %2 MB waited in memory.")
+                    .arg(QString::number(outcome.rowsLost), QString::number(CaptureLog::maxPendingBytes >> 20));
+    const std::string rows = finished.unwrittenLog();
+    if (rows.empty()) {
+        showPlainMessage(this, QMessageBox::Critical, tr("Error"), text);
+        return;
+    }
+    QString detail;
+    for (;;) {
+        if (showMessageWithDetail(this, QMessageBox::Question, tr("Question"),
+                                  text + tr("\nSave the rows kept in memory in another file?"), detail,
+                                  QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+            return;
+        QString file = QFileDialog::getSaveFileName(this, tr("Select file to store capture data"), QString(),
+                                                    tr("CSV files (*.csv)"));
+        if (file.isEmpty())
+            return;
+        if (!file.endsWith(QLatin1String(".csv")))
+            file += QLatin1String(".csv");
+        try {
+            AtomicFile::write(QFile::encodeName(file).toStdString(), rows);
+            return;
+        } catch (const xml_error& e) {
+            // Asked again, with what went wrong behind "Show Details...".
+            detail = QString::fromLocal8Bit(e.what()) + QLatin1Char('\n') + QString::fromLocal8Bit(e.reason().c_str());
+        }
+    }
 }
 
 void MainWindow::endCapture() {

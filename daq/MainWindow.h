@@ -21,6 +21,7 @@ class QTimer;
 class SensorWidget;
 class TrendView;
 class CaptureSession;
+struct CaptureOutcome;
 struct TriggerSettings;
 
 namespace KivraTolm {
@@ -91,6 +92,7 @@ private:
     CaptureContext captureContext() const;
     // Drops the capture and reports rows that never reached the file.
     void dropCapture();
+    void offerUnwrittenRows(const CaptureSession& finished, const CaptureOutcome& outcome);
     void endCapture();
 
     bool syncing = false;

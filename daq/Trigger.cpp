@@ -119,3 +119,11 @@ void Trigger::write(const std::deque<InputFrame>& frames) {
         format.appendRow(text, calibration.calibrateFrame(frame));
     log.append(std::move(text), static_cast<int>(frames.size()));
 }
+
+std::string Trigger::unwrittenLog() const {
+    const std::string& text = log.pendingText();
+    // Until a first block has reached the file, the header leads the text.
+    if (text.empty() || log.rowsWritten() == 0)
+        return text;
+    return format.headerLine(triggerReason, triggeredAt) + format.columnLine() + text;
+}

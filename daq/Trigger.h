@@ -43,6 +43,11 @@ public:
     int rowsWritten() const { return log.rowsWritten(); }
     // Rows kept in memory because the file could not be written.
     int rowsPending() const { return log.rowsPending(); }
+    // Rows dropped because too much waited in memory.
+    int rowsLost() const { return log.rowsLost(); }
+    // The rows kept in memory as a log of their own, header and column line
+    // first; empty when none wait.
+    std::string unwrittenLog() const;
     const QString& writeError() const { return log.error(); }
     const QString& fileName() const { return log.fileName(); }
     // Tries once more to write rows kept after a failed write.

@@ -704,6 +704,30 @@ Erneut versuchen?</translation>
         <source>%1 could not be loaded. Replace it with the calibration shown here?</source>
         <translation>%1 konnte nicht geladen werden. Durch die hier angezeigte Kalibrierung ersetzen?</translation>
     </message>
+    <message>
+        <source>, %1 rows lost</source>
+        <translation>, %1 Zeilen verloren</translation>
+    </message>
+    <message>
+        <source>%1 is in use by another capture.</source>
+        <translation>%1 wird von einer anderen Aufzeichnung verwendet.</translation>
+    </message>
+    <message>
+        <source>The log file %1 cannot be created.</source>
+        <translation>Die Logdatei %1 kann nicht angelegt werden.</translation>
+    </message>
+    <message>
+        <source>
+%1 of them were dropped: more than %2 MB waited in memory.</source>
+        <translation>
+%1 davon wurden verworfen: mehr als %2 MB warteten im Speicher.</translation>
+    </message>
+    <message>
+        <source>
+Save the rows kept in memory in another file?</source>
+        <translation>
+Die im Speicher gehaltenen Zeilen in einer anderen Datei speichern?</translation>
+    </message>
 </context>
 <context>
     <name>ModeDialog</name>

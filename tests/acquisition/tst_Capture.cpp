@@ -416,11 +416,52 @@ private slots:
                 positionOf(calls, "SetDigitalPortOutputEnableMask(0x7D401001, 0xF)"));
         QVERIFY(contains(calls, "SetColumnSensitivity(3, 12)"));
         QVERIFY(contains(calls, "SetColumnSensitivity(2, 31)"));
-        QVERIFY(positionOf(calls, "StartDataAcquisition(0, 50, -1)") <
-                positionOf(calls, "SetColumnSensitivity(3, 12)"));
+        // Before the stream starts, so that no frame is measured without them.
+        QVERIFY(positionOf(calls, "SetColumnSensitivity(3, 12)") <
+                positionOf(calls, "StartDataAcquisition(0, 50, -1)"));
         QCOMPARE(Emulator::boardState(0).outputEnableMask.at(1), 0xFu);
         QCOMPARE(Emulator::boardState(0).columnSensitivity.at(3), 12);
         QCOMPARE(callCount("ResetCounter"), 0);
+    }
+
+    // Frames the board made before new sensitivities reached it were
+    // measured with the old ones, even when read afterwards: the engine
+    // marks where the frames measured with the new ones begin.
+    void settledFromFollowsTheSensitivityCalls() {
+        Emulator::BoardConfig board;
+        board.manualClock = true;
+        board.pattern = Emulator::Pattern::Constant; // a sensor reads 0.5 at sensitivity 31, 1.0 at 62
+        Emulator::setBoards({board});
+        Capture capture("usb", "-");
+        QTRY_COMPARE_WITH_TIMEOUT(capture.settledFrom(), 0u, timeout);
+        std::vector<InputFrame> frames;
+        Emulator::pushFrames(0, 3);
+        QTRY_COMPARE_WITH_TIMEOUT(gather(capture, frames), std::size_t{3}, timeout);
+
+        Emulator::clearCalls();
+        for (int column = 0; column < 8; ++column)
+            capture.setColumnSensitivity(column, 62);
+        QCOMPARE(capture.settledFrom(), Capture::notSettled);
+        Emulator::pushFrames(0, 2); // on the board before or after the calls
+        QTRY_COMPARE_WITH_TIMEOUT(callCount("SetColumnSensitivity"), 8, timeout);
+        QTRY_VERIFY_WITH_TIMEOUT(capture.settledFrom() != Capture::notSettled, timeout);
+        const std::uint32_t settled = capture.settledFrom();
+        QVERIFY(contains(Emulator::calls(), "SetColumnSensitivity(7, 62)"));
+        Emulator::pushFrames(0, 2); // after the last call
+        QTRY_COMPARE_WITH_TIMEOUT(gather(capture, frames), std::size_t{7}, timeout);
+
+        QVERIFY(settled >= 3);
+        QCOMPARE(frames.back().number, 6u);
+        QVERIFY(settled <= 5);
+        for (const InputFrame& frame : frames)
+            QCOMPARE(frame.sensors[2][5], frame.number >= settled ? 1.0f
+                                          : frame.number < 3      ? 0.5f
+                                                                  : frame.sensors[2][5]);
+        std::deque<InputFrame> taken(frames.begin(), frames.end());
+        dropUnsettledFrames(taken, settled);
+        QCOMPARE(taken.front().number, settled);
+        dropUnsettledFrames(taken, Capture::notSettled);
+        QVERIFY(taken.empty());
     }
 
     void failedRequestIsRetriedAfterStart() {

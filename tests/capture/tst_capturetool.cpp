@@ -3,12 +3,14 @@
 // events as JSON lines.
 #include "CalibrationData.h"
 #include "DocBlocks.h"
+#include "PrivateMount.h"
 #include "ToolFixtures.h"
 #include "ToolProcess.h"
 #include "UsageErrors.h"
 
 #include <QtTest>
 
+#include <algorithm>
 #include <csignal>
 
 #include <sys/stat.h>
@@ -290,12 +292,140 @@ private slots:
         QCOMPARE(readCsvLog(log).numbers("Counter"), (QList<qulonglong>{0, 1, 2}));
     }
 
-    void outputThatCannotBeCreated() {
+    void secondCaptureIntoAFileInUse_data() {
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("the same file") << "same" << QStringList{} << 5;
+        QTest::newRow("--overwrite") << "same" << QStringList{"--overwrite"} << 5;
+        QTest::newRow("through a link, --overwrite") << "link" << QStringList{"--overwrite"} << 5;
+        QTest::newRow("after the first was killed") << "killed" << QStringList{"--overwrite"} << 0;
+    }
+
+    // Two real tools into one file: the second is refused while the first
+    // lives, and leaves its log and description alone.
+    void secondCaptureIntoAFileInUse() {
+        QFETCH(QString, second);
+        QFETCH(QStringList, options);
+        QFETCH(int, exitCode);
+        ToolProcess first(numberedBoard);
+        const QString log = first.path("shared.csv");
+        first.run({"use=usb/-", "--rate", "1000", "--log", "counter", "--sensors", "none", "--events", "-o", log});
+        QVERIFY(!first.waitForEvent("progress", 10000, [](const QJsonObject& e) { return e["rows"].toInt() > 0; })
+                     .isEmpty());
+        QString target = log;
+        if (second == "link") {
+            target = first.path("link.csv");
+            QVERIFY(QFile::link(log, target));
+        }
+        if (second == "killed") {
+            first.signal(SIGKILL);
+            first.finish();
+        }
+
+        ToolProcess other(numberedBoard);
+        other.run(QStringList{"use=usb/-", "--samples", "5", "--log", "counter", "--sensors", "none", "-o", target} +
+                  options);
+        QCOMPARE(other.finish(), exitCode);
+        if (exitCode == 0) {
+            QCOMPARE(readCsvLog(log).numbers("Counter").size(), 5);
+            return;
+        }
+        QVERIFY2(other.standardError().contains(target + " is in use by another capture; it was left as it is"),
+                 qPrintable(other.standardError()));
+        first.signal(SIGINT);
+        QCOMPARE(first.finish(), 0);
+        const CsvLog csv = readCsvLog(log);
+        QVERIFY(csv.complete);
+        QVERIFY(consecutive(csv.numbers("Counter")));
+        QCOMPARE(csv.numbers("Counter").first(), qulonglong(0));
+        QCOMPARE(readJsonFile(log + ".json").value("rows").toInt(), csv.rows.size());
+    }
+
+    void descriptionThatCannotBeWritten_data() {
+        QTest::addColumn<QString>("obstacle");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("a full disk") << "full disk"
+                                     << "No space left on device";
+        QTest::newRow("a folder of its name") << "folder"
+                                              << "Is a directory";
+    }
+
+    // The previous description stays whole, and the failure is told once
+    // on standard error and as an event.
+    void descriptionThatCannotBeWritten() {
+        QFETCH(QString, obstacle);
+        QFETCH(QString, reason);
         ToolProcess tool(numberedBoard);
-        const QString log = tool.path("missing-folder/x.csv");
-        tool.run({"use=usb/-", "--samples", "3", "--events", "-o", log});
+        PrivateMount disk(PrivateMount::Tmpfs64k);
+        QString log = tool.path("described.csv");
+        QStringList arguments = {"use=usb/-", "--rate", "250", "--log", "counter", "--sensors", "none", "--events"};
+        if (obstacle == "folder") {
+            QVERIFY(QDir().mkdir(log + ".json"));
+            arguments << "--overwrite";
+        } else {
+            QVERIFY(disk.isMounted());
+            log = disk.path("described.csv");
+        }
+        tool.run(arguments + QStringList{"-o", log});
+        QVERIFY(!tool.waitForEvent("progress", 10000, [](const QJsonObject& e) { return e["rows"].toInt() > 0; })
+                     .isEmpty());
+        QByteArray before;
+        if (obstacle == "full disk") {
+            QTRY_VERIFY(!readJsonFile(log + ".json").isEmpty());
+            QFile description(log + ".json");
+            QVERIFY(description.open(QIODevice::ReadOnly));
+            before = description.readAll();
+            QVERIFY(disk.fill());
+        }
+        tool.signal(SIGINT);
+        tool.finish();
+
+        const QString message = "cannot write the description " + log + ".json: " + reason;
+        QCOMPARE(tool.standardError().count(message), 1);
+        const QList<QJsonObject> events = tool.events();
+        const auto failures = std::count_if(events.begin(), events.end(), [&](const QJsonObject& event) {
+            return event.value("event").toString() == "description_error" &&
+                   event.value("file").toString() == log + ".json" && event.value("message").toString() == reason;
+        });
+        QCOMPARE(failures, 1);
+        if (obstacle == "full disk") {
+            QFile description(log + ".json");
+            QVERIFY(description.open(QIODevice::ReadOnly));
+            QCOMPARE(description.readAll(), before);
+        } else {
+            QVERIFY(QFileInfo(log + ".json").isDir());
+        }
+    }
+
+    void outputThatCannotBeCreated_data() {
+        QTest::addColumn<QString>("place");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("a missing folder") << "missing"
+                                          << "cannot create %1: No such file or directory";
+        QTest::newRow("a read-only folder") << "read-only"
+                                            << "cannot create %1: Read-only file system";
+        QTest::newRow("a read-only folder, --overwrite") << "read-only existing"
+                                                         << "cannot replace %1: Read-only file system";
+    }
+
+    void outputThatCannotBeCreated() {
+        QFETCH(QString, place);
+        QFETCH(QString, message);
+        ToolProcess tool(numberedBoard);
+        const bool existing = place.endsWith("existing");
+        PrivateMount readOnly(PrivateMount::ReadOnly, {"old.csv"});
+        QString log = tool.path("missing-folder/x.csv");
+        if (place.startsWith("read-only")) {
+            QVERIFY(readOnly.isMounted());
+            log = readOnly.path(existing ? "old.csv" : "x.csv");
+        }
+        QStringList arguments = {"use=usb/-", "--samples", "3", "--events", "-o", log};
+        if (existing)
+            arguments << "--overwrite";
+        tool.run(arguments);
         QCOMPARE(tool.finish(), 5);
-        QVERIFY(tool.standardError().contains("cannot create " + log + ": No such file or directory"));
+        QVERIFY2(tool.standardError().contains(message.arg(log)), qPrintable(tool.standardError()));
         QCOMPARE(eventNamesOf(tool), (QStringList{"error", "done"}));
         QCOMPARE(tool.events().last().value("end").toString(), QString("error"));
     }

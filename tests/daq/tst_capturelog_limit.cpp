@@ -3,6 +3,8 @@
 // disk "fills" in the middle of a block, then raises the limit again as if
 // space came back. The log is read with Python's csv module.
 #include "CalibrationData.h"
+#include "CaptureLog.h"
+#include "PrivateMount.h"
 #include "Trigger.h"
 
 #include <QFile>
@@ -88,6 +90,7 @@ class TestCaptureLogLimit : public QObject {
 private slots:
     void everyFrameOnceAfterAShortWrite_data();
     void everyFrameOnceAfterAShortWrite();
+    void rowsBeyondTheMemoryBoundAreCountedLost();
 };
 
 void TestCaptureLogLimit::everyFrameOnceAfterAShortWrite_data() {
@@ -140,6 +143,23 @@ void TestCaptureLogLimit::everyFrameOnceAfterAShortWrite() {
     // field after the last separator.
     const QString expected = QStringLiteral("72 0 True %1\n").arg(2 * ticks * framesPerTick);
     QCOMPARE(QString::fromUtf8(reader.readAllStandardOutput()), expected);
+}
+
+// Into a read-only folder nothing is written: rows wait in memory up to the
+// bound, and those beyond it are counted as lost.
+void TestCaptureLogLimit::rowsBeyondTheMemoryBoundAreCountedLost() {
+    PrivateMount readOnly(PrivateMount::ReadOnly);
+    QVERIFY(readOnly.isMounted());
+    CaptureLog log(readOnly.path(QStringLiteral("log.csv")));
+    log.setPendingLimit(4096);
+    const std::string row = std::string(100, 'x') + '\n';
+    for (int i = 0; i < 100; ++i)
+        QVERIFY(!log.append(row, 1));
+    QCOMPARE(log.error(), QStringLiteral("Read-only file system"));
+    QCOMPARE(log.rowsPending(), 40); // 41 rows would take 4141 bytes
+    QCOMPARE(log.rowsLost(), 60);
+    QCOMPARE(log.pendingText().size(), std::size_t{40 * 101});
+    QCOMPARE(log.rowsWritten(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestCaptureLogLimit)

@@ -1,11 +1,14 @@
 // Capturing from the DAQ main window into the CSV log, on the emulated board.
 #include "tst_mainwindow_support.h"
 
+#include "CalibrationData.h"
+#include "PrivateMount.h"
 #include "SensorGeometry.h"
 #include "SensorWidget.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRadioButton>
@@ -16,6 +19,8 @@
 #include <QToolBar>
 #include <QtTest>
 
+#include <algorithm>
+
 class TestMainWindowCapture : public QObject {
     Q_OBJECT
 
@@ -24,7 +29,8 @@ private slots:
     void init() { KivraTolmEmulator::reset(); }
     void cleanup() { KivraTolmEmulator::reset(); }
 
-    void armWithoutFile();
+    void armingIsRefused_data();
+    void armingIsRefused();
     void overwriteQuestion_data();
     void overwriteQuestion();
     void controlsLockedWhileCapturing();
@@ -33,6 +39,7 @@ private slots:
     void captureEndsAfterLength();
     void levelTriggerOfMarkedSensor();
     void unwritableLogIsReported();
+    void noRowBeforeTheLoadedSensitivities();
     void closeDuringCapture();
 
 private:
@@ -76,17 +83,66 @@ QStringList TestMainWindowCapture::dataRows(const QString& fileName) {
     return lines.mid(2);
 }
 
-void TestMainWindowCapture::armWithoutFile() {
+void TestMainWindowCapture::armingIsRefused_data() {
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("no file name") << "none";
+    QTest::newRow("a read-only folder") << "read-only";
+    QTest::newRow("a file the capture tool writes") << "in use";
+}
+
+// Refused with an "Error" box before anything is armed or deleted.
+void TestMainWindowCapture::armingIsRefused() {
+    QFETCH(QString, refusal);
+
+    PrivateMount readOnly(PrivateMount::ReadOnly);
+    QTemporaryDir dir;
+    QProcess tool;
+    QString fileName;
+    QString text = "No output file specified.";
+    QString detail;
+    if (refusal == "read-only") {
+        QVERIFY(readOnly.isMounted());
+        fileName = readOnly.path("log.csv");
+        text = "The log file " + fileName + " cannot be created.";
+        detail = "Read-only file system";
+    } else if (refusal == "in use") {
+        // A capture from a script into the same file, forced at once, until stopped.
+        fileName = dir.filePath("log.csv");
+        tool.start(CAPTURE_TOOL, {"use=usb/-", "--log", "timestamp", "--sensors", "none", "-o", fileName});
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(fileName).size() > 0, 10000);
+        text = fileName + " is in use by another capture.";
+    }
     MainWindow window("usb", "-", QString());
+    setLogFile(window, fileName);
     ModalResponder responder;
-    responder.answer({QMessageBox::Ok});
+    QString shownDetail;
+    responder.onMessage([&](QMessageBox* box) {
+        shownDetail = box->detailedText();
+        box->button(QMessageBox::Ok)->click();
+        return true;
+    });
     armButton(window)->click();
     QTRY_VERIFY(responder.allAnswersUsed());
     QCOMPARE(responder.shownTitles(), QStringList{"Error"});
-    QCOMPARE(responder.shownTexts(), QStringList{"No output file specified."});
+    QCOMPARE(responder.shownTexts(), QStringList{text});
+    QCOMPARE(shownDetail, detail);
     QVERIFY(!armButton(window)->isChecked());
     QTRY_VERIFY(isIdle(window));
     QVERIFY(window.findChild<QToolBar*>("mainToolBar")->isEnabled());
+    if (refusal == "read-only")
+        QCOMPARE(QDir(readOnly.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList());
+    if (refusal == "in use") {
+        // The tool's capture goes on undisturbed: a row every 20 ms (50 frames/s).
+        const qint64 size = QFileInfo(fileName).size();
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(fileName).size() > size, 5000);
+        tool.terminate();
+        QVERIFY(tool.waitForFinished(10000));
+        QCOMPARE(tool.exitCode(), 0);
+        const QStringList rows = dataRows(fileName);
+        for (int i = 0; i < rows.size(); ++i)
+            QCOMPARE(rows[i], QString::number(rows[0].chopped(1).toULongLong() + 20 * i) + ';');
+    }
 }
 
 void TestMainWindowCapture::overwriteQuestion_data() {
@@ -302,34 +358,101 @@ void TestMainWindowCapture::levelTriggerOfMarkedSensor() {
     QVERIFY2(header.contains(", Reason: Trigger level of sensor C6 [Level = 62.50000000], "), qPrintable(header));
 }
 
+// Rows that could not be written by the end are offered to be saved in
+// another file, which then holds them as a log of their own.
 void TestMainWindowCapture::unwritableLogIsReported() {
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkdir("run"));
     const QString fileName = dir.filePath("run/log.csv");
+    const QString elsewhere = dir.filePath("saved.csv");
     MainWindow window("usb", "-", QString());
     setLogFile(window, fileName);
-    child<QPushButton>(window, "btnLogHardwareCounter")->click();
+    child<QPushButton>(window, "btnLogCapSampleTimer")->click();
     armButton(window)->click();
     child<QPushButton>(window, "btnForceTrigger")->click();
     QTRY_VERIFY(capturedRows(window) > 0);
 
     // The folder goes away under the running capture.
+    const QStringList written = dataRows(fileName);
     QVERIFY(QDir(dir.filePath("run")).removeRecursively());
     QTRY_VERIFY(statusOf(window).contains(" - Can't write " + fileName + ": "));
     QVERIFY(statusOf(window).contains(" rows waiting"));
 
     ModalResponder responder;
-    responder.answer({QMessageBox::Ok});
+    responder.answer({QMessageBox::Yes});
+    responder.chooseFiles({elsewhere});
     armButton(window)->click();
     QTRY_VERIFY(responder.allAnswersUsed());
-    QCOMPARE(responder.shownTitles(), QStringList{"Error"});
-    const QRegularExpression lost("^(\\d+) captured rows could not be written to (.+): .+$");
+    QCOMPARE(responder.shownTitles(), QStringList{"Question"});
+    const QRegularExpression lost("^(\\d+) captured rows could not be written to (.+): .+\nSave the rows kept in "
+                                  "memory in another file\\?$");
     const QRegularExpressionMatch match = lost.match(responder.shownTexts().value(0));
     QVERIFY2(match.hasMatch(), qPrintable(responder.shownTexts().value(0)));
-    QVERIFY(match.captured(1).toInt() > 0);
     QCOMPARE(match.captured(2), fileName);
     QTRY_VERIFY(isIdle(window));
     QVERIFY(!statusOf(window).contains("Can't write"));
+
+    QFile saved(elsewhere);
+    QVERIFY(saved.open(QIODevice::ReadOnly | QIODevice::Text));
+    QVERIFY(saved.readLine().startsWith("# Sample rate: 50.00000000 Hz, Pre trigger: 0, Reason: Forced trigger"));
+    QVERIFY(saved.readLine().startsWith("TimeStamp (ms);Sensor A1 ();"));
+    const QStringList rows = dataRows(elsewhere);
+    QCOMPARE(rows.size(), match.captured(1).toInt());
+    // They follow the rows that reached the log, a frame (20 ms) apart.
+    const auto stamp = [](const QString& row) {
+        return row.section(';', 0, 0).toULongLong();
+    };
+    QVERIFY(!written.isEmpty());
+    QVERIFY(stamp(rows.first()) > stamp(written.last()));
+    for (int i = 1; i < rows.size(); ++i)
+        QCOMPARE(stamp(rows[i]) - stamp(rows[i - 1]), 20ull);
+}
+
+// A capture armed right after a calibration load: the frames the board made
+// before the calibration's sensitivities reached it never become rows.
+void TestMainWindowCapture::noRowBeforeTheLoadedSensitivities() {
+    KivraTolmEmulator::BoardConfig board;
+    board.manualClock = true;
+    board.pattern = KivraTolmEmulator::Pattern::Constant; // a sensor reads 0.5 at sensitivity 31, 1.0 at 62
+    KivraTolmEmulator::setBoards({board});
+    QTemporaryDir dir;
+    CalibrationData calibration;
+    for (int column = 0; column < 8; ++column)
+        calibration.setSensitivity(column, 62);
+    const QString calibrationFile = dir.filePath("62.tolmcal3");
+    calibration.save(calibrationFile.toStdString());
+    const QString fileName = dir.filePath("after-load.csv");
+
+    MainWindow window("usb", "-", QString());
+    // The test ticks by hand, so that no tick takes the early frames away.
+    window.findChild<QTimer*>("refreshTimer")->stop();
+    QTRY_VERIFY(KivraTolmEmulator::boardState(0).running);
+    KivraTolmEmulator::pushFrames(0, 5); // measured at 31
+    ModalResponder responder;
+    responder.chooseFiles({calibrationFile});
+    child<QAction>(window, "actLoadCalibration")->trigger();
+    setLogFile(window, fileName);
+    armButton(window)->click();
+    child<QPushButton>(window, "btnForceTrigger")->click();
+    const auto sentAt62 = [] {
+        const std::vector<std::string> calls = KivraTolmEmulator::calls();
+        return std::count_if(calls.begin(), calls.end(), [](const std::string& call) {
+            return call.rfind("SetColumnSensitivity(", 0) == 0 && call.find(", 62)") != std::string::npos;
+        });
+    };
+    QTRY_COMPARE(sentAt62(), 8);
+    QTRY_VERIFY([&] {
+        KivraTolmEmulator::pushFrames(0, 1);
+        window.onTimer();
+        return dataRows(fileName).size() >= 3;
+    }());
+    armButton(window)->click();
+    window.onTimer(); // ends the capture
+    window.onTimer();
+    QVERIFY(isIdle(window));
+
+    for (const QString& row : dataRows(fileName))
+        QVERIFY2(row.startsWith("1.00000000;"), qPrintable(row));
 }
 
 void TestMainWindowCapture::closeDuringCapture() {
