@@ -25,6 +25,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QToolTip>
 
 #include <algorithm>
 #include <exception>
@@ -81,10 +82,13 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     connect(ui->btnResetAll, &QPushButton::clicked, this, &MainWindow::onResetAll);
     connect(ui->txtUnit, &QLineEdit::textChanged, this, &MainWindow::onUnitChanged);
     ui->txtUnit->setValidator(new UnitValidator(ui->txtUnit));
+    // Said beside the field, not in a box: a box would stop the typing at
+    // every refused key.
     connect(ui->txtUnit, &QLineEdit::inputRejected, this, [this] {
-        showPlainMessage(this, QMessageBox::Critical, tr("Error"),
-                         tr("A unit can't contain \";\" or a line break and has at most %1 characters.")
-                             .arg(UnitValidator::maxLength));
+        QToolTip::showText(ui->txtUnit->mapToGlobal(QPoint(0, ui->txtUnit->height())),
+                           tr("A unit can't contain \";\" or a line break and has at most %1 characters.")
+                               .arg(UnitValidator::maxLength),
+                           ui->txtUnit);
     });
     ui->btnInsertCalPoint->setEnabled(false);
     ui->sensorControls->setRowStretch(0, 1);

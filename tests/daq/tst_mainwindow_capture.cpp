@@ -431,6 +431,8 @@ void TestMainWindowCapture::noRowBeforeTheLoadedSensitivities() {
     ModalResponder responder;
     responder.chooseFiles({calibrationFile});
     child<QAction>(window, "actLoadCalibration")->trigger();
+    // Armed as soon as the window takes it: the load reads in the background.
+    QTRY_VERIFY(!window.isLoadingCalibration());
     setLogFile(window, fileName);
     armButton(window)->click();
     child<QPushButton>(window, "btnForceTrigger")->click();
