@@ -20,8 +20,8 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QToolBar>
-#include <QtTest>
 #include <QToolTip>
+#include <QtTest>
 
 #include <algorithm>
 #include <fstream>
