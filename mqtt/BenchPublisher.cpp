@@ -36,8 +36,8 @@ OutgoingMessage droppedNote(const std::string& topic, std::uint64_t dropped) {
 
 } // namespace
 
-BenchPublisher::BenchPublisher(BrokerSettings broker, const QString& prefix, LiveMode liveMode,
-                               const QString& program, const QString& version)
+BenchPublisher::BenchPublisher(BrokerSettings broker, const QString& prefix, LiveMode liveMode, const QString& program,
+                               const QString& version)
     : names(prefix)
     , liveMode(liveMode)
     , connection(std::move(broker), names.status().toStdString(), willPayload(program, version),

@@ -15,7 +15,8 @@ namespace {
 
 constexpr int keepAliveSeconds = 10;
 constexpr unsigned reconnectDelaySeconds = 1;
-constexpr unsigned longestReconnectDelaySeconds = 5;
+// A connection attempt costs little; a bench back soon after its broker matters.
+constexpr unsigned longestReconnectDelaySeconds = 2;
 
 void initialiseLibrary() {
     static std::once_flag once;
@@ -88,8 +89,8 @@ struct BrokerConnection::Private {
     void connectLoop() {
         auto delay = std::chrono::seconds(reconnectDelaySeconds);
         for (;;) {
-            const int rc = mosquitto_connect_async(mosq, settings.host.toUtf8().constData(), settings.port,
-                                                   keepAliveSeconds);
+            const int rc =
+                mosquitto_connect_async(mosq, settings.host.toUtf8().constData(), settings.port, keepAliveSeconds);
             if (rc == MOSQ_ERR_SUCCESS) {
                 mosquitto_loop_start(mosq);
                 return;
@@ -129,9 +130,9 @@ struct BrokerConnection::Private {
             const bool live = message->kind == OutgoingMessage::Kind::Live;
             const bool retain = message->kind == OutgoingMessage::Kind::Retained;
             int mid = 0;
-            const int rc = mosquitto_publish(mosq, &mid, message->topic.c_str(),
-                                             static_cast<int>(message->payload.size()), message->payload.data(),
-                                             live ? 0 : 1, retain);
+            const int rc =
+                mosquitto_publish(mosq, &mid, message->topic.c_str(), static_cast<int>(message->payload.size()),
+                                  message->payload.data(), live ? 0 : 1, retain);
             std::lock_guard<std::mutex> lock(state);
             // QoS 1 is queued by libmosquitto even when it says there is no connection.
             if (rc == MOSQ_ERR_SUCCESS || (!live && rc == MOSQ_ERR_NO_CONN)) {
@@ -203,8 +204,8 @@ void BrokerConnection::start() {
     mosquitto_disconnect_callback_set(d->mosq, &Private::onDisconnect);
     mosquitto_publish_callback_set(d->mosq, &Private::onPublish);
     mosquitto_reconnect_delay_set(d->mosq, reconnectDelaySeconds, longestReconnectDelaySeconds, true);
-    mosquitto_will_set(d->mosq, d->willTopic.c_str(), static_cast<int>(d->willPayload.size()),
-                       d->willPayload.data(), 1, true);
+    mosquitto_will_set(d->mosq, d->willTopic.c_str(), static_cast<int>(d->willPayload.size()), d->willPayload.data(), 1,
+                       true);
     if (!s.user.isEmpty()) {
         const QByteArray password = s.password ? s.password->toUtf8() : QByteArray();
         mosquitto_username_pw_set(d->mosq, s.user.toUtf8().constData(), s.password ? password.constData() : nullptr);

@@ -20,9 +20,9 @@ void appendValue(std::string& out, float value) {
         return;
     }
     char buffer[330];
-    out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
-                                     std::chars_format::fixed, 8)
-                           .ptr);
+    out.append(
+        buffer,
+        std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value), std::chars_format::fixed, 8).ptr);
 }
 
 // ,"A1": ... in the order the log lists sensors: column by column.
@@ -31,8 +31,7 @@ const std::array<std::string, 64>& sensorKeys() {
         std::array<std::string, 64> made;
         for (int column = 0; column < 8; ++column)
             for (int row = 0; row < 8; ++row)
-                made[static_cast<std::size_t>(column * 8 + row)] =
-                    ",\"" + SensorPosition{column, row}.name() + "\":";
+                made[static_cast<std::size_t>(column * 8 + row)] = ",\"" + SensorPosition{column, row}.name() + "\":";
         return made;
     }();
     return keys;
