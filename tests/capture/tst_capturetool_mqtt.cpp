@@ -47,8 +47,8 @@ bool makeCertificates(const QString& dir) {
                     "2", "-subj", "/CN=Test CA"}) &&
            openssl({"req", "-newkey", "rsa:2048", "-nodes", "-keyout", "broker.key", "-out", "broker.csr", "-subj",
                     "/CN=127.0.0.1"}) &&
-           openssl({"x509", "-req", "-in", "broker.csr", "-CA", "ca.crt", "-CAkey", "ca.key", "-CAcreateserial",
-                    "-out", "broker.crt", "-days", "2", "-extfile", "san.ext"});
+           openssl({"x509", "-req", "-in", "broker.csr", "-CA", "ca.crt", "-CAkey", "ca.key", "-CAcreateserial", "-out",
+                    "broker.crt", "-days", "2", "-extfile", "san.ext"});
 }
 
 } // namespace
@@ -68,10 +68,9 @@ private slots:
 
         ToolProcess tool(numberedBoard);
         const QString log = tool.path("live.csv");
-        tool.run({"use=usb/-", "cfg=" + writeCalibration(tool.path("kg.tolmcal3")), "--rate", "1000", "--time",
-                  "10s", "--sensors", "all", "--log", "timestamp,analog,digital,counter", "--events", "-o", log,
-                  "--mqtt", QString("127.0.0.1:%1").arg(broker.port()), "--mqtt-prefix", prefix, "--mqtt-live",
-                  "all"});
+        tool.run({"use=usb/-", "cfg=" + writeCalibration(tool.path("kg.tolmcal3")), "--rate", "1000", "--time", "10s",
+                  "--sensors", "all", "--log", "timestamp,analog,digital,counter", "--events", "-o", log, "--mqtt",
+                  QString("127.0.0.1:%1").arg(broker.port()), "--mqtt-prefix", prefix, "--mqtt-live", "all"});
         QCOMPARE(tool.finish(30000), 0);
         QTRY_VERIFY_WITH_TIMEOUT(hasEvent(sub, "done"), 10000);
 
@@ -100,7 +99,8 @@ private slots:
             }
         }
         QCOMPARE(sub.objects(prefix + "/event"), withCommand(tool.events()));
-        const QJsonObject retained = QJsonDocument::fromJson(retainedMessage(broker.port(), prefix + "/status")).object();
+        const QJsonObject retained =
+            QJsonDocument::fromJson(retainedMessage(broker.port(), prefix + "/status")).object();
         QCOMPARE(retained.value("state").toString(), QString("offline"));
         QCOMPARE(retained.value("calibration").toObject().value("unit").toString(), QString("kg"));
         QCOMPARE(retained.value("board").toObject().value("bus").toString(), QString("usb"));
@@ -136,16 +136,18 @@ private slots:
 
         ToolProcess tool(numberedBoard);
         const QString log = tool.path("outage.csv");
-        tool.run({"use=usb/-", "--rate", "100", "--time", "14s", "--log", "timestamp", "--events", "-o", log,
-                  "--mqtt", QString("127.0.0.1:%1").arg(broker.port()), "--mqtt-prefix", prefix});
+        tool.run({"use=usb/-", "--rate", "100", "--time", "14s", "--log", "timestamp", "--events", "-o", log, "--mqtt",
+                  QString("127.0.0.1:%1").arg(broker.port()), "--mqtt-prefix", prefix});
         QVERIFY(!tool.waitForEvent("progress").isEmpty());
         broker.stop(SIGTERM);
         const QJsonObject lost = tool.waitForEvent("broker");
         QCOMPARE(lost.value("connected").toBool(), false);
         // Over 256 ticks (the live queue) without a broker.
-        QVERIFY(!tool.waitForEvent("progress", 10000, [&](const QJsonObject& e) {
-                         return e.value("time").toDouble() - lost.value("time").toDouble() >= 6000;
-                     }).isEmpty());
+        QVERIFY(!tool.waitForEvent("progress", 10000,
+                                   [&](const QJsonObject& e) {
+                                       return e.value("time").toDouble() - lost.value("time").toDouble() >= 6000;
+                                   })
+                     .isEmpty());
         QVERIFY(broker.start());
         sub = std::make_unique<MosquittoSubscriber>(broker.port(), QStringList{prefix + "/event"}, durable);
         QCOMPARE(tool.finish(30000), 0);
@@ -155,7 +157,8 @@ private slots:
         const QList<qulonglong> times = csv.numbers("TimeStamp (ms)");
         QCOMPARE(times.last() - times.first(), qulonglong(13990));
         QCOMPARE(tool.standardError().count("MQTT broker"), 2); // lost, back
-        const QJsonObject retained = QJsonDocument::fromJson(retainedMessage(broker.port(), prefix + "/status")).object();
+        const QJsonObject retained =
+            QJsonDocument::fromJson(retainedMessage(broker.port(), prefix + "/status")).object();
         QCOMPARE(retained.value("state").toString(), QString("offline"));
         QVERIFY(retained.value("live_dropped").toInt() > 0);
         // The broker stored what it had for the subscriber; the rest came after the restart.
@@ -169,18 +172,24 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("password"); // in the environment
         QTest::addColumn<QString>("refusal");  // empty: connected
-        QTest::newRow("no broker") << QStringList{"--mqtt", "127.0.0.1:%FREE%"} << "" << "Connection refused";
-        QTest::newRow("wrong password") << QStringList{"--mqtt", "127.0.0.1:%PORT%", "--mqtt-user", "bench",
-                                                       "--mqtt-password-file", "%DIR%/wrong"}
-                                        << "" << "Connection Refused: not authorised.";
-        QTest::newRow("password file") << QStringList{"--mqtt", "127.0.0.1:%PORT%", "--mqtt-user", "bench",
-                                                      "--mqtt-password-file", "%DIR%/right"}
-                                       << "" << "";
+        QTest::newRow("no broker") << QStringList{"--mqtt", "127.0.0.1:%FREE%"} << ""
+                                   << "Connection refused";
+        QTest::newRow("wrong password") << QStringList{"--mqtt", "127.0.0.1:%PORT%",     "--mqtt-user",
+                                                       "bench",  "--mqtt-password-file", "%DIR%/wrong"}
+                                        << ""
+                                        << "Connection Refused: not authorised.";
+        QTest::newRow("password file") << QStringList{"--mqtt", "127.0.0.1:%PORT%",     "--mqtt-user",
+                                                      "bench",  "--mqtt-password-file", "%DIR%/right"}
+                                       << ""
+                                       << "";
         QTest::newRow("password from the environment")
-            << QStringList{"--mqtt", "127.0.0.1:%PORT%", "--mqtt-user", "bench"} << "s3cret" << "";
-        QTest::newRow("TLS") << QStringList{"--mqtt", "127.0.0.1:%TLS%", "--mqtt-user", "bench",
-                                            "--mqtt-password-file", "%DIR%/right", "--mqtt-ca", "%DIR%/ca.crt"}
-                             << "" << "";
+            << QStringList{"--mqtt", "127.0.0.1:%PORT%", "--mqtt-user", "bench"} << "s3cret"
+            << "";
+        QTest::newRow("TLS") << QStringList{"--mqtt",    "127.0.0.1:%TLS%",      "--mqtt-user",
+                                            "bench",     "--mqtt-password-file", "%DIR%/right",
+                                            "--mqtt-ca", "%DIR%/ca.crt"}
+                             << ""
+                             << "";
     }
     // A capture goes on as if there were no broker when it cannot publish,
     // and says so once; one that may publish leaves its retained status and
@@ -195,7 +204,8 @@ private slots:
                                        "listener %1 127.0.0.1\ncafile %DIR%/ca.crt\ncertfile %DIR%/broker.crt\n"
                                        "keyfile %DIR%/broker.key\n")
                                    .arg(tlsPort));
-        for (const auto& [name, text] : {std::pair<QString, QByteArray>{"right", "s3cret\n"}, {"wrong", "guess\n"},
+        for (const auto& [name, text] : {std::pair<QString, QByteArray>{"right", "s3cret\n"},
+                                         {"wrong", "guess\n"},
                                          {"san.ext", "subjectAltName=IP:127.0.0.1\n"}}) {
             QFile file(broker.path(name));
             QVERIFY(file.open(QIODevice::WriteOnly));
@@ -216,8 +226,8 @@ private slots:
             environment.insert("KIVRA_MQTT_PASSWORD", password);
         tool.setProcessEnvironment(environment);
         const QString log = tool.path("refused.csv");
-        tool.run(QStringList{"use=usb/-", "--rate", "50", "--samples", "100", "--events", "-o", log,
-                             "--mqtt-prefix", prefix} +
+        tool.run(QStringList{"use=usb/-", "--rate", "50", "--samples", "100", "--events", "-o", log, "--mqtt-prefix",
+                             prefix} +
                  arguments);
         QCOMPARE(tool.finish(), 0);
         QCOMPARE(readCsvLog(log).rows.size(), 100);

@@ -14,7 +14,8 @@ OutgoingMessage message(Kind kind, const std::string& payload) {
 }
 
 OutgoingQueue smallQueue() {
-    return OutgoingQueue(2, 3, [](std::uint64_t dropped) { return message(Kind::Event, "dropped " + std::to_string(dropped)); });
+    return OutgoingQueue(
+        2, 3, [](std::uint64_t dropped) { return message(Kind::Event, "dropped " + std::to_string(dropped)); });
 }
 
 QStringList drain(OutgoingQueue& queue) {
@@ -63,9 +64,15 @@ private slots:
         QTest::addColumn<QString>("bus");
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("prefix");
-        QTest::newRow("usb") << "usb" << "-" << "kivratolm/lab_1/usb";
-        QTest::newRow("net") << "net" << "10.0.0.7:5025" << "kivratolm/lab_1/10.0.0.7_5025";
-        QTest::newRow("wildcards") << "net" << "a+b#/c:1" << "kivratolm/lab_1/a_b__c_1";
+        QTest::newRow("usb") << "usb"
+                             << "-"
+                             << "kivratolm/lab_1/usb";
+        QTest::newRow("net") << "net"
+                             << "10.0.0.7:5025"
+                             << "kivratolm/lab_1/10.0.0.7_5025";
+        QTest::newRow("wildcards") << "net"
+                                   << "a+b#/c:1"
+                                   << "kivratolm/lab_1/a_b__c_1";
     }
     void defaultPrefixesDifferPerBoard() {
         QFETCH(QString, bus);

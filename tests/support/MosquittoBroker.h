@@ -93,8 +93,8 @@ private:
 class MosquittoSubscriber {
 public:
     MosquittoSubscriber(quint16 port, const QStringList& topics, const QStringList& extraArguments = {}) {
-        QStringList arguments = {"-h", "127.0.0.1", "-p", QString::number(port), "-v", "-q", "1",
-                                 "-t", "$SYS/broker/version"};
+        QStringList arguments = {"-h", "127.0.0.1", "-p", QString::number(port), "-v",
+                                 "-q", "1",         "-t", "$SYS/broker/version"};
         for (const QString& topic : topics)
             arguments << "-t" << topic;
         process.setProgram(QStringLiteral("mosquitto_sub"));
@@ -147,7 +147,7 @@ private:
 inline QByteArray retainedMessage(quint16 port, const QString& topic, const QStringList& extraArguments = {}) {
     QProcess sub;
     sub.start(QStringLiteral("mosquitto_sub"), QStringList{"-h", "127.0.0.1", "-p", QString::number(port), "-t", topic,
-                                                          "-C", "1", "-W", "5", "--retained-only"} +
+                                                           "-C", "1", "-W", "5", "--retained-only"} +
                                                    extraArguments);
     sub.waitForFinished(10000);
     return sub.readAllStandardOutput().trimmed();
