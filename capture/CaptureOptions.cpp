@@ -420,7 +420,8 @@ Log:
 Reports:
   --events                one JSON object per line on standard output (standard
                           error with -o -): armed, triggered, progress,
-                          write_error, reconnect, done, error
+                          write_error, reconnect, done, error (and broker with
+                          --mqtt)
   -q, --quiet             no progress line on a terminal
   --reconnect N           after a board error, start again up to N times, a
                           second apart, and go on with the same capture

@@ -255,8 +255,9 @@ void CaptureRun::finish(CaptureEnd end, int exitCode, const QString& message) {
                 exitCode = ExitOutput;
         }
     }
-    reporter.done(rows, gaps, end);
+    // Before "done", which stays the last event.
     publishState();
+    reporter.done(rows, gaps, end);
     // Delivered once the loop runs, also when the run ends before exec().
     QMetaObject::invokeMethod(
         this, [this, exitCode] { emit finished(exitCode); }, Qt::QueuedConnection);
