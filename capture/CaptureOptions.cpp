@@ -1,6 +1,8 @@
 #include "CaptureOptions.h"
 
 #include "Connection.h"
+#include "BenchTopics.h"
+
 #include "Duration.h"
 #include "StartArguments.h"
 
@@ -72,13 +74,15 @@ public:
 private:
     void define() {
         parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-        parser.addOptions({help, version, list, rate, interval, pre, samples, time, trigger, timeout, log, sensors,
-                           output, overwrite, events, quiet, reconnect});
+        parser.addOptions({help,   version,      list,      rate, interval,   pre,      samples,
+                           time,   trigger,      timeout,   log,  sensors,    output,   overwrite,
+                           events, quiet,        reconnect, mqtt, mqttPrefix, mqttUser, mqttPasswordFile,
+                           mqttCa, mqttClientId, mqttLive});
     }
 
     QString readCapture(CaptureOptions& o) {
         for (const auto& step : {&Reader::readBoard, &Reader::readTiming, &Reader::readLength, &Reader::readTriggers,
-                                 &Reader::readColumns, &Reader::readOutput}) {
+                                 &Reader::readColumns, &Reader::readOutput, &Reader::readMqtt}) {
             const QString error = (this->*step)(o);
             if (!error.isEmpty())
                 return error;
@@ -299,6 +303,54 @@ private:
         return {};
     }
 
+    QString readMqtt(CaptureOptions& o) {
+        if (!parser.isSet(mqtt)) {
+            for (const QCommandLineOption* companion :
+                 {&mqttPrefix, &mqttUser, &mqttPasswordFile, &mqttCa, &mqttClientId, &mqttLive}) {
+                if (parser.isSet(*companion))
+                    return QStringLiteral("--%1 needs --mqtt HOST[:PORT]").arg(companion->names().constFirst());
+            }
+            return {};
+        }
+        MqttOptions& m = o.mqtt;
+        const QString broker = parser.value(mqtt);
+        static const QRegularExpression hostPort(QStringLiteral("^([^:\\s]+)(?::(\\d{1,5}))?$"));
+        const QRegularExpressionMatch match = hostPort.match(broker);
+        const int port = match.captured(2).isEmpty() ? 1883 : match.captured(2).toInt();
+        if (!match.hasMatch() || port < 1 || port > 65535)
+            return QStringLiteral("--mqtt takes the broker as HOST or HOST:PORT (port 1 to 65535), not '%1'")
+                .arg(broker);
+        m.host = match.captured(1);
+        m.port = port;
+        if (parser.isSet(mqttPrefix)) {
+            m.prefix = parser.value(mqttPrefix);
+            const QString problem = benchPrefixProblem(m.prefix);
+            if (!problem.isEmpty())
+                return QStringLiteral("--mqtt-prefix '%1' %2: give topic levels such as lab/bench1")
+                    .arg(m.prefix, problem);
+        }
+        m.user = parser.value(mqttUser);
+        m.passwordFile = parser.value(mqttPasswordFile);
+        if (!m.passwordFile.isEmpty() && m.user.isEmpty())
+            return QStringLiteral("--mqtt-password-file needs --mqtt-user");
+        m.caFile = parser.value(mqttCa);
+        m.clientId = parser.value(mqttClientId);
+        if (m.clientId.toUtf8().size() > 65535)
+            return QStringLiteral("--mqtt-client-id is longer than 65535 bytes");
+        if (parser.isSet(mqttLive)) {
+            const QString live = parser.value(mqttLive);
+            if (live == QLatin1String("tick"))
+                m.live = LiveMode::Tick;
+            else if (live == QLatin1String("all"))
+                m.live = LiveMode::All;
+            else if (live == QLatin1String("off"))
+                m.live = LiveMode::Off;
+            else
+                return QStringLiteral("--mqtt-live takes tick, all or off, not '%1'").arg(live);
+        }
+        return {};
+    }
+
     QCommandLineParser parser;
     bool ok = false;
     const QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QString()};
@@ -318,6 +370,13 @@ private:
     const QCommandLineOption events{QStringLiteral("events"), QString()};
     const QCommandLineOption quiet{{QStringLiteral("q"), QStringLiteral("quiet")}, QString()};
     const QCommandLineOption reconnect{QStringLiteral("reconnect"), QString(), QStringLiteral("N")};
+    const QCommandLineOption mqtt{QStringLiteral("mqtt"), QString(), QStringLiteral("HOST[:PORT]")};
+    const QCommandLineOption mqttPrefix{QStringLiteral("mqtt-prefix"), QString(), QStringLiteral("PREFIX")};
+    const QCommandLineOption mqttUser{QStringLiteral("mqtt-user"), QString(), QStringLiteral("NAME")};
+    const QCommandLineOption mqttPasswordFile{QStringLiteral("mqtt-password-file"), QString(), QStringLiteral("FILE")};
+    const QCommandLineOption mqttCa{QStringLiteral("mqtt-ca"), QString(), QStringLiteral("FILE")};
+    const QCommandLineOption mqttClientId{QStringLiteral("mqtt-client-id"), QString(), QStringLiteral("ID")};
+    const QCommandLineOption mqttLive{QStringLiteral("mqtt-live"), QString(), QStringLiteral("MODE")};
 };
 
 } // namespace
@@ -372,10 +431,25 @@ Log:
 Reports:
   --events                one JSON object per line on standard output (standard
                           error with -o -): armed, triggered, progress,
-                          write_error, reconnect, done, error
+                          write_error, reconnect, done, error (and broker with
+                          --mqtt)
   -q, --quiet             no progress line on a terminal
   --reconnect N           after a board error, start again up to N times, a
                           second apart, and go on with the same capture
+
+Network (an MQTT broker; the capture never waits for it):
+  --mqtt HOST[:PORT]      publish status, live values, events and the
+                          description to this broker (port 1883 by default)
+  --mqtt-prefix PREFIX    the topics' prefix (default kivratolm/HOST/BOARD)
+  --mqtt-user NAME        log in as NAME; the password comes from
+  --mqtt-password-file FILE
+                          the first line of FILE, or else the environment
+                          variable KIVRA_MQTT_PASSWORD
+  --mqtt-ca FILE          TLS, the broker's certificate checked against FILE
+  --mqtt-client-id ID     the client identifier (default kivratolm-capture-
+                          HOST-PID)
+  --mqtt-live MODE        tick: the newest frame of each tick (default); all:
+                          every frame; off: no live values
 
   --list                  the boards on USB, then exit
   -h, --help              this text

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LiveFrames.h"
 #include "SensorPosition.h"
 
 #include <QString>
@@ -20,6 +21,20 @@ enum class SensorChoice {
     Calibration, // those the calibration enables, as the DAQ window does
     All,
     Listed,
+};
+
+// Publishing to an MQTT broker (--mqtt and its companions).
+struct MqttOptions {
+    QString host; // empty: no publishing
+    int port = 1883;
+    QString prefix; // empty: the bench's default prefix
+    QString user;
+    QString passwordFile;
+    QString caFile;
+    QString clientId;
+    LiveMode live = LiveMode::Tick;
+
+    bool isOn() const { return !host.isEmpty(); }
 };
 
 // What the command line of kivratolm-capture asks for.
@@ -54,6 +69,7 @@ struct CaptureOptions {
     bool events = false;
     bool quiet = false;
     int reconnect = 0;
+    MqttOptions mqtt;
 
     bool toStandardOutput() const { return output == QLatin1String("-"); }
 };

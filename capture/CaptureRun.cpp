@@ -1,5 +1,7 @@
 #include "CaptureRun.h"
 
+#include "BenchPublisher.h"
+
 #include "CaptureLog.h"
 #include "CaptureSettings.h"
 #include "ExitCode.h"
@@ -63,6 +65,8 @@ void CaptureRun::onTick() {
     std::deque<InputFrame> frames = capture->takeFrames();
     if (!frames.empty())
         attempts = 0;
+    if (publisher)
+        publisher->frames(frames, calibration);
     feed(frames);
     if (done)
         return;
@@ -75,6 +79,40 @@ void CaptureRun::onTick() {
         finish(
             CaptureEnd::Timeout, ExitNoTrigger,
             QStringLiteral("no trigger within %1 s (--timeout); nothing was written").arg(seconds(options.timeoutMs)));
+    else
+        publishState();
+}
+
+// Only queues: the broker's thread sends.
+void CaptureRun::publishState() {
+    if (!publisher)
+        return;
+    BenchStatus status;
+    if (failed || restartAt >= 0)
+        status.state = QStringLiteral("error");
+    else if (!triggered())
+        status.state = session && !session->isDone() ? QStringLiteral("armed") : QStringLiteral("idle");
+    else
+        status.state = session->isDone() ? QStringLiteral("idle") : QStringLiteral("recording");
+    status.board = capture->board();
+    status.rate = options.rate;
+    status.calibrationPath = calibrationSource.path;
+    status.calibrationSha256 = calibrationSource.sha256;
+    status.unit = QString::fromStdString(calibration.unit());
+    if (session && triggered() && !session->isDone()) {
+        status.capturing = true;
+        status.captureFile = options.toStandardOutput() ? QStringLiteral("-") : session->fileName();
+        status.captureRows = session->rowsWritten();
+    }
+    publisher->status(status);
+    if (session && session->descriptionsWritten() != descriptionsPublished) {
+        descriptionsPublished = session->descriptionsWritten();
+        publisher->description(session->description());
+    }
+    const QString broker = QStringLiteral("%1:%2").arg(options.mqtt.host).arg(options.mqtt.port);
+    for (const BrokerNews& news : publisher->takeNews())
+        reporter.broker(broker, news.connected, news.message);
+    publisher->tick();
 }
 
 void CaptureRun::feed(std::deque<InputFrame>& frames) {
@@ -219,6 +257,7 @@ void CaptureRun::finish(CaptureEnd end, int exitCode, const QString& message) {
     done = true;
     tick.stop();
     capture->stop();
+    failed = exitCode == ExitBoard;
     if (!message.isEmpty())
         reporter.error(message);
     int rows = 0;
@@ -243,6 +282,8 @@ void CaptureRun::finish(CaptureEnd end, int exitCode, const QString& message) {
                 exitCode = ExitOutput;
         }
     }
+    // Before "done", which stays the last event.
+    publishState();
     reporter.done(rows, gaps, end);
     // Delivered once the loop runs, also when the run ends before exec().
     QMetaObject::invokeMethod(

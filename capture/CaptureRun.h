@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+class BenchPublisher;
 class Reporter;
 
 // One run of kivratolm-capture from the engine's start to the tool's end,
@@ -34,6 +35,8 @@ public:
     void start();
     // SIGINT or SIGTERM: everything received is written, then the run ends.
     void stopBySignal(int signalNumber);
+    // Publishes the run to a broker: the frames and the state on every tick.
+    void setPublisher(BenchPublisher* publisher) { this->publisher = publisher; }
 
 signals:
     void finished(int exitCode);
@@ -47,6 +50,7 @@ private:
     void onEngineError(const std::string& error);
     void finish(CaptureEnd end, int exitCode, const QString& message = {});
     bool triggered() const;
+    void publishState();
 
     CaptureOptions options;
     CalibrationData calibration; // the session converts with it
@@ -68,4 +72,7 @@ private:
     int attempts = 0;      // restarts since frames last arrived
     qint64 restartAt = -1; // clock time of the next restart; -1: none waiting
     bool done = false;
+    bool failed = false;
+    BenchPublisher* publisher = nullptr;
+    int descriptionsPublished = 0;
 };

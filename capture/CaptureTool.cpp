@@ -1,5 +1,6 @@
 #include "CaptureTool.h"
 
+#include "BenchPublisher.h"
 #include "BoardList.h"
 #include "CalibrationData.h"
 #include "CalibrationFileError.h"
@@ -15,10 +16,12 @@
 #include "SignalWatcher.h"
 
 #include <QCoreApplication>
+#include <QSysInfo>
 
 #include <csignal>
 #include <cstdio>
 #include <exception>
+#include <memory>
 
 namespace {
 
@@ -38,6 +41,26 @@ int listBoards() {
         print(stderr, QStringLiteral("kivratolm-capture: cannot list the boards on USB: %1\n").arg(e.what()));
         return ExitBoard;
     }
+}
+
+// The bench on the broker, not yet connected; nothing without --mqtt.
+std::unique_ptr<BenchPublisher> benchPublisher(const MqttOptions& mqtt, const CaptureOptions& options,
+                                               const BrokerPassword& password) {
+    if (!mqtt.isOn())
+        return nullptr;
+    BrokerSettings broker;
+    broker.host = mqtt.host;
+    broker.port = mqtt.port;
+    broker.user = mqtt.user;
+    broker.password = password.password;
+    broker.caFile = mqtt.caFile;
+    const QString host = QSysInfo::machineHostName();
+    broker.clientId = mqtt.clientId.isEmpty()
+                          ? QStringLiteral("kivratolm-capture-%1-%2").arg(host).arg(QCoreApplication::applicationPid())
+                          : mqtt.clientId;
+    const QString prefix = mqtt.prefix.isEmpty() ? defaultBenchPrefix(host, options.bus, options.address) : mqtt.prefix;
+    return std::make_unique<BenchPublisher>(broker, prefix, mqtt.live, QStringLiteral("kivratolm-capture"),
+                                            programVersion());
 }
 
 int capture(const CaptureOptions& options) {
@@ -81,13 +104,30 @@ int capture(const CaptureOptions& options) {
         return fail(ExitOutput, output);
     if (!options.toStandardOutput() && !lock.isHeld())
         return fail(ExitOutput, QStringLiteral("cannot lock %1: %2").arg(options.output, lock.error()));
+    const BrokerPassword password =
+        options.mqtt.user.isEmpty() ? BrokerPassword() : brokerPassword(options.mqtt.passwordFile);
+    if (!password.error.isEmpty())
+        return fail(ExitUsage, QStringLiteral("cannot read the password file %1 (--mqtt-password-file): %2")
+                                   .arg(options.mqtt.passwordFile, password.error));
 
+    const std::unique_ptr<BenchPublisher> publisher = benchPublisher(options.mqtt, options, password);
     SignalWatcher signalWatcher({SIGINT, SIGTERM});
     CaptureRun run(options, std::move(calibration), calibrationSource, reporter);
     QObject::connect(&signalWatcher, &SignalWatcher::caught, &run, &CaptureRun::stopBySignal);
     QObject::connect(&run, &CaptureRun::finished, &QCoreApplication::exit);
+    if (publisher) {
+        reporter.setPublisher(publisher.get());
+        run.setPublisher(publisher.get());
+        publisher->start();
+    }
     run.start();
-    return QCoreApplication::exec();
+    const int exitCode = QCoreApplication::exec();
+    if (publisher) {
+        // The last events and the offline status, if the broker takes them soon.
+        publisher->finish();
+        reporter.setPublisher(nullptr);
+    }
+    return exitCode;
 }
 
 } // namespace

@@ -14,9 +14,13 @@ QByteArray EventWriter::line(const QString& event, qint64 time, QJsonObject fiel
 }
 
 void EventWriter::write(const QString& event, QJsonObject fields) {
+    write(event, QDateTime::currentMSecsSinceEpoch(), std::move(fields));
+}
+
+void EventWriter::write(const QString& event, qint64 time, QJsonObject fields) {
     if (fd < 0)
         return;
-    const QByteArray text = line(event, QDateTime::currentMSecsSinceEpoch(), std::move(fields)) + '\n';
+    const QByteArray text = line(event, time, std::move(fields)) + '\n';
     qint64 done = 0;
     while (done < text.size()) {
         const ssize_t n = ::write(fd, text.constData() + done, static_cast<std::size_t>(text.size() - done));

@@ -16,6 +16,8 @@ public:
 
     bool isOn() const { return fd >= 0; }
     void write(const QString& event, QJsonObject fields = {});
+    // The same with the time given, for an event that goes elsewhere too.
+    void write(const QString& event, qint64 time, QJsonObject fields);
 
     // The line of one event, without its line feed.
     static QByteArray line(const QString& event, qint64 time, QJsonObject fields);

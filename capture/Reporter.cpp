@@ -1,5 +1,8 @@
 #include "Reporter.h"
 
+#include "BenchPublisher.h"
+
+#include <QDateTime>
 #include <QJsonObject>
 
 #include <unistd.h>
@@ -21,18 +24,18 @@ Reporter::Reporter(const CaptureOptions& options)
     , output(options.output) {}
 
 void Reporter::armed() {
-    events.write(QStringLiteral("armed"));
+    event(QStringLiteral("armed"));
     status(QStringLiteral("Armed, waiting for the trigger"), true);
 }
 
 void Reporter::triggered(const QString& reason, std::uint64_t triggerTime) {
-    events.write(QStringLiteral("triggered"), {{QStringLiteral("reason"), reason},
-                                               {QStringLiteral("trigger_time"), static_cast<qint64>(triggerTime)}});
+    event(QStringLiteral("triggered"),
+          {{QStringLiteral("reason"), reason}, {QStringLiteral("trigger_time"), static_cast<qint64>(triggerTime)}});
     status(QStringLiteral("Triggered: %1").arg(reason), true);
 }
 
 void Reporter::progress(int rows) {
-    events.write(QStringLiteral("progress"), {{QStringLiteral("rows"), rows}});
+    event(QStringLiteral("progress"), {{QStringLiteral("rows"), rows}});
 }
 
 void Reporter::status(const QString& text, bool changed) {
@@ -41,8 +44,8 @@ void Reporter::status(const QString& text, bool changed) {
 }
 
 void Reporter::writeError(const QString& file, const QString& message, int rowsWaiting, bool firstReport) {
-    events.write(QStringLiteral("write_error"),
-                 {{QStringLiteral("message"), message}, {QStringLiteral("rows_waiting"), rowsWaiting}});
+    event(QStringLiteral("write_error"),
+          {{QStringLiteral("message"), message}, {QStringLiteral("rows_waiting"), rowsWaiting}});
     if (firstReport)
         printLine(QStringLiteral("cannot write %1: %2; the rows wait in memory and are written as soon as it works "
                                  "again")
@@ -63,8 +66,7 @@ void Reporter::descriptionError(const QString& file, const QString& message) {
 }
 
 void Reporter::reconnect(int attempt, int attempts, const QString& message) {
-    events.write(QStringLiteral("reconnect"),
-                 {{QStringLiteral("attempt"), attempt}, {QStringLiteral("message"), message}});
+    event(QStringLiteral("reconnect"), {{QStringLiteral("attempt"), attempt}, {QStringLiteral("message"), message}});
     printLine(QStringLiteral("board error: %1; starting again in 1 s (attempt %2 of %3)")
                   .arg(message)
                   .arg(attempt)
@@ -78,7 +80,7 @@ void Reporter::gap(const CaptureGap& gap) {
 }
 
 void Reporter::error(const QString& message) {
-    events.write(QStringLiteral("error"), {{QStringLiteral("message"), message}});
+    event(QStringLiteral("error"), {{QStringLiteral("message"), message}});
     printLine(message);
 }
 
@@ -92,10 +94,32 @@ void Reporter::done(int rows, int gaps, CaptureEnd end) {
     if (statusShown)
         progressLine.show(QStringLiteral("Done: %1 rows (%2)").arg(rows).arg(captureEndName(end)), true);
     progressLine.finish();
-    events.write(QStringLiteral("done"), {{QStringLiteral("rows"), rows},
-                                          {QStringLiteral("gaps"), gaps},
-                                          {QStringLiteral("file"), output},
-                                          {QStringLiteral("end"), captureEndName(end)}});
+    event(QStringLiteral("done"), {{QStringLiteral("rows"), rows},
+                                   {QStringLiteral("gaps"), gaps},
+                                   {QStringLiteral("file"), output},
+                                   {QStringLiteral("end"), captureEndName(end)}});
+}
+
+void Reporter::broker(const QString& broker, bool connected, const QString& message) {
+    event(QStringLiteral("broker"), {{QStringLiteral("connected"), connected}, {QStringLiteral("message"), message}});
+    if (!connected)
+        printLine(QStringLiteral("MQTT broker %1: %2; the capture goes on and publishing resumes when the broker is "
+                                 "back")
+                      .arg(broker, message));
+    else if (brokerFailed)
+        printLine(QStringLiteral("MQTT broker %1: connected again").arg(broker));
+    brokerFailed = !connected;
+}
+
+void Reporter::event(const QString& name, QJsonObject fields) {
+    const qint64 time = QDateTime::currentMSecsSinceEpoch();
+    if (publisher) {
+        QJsonObject published = fields;
+        // Set by a command's answer; a capture of its own has none.
+        published.insert(QStringLiteral("command"), QJsonValue::Null);
+        publisher->event(EventWriter::line(name, time, std::move(published)), name == QLatin1String("progress"));
+    }
+    events.write(name, time, std::move(fields));
 }
 
 void Reporter::printLine(const QString& message) {

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+class BenchPublisher;
+
 // Everything kivratolm-capture tells its caller besides the log: messages on
 // standard error, the events of --events and the progress line.
 class Reporter {
@@ -31,12 +33,21 @@ public:
     // A message on standard error that is no failure.
     void note(const QString& message);
     void done(int rows, int gaps, CaptureEnd end);
+    // The link to the MQTT broker came up or went down: an event, and on
+    // standard error when it failed and when it is back after a failure.
+    void broker(const QString& broker, bool connected, const QString& message);
+
+    // Every event goes to the broker too (without it: none).
+    void setPublisher(BenchPublisher* publisher) { this->publisher = publisher; }
 
 private:
+    void event(const QString& name, QJsonObject fields = {});
     void printLine(const QString& message);
 
     EventWriter events;
     ProgressLine progressLine;
     QString output;
     bool statusShown = false;
+    BenchPublisher* publisher = nullptr;
+    bool brokerFailed = false;
 };

@@ -190,6 +190,7 @@ void CaptureSession::describe(bool syncLog) {
     record.rowsWaiting = rowsPending();
     // The rows counted here are in the file already; the writer puts them on
     // the disk before the description that counts them.
-    writer.post(
-        {syncLog ? fileName() : QString(), descriptionFileName(fileName()), describeCapture(record, calibration)});
+    lastDescription = describeCapture(record, calibration);
+    ++descriptionCount;
+    writer.post({syncLog ? fileName() : QString(), descriptionFileName(fileName()), lastDescription});
 }

@@ -99,6 +99,10 @@ public:
     int gapCount() const { return static_cast<int>(record.gaps.size()); }
     // Why the description could not be written the last time; empty when it was.
     QString descriptionError() const { return writer.error(); }
+    // The text of the newest description and how many were written, for
+    // those who publish it elsewhere too.
+    const QByteArray& description() const { return lastDescription; }
+    int descriptionsWritten() const { return descriptionCount; }
 
     // Writes what is still kept in memory, once more, and tells what became
     // of the rows. Call once the capture is done.
@@ -124,6 +128,8 @@ private:
     QElapsedTimer sinceSync;
     int rowsSynced = 0;
     DescriptionWriter writer;
+    QByteArray lastDescription;
+    int descriptionCount = 0;
     bool forceOnFullHistory = false;
     std::int64_t framesArmed = 0; // frames fed while armed
 };

@@ -22,11 +22,14 @@ for arg in "$@"; do
     esac
 done
 
+# libmosquitto publishes a bench to an MQTT broker; the tests run their own
+# mosquitto broker and subscribe with its clients.
 # The X tools: the test that starts both programs on a virtual X server at
 # 100 % and 200 % scaling looks at them from outside. The Linguist tools
 # compile the translations; the toolkit's own German texts, the German locale
 # and libfaketime are for the tests of the German interface.
 "$root/scripts/install-packages.sh" cmake make g++ pkg-config "${qt_packages[@]}" libboost-dev libtinyxml-dev \
+    libmosquitto-dev mosquitto mosquitto-clients openssl \
     xvfb x11-xserver-utils x11-utils imagemagick xdotool locales libfaketime
 
 # The C library formats numbers the German way only when the locale exists;

@@ -79,4 +79,14 @@ inline void addUsageErrorRows() {
                                        << "--sensors takes all, none or a list such as A1,B2";
     QTest::newRow("reconnect negative") << usb + QStringList{"--reconnect", "-2"}
                                         << "--reconnect takes a number of attempts from 0 to 1000000, not '-2'";
+    QTest::newRow("mqtt port") << usb + QStringList{"--mqtt", "broker:70000"}
+                               << "--mqtt takes the broker as HOST or HOST:PORT (port 1 to 65535), not 'broker:70000'";
+    QTest::newRow("mqtt companion alone")
+        << usb + QStringList{"--mqtt-live", "all"} << "--mqtt-live needs --mqtt HOST[:PORT]";
+    QTest::newRow("mqtt live mode") << usb + QStringList{"--mqtt", "b", "--mqtt-live", "some"}
+                                    << "--mqtt-live takes tick, all or off, not 'some'";
+    QTest::newRow("mqtt prefix wildcard")
+        << usb + QStringList{"--mqtt", "b", "--mqtt-prefix", "lab/#"} << "--mqtt-prefix 'lab/#' contains a wildcard";
+    QTest::newRow("mqtt password without user")
+        << usb + QStringList{"--mqtt", "b", "--mqtt-password-file", "p"} << "--mqtt-password-file needs --mqtt-user";
 }
