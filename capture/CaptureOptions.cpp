@@ -1,7 +1,7 @@
 #include "CaptureOptions.h"
 
-#include "Connection.h"
 #include "BenchTopics.h"
+#include "Connection.h"
 
 #include "Duration.h"
 #include "StartArguments.h"
