@@ -34,9 +34,14 @@ std::string step(const char* name, std::size_t index) {
 // as "nan" everywhere.
 float coordinate(const xelement& point, const char* name) {
     const double value = point.getAttributeDouble(name, 0.0);
-    if (std::isnan(value))
-        throw std::runtime_error("Element 'point' has attribute '" + std::string(name) + "' = '" +
-                                 point.getAttribute(name, "") + "', which is not a number.");
+    if (std::isnan(value)) {
+        // Quoted only as far as a number goes: the attribute may be any text.
+        std::string text = point.getAttribute(name, "");
+        if (text.size() > 40)
+            text = text.substr(0, 40) + "...";
+        throw std::runtime_error("Element 'point' has attribute '" + std::string(name) + "' = '" + text +
+                                 "', which is not a number.");
+    }
     return narrowToFloat(value);
 }
 

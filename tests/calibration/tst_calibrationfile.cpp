@@ -290,6 +290,10 @@ void TestCalibrationFile::readerMessages_data() {
         << withColumns("<column sensitivity=\"1\"><row/><row><point x=\"0\" y=\"0\"/><point x=\"1\" y=\" -NaN\"/>"
                        "</row></column>")
         << "Element 'point' has attribute 'y' = ' -NaN', which is not a number." << column + "/row[2]/point[2]" << none;
+    QTest::newRow("not a number, quoted in part")
+        << "file" << withPoint("x=\"nan" + QByteArray(100, 'x') + "\" y=\"0\"")
+        << "Element 'point' has attribute 'x' = 'nan" + QString(37, 'x') + "...', which is not a number." << point
+        << none;
     // A file cut short would otherwise load as a smaller calibration.
     QTest::newRow("cut short") << "file" << withPoint("x=\"0\" y=\"1\"").left(140) << "XML error" << none << none;
     QTest::newRow("nested too deeply") << "file" << withContent(QByteArray("<x>").repeated(300))

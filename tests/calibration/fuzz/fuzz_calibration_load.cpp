@@ -66,6 +66,7 @@ bool isKnownMessage(const std::string& message) {
         "Invalid file structure (too many rows).",
         "Element 'point' has no attribute 'x'.",
         "Element 'point' has no attribute 'y'.",
+        "Element 'point' has attribute '",
         "bad numeric conversion: negative overflow",
         "bad numeric conversion: positive overflow",
     };
