@@ -41,17 +41,29 @@ std::optional<ServeCommand::Kind> kindNamed(const QString& name) {
 // belong to the bench. Says which argument is not one of them; what the
 // command line does not know at all its own parser refuses.
 QString foreignArgument(const QStringList& args, bool& calibrationGiven) {
-    static const QSet<QString> valued = {QStringLiteral("pre"), QStringLiteral("samples"), QStringLiteral("time"),
-                                         QStringLiteral("trigger"), QStringLiteral("timeout"), QStringLiteral("log"),
-                                         QStringLiteral("sensors"), QStringLiteral("o"), QStringLiteral("output")};
-    static const QSet<QString> bench = {
-        QStringLiteral("rate"),        QStringLiteral("interval"),           QStringLiteral("overwrite"),
-        QStringLiteral("events"),      QStringLiteral("q"),                  QStringLiteral("quiet"),
-        QStringLiteral("reconnect"),   QStringLiteral("mqtt"),               QStringLiteral("mqtt-prefix"),
-        QStringLiteral("mqtt-user"),   QStringLiteral("mqtt-password-file"), QStringLiteral("mqtt-ca"),
-        QStringLiteral("mqtt-client-id"), QStringLiteral("mqtt-live"),       QStringLiteral("serve"),
-        QStringLiteral("list"),        QStringLiteral("h"),                  QStringLiteral("help"),
-        QStringLiteral("version")};
+    static const QSet<QString> valued = {
+        QStringLiteral("pre"),     QStringLiteral("samples"), QStringLiteral("time"),
+        QStringLiteral("trigger"), QStringLiteral("timeout"), QStringLiteral("log"),
+        QStringLiteral("sensors"), QStringLiteral("o"),       QStringLiteral("output")};
+    static const QSet<QString> bench = {QStringLiteral("rate"),
+                                        QStringLiteral("interval"),
+                                        QStringLiteral("overwrite"),
+                                        QStringLiteral("events"),
+                                        QStringLiteral("q"),
+                                        QStringLiteral("quiet"),
+                                        QStringLiteral("reconnect"),
+                                        QStringLiteral("mqtt"),
+                                        QStringLiteral("mqtt-prefix"),
+                                        QStringLiteral("mqtt-user"),
+                                        QStringLiteral("mqtt-password-file"),
+                                        QStringLiteral("mqtt-ca"),
+                                        QStringLiteral("mqtt-client-id"),
+                                        QStringLiteral("mqtt-live"),
+                                        QStringLiteral("serve"),
+                                        QStringLiteral("list"),
+                                        QStringLiteral("h"),
+                                        QStringLiteral("help"),
+                                        QStringLiteral("version")};
     for (int i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
         if (arg.startsWith(QLatin1String("cfg=")))
@@ -73,7 +85,8 @@ QString foreignArgument(const QStringList& args, bool& calibrationGiven) {
 
 // The command line the bench would run for `args`.
 QStringList commandLine(const CaptureOptions& served, const QStringList& args) {
-    QStringList line = {QStringLiteral("kivratolm-capture"), QStringLiteral("use=%1/%2").arg(served.bus, served.address)};
+    QStringList line = {QStringLiteral("kivratolm-capture"),
+                        QStringLiteral("use=%1/%2").arg(served.bus, served.address)};
     if (served.interval > 0)
         line << QStringLiteral("--interval") << QString::number(served.interval);
     else
@@ -147,8 +160,9 @@ ServeCommand parseServeCommand(const QByteArray& payload, const CaptureOptions& 
     if (!document.isObject()) {
         refuse(command, ExitUsage,
                QStringLiteral("a command is a JSON object such as {\"id\": \"1\", \"command\": \"status\"}%1")
-                   .arg(parseError.error == QJsonParseError::NoError ? QString()
-                                                                     : QStringLiteral(": ") + parseError.errorString()));
+                   .arg(parseError.error == QJsonParseError::NoError
+                            ? QString()
+                            : QStringLiteral(": ") + parseError.errorString()));
         return command;
     }
     const QJsonObject object = document.object();

@@ -13,7 +13,7 @@
 struct ServeCommand {
     enum class Kind { Capture, Force, Stop, Status };
 
-    QJsonValue id;          // a string or a number; null when the message had none that is readable
+    QJsonValue id; // a string or a number; null when the message had none that is readable
     Kind kind = Kind::Status;
     CaptureOptions options; // for Capture: the served options with the command's args
     QString error;          // why the command is refused; empty: it may run

@@ -31,10 +31,9 @@ const CaptureOptions& served() {
         const QString top = QStringLiteral("/dev/shm/kivra-fuzz-%1-serve").arg(::getpid());
         QDir().mkpath(top + QStringLiteral("/served/sub"));
         QFile::link(top, top + QStringLiteral("/served/up"));
-        const CaptureOptionsResult parsed =
-            parseCaptureOptions({QStringLiteral("kivratolm-capture"), QStringLiteral("use=usb/-"),
-                                 QStringLiteral("--mqtt"), QStringLiteral("h"), QStringLiteral("--serve"),
-                                 top + QStringLiteral("/served")});
+        const CaptureOptionsResult parsed = parseCaptureOptions(
+            {QStringLiteral("kivratolm-capture"), QStringLiteral("use=usb/-"), QStringLiteral("--mqtt"),
+             QStringLiteral("h"), QStringLiteral("--serve"), top + QStringLiteral("/served")});
         if (!parsed.error.isEmpty())
             fail("the served options are refused");
         return parsed.options;
