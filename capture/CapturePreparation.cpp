@@ -49,6 +49,7 @@ PreparedCapture prepareCapture(const CaptureOptions& options) {
     if (!output.isEmpty())
         return failed(std::move(p), ExitOutput, output);
     if (!options.toStandardOutput() && !p.lock.isHeld())
-        return failed(std::move(p), ExitOutput, QStringLiteral("cannot lock %1: %2").arg(options.output, p.lock.error()));
+        return failed(std::move(p), ExitOutput,
+                      QStringLiteral("cannot lock %1: %2").arg(options.output, p.lock.error()));
     return p;
 }

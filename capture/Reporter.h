@@ -40,7 +40,11 @@ public:
     // Every event goes to the broker too (without it: none).
     void setPublisher(BenchPublisher* publisher) { this->publisher = publisher; }
     // The id of the command that started the capture, in the broker's copy of its events.
-    void setCommand(const QJsonValue& id) { command = id; }
+    // With the log it writes, for "done".
+    void setCommand(const QJsonValue& id, const QString& file) {
+        command = id;
+        output = file;
+    }
 
 private:
     void event(const QString& name, QJsonObject fields = {});

@@ -4,6 +4,7 @@
 #include "CapturePreparation.h"
 #include "CaptureRun.h"
 #include "ExitCode.h"
+#include "ProgramVersion.h"
 #include "Reporter.h"
 #include "ServeCommand.h"
 
@@ -65,7 +66,10 @@ void ServedBench::handle(const IncomingMessage& message) {
         return answer(now, command.code, command.error);
     switch (command.kind) {
     case ServeCommand::Kind::Status: {
-        const QJsonObject status = QJsonDocument::fromJson(run.currentStatus().json(QDateTime::currentMSecsSinceEpoch())).object();
+        BenchStatus bench = run.currentStatus();
+        bench.program = QStringLiteral("kivratolm-capture");
+        bench.version = programVersion();
+        const QJsonObject status = QJsonDocument::fromJson(bench.json(QDateTime::currentMSecsSinceEpoch())).object();
         remember(key, serveReply(command.id, ExitCaptured, {}, {{QStringLiteral("status"), status}}));
         publisher.reply(message, answered.back().second);
         return;
@@ -89,7 +93,7 @@ void ServedBench::handle(const IncomingMessage& message) {
     if (!prepared.error.isEmpty())
         return answer(now, prepared.exitCode, prepared.error);
     lock = std::move(prepared.lock);
-    reporter.setCommand(command.id);
+    reporter.setCommand(command.id, command.options.output);
     arming = std::move(now);
     run.armCapture(command.options, std::move(prepared.calibration), std::move(prepared.calibrationSource));
 }
@@ -123,7 +127,7 @@ void ServedBench::onArmed() {
 
 void ServedBench::onEnded(int exitCode) {
     lock = CaptureFileLock();
-    reporter.setCommand(QJsonValue::Null);
+    reporter.setCommand(QJsonValue::Null, QString());
     // A capture that ended before it was armed was refused after all.
     if (arming)
         answer(*arming, exitCode == ExitCaptured ? ExitSignal : exitCode,

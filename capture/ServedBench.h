@@ -51,7 +51,7 @@ private:
     Reporter& reporter;
     QTimer tick;
     std::deque<std::pair<QByteArray, QByteArray>> answered; // id, reply; the newest last
-    std::optional<Pending> arming; // a capture until it is armed
-    std::vector<Pending> stopping; // stops until the capture is done
-    CaptureFileLock lock; // the running capture's log
+    std::optional<Pending> arming;                          // a capture until it is armed
+    std::vector<Pending> stopping;                          // stops until the capture is done
+    CaptureFileLock lock;                                   // the running capture's log
 };
