@@ -7,6 +7,7 @@
 #include "StartArguments.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <cmath>
@@ -77,12 +78,12 @@ private:
         parser.addOptions({help,   version,      list,      rate, interval,   pre,      samples,
                            time,   trigger,      timeout,   log,  sensors,    output,   overwrite,
                            events, quiet,        reconnect, mqtt, mqttPrefix, mqttUser, mqttPasswordFile,
-                           mqttCa, mqttClientId, mqttLive});
+                           mqttCa, mqttClientId, mqttLive,  serve});
     }
 
     QString readCapture(CaptureOptions& o) {
         for (const auto& step : {&Reader::readBoard, &Reader::readTiming, &Reader::readLength, &Reader::readTriggers,
-                                 &Reader::readColumns, &Reader::readOutput, &Reader::readMqtt}) {
+                                 &Reader::readColumns, &Reader::readServe, &Reader::readOutput, &Reader::readMqtt}) {
             const QString error = (this->*step)(o);
             if (!error.isEmpty())
                 return error;
@@ -282,13 +283,37 @@ private:
         return {};
     }
 
+    // A served bench takes each capture's options from its command.
+    QString readServe(CaptureOptions& o) {
+        if (!parser.isSet(serve))
+            return {};
+        if (!parser.isSet(mqtt))
+            return QStringLiteral("--serve needs --mqtt HOST[:PORT]: the commands come through the broker");
+        for (const QCommandLineOption* option : {&output, &pre, &samples, &time, &trigger, &timeout, &overwrite}) {
+            if (parser.isSet(*option))
+                return QStringLiteral("--%1 is given with each capture command of a served bench, not with --serve")
+                    .arg(option->names().constLast());
+        }
+        const QFileInfo dir(parser.value(serve));
+        if (!dir.isDir())
+            return QStringLiteral("--serve takes an existing folder for the logs, not '%1'").arg(parser.value(serve));
+        o.serveDir = dir.canonicalFilePath();
+        return {};
+    }
+
     QString readOutput(CaptureOptions& o) {
+        if (o.serves())
+            return readReports(o);
         if (!parser.isSet(output))
             return QStringLiteral("no output given: add -o FILE, or -o - for standard output");
         o.output = parser.value(output);
         if (o.output.isEmpty())
             return QStringLiteral("-o needs a file name, or - for standard output");
         o.overwrite = parser.isSet(overwrite);
+        return readReports(o);
+    }
+
+    QString readReports(CaptureOptions& o) {
         o.events = parser.isSet(events);
         o.quiet = parser.isSet(quiet);
         if (parser.isSet(reconnect)) {
@@ -377,6 +402,7 @@ private:
     const QCommandLineOption mqttCa{QStringLiteral("mqtt-ca"), QString(), QStringLiteral("FILE")};
     const QCommandLineOption mqttClientId{QStringLiteral("mqtt-client-id"), QString(), QStringLiteral("ID")};
     const QCommandLineOption mqttLive{QStringLiteral("mqtt-live"), QString(), QStringLiteral("MODE")};
+    const QCommandLineOption serve{QStringLiteral("serve"), QString(), QStringLiteral("DIR")};
 };
 
 } // namespace
@@ -450,6 +476,10 @@ Network (an MQTT broker; the capture never waits for it):
                           HOST-PID)
   --mqtt-live MODE        tick: the newest frame of each tick (default); all:
                           every frame; off: no live values
+  --serve DIR             keep the board open and take capture, force, stop
+                          and status commands on PREFIX/command, replies on
+                          PREFIX/reply; logs only inside DIR; until SIGINT or
+                          SIGTERM (needs --mqtt)
 
   --list                  the boards on USB, then exit
   -h, --help              this text

@@ -70,6 +70,9 @@ struct CaptureOptions {
     bool quiet = false;
     int reconnect = 0;
     MqttOptions mqtt;
+    QString serveDir; // --serve, canonical; empty: one capture from the command line
+
+    bool serves() const { return !serveDir.isEmpty(); }
 
     bool toStandardOutput() const { return output == QLatin1String("-"); }
 };

@@ -37,7 +37,10 @@ CaptureRun::CaptureRun(CaptureOptions options, CalibrationData calibration, Cali
     , calibration(std::move(calibration))
     , calibrationSource(std::move(calibrationSource))
     , settings(triggerSettingsFor(this->options, this->calibration))
-    , reporter(reporter) {
+    , reporter(reporter)
+    , served(this->options)
+    , servedCalibration(this->calibration)
+    , servedSource(this->calibrationSource) {
     tick.setInterval(tickMs);
     connect(&tick, &QTimer::timeout, this, &CaptureRun::onTick);
 }
@@ -75,7 +78,7 @@ void CaptureRun::onTick() {
         if (done)
             return;
     }
-    if (options.timeoutMs > 0 && !triggered() && clock.elapsed() >= options.timeoutMs)
+    if (options.timeoutMs > 0 && !triggered() && clock.elapsed() - armedAt >= options.timeoutMs)
         finish(
             CaptureEnd::Timeout, ExitNoTrigger,
             QStringLiteral("no trigger within %1 s (--timeout); nothing was written").arg(seconds(options.timeoutMs)));
@@ -87,6 +90,18 @@ void CaptureRun::onTick() {
 void CaptureRun::publishState() {
     if (!publisher)
         return;
+    publisher->status(currentStatus());
+    if (session && session->descriptionsWritten() != descriptionsPublished) {
+        descriptionsPublished = session->descriptionsWritten();
+        publisher->description(session->description());
+    }
+    const QString broker = QStringLiteral("%1:%2").arg(options.mqtt.host).arg(options.mqtt.port);
+    for (const BrokerNews& news : publisher->takeNews())
+        reporter.broker(broker, news.connected, news.message);
+    publisher->tick();
+}
+
+BenchStatus CaptureRun::currentStatus() const {
     BenchStatus status;
     if (failed || restartAt >= 0)
         status.state = QStringLiteral("error");
@@ -104,15 +119,9 @@ void CaptureRun::publishState() {
         status.captureFile = options.toStandardOutput() ? QStringLiteral("-") : session->fileName();
         status.captureRows = session->rowsWritten();
     }
-    publisher->status(status);
-    if (session && session->descriptionsWritten() != descriptionsPublished) {
-        descriptionsPublished = session->descriptionsWritten();
-        publisher->description(session->description());
-    }
-    const QString broker = QStringLiteral("%1:%2").arg(options.mqtt.host).arg(options.mqtt.port);
-    for (const BrokerNews& news : publisher->takeNews())
-        reporter.broker(broker, news.connected, news.message);
-    publisher->tick();
+    if (armRequested && status.state == QLatin1String("idle"))
+        status.state = QStringLiteral("armed");
+    return status;
 }
 
 void CaptureRun::feed(std::deque<InputFrame>& frames) {
@@ -120,8 +129,11 @@ void CaptureRun::feed(std::deque<InputFrame>& frames) {
     KivraTolm::dropUnsettledFrames(frames, capture->settledFrom());
     if (frames.empty())
         return;
-    if (!session)
+    if (!session) {
+        if (options.serves() && !armRequested)
+            return;
         arm(frames.front());
+    }
     session->feed(frames);
     // A pipe never comes back once its reader has gone; finish() says how
     // many rows it did not take.
@@ -149,7 +161,11 @@ void CaptureRun::arm(const InputFrame& first) {
     context.calibration = calibrationSource;
     context.lengthAsTime = options.lengthAsTime;
     session->describeIn(context);
+    armRequested = false;
+    armedAt = clock.elapsed();
     reporter.armed();
+    if (options.serves())
+        emit captureArmed();
     // Behind the board's own triggers: they fire in the frames fed first.
     if (options.forceTrigger)
         session->forceWhenHistoryFull();
@@ -231,6 +247,15 @@ void CaptureRun::onEngineError(const std::string& error) {
 void CaptureRun::stopBySignal(int signalNumber) {
     if (done)
         return;
+    endingTool = true;
+    if (options.serves() && !isCapturing()) {
+        done = true;
+        tick.stop();
+        capture->stop();
+        QMetaObject::invokeMethod(
+            this, [this] { emit finished(ExitCaptured); }, Qt::QueuedConnection);
+        return;
+    }
     // Whatever the engine received until now goes into the log.
     capture->stop();
     std::deque<InputFrame> frames = capture->takeFrames();
@@ -254,9 +279,13 @@ void CaptureRun::stopBySignal(int signalNumber) {
 void CaptureRun::finish(CaptureEnd end, int exitCode, const QString& message) {
     if (done)
         return;
-    done = true;
-    tick.stop();
-    capture->stop();
+    // A served bench's capture ends; the bench goes on.
+    const bool benchGoesOn = options.serves() && !endingTool && exitCode != ExitBoard;
+    if (!benchGoesOn) {
+        done = true;
+        tick.stop();
+        capture->stop();
+    }
     failed = exitCode == ExitBoard;
     if (!message.isEmpty())
         reporter.error(message);
@@ -285,7 +314,81 @@ void CaptureRun::finish(CaptureEnd end, int exitCode, const QString& message) {
     // Before "done", which stays the last event.
     publishState();
     reporter.done(rows, gaps, end);
+    if (benchGoesOn) {
+        endServedCapture(exitCode);
+        return;
+    }
+    if (options.serves() && isCapturing())
+        emit captureEnded(exitCode);
     // Delivered once the loop runs, also when the run ends before exec().
     QMetaObject::invokeMethod(
         this, [this, exitCode] { emit finished(exitCode); }, Qt::QueuedConnection);
+}
+
+bool CaptureRun::armCapture(CaptureOptions capture, CalibrationData calibration, CalibrationSource source) {
+    if (done || isCapturing())
+        return false;
+    options = std::move(capture);
+    this->calibration = std::move(calibration);
+    calibrationSource = std::move(source);
+    settings = triggerSettingsFor(options, this->calibration);
+    // Rows only of frames measured with this calibration's sensitivities.
+    for (int column = 0; column < 8; ++column)
+        this->capture->setColumnSensitivity(column, this->calibration.sensitivity(column));
+    triggerReported = false;
+    gapsReported = 0;
+    lastWriteError.clear();
+    lossReported = false;
+    lastDescriptionError.clear();
+    armRequested = true;
+    armedAt = clock.elapsed();
+    return true;
+}
+
+bool CaptureRun::forceCapture() {
+    if (armRequested) {
+        options.forceTrigger = true;
+        return true;
+    }
+    if (!session || triggered())
+        return false;
+    session->force();
+    return true;
+}
+
+bool CaptureRun::stopCapture() {
+    if (armRequested && !session) {
+        endServedCapture(ExitCaptured);
+        return true;
+    }
+    if (!session)
+        return false;
+    // Whatever the engine received until now goes into the log.
+    std::deque<InputFrame> frames = capture->takeFrames();
+    if (publisher)
+        publisher->frames(frames, calibration);
+    feed(frames);
+    if (session)
+        finish(CaptureEnd::Stopped, ExitCaptured);
+    return true;
+}
+
+void CaptureRun::endServedCapture(int exitCode) {
+    session.reset();
+    armRequested = false;
+    options = served;
+    const bool sameSensitivities = [&] {
+        for (int column = 0; column < 8; ++column)
+            if (calibration.sensitivity(column) != servedCalibration.sensitivity(column))
+                return false;
+        return true;
+    }();
+    calibration = servedCalibration;
+    calibrationSource = servedSource;
+    settings = triggerSettingsFor(options, calibration);
+    if (!sameSensitivities)
+        for (int column = 0; column < 8; ++column)
+            capture->setColumnSensitivity(column, calibration.sensitivity(column));
+    publishState();
+    emit captureEnded(exitCode);
 }

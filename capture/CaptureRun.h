@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BenchStatus.h"
 #include "CalibrationData.h"
 #include "Capture.h"
 #include "CaptureDescription.h"
@@ -38,8 +39,22 @@ public:
     // Publishes the run to a broker: the frames and the state on every tick.
     void setPublisher(BenchPublisher* publisher) { this->publisher = publisher; }
 
+    // A served bench (--serve): the engine runs from start() to the tool's
+    // end and each capture is armed by a command, with its own options and
+    // calibration. False when one is armed or running.
+    bool armCapture(CaptureOptions capture, CalibrationData calibration, CalibrationSource source);
+    // Triggers the armed capture; false when none waits for its trigger.
+    bool forceCapture();
+    // Ends the running capture as asked; false when none runs.
+    bool stopCapture();
+    bool isCapturing() const { return armRequested || session != nullptr; }
+    BenchStatus currentStatus() const;
+
 signals:
     void finished(int exitCode);
+    // A served bench's capture is armed, or ended (with the command line's exit code).
+    void captureArmed();
+    void captureEnded(int exitCode);
 
 private:
     void onTick();
@@ -51,6 +66,7 @@ private:
     void finish(CaptureEnd end, int exitCode, const QString& message = {});
     bool triggered() const;
     void publishState();
+    void endServedCapture(int exitCode);
 
     CaptureOptions options;
     CalibrationData calibration; // the session converts with it
@@ -75,4 +91,11 @@ private:
     bool failed = false;
     BenchPublisher* publisher = nullptr;
     int descriptionsPublished = 0;
+    // A served bench: its own options and calibration between captures.
+    CaptureOptions served;
+    CalibrationData servedCalibration;
+    CalibrationSource servedSource;
+    bool armRequested = false;
+    bool endingTool = false;
+    qint64 armedAt = 0; // clock time of the arming, for --timeout
 };

@@ -3,16 +3,16 @@
 #include "BenchPublisher.h"
 #include "BoardList.h"
 #include "CalibrationData.h"
-#include "CalibrationFileError.h"
 #include "CaptureDescription.h"
-#include "CaptureFileLock.h"
 #include "CaptureOptions.h"
+#include "CapturePreparation.h"
 #include "CaptureRun.h"
 #include "CaptureSettings.h"
 #include "ExitCode.h"
-#include "OutputCheck.h"
 #include "ProgramVersion.h"
 #include "Reporter.h"
+#include "ServeCommand.h"
+#include "ServedBench.h"
 #include "SignalWatcher.h"
 
 #include <QCoreApplication>
@@ -71,39 +71,9 @@ int capture(const CaptureOptions& options) {
         return exitCode;
     };
 
-    CalibrationData calibration;
-    CalibrationSource calibrationSource;
-    if (!options.calibrationFile.isEmpty()) {
-        try {
-            calibrationSource = loadCalibrationFile(calibration, options.calibrationFile);
-        } catch (const CalibrationFileError& e) {
-            // The message as the programs show it, then where to look.
-            return fail(ExitCalibration, QStringLiteral("cannot load the calibration file %1: %2 (%3)")
-                                             .arg(options.calibrationFile, QString::fromLocal8Bit(e.what()),
-                                                  QString::fromLocal8Bit(locationText(e).c_str())));
-        } catch (const std::exception& e) {
-            return fail(
-                ExitCalibration,
-                QStringLiteral("cannot load the calibration file %1: %2").arg(options.calibrationFile, e.what()));
-        }
-    }
-    const QString levelProblem = levelTriggerProblem(options, calibration);
-    if (!levelProblem.isEmpty())
-        return fail(ExitUsage, levelProblem);
-    // Held to the end, taken before the file is looked at: no other capture
-    // deletes or writes it meanwhile.
-    CaptureFileLock lock;
-    if (!options.toStandardOutput()) {
-        lock = CaptureFileLock::take(options.output);
-        if (lock.inUse())
-            return fail(ExitOutput,
-                        QStringLiteral("%1 is in use by another capture; it was left as it is").arg(options.output));
-    }
-    const QString output = outputProblem(options);
-    if (!output.isEmpty())
-        return fail(ExitOutput, output);
-    if (!options.toStandardOutput() && !lock.isHeld())
-        return fail(ExitOutput, QStringLiteral("cannot lock %1: %2").arg(options.output, lock.error()));
+    PreparedCapture prepared = prepareCapture(options);
+    if (!prepared.error.isEmpty())
+        return fail(prepared.exitCode, prepared.error);
     const BrokerPassword password =
         options.mqtt.user.isEmpty() ? BrokerPassword() : brokerPassword(options.mqtt.passwordFile);
     if (!password.error.isEmpty())
@@ -112,10 +82,15 @@ int capture(const CaptureOptions& options) {
 
     const std::unique_ptr<BenchPublisher> publisher = benchPublisher(options.mqtt, options, password);
     SignalWatcher signalWatcher({SIGINT, SIGTERM});
-    CaptureRun run(options, std::move(calibration), calibrationSource, reporter);
+    CaptureRun run(options, std::move(prepared.calibration), prepared.calibrationSource, reporter);
+    std::unique_ptr<ServedBench> bench;
+    if (options.serves())
+        bench = std::make_unique<ServedBench>(options, run, *publisher, reporter);
     QObject::connect(&signalWatcher, &SignalWatcher::caught, &run, &CaptureRun::stopBySignal);
     QObject::connect(&run, &CaptureRun::finished, &QCoreApplication::exit);
     if (publisher) {
+        if (bench)
+            publisher->receiveCommands(mostCommandBytes);
         reporter.setPublisher(publisher.get());
         run.setPublisher(publisher.get());
         publisher->start();

@@ -115,8 +115,8 @@ void Reporter::event(const QString& name, QJsonObject fields) {
     const qint64 time = QDateTime::currentMSecsSinceEpoch();
     if (publisher) {
         QJsonObject published = fields;
-        // Set by a command's answer; a capture of its own has none.
-        published.insert(QStringLiteral("command"), QJsonValue::Null);
+        // A capture of the command line's own has none.
+        published.insert(QStringLiteral("command"), command);
         publisher->event(EventWriter::line(name, time, std::move(published)), name == QLatin1String("progress"));
     }
     events.write(name, time, std::move(fields));

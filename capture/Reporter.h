@@ -39,6 +39,12 @@ public:
 
     // Every event goes to the broker too (without it: none).
     void setPublisher(BenchPublisher* publisher) { this->publisher = publisher; }
+    // The id of the command that started the capture, in the broker's copy of its events.
+    // With the log it writes, for "done".
+    void setCommand(const QJsonValue& id, const QString& file) {
+        command = id;
+        output = file;
+    }
 
 private:
     void event(const QString& name, QJsonObject fields = {});
@@ -50,4 +56,5 @@ private:
     bool statusShown = false;
     BenchPublisher* publisher = nullptr;
     bool brokerFailed = false;
+    QJsonValue command = QJsonValue::Null;
 };

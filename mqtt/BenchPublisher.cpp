@@ -31,7 +31,8 @@ OutgoingMessage droppedNote(const std::string& topic, std::uint64_t dropped) {
                              {QStringLiteral("time"), static_cast<double>(now())},
                              {QStringLiteral("dropped"), static_cast<double>(dropped)},
                              {QStringLiteral("command"), QJsonValue::Null}};
-    return {OutgoingMessage::Kind::Event, topic, QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString()};
+    return {OutgoingMessage::Kind::Event, topic, QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString(),
+            std::nullopt};
 }
 
 } // namespace
@@ -49,6 +50,18 @@ BenchPublisher::BenchPublisher(BrokerSettings broker, const QString& prefix, Liv
 }
 
 BenchPublisher::~BenchPublisher() = default;
+
+void BenchPublisher::receiveCommands(std::size_t mostPayloadBytes) {
+    // A tick takes them every 20 ms: more than this at once is a flood.
+    constexpr std::size_t mostWaiting = 64;
+    connection.receiveCommands(names.command().toStdString(), mostPayloadBytes, mostWaiting);
+}
+
+void BenchPublisher::reply(const IncomingMessage& command, const QByteArray& json) {
+    connection.publishReply(names.reply().toStdString(), json.toStdString(), std::nullopt);
+    if (!command.responseTopic.empty())
+        connection.publishReply(command.responseTopic, json.toStdString(), command.correlation);
+}
 
 void BenchPublisher::start() {
     connection.start();

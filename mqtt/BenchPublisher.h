@@ -26,7 +26,12 @@ public:
                    const QString& version);
     ~BenchPublisher();
 
+    // Before start(): take commands on the command topic.
+    void receiveCommands(std::size_t mostPayloadBytes);
     void start();
+    std::vector<IncomingMessage> takeCommands() { return connection.takeCommands(); }
+    // On the reply topic, and on the response topic the command asked for.
+    void reply(const IncomingMessage& command, const QByteArray& json);
     // The frames of one tick, raw; converted here as the log converts them.
     void frames(const std::deque<KivraTolm::InputFrame>& raw, const CalibrationData& calibration);
     // Sent at once when more than the counters changed, a changed counter

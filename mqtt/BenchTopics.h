@@ -11,6 +11,8 @@ struct BenchTopics {
     QString live() const { return prefix + QStringLiteral("/live"); }
     QString event() const { return prefix + QStringLiteral("/event"); }
     QString description() const { return prefix + QStringLiteral("/description"); }
+    QString command() const { return prefix + QStringLiteral("/command"); }
+    QString reply() const { return prefix + QStringLiteral("/reply"); }
 
     QString prefix;
 };

@@ -1,10 +1,14 @@
 #include "BrokerConnection.h"
 
 #include <mosquitto.h>
+#include <mqtt_protocol.h>
 
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
+#include <deque>
+#include <iterator>
 #include <map>
 #include <mutex>
 #include <set>
@@ -41,11 +45,15 @@ struct BrokerConnection::Private {
         , queue(limits.liveMessages, limits.events, std::move(droppedNote)) {}
 
     // libmosquitto's thread.
-    static void onConnect(mosquitto*, void* self, int rc) {
+    static void onConnect(mosquitto* mosq, void* self, int rc) {
         auto* d = static_cast<Private*>(self);
+        // A new connection has no subscription of the last one (clean session).
+        if (rc == 0 && !d->commandTopic.empty())
+            mosquitto_subscribe(mosq, nullptr, d->commandTopic.c_str(), 1);
         std::lock_guard<std::mutex> lock(d->state);
         if (rc != 0) {
-            d->linkDown(QString::fromUtf8(mosquitto_connack_string(rc)));
+            d->linkDown(QString::fromUtf8(d->commandTopic.empty() ? mosquitto_connack_string(rc)
+                                                                  : mosquitto_reason_string(rc)));
             return;
         }
         d->connected = true;
@@ -76,6 +84,28 @@ struct BrokerConnection::Private {
         std::lock_guard<std::mutex> lock(d->state);
         if (d->inFlight.erase(mid) == 0)
             d->doneEarly.insert(mid); // sent before pump() noted it
+    }
+
+    static void onMessage(mosquitto*, void* self, const mosquitto_message* message,
+                          const mosquitto_property* properties) {
+        auto* d = static_cast<Private*>(self);
+        IncomingMessage incoming;
+        const auto length =
+            std::min(static_cast<std::size_t>(std::max(message->payloadlen, 0)), d->mostCommandBytes + 1);
+        incoming.payload.assign(static_cast<const char*>(message->payload), length);
+        char* topic = nullptr;
+        if (mosquitto_property_read_string(properties, MQTT_PROP_RESPONSE_TOPIC, &topic, false) && topic &&
+            mosquitto_pub_topic_check(topic) == MOSQ_ERR_SUCCESS)
+            incoming.responseTopic = topic;
+        std::free(topic);
+        void* data = nullptr;
+        std::uint16_t size = 0;
+        if (mosquitto_property_read_binary(properties, MQTT_PROP_CORRELATION_DATA, &data, &size, false) && data)
+            incoming.correlation = std::string(static_cast<const char*>(data), size);
+        std::free(data);
+        std::lock_guard<std::mutex> lock(d->state);
+        if (d->commands.size() < d->mostWaitingCommands)
+            d->commands.push_back(std::move(incoming));
     }
 
     // Under `state`.
@@ -111,7 +141,8 @@ struct BrokerConnection::Private {
         for (auto& retained : retained) {
             if (retained.second.due) {
                 retained.second.due = false;
-                return OutgoingMessage{OutgoingMessage::Kind::Retained, retained.first, retained.second.payload};
+                return OutgoingMessage{OutgoingMessage::Kind::Retained, retained.first, retained.second.payload,
+                                       std::nullopt};
             }
         }
         return queue.take();
@@ -130,9 +161,14 @@ struct BrokerConnection::Private {
             const bool live = message->kind == OutgoingMessage::Kind::Live;
             const bool retain = message->kind == OutgoingMessage::Kind::Retained;
             int mid = 0;
+            mosquitto_property* properties = nullptr;
+            if (message->correlation)
+                mosquitto_property_add_binary(&properties, MQTT_PROP_CORRELATION_DATA, message->correlation->data(),
+                                              static_cast<std::uint16_t>(message->correlation->size()));
             const int rc =
-                mosquitto_publish(mosq, &mid, message->topic.c_str(), static_cast<int>(message->payload.size()),
-                                  message->payload.data(), live ? 0 : 1, retain);
+                mosquitto_publish_v5(mosq, &mid, message->topic.c_str(), static_cast<int>(message->payload.size()),
+                                     message->payload.data(), live ? 0 : 1, retain, properties);
+            mosquitto_property_free_all(&properties);
             std::lock_guard<std::mutex> lock(state);
             // QoS 1 is queued by libmosquitto even when it says there is no connection.
             if (rc == MOSQ_ERR_SUCCESS || (!live && rc == MOSQ_ERR_NO_CONN)) {
@@ -166,6 +202,10 @@ struct BrokerConnection::Private {
     bool stopping = false;
     std::uint64_t eventsRefused = 0;
     std::thread connector;
+    std::string commandTopic;
+    std::size_t mostCommandBytes = 0;
+    std::size_t mostWaitingCommands = 0;
+    std::deque<IncomingMessage> commands;
 };
 
 BrokerConnection::BrokerConnection(BrokerSettings settings, std::string willTopic, std::string willPayload,
@@ -200,6 +240,10 @@ void BrokerConnection::start() {
         d->linkDown(QStringLiteral("cannot make an MQTT client"));
         return;
     }
+    if (!d->commandTopic.empty()) {
+        mosquitto_int_option(d->mosq, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V5);
+        mosquitto_message_v5_callback_set(d->mosq, &Private::onMessage);
+    }
     mosquitto_connect_callback_set(d->mosq, &Private::onConnect);
     mosquitto_disconnect_callback_set(d->mosq, &Private::onDisconnect);
     mosquitto_publish_callback_set(d->mosq, &Private::onPublish);
@@ -221,15 +265,34 @@ void BrokerConnection::start() {
     d->connector = std::thread(&Private::connectLoop, d.get());
 }
 
+void BrokerConnection::receiveCommands(std::string topic, std::size_t mostPayloadBytes, std::size_t waiting) {
+    d->commandTopic = std::move(topic);
+    d->mostCommandBytes = mostPayloadBytes;
+    d->mostWaitingCommands = waiting;
+}
+
+std::vector<IncomingMessage> BrokerConnection::takeCommands() {
+    std::lock_guard<std::mutex> lock(d->state);
+    std::vector<IncomingMessage> taken(std::make_move_iterator(d->commands.begin()),
+                                       std::make_move_iterator(d->commands.end()));
+    d->commands.clear();
+    return taken;
+}
+
+void BrokerConnection::publishReply(std::string topic, std::string payload, std::optional<std::string> correlation) {
+    std::lock_guard<std::mutex> lock(d->state);
+    d->queue.push({OutgoingMessage::Kind::Event, std::move(topic), std::move(payload), std::move(correlation)});
+}
+
 void BrokerConnection::publishLive(std::string topic, std::string payload) {
     std::lock_guard<std::mutex> lock(d->state);
-    d->queue.push({OutgoingMessage::Kind::Live, std::move(topic), std::move(payload)});
+    d->queue.push({OutgoingMessage::Kind::Live, std::move(topic), std::move(payload), std::nullopt});
 }
 
 void BrokerConnection::publishEvent(std::string topic, std::string payload, bool progress) {
     std::lock_guard<std::mutex> lock(d->state);
     d->queue.push({progress ? OutgoingMessage::Kind::Progress : OutgoingMessage::Kind::Event, std::move(topic),
-                   std::move(payload)});
+                   std::move(payload), std::nullopt});
 }
 
 void BrokerConnection::publishRetained(const std::string& topic, std::string payload) {

@@ -14,6 +14,14 @@ struct BrokerNews {
     QString message; // why the link is down; empty when it came up
 };
 
+// A message that arrived on the command topic, with the MQTT 5 response
+// topic and correlation data its sender asked for.
+struct IncomingMessage {
+    std::string payload;       // cut after `mostPayloadBytes` + 1 bytes: too long is seen as too long
+    std::string responseTopic; // empty: none (or not a topic one may publish to)
+    std::optional<std::string> correlation;
+};
+
 // The link of one bench to its broker. libmosquitto's own thread does the
 // network I/O and reconnects by itself; the owner's thread only queues
 // (publishLive, publishEvent, publishRetained) and, on its tick, hands the
@@ -38,6 +46,14 @@ public:
     ~BrokerConnection();
     BrokerConnection(const BrokerConnection&) = delete;
     BrokerConnection& operator=(const BrokerConnection&) = delete;
+
+    // Before start(): speak MQTT 5 and subscribe to `topic` (QoS 1) on
+    // every connection; at most `waiting` messages wait for takeCommands(),
+    // later ones are dropped.
+    void receiveCommands(std::string topic, std::size_t mostPayloadBytes, std::size_t waiting);
+    std::vector<IncomingMessage> takeCommands();
+    // A QoS 1 message, with correlation data when it answers a response topic.
+    void publishReply(std::string topic, std::string payload, std::optional<std::string> correlation);
 
     void start();
     void publishLive(std::string topic, std::string payload);

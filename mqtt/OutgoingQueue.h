@@ -18,6 +18,7 @@ struct OutgoingMessage {
     Kind kind = Kind::Live;
     std::string topic;
     std::string payload;
+    std::optional<std::string> correlation; // MQTT 5 correlation data of a reply to a response topic
 };
 
 // The messages that wait for the broker, both queues bounded so that an

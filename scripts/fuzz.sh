@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the calibration file fuzzer, the network board's request parser
-# fuzzer and the capture log reader's fuzzer with clang and runs each of them.
+# fuzzer, the capture log reader's fuzzer and the served bench's command
+# fuzzer with clang and runs each of them.
 #   scripts/fuzz.sh [seconds [libFuzzer options...]]     default 60 seconds
-# Inputs they find go to build-fuzz/fuzz-corpus/, build-fuzz/fuzz-corpus-board/
-# and build-fuzz/fuzz-corpus-log/
+# Inputs they find go to build-fuzz/fuzz-corpus/, build-fuzz/fuzz-corpus-board/,
+# build-fuzz/fuzz-corpus-log/ and build-fuzz/fuzz-corpus-serve/
 # (the seeds stay untouched);
 # a crash leaves its input as build-fuzz/crash-* and the script ends with an
 # error after the other targets ran.
@@ -23,9 +24,9 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
     }
 fi
 cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)" --target fuzz_calibration_load fuzz_board_session \
-    fuzz_capturelog_read
+    fuzz_capturelog_read fuzz_serve_command
 
-mkdir -p "$build/fuzz-corpus" "$build/fuzz-corpus-board" "$build/fuzz-corpus-log"
+mkdir -p "$build/fuzz-corpus" "$build/fuzz-corpus-board" "$build/fuzz-corpus-log" "$build/fuzz-corpus-serve"
 cd "$build"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
@@ -40,4 +41,7 @@ status=0
 ./tests/daq/fuzz_capturelog_read -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=512 \
     -dict="$root/tests/daq/fuzz/capturelog.dict" -print_final_stats=1 "$@" \
     fuzz-corpus-log "$root/tests/daq/fuzz/corpus" || status=1
+./tests/capture/fuzz_serve_command -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=256 \
+    -dict="$root/tests/capture/fuzz/serve.dict" -print_final_stats=1 "$@" \
+    fuzz-corpus-serve "$root/tests/capture/fuzz/corpus" || status=1
 exit $status

@@ -30,6 +30,12 @@ inline void addUsageErrorRows() {
     QTest::newRow("missing value") << usb + QStringList{"--rate"} << "Missing value after '--rate'";
     QTest::newRow("no output") << QStringList{"use=usb/-"} << "no output given: add -o FILE";
     QTest::newRow("empty output") << QStringList{"use=usb/-", "-o", ""} << "-o needs a file name";
+    QTest::newRow("--serve without --mqtt")
+        << QStringList{"use=usb/-", "--serve", "/"} << "--serve needs --mqtt HOST[:PORT]";
+    QTest::newRow("--serve with -o") << usb + QStringList{"--mqtt", "h", "--serve", "/"}
+                                     << "--output is given with each capture command of a served bench";
+    QTest::newRow("--serve without a folder") << QStringList{"use=usb/-", "--mqtt", "h", "--serve", "/no/such/folder"}
+                                              << "--serve takes an existing folder for the logs, not '/no/such/folder'";
     QTest::newRow("rate not a number") << usb + QStringList{"--rate", "fast"}
                                        << "--rate takes frames per second from 0.5 to 10000, not 'fast'";
     QTest::newRow("rate too low") << usb + QStringList{"--rate", "0.4"} << "not '0.4'";

@@ -51,6 +51,23 @@ bool makeCertificates(const QString& dir) {
                     "broker.crt", "-days", "2", "-extfile", "san.ext"});
 }
 
+// Sends one command to the served bench as another client would.
+void command(quint16 port, const QByteArray& json, const QStringList& extra = {}) {
+    QCOMPARE(QProcess::execute("mosquitto_pub", QStringList{"-p", QString::number(port), "-q", "1", "-t",
+                                                            prefix + "/command", "-m", QString::fromUtf8(json)} +
+                                                    extra),
+             0);
+}
+
+QList<QJsonObject> repliesTo(const MosquittoSubscriber& sub, const QJsonValue& id,
+                             const QString& topic = prefix + "/reply") {
+    QList<QJsonObject> replies;
+    for (const QJsonObject& reply : sub.objects(topic))
+        if (reply.value("id") == id)
+            replies << reply;
+    return replies;
+}
+
 } // namespace
 
 class CaptureToolMqttTest : public QObject {
@@ -105,6 +122,70 @@ private slots:
         QCOMPARE(retained.value("calibration").toObject().value("unit").toString(), QString("kg"));
         QCOMPARE(retained.value("board").toObject().value("bus").toString(), QString("usb"));
         QCOMPARE(retained.value("live_dropped").toInt(), 0);
+    }
+
+    // A bench driven only over MQTT: a capture armed on a level trigger that
+    // never fires, forced, sent twice, a second capture refused while it
+    // runs, a status asked for with an MQTT 5 response topic, then stopped.
+    void servedBench() {
+        MosquittoBroker broker;
+        QVERIFY(broker.start());
+        MosquittoSubscriber sub(broker.port(),
+                                {prefix + "/reply", prefix + "/event", prefix + "/status", "client/answers"});
+        QVERIFY(sub.waitUntilSubscribed());
+        ToolProcess tool(numberedBoard);
+        QVERIFY(QDir().mkpath(tool.path("served")));
+        writeCalibration(tool.path("served/kg.tolmcal3"));
+        tool.run({"use=usb/-", "--rate", "100", "--mqtt", QString("127.0.0.1:%1").arg(broker.port()), "--mqtt-prefix",
+                  prefix, "--serve", tool.path("served")});
+        QTRY_COMPARE_WITH_TIMEOUT(lastStatus(sub).value("state").toString(), QString("idle"), 10000);
+
+        const QByteArray capture = R"({"id": "c1", "command": "capture", "args": ["-o", "run.csv", "cfg=kg.tolmcal3",
+            "--pre", "5", "--trigger", "level:A1>1e9", "--log", "timestamp"]})";
+        command(broker.port(), capture);
+        QTRY_COMPARE_WITH_TIMEOUT(repliesTo(sub, "c1").size(), 1, 10000);
+        QCOMPARE(repliesTo(sub, "c1")[0], QJsonObject({{"id", "c1"}, {"ok", true}}));
+        command(broker.port(), R"({"id": "f1", "command": "force"})");
+        QTRY_COMPARE_WITH_TIMEOUT(lastStatus(sub).value("state").toString(), QString("recording"), 10000);
+        command(broker.port(), capture); // sent again: answered again, not armed again
+        command(broker.port(), R"({"id": "c2", "command": "capture", "args": ["-o", "second.csv"]})");
+        command(broker.port(), R"({"id": "s1", "command": "status"})",
+                {"-V", "mqttv5", "-D", "publish", "response-topic", "client/answers", "-D", "publish",
+                 "correlation-data", "corr"});
+        QTRY_COMPARE_WITH_TIMEOUT(repliesTo(sub, "c2").size(), 1, 10000);
+        QCOMPARE(repliesTo(sub, "c2")[0].value("code").toInt(), 3);
+        QVERIFY(repliesTo(sub, "c2")[0].value("message").toString().contains("a capture runs already"));
+        QTRY_COMPARE_WITH_TIMEOUT(repliesTo(sub, "s1", "client/answers").size(), 1, 10000);
+        QCOMPARE(repliesTo(sub, "s1")[0].value("status").toObject().value("state").toString(), QString("recording"));
+        QTRY_COMPARE_WITH_TIMEOUT(repliesTo(sub, "c1").size(), 2, 10000);
+        QCOMPARE(repliesTo(sub, "c1")[1], repliesTo(sub, "c1")[0]);
+        command(broker.port(), R"({"id": "s2", "command": "stop"})");
+        QTRY_COMPARE_WITH_TIMEOUT(repliesTo(sub, "s2").size(), 1, 10000);
+        QCOMPARE(repliesTo(sub, "s2")[0], QJsonObject({{"id", "s2"}, {"ok", true}}));
+        command(broker.port(), "{\"command\": \"stop\"}");
+        QTRY_COMPARE_WITH_TIMEOUT(repliesTo(sub, QJsonValue::Null).size(), 1, 10000);
+
+        QStringList names;
+        QJsonObject done;
+        for (const QJsonObject& event : sub.objects(prefix + "/event")) {
+            if (event.value("event").toString() == "broker")
+                continue;
+            QCOMPARE(event.value("command").toString(), QString("c1"));
+            names << event.value("event").toString();
+            done = event;
+        }
+        QCOMPARE(names.first(), QString("armed"));
+        QCOMPARE(names.count("armed"), 1);
+        QCOMPARE(done.value("event").toString(), QString("done"));
+        QCOMPARE(done.value("end").toString(), QString("stopped"));
+        QCOMPARE(done.value("file").toString(), tool.path("served/run.csv"));
+        const CsvLog csv = readCsvLog(tool.path("served/run.csv"));
+        QVERIFY(csv.complete);
+        QCOMPARE(csv.rows.size(), done.value("rows").toInt());
+        QVERIFY(csv.rows.size() > 5);
+        QVERIFY(!QFile::exists(tool.path("served/second.csv")));
+        tool.signal(SIGTERM);
+        QCOMPARE(tool.finish(), 0);
     }
 
     // A tool that vanishes leaves its Last Will: offline.

@@ -10,7 +10,7 @@ namespace {
 using Kind = OutgoingMessage::Kind;
 
 OutgoingMessage message(Kind kind, const std::string& payload) {
-    return {kind, "t", payload};
+    return {kind, "t", payload, std::nullopt};
 }
 
 OutgoingQueue smallQueue() {
