@@ -41,7 +41,7 @@ public:
     void setPublisher(BenchPublisher* publisher) { this->publisher = publisher; }
 
 private:
-    void event(const QString& name, QJsonObject fields = {});
+    void event(const CaptureEvent& event);
     void printLine(const QString& message);
 
     EventWriter events;
