@@ -24,13 +24,15 @@ CaptureEvent CaptureEvent::writeError(const QString& message, int rowsWaiting) {
 }
 
 CaptureEvent CaptureEvent::descriptionError(const QString& file, const QString& message) {
-    return {QStringLiteral("description_error"), {{QStringLiteral("file"), file}, {QStringLiteral("message"), message}}};
+    return {QStringLiteral("description_error"),
+            {{QStringLiteral("file"), file}, {QStringLiteral("message"), message}}};
 }
 
 CaptureEvent CaptureEvent::gap(const CaptureGap& gap) {
-    return {QStringLiteral("gap"), {{QStringLiteral("last_before"), static_cast<qint64>(gap.lastBefore)},
-                                    {QStringLiteral("first_after"), static_cast<qint64>(gap.firstAfter)},
-                                    {QStringLiteral("missing_ms"), static_cast<qint64>(gap.missingMs)}}};
+    return {QStringLiteral("gap"),
+            {{QStringLiteral("last_before"), static_cast<qint64>(gap.lastBefore)},
+             {QStringLiteral("first_after"), static_cast<qint64>(gap.firstAfter)},
+             {QStringLiteral("missing_ms"), static_cast<qint64>(gap.missingMs)}}};
 }
 
 CaptureEvent CaptureEvent::error(const QString& message) {
@@ -38,10 +40,11 @@ CaptureEvent CaptureEvent::error(const QString& message) {
 }
 
 CaptureEvent CaptureEvent::done(int rows, int gaps, const QString& file, CaptureEnd end) {
-    return {QStringLiteral("done"), {{QStringLiteral("rows"), rows},
-                                     {QStringLiteral("gaps"), gaps},
-                                     {QStringLiteral("file"), file},
-                                     {QStringLiteral("end"), captureEndName(end)}}};
+    return {QStringLiteral("done"),
+            {{QStringLiteral("rows"), rows},
+             {QStringLiteral("gaps"), gaps},
+             {QStringLiteral("file"), file},
+             {QStringLiteral("end"), captureEndName(end)}}};
 }
 
 QByteArray CaptureEvent::line(qint64 time) const {
