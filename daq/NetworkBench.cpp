@@ -30,8 +30,9 @@ NetworkBench::NetworkBench(const NetworkSettings& settings, const QString& bus, 
     brokerSettings.user = settings.user;
     brokerSettings.password = password.password;
     brokerSettings.caFile = settings.caFile;
-    brokerSettings.clientId =
-        QStringLiteral("%1-%2-%3").arg(programName, QSysInfo::machineHostName()).arg(QCoreApplication::applicationPid());
+    brokerSettings.clientId = QStringLiteral("%1-%2-%3")
+                                  .arg(programName, QSysInfo::machineHostName())
+                                  .arg(QCoreApplication::applicationPid());
     const QString prefix = settings.prefix.isEmpty() ? defaultPrefix(bus, address) : settings.prefix;
     publisher = std::make_unique<BenchPublisher>(brokerSettings, prefix, settings.live, programName, programVersion());
     publisher->start();
@@ -103,8 +104,7 @@ void NetworkBench::tick(const BenchStatus& status) {
         return;
     publisher->status(status);
     for (const BrokerNews& news : publisher->takeNews())
-        link = news.connected ? tr("Broker %1: connected").arg(broker)
-                              : tr("Broker %1: %2").arg(broker, news.message);
+        link = news.connected ? tr("Broker %1: connected").arg(broker) : tr("Broker %1: %2").arg(broker, news.message);
     publisher->tick();
 }
 

@@ -27,8 +27,8 @@ NetworkDialog::NetworkDialog(QWidget* parent, const NetworkSettings& settings, c
         if (!file.isEmpty())
             field->setText(file);
     };
-    connect(ui->btnPasswordFile, &QPushButton::clicked, this, [=] { choose(ui->txtPasswordFile); });
-    connect(ui->btnCaFile, &QPushButton::clicked, this, [=] { choose(ui->txtCaFile); });
+    connect(ui->btnPasswordFile, &QPushButton::clicked, this, [this, choose] { choose(ui->txtPasswordFile); });
+    connect(ui->btnCaFile, &QPushButton::clicked, this, [this, choose] { choose(ui->txtCaFile); });
     connect(ui->txtPrefix, &QLineEdit::textChanged, this, &NetworkDialog::checkPrefix);
     checkPrefix();
 }
@@ -50,7 +50,7 @@ NetworkSettings NetworkDialog::settings() const {
     settings.user = ui->txtUser->text();
     settings.passwordFile = ui->txtPasswordFile->text();
     settings.caFile = ui->txtCaFile->text();
-    settings.live = ui->rdoLiveAll->isChecked() ? LiveMode::All
+    settings.live = ui->rdoLiveAll->isChecked()   ? LiveMode::All
                     : ui->rdoLiveOff->isChecked() ? LiveMode::Off
                                                   : LiveMode::Tick;
     return settings;

@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QLineEdit>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -52,7 +53,11 @@ class TestMainWindowNetwork : public QObject {
 
 private slots:
     void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-    void init() { KivraTolmEmulator::reset(); }
+    void init() {
+        KivraTolmEmulator::reset();
+        // Every run starts without a broker set.
+        QSettings().remove("network");
+    }
     void cleanup() { KivraTolmEmulator::reset(); }
 
     // Set in "Network", the window publishes its retained status and its
@@ -103,9 +108,9 @@ private slots:
             QVERIFY(done.contains("command"));
             bool recorded = false;
             for (const QJsonObject& status : sub.objects(prefix + "/status"))
-                recorded |= status.value("state") == "recording" &&
-                            status.value("capture").toObject().value("file") == log &&
-                            status.value("board").toObject().value("bus") == "usb";
+                recorded |= status.value("state").toString() == "recording" &&
+                            status.value("capture").toObject().value("file").toString() == log &&
+                            status.value("board").toObject().value("bus").toString() == "usb";
             QVERIFY(recorded);
 
             window.close();
