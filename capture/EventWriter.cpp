@@ -1,26 +1,19 @@
 #include "EventWriter.h"
 
 #include <QDateTime>
-#include <QJsonDocument>
 
 #include <cerrno>
 
 #include <unistd.h>
 
-QByteArray EventWriter::line(const QString& event, qint64 time, QJsonObject fields) {
-    fields.insert(QStringLiteral("event"), event);
-    fields.insert(QStringLiteral("time"), time);
-    return QJsonDocument(fields).toJson(QJsonDocument::Compact);
+void EventWriter::write(const CaptureEvent& event) {
+    write(event, QDateTime::currentMSecsSinceEpoch());
 }
 
-void EventWriter::write(const QString& event, QJsonObject fields) {
-    write(event, QDateTime::currentMSecsSinceEpoch(), std::move(fields));
-}
-
-void EventWriter::write(const QString& event, qint64 time, QJsonObject fields) {
+void EventWriter::write(const CaptureEvent& event, qint64 time) {
     if (fd < 0)
         return;
-    const QByteArray text = line(event, time, std::move(fields)) + '\n';
+    const QByteArray text = event.line(time) + '\n';
     qint64 done = 0;
     while (done < text.size()) {
         const ssize_t n = ::write(fd, text.constData() + done, static_cast<std::size_t>(text.size() - done));

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QJsonObject>
-#include <QString>
+#include "CaptureEvents.h"
 
 // The --events channel: one compact JSON object per line, written straight to
 // the descriptor so that a script reading it sees every event at once. Each
@@ -15,12 +14,9 @@ public:
         : fd(fd) {}
 
     bool isOn() const { return fd >= 0; }
-    void write(const QString& event, QJsonObject fields = {});
+    void write(const CaptureEvent& event);
     // The same with the time given, for an event that goes elsewhere too.
-    void write(const QString& event, qint64 time, QJsonObject fields);
-
-    // The line of one event, without its line feed.
-    static QByteArray line(const QString& event, qint64 time, QJsonObject fields);
+    void write(const CaptureEvent& event, qint64 time);
 
 private:
     int fd;

@@ -24,18 +24,17 @@ Reporter::Reporter(const CaptureOptions& options)
     , output(options.output) {}
 
 void Reporter::armed() {
-    event(QStringLiteral("armed"));
+    event(CaptureEvent::armed());
     status(QStringLiteral("Armed, waiting for the trigger"), true);
 }
 
 void Reporter::triggered(const QString& reason, std::uint64_t triggerTime) {
-    event(QStringLiteral("triggered"),
-          {{QStringLiteral("reason"), reason}, {QStringLiteral("trigger_time"), static_cast<qint64>(triggerTime)}});
+    event(CaptureEvent::triggered(reason, triggerTime));
     status(QStringLiteral("Triggered: %1").arg(reason), true);
 }
 
 void Reporter::progress(int rows) {
-    event(QStringLiteral("progress"), {{QStringLiteral("rows"), rows}});
+    event(CaptureEvent::progress(rows));
 }
 
 void Reporter::status(const QString& text, bool changed) {
@@ -44,8 +43,7 @@ void Reporter::status(const QString& text, bool changed) {
 }
 
 void Reporter::writeError(const QString& file, const QString& message, int rowsWaiting, bool firstReport) {
-    event(QStringLiteral("write_error"),
-          {{QStringLiteral("message"), message}, {QStringLiteral("rows_waiting"), rowsWaiting}});
+    event(CaptureEvent::writeError(message, rowsWaiting));
     if (firstReport)
         printLine(QStringLiteral("cannot write %1: %2; the rows wait in memory and are written as soon as it works "
                                  "again")
@@ -60,13 +58,12 @@ void Reporter::rowsLost(const QString& file, std::size_t limitBytes) {
 }
 
 void Reporter::descriptionError(const QString& file, const QString& message) {
-    events.write(QStringLiteral("description_error"),
-                 {{QStringLiteral("file"), file}, {QStringLiteral("message"), message}});
+    event(CaptureEvent::descriptionError(file, message));
     printLine(QStringLiteral("cannot write the description %1: %2; the capture and its log go on").arg(file, message));
 }
 
 void Reporter::reconnect(int attempt, int attempts, const QString& message) {
-    event(QStringLiteral("reconnect"), {{QStringLiteral("attempt"), attempt}, {QStringLiteral("message"), message}});
+    event({QStringLiteral("reconnect"), {{QStringLiteral("attempt"), attempt}, {QStringLiteral("message"), message}}});
     printLine(QStringLiteral("board error: %1; starting again in 1 s (attempt %2 of %3)")
                   .arg(message)
                   .arg(attempt)
@@ -74,13 +71,11 @@ void Reporter::reconnect(int attempt, int attempts, const QString& message) {
 }
 
 void Reporter::gap(const CaptureGap& gap) {
-    events.write(QStringLiteral("gap"), {{QStringLiteral("last_before"), static_cast<qint64>(gap.lastBefore)},
-                                         {QStringLiteral("first_after"), static_cast<qint64>(gap.firstAfter)},
-                                         {QStringLiteral("missing_ms"), static_cast<qint64>(gap.missingMs)}});
+    event(CaptureEvent::gap(gap));
 }
 
 void Reporter::error(const QString& message) {
-    event(QStringLiteral("error"), {{QStringLiteral("message"), message}});
+    event(CaptureEvent::error(message));
     printLine(message);
 }
 
@@ -94,14 +89,11 @@ void Reporter::done(int rows, int gaps, CaptureEnd end) {
     if (statusShown)
         progressLine.show(QStringLiteral("Done: %1 rows (%2)").arg(rows).arg(captureEndName(end)), true);
     progressLine.finish();
-    event(QStringLiteral("done"), {{QStringLiteral("rows"), rows},
-                                   {QStringLiteral("gaps"), gaps},
-                                   {QStringLiteral("file"), output},
-                                   {QStringLiteral("end"), captureEndName(end)}});
+    event(CaptureEvent::done(rows, gaps, output, end));
 }
 
 void Reporter::broker(const QString& broker, bool connected, const QString& message) {
-    event(QStringLiteral("broker"), {{QStringLiteral("connected"), connected}, {QStringLiteral("message"), message}});
+    event({QStringLiteral("broker"), {{QStringLiteral("connected"), connected}, {QStringLiteral("message"), message}}});
     if (!connected)
         printLine(QStringLiteral("MQTT broker %1: %2; the capture goes on and publishing resumes when the broker is "
                                  "back")
@@ -111,15 +103,11 @@ void Reporter::broker(const QString& broker, bool connected, const QString& mess
     brokerFailed = !connected;
 }
 
-void Reporter::event(const QString& name, QJsonObject fields) {
+void Reporter::event(const CaptureEvent& event) {
     const qint64 time = QDateTime::currentMSecsSinceEpoch();
-    if (publisher) {
-        QJsonObject published = fields;
-        // A capture of the command line's own has none.
-        published.insert(QStringLiteral("command"), command);
-        publisher->event(EventWriter::line(name, time, std::move(published)), name == QLatin1String("progress"));
-    }
-    events.write(name, time, std::move(fields));
+    if (publisher)
+        publisher->event(event.publishedLine(time, command), event.name == QLatin1String("progress"));
+    events.write(event, time);
 }
 
 void Reporter::printLine(const QString& message) {

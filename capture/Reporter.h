@@ -39,15 +39,15 @@ public:
 
     // Every event goes to the broker too (without it: none).
     void setPublisher(BenchPublisher* publisher) { this->publisher = publisher; }
-    // The id of the command that started the capture, in the broker's copy of its events.
-    // With the log it writes, for "done".
+    // The id of the command that started the capture, in the broker's copy
+    // of its events, and the log it writes, for "done".
     void setCommand(const QJsonValue& id, const QString& file) {
         command = id;
         output = file;
     }
 
 private:
-    void event(const QString& name, QJsonObject fields = {});
+    void event(const CaptureEvent& event);
     void printLine(const QString& message);
 
     EventWriter events;

@@ -14,6 +14,8 @@
 #include "EmulatedBoard.h"
 #include "Grid8x8Widget.h"
 #include "IconPixmap.h"
+#include "NetworkBench.h"
+#include "NetworkDialog.h"
 #include "NewFileCheck.h"
 #include "PlainMessageBox.h"
 #include "SensorPoints.h"
@@ -35,6 +37,7 @@
 #include <QThread>
 #include <QTime>
 #include <QTimer>
+#include <QToolButton>
 
 #include <exception>
 #include <memory>
@@ -126,6 +129,15 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     // Bus, address and a log file's name are the user's data, never markup.
     statusLabel->setTextFormat(Qt::PlainText);
     ui->statusBar->addPermanentWidget(statusLabel, 1);
+    brokerLabel = new QLabel(this);
+    brokerLabel->setObjectName(QStringLiteral("lblBroker"));
+    brokerLabel->setTextFormat(Qt::PlainText);
+    ui->statusBar->addPermanentWidget(brokerLabel);
+    btnNetwork = new QToolButton(this);
+    btnNetwork->setObjectName(QStringLiteral("btnNetwork"));
+    btnNetwork->setText(tr("Network..."));
+    btnNetwork->setToolTip(tr("Publish this bench to an MQTT broker."));
+    ui->statusBar->addPermanentWidget(btnNetwork);
 
     if (!chooseDevice(this, this->bus, this->address)) {
         cancelledSelection = true;
@@ -142,6 +154,7 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     if (!this->calibrationFile.isEmpty())
         loadCalibration();
 
+    startNetwork(NetworkSettings::load());
     connectSignals();
 }
 
@@ -175,6 +188,7 @@ void MainWindow::connectSignals() {
         dialog.exec();
     });
     connect(ui->actExit, &QAction::triggered, this, &MainWindow::close);
+    connect(btnNetwork, &QToolButton::clicked, this, &MainWindow::onNetwork);
 
     connect(ui->rdoSampleRate, &QRadioButton::clicked, this, [this] {
         ui->spnRate->setEnabled(true);
@@ -299,6 +313,7 @@ void MainWindow::onTimer() {
     statusLabel->setText(statusText());
     showFrame();
     feedCapture();
+    publishBench();
 }
 
 void MainWindow::askRetry(const QString& error) {
@@ -373,11 +388,15 @@ void MainWindow::feedCapture() {
     trend->addFrames(frames, calibration);
     if (!frames.empty())
         lastFedTimestamp = frames.back().timestamp;
+    if (bench)
+        bench->frames(frames, calibration);
     if (session) {
         // Rows only of frames measured with the sensitivities the calibration
         // and the description name.
         KivraTolm::dropUnsettledFrames(frames, capture->settledFrom());
         session->feed(frames);
+        if (bench)
+            bench->captureFed(*session);
         if (session->hasTriggered() && !triggerMarked) {
             trend->markCapture(TrendMark::Trigger, static_cast<std::int64_t>(session->triggerTime()));
             triggerMarked = true;
@@ -574,6 +593,8 @@ void MainWindow::onArmToggle(bool enabled) {
     }
     session = std::make_shared<CaptureSession>(settings, calibration, lastFrame.counter, std::move(lock));
     session->describeIn(captureContext());
+    if (bench)
+        bench->armed();
     setCaptureActive(true);
 }
 
@@ -614,6 +635,8 @@ void MainWindow::dropCapture() {
         trend->markCapture(TrendMark::End, static_cast<std::int64_t>(lastFedTimestamp));
     triggerMarked = false;
     const CaptureOutcome outcome = finished->finish();
+    if (bench)
+        bench->captureDone(*finished, outcome);
     if (outcome.rowsUnwritten > 0)
         offerUnwrittenRows(*finished, outcome);
 }
@@ -660,6 +683,52 @@ void MainWindow::endCapture() {
     dropCapture();
 }
 
+void MainWindow::onNetwork() {
+    NetworkDialog dialog(this, NetworkSettings::load(), NetworkBench::defaultPrefix(bus, address));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const NetworkSettings settings = dialog.settings();
+    settings.save();
+    startNetwork(settings);
+}
+
+void MainWindow::startNetwork(const NetworkSettings& settings) {
+    if (bench)
+        bench->finish();
+    bench.reset();
+    if (settings.isOn())
+        bench = std::make_unique<NetworkBench>(settings, bus, address);
+    brokerLabel->setText(bench ? bench->linkText() : QString());
+    brokerLabel->setVisible(bench != nullptr);
+}
+
+// Only queues: the broker's own thread sends.
+void MainWindow::publishBench() {
+    if (!bench)
+        return;
+    BenchStatus status;
+    if (!capture->errorText().empty())
+        status.state = QStringLiteral("error");
+    else if (session && session->state() == Recording)
+        status.state = QStringLiteral("recording");
+    else if (session && !session->isDone())
+        status.state = QStringLiteral("armed");
+    else
+        status.state = QStringLiteral("idle");
+    status.board = capture->board();
+    status.rate = frameRateOf(currentAcquisitionSettings());
+    status.calibrationPath = calibrationSource.path;
+    status.calibrationSha256 = calibrationSource.sha256;
+    status.unit = QString::fromStdString(calibration.unit());
+    if (session && session->state() == Recording) {
+        status.capturing = true;
+        status.captureFile = session->fileName();
+        status.captureRows = session->rowsWritten();
+    }
+    bench->tick(status);
+    brokerLabel->setText(bench->linkText());
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (capture)
         capture->stop();
@@ -669,5 +738,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         session->stop();
         dropCapture();
     }
+    if (bench)
+        bench->finish();
+    bench.reset();
     QMainWindow::closeEvent(event);
 }

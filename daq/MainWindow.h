@@ -5,6 +5,7 @@
 #include "CalibrationFileLoad.h"
 #include "CaptureDescription.h"
 #include "InputFrame.h"
+#include "NetworkSettings.h"
 
 #include <QMainWindow>
 #include <QProcess>
@@ -14,10 +15,12 @@
 #include <memory>
 
 class Grid8x8Widget;
+class NetworkBench;
 class QCloseEvent;
 class QLabel;
 class QPushButton;
 class QTimer;
+class QToolButton;
 class SensorWidget;
 class TrendView;
 class CaptureSession;
@@ -73,6 +76,8 @@ public slots:
     void onStartCal();
     void onExecError(QProcess::ProcessError error);
     void onExecFinished(int exitCode);
+    // "Network": where the bench is published; applied at once.
+    void onNetwork();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -94,6 +99,9 @@ private:
     void dropCapture();
     void offerUnwrittenRows(const CaptureSession& finished, const CaptureOutcome& outcome);
     void endCapture();
+    // Publishes with `settings` from now on (nothing when they are off).
+    void startNetwork(const NetworkSettings& settings);
+    void publishBench();
 
     bool syncing = false;
     bool cancelledSelection = false;
@@ -105,6 +113,11 @@ private:
     QString daqProgramPath;
     CalibrationFileLoad* calibrationLoad = nullptr;
     QLabel* statusLabel = nullptr;
+    // The link to the broker, beside the status text, and the button that
+    // opens "Network".
+    QLabel* brokerLabel = nullptr;
+    QToolButton* btnNetwork = nullptr;
+    std::unique_ptr<NetworkBench> bench;
     std::array<SensorWidget*, 8> sensorWidgets = {};
     Grid8x8Widget* grid = nullptr;
     TrendView* trend = nullptr;

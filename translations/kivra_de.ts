@@ -728,6 +728,14 @@ Save the rows kept in memory in another file?</source>
         <translation>
 Die im Speicher gehaltenen Zeilen in einer anderen Datei speichern?</translation>
     </message>
+    <message>
+        <source>Network...</source>
+        <translation>Netzwerk ...</translation>
+    </message>
+    <message>
+        <source>Publish this bench to an MQTT broker.</source>
+        <translation>Diesen Messplatz an einen MQTT-Broker veröffentlichen.</translation>
+    </message>
 </context>
 <context>
     <name>ModeDialog</name>
@@ -746,6 +754,84 @@ Die im Speicher gehaltenen Zeilen in einer anderen Datei speichern?</translation
     <message>
         <source>Custom</source>
         <translation>Benutzerdefiniert</translation>
+    </message>
+</context>
+<context>
+    <name>NetworkBench</name>
+    <message>
+        <source>Broker %1: cannot read the password file %2: %3</source>
+        <translation>Broker %1: Passwortdatei %2 nicht lesbar: %3</translation>
+    </message>
+    <message>
+        <source>Broker %1: connecting</source>
+        <translation>Broker %1: verbinde</translation>
+    </message>
+    <message>
+        <source>Broker %1: connected</source>
+        <translation>Broker %1: verbunden</translation>
+    </message>
+    <message>
+        <source>Broker %1: %2</source>
+        <translation>Broker %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>NetworkDialog</name>
+    <message>
+        <source>Network</source>
+        <translation>Netzwerk</translation>
+    </message>
+    <message>
+        <source>Publish this bench&apos;s status, live values and capture events to an MQTT broker. Leave the host empty to publish nothing.</source>
+        <translation>Zustand, Live-Werte und Aufzeichnungsereignisse dieses Messplatzes an einen MQTT-Broker veröffentlichen. Ohne Host wird nichts veröffentlicht.</translation>
+    </message>
+    <message>
+        <source>Broker host:</source>
+        <translation>Broker-Host:</translation>
+    </message>
+    <message>
+        <source>Port:</source>
+        <translation>Port:</translation>
+    </message>
+    <message>
+        <source>Topic prefix:</source>
+        <translation>Topic-Präfix:</translation>
+    </message>
+    <message>
+        <source>User:</source>
+        <translation>Benutzer:</translation>
+    </message>
+    <message>
+        <source>Password file:</source>
+        <translation>Passwortdatei:</translation>
+    </message>
+    <message>
+        <source>Choose...</source>
+        <translation>Auswählen ...</translation>
+    </message>
+    <message>
+        <source>CA file (TLS):</source>
+        <translation>CA-Datei (TLS):</translation>
+    </message>
+    <message>
+        <source>Live values:</source>
+        <translation>Live-Werte:</translation>
+    </message>
+    <message>
+        <source>Newest frame of each tick</source>
+        <translation>Neuester Messwert je Takt</translation>
+    </message>
+    <message>
+        <source>Every frame</source>
+        <translation>Jeder Messwert</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Aus</translation>
+    </message>
+    <message>
+        <source>Give the prefix as topic levels such as lab/bench1, without + or # and without / at either end.</source>
+        <translation>Das Präfix besteht aus Topic-Ebenen wie lab/bench1, ohne + oder # und ohne / am Anfang oder Ende.</translation>
     </message>
 </context>
 <context>
