@@ -104,4 +104,24 @@ install(DIRECTORY "${PROJECT_SOURCE_DIR}/docs/images"
     DESTINATION "${KIVRA_DOCDIR}" COMPONENT programs
     FILES_MATCHING PATTERN "*.png")
 install(FILES "${PROJECT_SOURCE_DIR}/examples/demo.tolmcal3"
+    "${PROJECT_SOURCE_DIR}/examples/systemd/serve.conf"
     DESTINATION "${KIVRA_DOCDIR}/examples" COMPONENT programs)
+install(FILES
+    "${PROJECT_SOURCE_DIR}/examples/mosquitto/kivratolm.conf"
+    "${PROJECT_SOURCE_DIR}/examples/mosquitto/kivratolm.acl"
+    DESTINATION "${KIVRA_DOCDIR}/examples/mosquitto" COMPONENT programs)
+
+# The unit template of a served bench, not enabled by anything. With the
+# prefix /usr (the package) systemd's folder is /lib/systemd/system, outside
+# the prefix; any other prefix keeps it inside, so that an install into a
+# private folder never writes to the system. Decided at install time, when
+# the prefix is known.
+install(CODE "
+    if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
+        set(kivra_unit_dir \"/lib/systemd/system\")
+    else()
+        set(kivra_unit_dir \"\${CMAKE_INSTALL_PREFIX}/lib/systemd/system\")
+    endif()
+    file(INSTALL \"${kivra_packaging}/systemd/kivratolm-capture-serve@.service\"
+        DESTINATION \"\${kivra_unit_dir}\")"
+    COMPONENT programs)

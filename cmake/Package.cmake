@@ -1,7 +1,8 @@
 # Debian package of both programs: `cpack -G DEB` in the build folder, or
 # scripts/package.sh. The run-time dependencies are computed by
 # dpkg-shlibdeps from what the binaries link, so they follow the Qt and
-# TinyXML packages of the distribution the package is built on; the private
+# TinyXML packages of the distribution the package is built on (libmosquitto1
+# through the capture tool; scripts/check-package.sh insists); the private
 # device library is found through the programs' RUNPATH and needs none.
 
 set(CPACK_PACKAGE_NAME "kivra-lite")

@@ -17,7 +17,7 @@ if [ "${1:-}" = --qt5-and-qt6 ]; then
 fi
 benches=("$@")
 [ ${#benches[@]} -gt 0 ] || benches=(bench_calibration bench_csvwriter bench_log_open bench_sensor_views bench_mainwindow_tick bench_daq_cpu
-    bench_capture bench_network bench_capture_tool)
+    bench_capture bench_network bench_capture_tool bench_mqtt_fleet)
 
 for build in "${builds[@]}"; do
     if [ ! -f "$root/$build/CMakeCache.txt" ]; then

@@ -4,7 +4,8 @@
 # from the unpacked tree, that it installs into and uninstalls from a scratch
 # dpkg root without leftovers, that the DAQ program hands over to the CAL
 # program beside it on a desktop, and the desktop entries, AppStream data and
-# lintian (when installed) without errors.
+# lintian (when installed) without errors, and the served bench's systemd
+# unit with systemd-analyze verify.
 #   scripts/check-package.sh [--lint] [BUILD_DIR]    default build-pkg
 # --lint installs lintian, desktop-file-utils and appstream when missing, so
 # that those checks always run. Exits non-zero when a check failed.
@@ -59,19 +60,24 @@ expected=(
     'usr/share/doc/kivra-lite/changelog\.Debian\.gz'
     'usr/share/doc/kivra-lite/USER_GUIDE\.md'
     'usr/share/doc/kivra-lite/examples/demo\.tolmcal3'
+    'usr/share/doc/kivra-lite/examples/serve\.conf'
+    'usr/share/doc/kivra-lite/examples/mosquitto/kivratolm\.conf'
+    'usr/share/doc/kivra-lite/examples/mosquitto/kivratolm\.acl'
+    'lib/systemd/system/kivratolm-capture-serve@\.service'
 )
 for pattern in "${expected[@]}"; do
     grep -Eqx "$pattern" "$work/files" || fail "missing $pattern"
 done
 # Build and test leftovers must stay out: only the paths above and docs.
-unexpected=$(grep -Ev '^usr/(bin|lib|share/(applications|metainfo|icons/hicolor|man/man1|doc/kivra-lite|lintian/overrides))/' "$work/files" || true)
+unexpected=$(grep -Ev '^(usr/(bin|lib|share/(applications|metainfo|icons/hicolor|man/man1|doc/kivra-lite|lintian/overrides))|lib/systemd/system)/' "$work/files" || true)
 [ -z "$unexpected" ] || fail "unexpected files: $unexpected"
 grep -Eq '\.(a|h|cmake)$|tst_|bench_' "$work/files" && fail "build or test files in the package"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 echo "$depends" | tr ',|' '\n' | awk '{ print $1 }' > "$work/depends"
-for package in libqt5widgets5 libqt5gui5 libqt5core5a libtinyxml2.6.2v5 libstdc++6 libc6 qttranslations5-l10n; do
+# libmosquitto1 comes from the capture tool's link through dpkg-shlibdeps.
+for package in libqt5widgets5 libqt5gui5 libqt5core5a libtinyxml2.6.2v5 libmosquitto1 libstdc++6 libc6 qttranslations5-l10n; do
     grep -Fqx "$package" "$work/depends" || fail "Depends lacks $package"
 done
 
@@ -179,6 +185,32 @@ for programs in "$tree/usr/bin" "$prefix/bin"; do
     fi
 done
 
+# The served bench's unit: systemd-analyze verify on an instance, in a root
+# with the host's units (for the targets it names) and the packaged program
+# its ExecStart runs. Warnings about the unit fail too. No maintainer script
+# may enable it.
+"$root/scripts/install-packages.sh" systemd
+unit_root="$work/unit-root"
+mkdir -p "$unit_root/usr/lib/systemd" "$unit_root/usr/bin"
+ln -s usr/lib "$unit_root/lib"
+cp -a /usr/lib/systemd/system "$unit_root/usr/lib/systemd/"
+cp "$tree/lib/systemd/system/kivratolm-capture-serve@.service" "$unit_root/usr/lib/systemd/system/"
+cp "$tree/usr/bin/kivratolm-capture" "$unit_root/usr/bin/"
+instance="kivratolm-capture-serve@$(systemd-escape 'usb/-').service"
+status=0
+verify=$(systemd-analyze verify --man=no --root="$unit_root" "$instance" 2>&1) || status=$?
+if [ "$status" -ne 0 ] && grep -Eq 'Failed to (initialize|connect|allocate manager)|System has not been booted' <<< "$verify"; then
+    echo "systemd-analyze verify cannot run here: skipped ($verify)"
+elif [ "$status" -ne 0 ] || [ -n "$verify" ]; then
+    fail "systemd-analyze verify $instance (status $status): $verify"
+else
+    echo "systemd-analyze verify $instance: passed"
+fi
+dpkg-deb -e "$deb" "$work/control"
+if grep -rqs 'systemctl\|deb-systemd' "$work/control"; then
+    fail "a maintainer script enables or starts a unit"
+fi
+
 # Install into and remove from a scratch dpkg root; the dependencies are
 # not in that root, so they are not checked here (Depends above).
 scratch="$work/root"
@@ -186,13 +218,13 @@ mkdir -p "$scratch/var/lib/dpkg/info" "$scratch/var/lib/dpkg/updates"
 touch "$scratch/var/lib/dpkg/status" "$scratch/var/lib/dpkg/available"
 dpkg_scratch=(dpkg --root="$scratch" --force-not-root --force-depends --force-script-chrootless --log=/dev/null)
 if "${dpkg_scratch[@]}" -i "$deb" > "$work/dpkg.log" 2>&1; then
-    (cd "$scratch" && find usr -type f | sort) > "$work/installed"
+    (cd "$scratch" && find usr lib -type f | sort) > "$work/installed"
     diff -u "$work/files" "$work/installed" > "$work/installed.diff" || {
         fail "installed files differ from the package's list:"
         cat "$work/installed.diff" >&2
     }
     if "${dpkg_scratch[@]}" --purge kivra-lite >> "$work/dpkg.log" 2>&1; then
-        left=$(find "$scratch/usr" -type f 2>/dev/null || true)
+        left=$(find "$scratch/usr" "$scratch/lib" -type f 2>/dev/null || true)
         [ -z "$left" ] || fail "files left after removal: $left"
         echo "Scratch root: installed $(wc -l < "$work/installed") files, purged without leftovers"
     else

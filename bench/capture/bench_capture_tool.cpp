@@ -14,6 +14,7 @@
 // column is the board's own frame number and every row names its frame.
 // Exit code 0 when no frame was lost or doubled at any rate.
 #include "CaptureLogCheck.h"
+#include "ProcessUsage.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -26,12 +27,8 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
-
-#include <unistd.h>
 
 namespace {
 
@@ -39,30 +36,6 @@ struct Sample {
     double wall = 0; // s since the tool started
     double cpu = 0;  // s of user and system time, every thread
 };
-
-// CPU time of a running process from /proc/PID/stat, or nothing once it has gone.
-std::optional<double> cpuSeconds(qint64 pid) {
-    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
-    std::string text;
-    if (!std::getline(file, text))
-        return std::nullopt;
-    // Fields after the command name, which may hold blanks: state is field 3,
-    // utime field 14, stime field 15.
-    const std::string::size_type close = text.rfind(')');
-    if (close == std::string::npos)
-        return std::nullopt;
-    std::istringstream fields(text.substr(close + 2));
-    std::string field;
-    unsigned long long utime = 0;
-    unsigned long long stime = 0;
-    for (int number = 3; number <= 15 && fields >> field; ++number) {
-        if (number == 14)
-            utime = std::stoull(field);
-        if (number == 15)
-            stime = std::stoull(field);
-    }
-    return static_cast<double>(utime + stime) / static_cast<double>(::sysconf(_SC_CLK_TCK));
-}
 
 struct BoardServer {
     QProcess process;
@@ -141,7 +114,7 @@ Run measure(const QString& tool, const QString& folder, int rate, int seconds) {
     const qint64 pid = process.processId();
     QByteArray events;
     const auto sample = [&]() -> std::optional<Sample> {
-        const std::optional<double> cpu = cpuSeconds(pid);
+        const std::optional<double> cpu = ProcessUsage::cpuSecondsOf(pid);
         if (!cpu)
             return std::nullopt;
         return Sample{static_cast<double>(clock.elapsed()) / 1000.0, *cpu};
