@@ -73,17 +73,6 @@ qint64 truncatedInRange(double value, qint64 low, qint64 high) {
     return static_cast<qint64>(value);
 }
 
-// A message box with the system's reason behind "Show Details...".
-QMessageBox::StandardButton showMessageWithDetail(QWidget* parent, QMessageBox::Icon icon, const QString& title,
-                                                  const QString& text, const QString& detail,
-                                                  QMessageBox::StandardButtons buttons = QMessageBox::Ok) {
-    const std::unique_ptr<QMessageBox> box(newPlainMessageBox(icon, title, text, buttons, parent));
-    box->setDetailedText(detail);
-    box->exec();
-    QAbstractButton* clicked = box->clickedButton();
-    return clicked ? box->standardButton(clicked) : QMessageBox::NoButton;
-}
-
 QPixmap indicatorPixmap(bool state) {
     return iconPixmap(state ? QStringLiteral(":/images/icons/success.png")
                             : QStringLiteral(":/images/icons/target.png"));
@@ -580,8 +569,8 @@ void MainWindow::onArmToggle(bool enabled) {
     if (problem.isEmpty() && !lock.isHeld())
         problem = lock.error();
     if (!problem.isEmpty()) {
-        showMessageWithDetail(this, QMessageBox::Critical, tr("Error"),
-                              tr("The log file %1 cannot be created.").arg(settings.fileName), problem);
+        showPlainMessage(this, QMessageBox::Critical, tr("Error"),
+                         tr("The log file %1 cannot be created.").arg(settings.fileName), problem);
         ui->btnArmTrigger->setChecked(false);
         return;
     }
@@ -656,9 +645,9 @@ void MainWindow::offerUnwrittenRows(const CaptureSession& finished, const Captur
     }
     QString detail;
     for (;;) {
-        if (showMessageWithDetail(this, QMessageBox::Question, tr("Question"),
-                                  text + tr("\nSave the rows kept in memory in another file?"), detail,
-                                  QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        if (showPlainMessage(this, QMessageBox::Question, tr("Question"),
+                             text + tr("\nSave the rows kept in memory in another file?"), detail,
+                             QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
             return;
         QString file = QFileDialog::getSaveFileName(this, tr("Select file to store capture data"), QString(),
                                                     tr("CSV files (*.csv)"));

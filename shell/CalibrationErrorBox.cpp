@@ -5,8 +5,6 @@
 
 #include <QCoreApplication>
 
-#include <memory>
-
 namespace {
 
 QString reasonText(const std::string& reason) {
@@ -34,8 +32,5 @@ QString calibrationErrorDetails(const std::exception& error) {
 }
 
 void showCalibrationError(QWidget* parent, const QString& title, const QString& text, const std::exception& error) {
-    const std::unique_ptr<QMessageBox> box(
-        newPlainMessageBox(QMessageBox::Critical, title, text, QMessageBox::Ok, parent));
-    box->setDetailedText(calibrationErrorDetails(error));
-    box->exec();
+    showPlainMessage(parent, QMessageBox::Critical, title, text, calibrationErrorDetails(error));
 }

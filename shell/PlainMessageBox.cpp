@@ -11,7 +11,15 @@ QMessageBox* newPlainMessageBox(QMessageBox::Icon icon, const QString& title, co
 
 QMessageBox::StandardButton showPlainMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title,
                                              const QString& text, QMessageBox::StandardButtons buttons) {
+    return showPlainMessage(parent, icon, title, text, QString(), buttons);
+}
+
+QMessageBox::StandardButton showPlainMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                                             const QString& text, const QString& detail,
+                                             QMessageBox::StandardButtons buttons) {
     const std::unique_ptr<QMessageBox> box(newPlainMessageBox(icon, title, text, buttons, parent));
+    if (!detail.isEmpty())
+        box->setDetailedText(detail);
     box->exec();
     // Closed without a button: QMessageBox counts that as its escape button.
     QAbstractButton* clicked = box->clickedButton();

@@ -18,3 +18,8 @@ QMessageBox* newPlainMessageBox(QMessageBox::Icon icon, const QString& title, co
 QMessageBox::StandardButton showPlainMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title,
                                              const QString& text,
                                              QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+// The same with `detail` (a file's path, the system's reason) behind the
+// box's "Show Details..." button; none when it is empty.
+QMessageBox::StandardButton showPlainMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                                             const QString& text, const QString& detail,
+                                             QMessageBox::StandardButtons buttons = QMessageBox::Ok);

@@ -152,10 +152,9 @@ struct Bench {
 };
 
 double nowMs() {
-    return static_cast<double>(
-               std::chrono::duration_cast<std::chrono::microseconds>(
-                   std::chrono::system_clock::now().time_since_epoch())
-                   .count()) /
+    return static_cast<double>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                   std::chrono::system_clock::now().time_since_epoch())
+                                   .count()) /
            1000.0;
 }
 
@@ -246,7 +245,8 @@ private:
 double percentile(std::vector<double> values, double p) {
     if (values.empty())
         return 0;
-    const std::size_t at = std::min(values.size() - 1, static_cast<std::size_t>(p * static_cast<double>(values.size())));
+    const std::size_t at =
+        std::min(values.size() - 1, static_cast<std::size_t>(p * static_cast<double>(values.size())));
     std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(at), values.end());
     return values[at];
 }
@@ -269,7 +269,8 @@ struct StepResult {
 // CPU share of one core of each process over the time `seconds` from now.
 class CpuWindow {
 public:
-    explicit CpuWindow(const std::vector<qint64>& pids) : processes(pids) {
+    explicit CpuWindow(const std::vector<qint64>& pids)
+        : processes(pids) {
         clock.start();
         for (qint64 pid : processes)
             before.push_back(ProcessUsage::cpuSecondsOf(pid).value_or(0));
@@ -440,8 +441,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("Largest fleet meeting both targets: %d bench%s.\n", best->benches, best->benches == 1 ? "" : "es");
-    const auto twice =
-        std::find_if(results.begin(), results.end(), [&](const StepResult& r) { return r.benches == 2 * best->benches; });
+    const auto twice = std::find_if(results.begin(), results.end(),
+                                    [&](const StepResult& r) { return r.benches == 2 * best->benches; });
     if (twice != results.end()) {
         std::printf("At twice it (%d benches): %lld lost, p99 %.1f ms, broker %.1f%%.\n", twice->benches, twice->lost,
                     twice->p99, 100 * twice->brokerCpu);
