@@ -16,13 +16,15 @@ build="$root/build-fuzz"
 # libFuzzer's runtime comes with the compiler's run-time libraries.
 "$root/scripts/install-packages.sh" clang libclang-rt-dev
 
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DKIVRA_FUZZ=ON -DKIVRA_BUILD_BENCH=OFF > "$build.configure.log" 2>&1 || {
-        cat "$build.configure.log"
-        exit 1
-    }
-fi
+# Configured every time: a target added since the last run is then known
+# before it is asked for. The compiler is chosen only on the first run.
+compilers=()
+[ -f "$build/CMakeCache.txt" ] || compilers=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
+cmake -S "$root" -B "$build" "${compilers[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DKIVRA_FUZZ=ON -DKIVRA_BUILD_BENCH=OFF > "$build.configure.log" 2>&1 || {
+    cat "$build.configure.log"
+    exit 1
+}
 cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)" --target fuzz_calibration_load fuzz_board_session \
     fuzz_capturelog_read fuzz_serve_command
 
