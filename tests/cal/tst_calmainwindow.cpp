@@ -1,11 +1,11 @@
 #include "CalibrationData.h"
-#include "CalibrationFileLoad.h"
 #include "EmulatorControl.h"
 #include "MainWindow.h"
 #include "ModalResponder.h"
 #include "ModeDialog.h"
 #include "SensorGeometry.h"
 #include "SensorWidget.h"
+#include "StalledCalibrationLoad.h"
 #include "StartUp.h"
 
 #include <QAction>
@@ -24,9 +24,6 @@
 #include <QtTest>
 
 #include <algorithm>
-#include <fstream>
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -579,23 +576,10 @@ void TestCalMainWindow::fileThatFailedIsReplacedOnlyWhenAnsweredYes() {
         QVERIFY(readFile(path) == CalibrationData());
 }
 
-namespace {
-
-// Stands for a network share that does not answer: the read waits on a
-// named pipe beside the file until the test opens it for writing.
-void stallingLoad(CalibrationData& calibration, const std::string& path, std::string* bytes) {
-    { std::ifstream(path + ".stall"); }
-    calibration.load(path, bytes);
-}
-
-} // namespace
-
 void TestCalMainWindow::stalledLoadLeavesWindowFree() {
     const QString path = writeFile(dir.filePath("share.tolmcal3"), sampleCalibration());
-    const QByteArray stall = QFile::encodeName(path + ".stall");
-    QCOMPARE(::mkfifo(stall.constData(), 0600), 0);
-    CalibrationFileLoad::setReadFunction(stallingLoad);
-    const auto restore = qScopeGuard([] { CalibrationFileLoad::setReadFunction(nullptr); });
+    const StalledCalibrationLoad stall(path);
+    QVERIFY(stall.isReady());
 
     ModalResponder responder;
     for (const bool completes : {true, false}) {
@@ -613,9 +597,7 @@ void TestCalMainWindow::stalledLoadLeavesWindowFree() {
         QCOMPARE(window.calibrationData().unit(), std::string());
 
         if (completes) {
-            QFile writer(QFile::decodeName(stall));
-            QVERIFY(writer.open(QIODevice::WriteOnly));
-            writer.close();
+            QVERIFY(stall.release());
             QTRY_VERIFY(!window.isLoadingCalibration());
             QVERIFY(load->isEnabled());
             QCOMPARE(window.calibrationData().unit(), std::string("kg"));

@@ -1,9 +1,9 @@
 // Calibration files, board errors and closing of the DAQ main window.
 #include "tst_mainwindow_support.h"
 
-#include "CalibrationFileLoad.h"
 #include "Grid8x8Widget.h"
 #include "SensorWidget.h"
+#include "StalledCalibrationLoad.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -11,8 +11,6 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QtTest>
-
-#include <fstream>
 
 #include <sys/stat.h>
 
@@ -193,24 +191,11 @@ void TestMainWindowErrors::namedPipeAtStartUp() {
     QCOMPARE(window.calibrationData(), CalibrationData());
 }
 
-namespace {
-
-// Stands for a network share that does not answer: the read waits on a
-// named pipe beside the file until the test opens it for writing.
-void stallingLoad(CalibrationData& calibration, const std::string& path, std::string* bytes) {
-    { std::ifstream(path + ".stall"); }
-    calibration.load(path, bytes);
-}
-
-} // namespace
-
 void TestMainWindowErrors::stalledLoadLeavesWindowFree() {
     QTemporaryDir dir;
     const QString path = writeCalibration(dir, SensorMode::All);
-    const QByteArray stall = QFile::encodeName(path + ".stall");
-    QCOMPARE(::mkfifo(stall.constData(), 0600), 0);
-    CalibrationFileLoad::setReadFunction(stallingLoad);
-    const auto restore = qScopeGuard([] { CalibrationFileLoad::setReadFunction(nullptr); });
+    const StalledCalibrationLoad stall(path);
+    QVERIFY(stall.isReady());
 
     ModalResponder responder;
     for (const bool completes : {true, false}) {
@@ -228,9 +213,7 @@ void TestMainWindowErrors::stalledLoadLeavesWindowFree() {
         QVERIFY(waitForTicks(window, 3));
 
         if (completes) {
-            QFile writer(QFile::decodeName(stall));
-            QVERIFY(writer.open(QIODevice::WriteOnly));
-            writer.close();
+            QVERIFY(stall.release());
             QTRY_VERIFY(!window.isLoadingCalibration());
             QVERIFY(load->isEnabled());
             QVERIFY(hasGoodCalibration(window));

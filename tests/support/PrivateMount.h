@@ -44,10 +44,11 @@ public:
     QString path(const QString& name = {}) const {
         return QStringLiteral("/proc/%1/root%2/%3").arg(holder.processId()).arg(folder.path(), name);
     }
-    // Fills the tmpfs: a file that takes every block still free.
+    // Fills the tmpfs: a file that takes every block still free (again
+    // after one was freed).
     bool fill() const {
         QFile file(path(QStringLiteral("filler")));
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
             return false;
         const QByteArray block(4096, 'x');
         while (file.write(block) > 0) {
