@@ -244,6 +244,9 @@ void BrokerConnection::start() {
         mosquitto_int_option(d->mosq, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V5);
         mosquitto_message_v5_callback_set(d->mosq, &Private::onMessage);
     }
+    // Live messages are small and every 20 ms: Nagle's algorithm would hold
+    // one back until the broker's delayed acknowledgement of the last.
+    mosquitto_int_option(d->mosq, MOSQ_OPT_TCP_NODELAY, 1);
     mosquitto_connect_callback_set(d->mosq, &Private::onConnect);
     mosquitto_disconnect_callback_set(d->mosq, &Private::onDisconnect);
     mosquitto_publish_callback_set(d->mosq, &Private::onPublish);

@@ -76,7 +76,7 @@ struct Broker {
         if (!file.open(QIODevice::WriteOnly))
             return false;
         // As root it would become the user mosquitto, who cannot read this folder.
-        file.write(QStringLiteral("%1listener %2 127.0.0.1\nallow_anonymous true\n")
+        file.write(QStringLiteral("%1listener %2 127.0.0.1\nallow_anonymous true\nset_tcp_nodelay true\n")
                        .arg(::geteuid() == 0 ? "user root\n" : "")
                        .arg(port)
                        .toUtf8());
