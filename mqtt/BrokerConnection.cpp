@@ -1,5 +1,7 @@
 #include "BrokerConnection.h"
 
+#include "BrokerError.h"
+
 #include <mosquitto.h>
 #include <mqtt_protocol.h>
 
@@ -77,7 +79,7 @@ struct BrokerConnection::Private {
         std::lock_guard<std::mutex> lock(d->state);
         d->connected = false;
         if (rc != 0)
-            d->linkDown(QString::fromUtf8(mosquitto_strerror(rc)));
+            d->linkDown(brokerErrorText(rc));
     }
     static void onPublish(mosquitto*, void* self, int mid) {
         auto* d = static_cast<Private*>(self);
@@ -125,7 +127,7 @@ struct BrokerConnection::Private {
                 mosquitto_loop_start(mosq);
                 return;
             }
-            const QString message = QString::fromUtf8(mosquitto_strerror(rc));
+            const QString message = brokerErrorText(rc);
             std::unique_lock<std::mutex> lock(state);
             linkDown(message);
             if (wake.wait_for(lock, delay, [this] { return stopping; }))
@@ -261,7 +263,7 @@ void BrokerConnection::start() {
         const int rc = mosquitto_tls_set(d->mosq, s.caFile.toUtf8().constData(), nullptr, nullptr, nullptr, nullptr);
         if (rc != MOSQ_ERR_SUCCESS) {
             std::lock_guard<std::mutex> lock(d->state);
-            d->linkDown(QStringLiteral("TLS: %1").arg(QString::fromUtf8(mosquitto_strerror(rc))));
+            d->linkDown(QStringLiteral("TLS: %1").arg(brokerErrorText(rc)));
             return;
         }
     }
