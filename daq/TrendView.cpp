@@ -56,13 +56,6 @@ QString channelName(int channel) {
     return TrendView::tr("Counter");
 }
 
-// The rows a log holds from before its trigger: as its description counted
-// them when there is one; else the header's pre-trigger length, which is the
-// most there can be.
-qint64 preTriggerRowsOf(const CaptureLogContent& content) {
-    return content.description.preTriggerRows.value_or(content.header.preTriggerRows);
-}
-
 QString shownPath(const QString& path) {
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
 }
@@ -408,7 +401,7 @@ void TrendView::showReview(std::shared_ptr<CaptureLogContent> log) {
     std::optional<std::pair<double, double>> shade;
     if (content.rowCount > 0) {
         const qint64 rows = static_cast<qint64>(content.rowCount);
-        const qint64 before = std::clamp<qint64>(preTriggerRowsOf(content), 0, rows);
+        const qint64 before = std::clamp<qint64>(content.rowsBeforeTrigger(), 0, rows);
         if (timed) {
             marks.push_back({static_cast<double>(content.header.triggerTime), TrendMark::Trigger});
             if (before > 0)
