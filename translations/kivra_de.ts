@@ -166,6 +166,13 @@
     </message>
 </context>
 <context>
+    <name>Grid8x8Widget</name>
+    <message>
+        <source>not logged</source>
+        <translation>nicht aufgezeichnet</translation>
+    </message>
+</context>
+<context>
     <name>KivraTolm</name>
     <message>
         <source>The port in host:port must be a number, not &quot;%1&quot;.</source>
