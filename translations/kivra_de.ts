@@ -857,6 +857,13 @@ Die im Speicher gehaltenen Zeilen in einer anderen Datei speichern?</translation
     </message>
 </context>
 <context>
+    <name>SensorWidget</name>
+    <message>
+        <source>not logged</source>
+        <translation>nicht aufgezeichnet</translation>
+    </message>
+</context>
+<context>
     <name>ThemeDialog</name>
     <message>
         <source>Set GUI Theme</source>
