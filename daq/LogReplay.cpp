@@ -15,8 +15,9 @@ bool needsLogsCalibration(const LogDescription& description, const CalibrationSo
            !description.calibrationSha256.isEmpty() && loaded.sha256 != description.calibrationSha256;
 }
 
-ReplayCalibration chooseReplayCalibration(const LogDescription& description, const std::optional<FoundCalibration>& found,
-                                          const CalibrationData& loaded, const CalibrationSource& loadedSource) {
+ReplayCalibration chooseReplayCalibration(const LogDescription& description,
+                                          const std::optional<FoundCalibration>& found, const CalibrationData& loaded,
+                                          const CalibrationSource& loadedSource) {
     ReplayCalibration choice;
     choice.logsPath = description.calibrationPath;
     const auto useLoaded = [&](ReplayCalibration::Kind kind) {
@@ -47,8 +48,8 @@ LogReplay::LogReplay(std::shared_ptr<const CaptureLogContent> content, ReplayCal
     column.fill(-1);
     calibrated.fill(false);
     timed = !log->timestamps.empty() && !log->timeGoesBack();
-    beforeTrigger = static_cast<std::size_t>(
-        std::clamp<qint64>(log->rowsBeforeTrigger(), 0, static_cast<qint64>(log->rowCount)));
+    beforeTrigger =
+        static_cast<std::size_t>(std::clamp<qint64>(log->rowsBeforeTrigger(), 0, static_cast<qint64>(log->rowCount)));
 
     std::array<QString, 64> units;
     int next = 0;

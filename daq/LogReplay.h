@@ -39,8 +39,9 @@ struct FoundCalibration {
 bool needsLogsCalibration(const LogDescription& description, const CalibrationSource& loaded);
 // The calibration in effect when the log was made. `found`: the file at the
 // description's path, when it could be read.
-ReplayCalibration chooseReplayCalibration(const LogDescription& description, const std::optional<FoundCalibration>& found,
-                                          const CalibrationData& loaded, const CalibrationSource& loadedSource);
+ReplayCalibration chooseReplayCalibration(const LogDescription& description,
+                                          const std::optional<FoundCalibration>& found, const CalibrationData& loaded,
+                                          const CalibrationSource& loadedSource);
 
 // What one sensor shows in the replayed row.
 struct ReplaySensor {
@@ -108,7 +109,7 @@ private:
     std::size_t beforeTrigger = 0;
     bool timed = false;
     QString valueUnit;
-    std::array<int, 64> column;       // into log->values; -1: not logged
-    std::array<bool, 64> calibrated;  // the log holds a value, not a reading
+    std::array<int, 64> column;      // into log->values; -1: not logged
+    std::array<bool, 64> calibrated; // the log holds a value, not a reading
     std::array<CalibrationPoints, 64> scales;
 };

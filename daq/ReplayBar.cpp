@@ -91,9 +91,8 @@ void ReplayBar::start(std::shared_ptr<const CaptureLogContent> content, const Ca
     ui->lblReplayLog->setToolTip(shownPath(log->path));
     {
         const QSignalBlocker blocker(ui->sldReplayRow);
-        ui->sldReplayRow->setRange(0, static_cast<int>(std::min<std::size_t>(std::max<std::size_t>(log->rowCount, 1),
-                                                                             INT_MAX)) -
-                                              1);
+        ui->sldReplayRow->setRange(
+            0, static_cast<int>(std::min<std::size_t>(std::max<std::size_t>(log->rowCount, 1), INT_MAX)) - 1);
         ui->sldReplayRow->setValue(0);
         ui->sldReplayRow->setPageStep(std::max(1, ui->sldReplayRow->maximum() / 20));
     }
@@ -122,8 +121,7 @@ void ReplayBar::setLoadedCalibration(const CalibrationData& calibration, const C
 
 void ReplayBar::choose() {
     const std::size_t row = replay ? replay->row() : 0;
-    replay = std::make_unique<LogReplay>(
-        log, chooseReplayCalibration(log->description, found, loaded, loadedSource));
+    replay = std::make_unique<LogReplay>(log, chooseReplayCalibration(log->description, found, loaded, loadedSource));
     replay->setRow(row);
     ui->lblReplayCalibration->setText(calibrationText());
     ui->lblReplayCalibration->setToolTip(ui->lblReplayCalibration->text());
@@ -156,8 +154,7 @@ QString ReplayBar::calibrationText() const {
         return tr("Calibration: the loaded one, %1; the log's own, %2, is not found or has changed")
             .arg(loadedName, shownPath(used.logsPath));
     case ReplayCalibration::Kind::NoDescription:
-        return tr("Calibration: the loaded one, %1; the log has no description that names its own")
-            .arg(loadedName);
+        return tr("Calibration: the loaded one, %1; the log has no description that names its own").arg(loadedName);
     case ReplayCalibration::Kind::None:
         break;
     }
@@ -179,8 +176,8 @@ void ReplayBar::setPlaying(bool playing) {
         ui->btnReplayPlay->setChecked(playing);
     }
     ui->btnReplayPlay->setText(playing ? tr("  Pause") : tr("  Play"));
-    ui->btnReplayPlay->setIcon(QIcon(playing ? QStringLiteral(":/images/icons/pause.png")
-                                             : QStringLiteral(":/images/icons/play.png")));
+    ui->btnReplayPlay->setIcon(
+        QIcon(playing ? QStringLiteral(":/images/icons/pause.png") : QStringLiteral(":/images/icons/play.png")));
     if (!playing) {
         playTimer->stop();
         return;

@@ -136,6 +136,7 @@ void TrendView::connectSignals() {
     });
     connect(ui->btnTrendLive, &QPushButton::clicked, this, &TrendView::onBackToLive);
     connect(ui->btnTrendOpenLog, &QPushButton::clicked, this, &TrendView::onOpenLog);
+    connect(ui->btnTrendReplay, &QPushButton::clicked, this, &TrendView::replayRequested);
     connect(ui->scrTrendTime, &QScrollBar::valueChanged, this, &TrendView::onScroll);
     connect(progressTimer, &QTimer::timeout, this, [this] {
         if (loader && progress)
@@ -145,6 +146,26 @@ void TrendView::connectSignals() {
 
 bool TrendView::isPaused() const {
     return ui->btnTrendPause->isChecked();
+}
+
+std::shared_ptr<const CaptureLogContent> TrendView::reviewedLog() const {
+    return review ? review->shared() : nullptr;
+}
+
+void TrendView::followRow(std::size_t row) {
+    if (!review || row >= review->size())
+        return;
+    const double time = static_cast<double>(review->timeAt(row));
+    chart->setCursorTime(time);
+    const double span = chart->viewSpan();
+    if (time < chart->viewEnd() - span || time > chart->viewEnd()) {
+        // The row in the middle of the view.
+        heldEnd = time + span / 2;
+        chart->setView(heldEnd, span);
+        updateScrollBar();
+    }
+    if (chart->isVisible())
+        chart->update();
 }
 
 const TrendSource* TrendView::source() const {
@@ -434,7 +455,9 @@ void TrendView::showReview(std::shared_ptr<CaptureLogContent> log) {
     ui->lblTrendDetails->setText(tr("Reason: %1\n").arg(CaptureLogText::quoted(content.header.reason)) +
                                  descriptionText(content.description));
     ui->groupBoxTrendDetails->show();
+    ui->btnTrendReplay->setEnabled(true);
     chart->update();
+    emit reviewChanged();
 
     const QStringList notes = reviewNotes(content);
     if (!notes.isEmpty()) {
@@ -528,6 +551,9 @@ void TrendView::onBackToLive() {
         ui->lblTrendSource->setText(tr("Live"));
         ui->lblTrendSource->setToolTip(QString());
         ui->btnTrendPause->setEnabled(true);
+        ui->btnTrendReplay->setEnabled(false);
+        chart->setCursorTime(std::nullopt);
+        emit reviewChanged();
     }
     {
         const QSignalBlocker blocker(ui->btnTrendPause);

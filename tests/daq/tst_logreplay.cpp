@@ -146,12 +146,11 @@ void TestLogReplay::calibrationBySha_data() {
                                       << "loaded.tolmcal3";
     QTest::newRow("own file missing") << 2 << QByteArray("bb") << QByteArray() << true << int(Kind::Loaded)
                                       << "loaded.tolmcal3";
-    QTest::newRow("loaded is the log's") << 2 << QByteArray("aa") << QByteArray() << false
-                                         << int(Kind::LoadedIsLogs) << "loaded.tolmcal3";
-    QTest::newRow("made without one") << 1 << QByteArray("bb") << QByteArray() << false << int(Kind::None)
-                                      << QString();
-    QTest::newRow("no description") << 0 << QByteArray("bb") << QByteArray() << false
-                                    << int(Kind::NoDescription) << "loaded.tolmcal3";
+    QTest::newRow("loaded is the log's") << 2 << QByteArray("aa") << QByteArray() << false << int(Kind::LoadedIsLogs)
+                                         << "loaded.tolmcal3";
+    QTest::newRow("made without one") << 1 << QByteArray("bb") << QByteArray() << false << int(Kind::None) << QString();
+    QTest::newRow("no description") << 0 << QByteArray("bb") << QByteArray() << false << int(Kind::NoDescription)
+                                    << "loaded.tolmcal3";
 }
 
 void TestLogReplay::calibrationBySha() {
@@ -181,7 +180,7 @@ void TestLogReplay::calibrationBySha() {
     QCOMPARE(choice.path, path);
     const std::string unit = kind == int(ReplayCalibration::Kind::LogsOwn) ? "kg"
                              : kind == int(ReplayCalibration::Kind::None)  ? ""
-                                                                             : "N";
+                                                                           : "N";
     QCOMPARE(choice.data.unit(), unit);
 }
 
@@ -195,8 +194,8 @@ void TestLogReplay::whatSensorsShow() {
                       {LogColumnKind::Sensor, "", "kg", 2},
                       {LogColumnKind::Sensor, "", "kg", 3},
                       {LogColumnKind::Sensor, "", "", 4}});
-    log->values = {{0.25f, 0.5f}, {30.0f, 60.0f}, {1.0f, 1.0f}, {-4.0f, 2.0f},
-                   {std::numeric_limits<float>::quiet_NaN(), 0.1f}};
+    log->values = {
+        {0.25f, 0.5f}, {30.0f, 60.0f}, {1.0f, 1.0f}, {-4.0f, 2.0f}, {std::numeric_limits<float>::quiet_NaN(), 0.1f}};
     ReplayCalibration calibration;
     calibration.data.setUnit("kg");
     calibration.data.addPoint(1, 0, {0.5f, 50.0f});
