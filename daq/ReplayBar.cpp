@@ -61,7 +61,8 @@ void ReplayBar::addKeyTarget(QWidget* widget) {
     if (widget->focusPolicy() == Qt::NoFocus)
         widget->setFocusPolicy(Qt::ClickFocus);
     for (const auto& [key, frames] : {std::pair<int, int>{Qt::Key_Left, -1}, std::pair<int, int>{Qt::Key_Right, 1}}) {
-        auto* shortcut = new QShortcut(QKeySequence(key), widget, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+        auto* shortcut = new QShortcut(QKeySequence(key), widget);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
         shortcut->setAutoRepeat(true);
         shortcut->setEnabled(isActive());
         connect(shortcut, &QShortcut::activated, this, [this, frames = frames] { stepFrames(frames); });
@@ -76,10 +77,7 @@ void ReplayBar::start(std::shared_ptr<const CaptureLogContent> content, const Ca
     loaded = calibration;
     loadedSource = source;
     found.reset();
-    // A read of an earlier log's file that never came back is left behind.
-    if (ownLoad)
-        ownLoad->deleteLater();
-    ownLoad = nullptr;
+    dropOwnLoad();
     lookingForOwn = needsLogsCalibration(log->description, loadedSource);
     if (lookingForOwn) {
         ownLoad = new CalibrationFileLoad(this);
@@ -102,8 +100,20 @@ void ReplayBar::start(std::shared_ptr<const CaptureLogContent> content, const Ca
     choose();
 }
 
+// A read of an earlier log's file that never came back is left behind; one
+// that comes back later is not taken for the present log's.
+void ReplayBar::dropOwnLoad() {
+    if (ownLoad) {
+        ownLoad->disconnect(this);
+        ownLoad->deleteLater();
+    }
+    ownLoad = nullptr;
+    lookingForOwn = false;
+}
+
 void ReplayBar::stop() {
     setPlaying(false);
+    dropOwnLoad();
     replay.reset();
     log.reset();
     for (QShortcut* key : keys)

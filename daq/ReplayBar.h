@@ -59,6 +59,7 @@ signals:
 
 private:
     void choose();
+    void dropOwnLoad();
     void onCalibrationRead();
     void onPlayTick();
     // The play clock starts again at the current row.

@@ -455,7 +455,6 @@ void TrendView::showReview(std::shared_ptr<CaptureLogContent> log) {
     ui->lblTrendDetails->setText(tr("Reason: %1\n").arg(CaptureLogText::quoted(content.header.reason)) +
                                  descriptionText(content.description));
     ui->groupBoxTrendDetails->show();
-    ui->btnTrendReplay->setEnabled(true);
     chart->update();
     emit reviewChanged();
 
@@ -551,7 +550,6 @@ void TrendView::onBackToLive() {
         ui->lblTrendSource->setText(tr("Live"));
         ui->lblTrendSource->setToolTip(QString());
         ui->btnTrendPause->setEnabled(true);
-        ui->btnTrendReplay->setEnabled(false);
         chart->setCursorTime(std::nullopt);
         emit reviewChanged();
     }
