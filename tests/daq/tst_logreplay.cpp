@@ -12,7 +12,6 @@ using KivraTolm::LogColumnKind;
 using Stamps = std::vector<std::int64_t>;
 Q_DECLARE_METATYPE(Stamps)
 Q_DECLARE_METATYPE(ReplayCalibration::Kind)
-Q_DECLARE_METATYPE(std::string)
 
 namespace {
 
@@ -44,38 +43,46 @@ class TestLogReplay : public QObject {
     Q_OBJECT
 
 private slots:
-    void timeAndTrigger_data();
-    void timeAndTrigger();
-    void oneSecondSteps_data();
-    void oneSecondSteps();
+    void timeAndSteps_data();
+    void timeAndSteps();
     void calibrationBySha_data();
     void calibrationBySha();
     void whatSensorsShow();
 };
 
-void TestLogReplay::timeAndTrigger_data() {
+void TestLogReplay::timeAndSteps_data() {
     QTest::addColumn<Stamps>("stamps");
     QTest::addColumn<int>("row");
     QTest::addColumn<double>("seconds"); // from the trigger
     QTest::addColumn<bool>("before");
     QTest::addColumn<bool>("timed");
+    QTest::addColumn<int>("step"); // seconds
+    QTest::addColumn<int>("to");   // the row it leads to
 
-    QTest::newRow("rate, first row") << Stamps{} << 0 << -0.2 << true << false;
-    QTest::newRow("rate, last before") << Stamps{} << 9 << -0.02 << true << false;
-    QTest::newRow("rate, trigger row") << Stamps{} << 10 << 0.0 << false << false;
-    QTest::newRow("rate, later") << Stamps{} << 60 << 1.0 << false << false;
-    QTest::newRow("stamps") << every20ms(800) << 35 << 0.5 << false << true;
+    QTest::newRow("rate, first row") << Stamps{} << 0 << -0.2 << true << false << -1 << 0;
+    QTest::newRow("rate, last before") << Stamps{} << 9 << -0.02 << true << false << 1 << 59;
+    QTest::newRow("rate, trigger row") << Stamps{} << 10 << 0.0 << false << false << -1 << 0;
+    QTest::newRow("rate, later") << Stamps{} << 70 << 1.2 << false << false << -1 << 20;
+    QTest::newRow("rate, past the end") << Stamps{} << 90 << 1.6 << false << false << 1 << 99;
+    QTest::newRow("stamps") << every20ms(800) << 35 << 0.5 << false << true << 1 << 85;
+    QTest::newRow("stamps, past the start") << every20ms(800) << 70 << 1.2 << false << true << -2 << 0;
     Stamps back = every20ms(800);
     back[50] = 0;
-    QTest::newRow("stamps going back: the rate") << back << 35 << 0.5 << false << false;
+    QTest::newRow("stamps going back: the rate") << back << 35 << 0.5 << false << false << 1 << 85;
+    // A pause of 3 s is stepped over, forward and back.
+    QTest::newRow("forward over a pause") << every20ms(0, 20) << 19 << -0.62 << false << true << 1 << 20;
+    QTest::newRow("back over a pause") << every20ms(0, 20) << 20 << 2.4 << false << true << -1 << 19;
+    QTest::newRow("back over a pause, 2 s") << every20ms(0, 20) << 25 << 2.5 << false << true << -2 << 19;
 }
 
-void TestLogReplay::timeAndTrigger() {
+void TestLogReplay::timeAndSteps() {
     QFETCH(Stamps, stamps);
     QFETCH(int, row);
     QFETCH(double, seconds);
     QFETCH(bool, before);
     QFETCH(bool, timed);
+    QFETCH(int, step);
+    QFETCH(int, to);
     LogReplay replay(logOf(stamps), ReplayCalibration{});
     replay.setRow(static_cast<std::size_t>(row));
     QCOMPARE(replay.isTimed(), timed);
@@ -83,34 +90,7 @@ void TestLogReplay::timeAndTrigger() {
     QCOMPARE(replay.secondsFromTrigger(), seconds);
     QCOMPARE(replay.isBeforeTrigger(), before);
     QCOMPARE(replay.rowAtSeconds(replay.secondsAt(replay.row())), replay.row());
-}
-
-void TestLogReplay::oneSecondSteps_data() {
-    QTest::addColumn<Stamps>("stamps");
-    QTest::addColumn<int>("from");
-    QTest::addColumn<int>("seconds");
-    QTest::addColumn<int>("to");
-
-    QTest::newRow("rate forward") << Stamps{} << 5 << 1 << 55;
-    QTest::newRow("rate back") << Stamps{} << 70 << -1 << 20;
-    QTest::newRow("rate back past the start") << Stamps{} << 30 << -1 << 0;
-    QTest::newRow("rate forward past the end") << Stamps{} << 90 << 1 << 99;
-    QTest::newRow("stamps forward") << every20ms(0) << 5 << 1 << 55;
-    QTest::newRow("stamps back") << every20ms(0) << 70 << -2 << 0;
-    // A pause of 3 s is stepped over, forward and back.
-    QTest::newRow("forward over a pause") << every20ms(0, 20) << 19 << 1 << 20;
-    QTest::newRow("back over a pause") << every20ms(0, 20) << 20 << -1 << 19;
-    QTest::newRow("back over a pause, 2 s") << every20ms(0, 20) << 25 << -2 << 19;
-}
-
-void TestLogReplay::oneSecondSteps() {
-    QFETCH(Stamps, stamps);
-    QFETCH(int, from);
-    QFETCH(int, seconds);
-    QFETCH(int, to);
-    LogReplay replay(logOf(stamps), ReplayCalibration{});
-    replay.setRow(static_cast<std::size_t>(from));
-    replay.stepSeconds(seconds);
+    replay.stepSeconds(step);
     QCOMPARE(replay.row(), static_cast<std::size_t>(to));
 }
 
@@ -120,20 +100,14 @@ void TestLogReplay::calibrationBySha_data() {
     QTest::addColumn<QByteArray>("foundSha"); // empty: the file was not found
     QTest::addColumn<bool>("readsFile");
     QTest::addColumn<ReplayCalibration::Kind>("kind");
-    QTest::addColumn<std::string>("unit"); // of the calibration used
 
     using Kind = ReplayCalibration::Kind;
-    QTest::newRow("own file found") << 2 << QByteArray("bb") << QByteArray("aa") << true << Kind::LogsOwn
-                                    << std::string("kg");
-    QTest::newRow("own file changed") << 2 << QByteArray("bb") << QByteArray("cc") << true << Kind::Loaded
-                                      << std::string("N");
-    QTest::newRow("own file missing") << 2 << QByteArray("bb") << QByteArray() << true << Kind::Loaded
-                                      << std::string("N");
-    QTest::newRow("loaded is the log's") << 2 << QByteArray("aa") << QByteArray() << false << Kind::LoadedIsLogs
-                                         << std::string("N");
-    QTest::newRow("made without one") << 1 << QByteArray("bb") << QByteArray() << false << Kind::None << std::string();
-    QTest::newRow("no description") << 0 << QByteArray("bb") << QByteArray() << false << Kind::NoDescription
-                                    << std::string("N");
+    QTest::newRow("own file found") << 2 << QByteArray("bb") << QByteArray("aa") << true << Kind::LogsOwn;
+    QTest::newRow("own file changed") << 2 << QByteArray("bb") << QByteArray("cc") << true << Kind::Loaded;
+    QTest::newRow("own file missing") << 2 << QByteArray("bb") << QByteArray() << true << Kind::Loaded;
+    QTest::newRow("loaded is the log's") << 2 << QByteArray("aa") << QByteArray() << false << Kind::LoadedIsLogs;
+    QTest::newRow("made without one") << 1 << QByteArray("bb") << QByteArray() << false << Kind::None;
+    QTest::newRow("no description") << 0 << QByteArray("bb") << QByteArray() << false << Kind::NoDescription;
 }
 
 void TestLogReplay::calibrationBySha() {
@@ -157,14 +131,13 @@ void TestLogReplay::calibrationBySha() {
 
     QFETCH(bool, readsFile);
     QFETCH(ReplayCalibration::Kind, kind);
-    QFETCH(std::string, unit);
     QCOMPARE(needsLogsCalibration(read, loadedSource), readsFile);
     const ReplayCalibration choice = chooseReplayCalibration(read, found, loaded, loadedSource);
     QCOMPARE(choice.kind, kind);
-    QCOMPARE(choice.data.unit(), unit);
-    QCOMPARE(choice.path, unit.empty()                               ? QString()
-                          : kind == ReplayCalibration::Kind::LogsOwn ? "log.tolmcal3"
-                                                                     : "loaded.tolmcal3");
+    const bool logsOwn = kind == ReplayCalibration::Kind::LogsOwn;
+    const bool none = kind == ReplayCalibration::Kind::None;
+    QCOMPARE(choice.data.unit(), std::string(none ? "" : logsOwn ? "kg" : "N"));
+    QCOMPARE(choice.path, QString(none ? "" : logsOwn ? "log.tolmcal3" : "loaded.tolmcal3"));
 }
 
 void TestLogReplay::whatSensorsShow() {
