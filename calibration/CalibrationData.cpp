@@ -1,5 +1,6 @@
 #include "CalibrationData.h"
 
+#include <cmath>
 #include <stdexcept>
 
 namespace {
@@ -134,6 +135,45 @@ float CalibrationData::calibratedValue(const CalibrationPoints& points, float in
     const float t =
         high.intensity == low.intensity ? 0.0f : (intensity - low.intensity) / (high.intensity - low.intensity);
     return (high.value - low.value) * t + low.value;
+}
+
+std::optional<float> CalibrationData::intensityFor(const CalibrationPoints& points, float value) {
+    const std::size_t n = points.size();
+    if (n == 0 || !std::isfinite(value))
+        return std::nullopt;
+    std::optional<float> intensity;
+    if (n == 1) {
+        const float x0 = points[0].intensity;
+        const float y0 = points[0].value;
+        // The inverse of each of calibratedValue's three lines.
+        if (x0 < 0.0f && y0 != 0.0f)
+            intensity = x0 + (1.0f - value / y0) * (0.0f - x0);
+        else if (x0 == 0.0f && y0 != 1.0f)
+            intensity = (value - y0) / (1.0f - y0);
+        else if (x0 > 0.0f && y0 != 0.0f)
+            intensity = value * x0 / y0;
+    } else {
+        const bool rising = points[1].value > points[0].value;
+        for (std::size_t k = 1; k < n; ++k) {
+            const bool stepRises = points[k].value > points[k - 1].value;
+            if (!(points[k].intensity > points[k - 1].intensity) || points[k].value == points[k - 1].value ||
+                stepRises != rising)
+                return std::nullopt;
+        }
+        // The segment calibratedValue takes for the reading sought: along
+        // the values as it goes along the intensities.
+        std::size_t i = 0;
+        for (std::size_t k = 0; k < n && (rising ? value > points[k].value : value < points[k].value); ++k)
+            i = k;
+        if (i == n - 1)
+            i = n - 2;
+        const CalibrationPoint& low = points[i];
+        const CalibrationPoint& high = points[i + 1];
+        intensity = (value - low.value) / (high.value - low.value) * (high.intensity - low.intensity) + low.intensity;
+    }
+    if (intensity && !std::isfinite(*intensity))
+        return std::nullopt;
+    return intensity;
 }
 
 KivraTolm::InputFrame CalibrationData::calibrateFrame(const KivraTolm::InputFrame& frame) const {

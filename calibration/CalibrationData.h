@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // Everything that turns the raw intensities of the 8x8 sensor array into
@@ -56,6 +57,10 @@ public:
     void setModified(bool value) { modified = value; }
 
     static float calibratedValue(const CalibrationPoints& points, float intensity);
+    // The reading that calibratedValue turns into `value`: none when the
+    // curve cannot give it back unambiguously (no points, a flat piece,
+    // intensities not rising, values not strictly monotonic, no number).
+    static std::optional<float> intensityFor(const CalibrationPoints& points, float value);
     KivraTolm::InputFrame calibrateFrame(const KivraTolm::InputFrame& frame) const;
 
     // Every field, the modified flag included.

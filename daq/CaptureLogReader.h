@@ -53,6 +53,9 @@ struct CaptureLogContent {
     LogDescription description; // of the description file beside the log
 
     bool lastRowIncomplete() const { return tail != LogTailKind::None; }
+    // The rows from before the trigger: as the description counted them,
+    // else the header's pre-trigger length, which is the most there can be.
+    qint64 rowsBeforeTrigger() const { return description.preTriggerRows.value_or(header.preTriggerRows); }
     bool timeGoesBack() const { return timeBackLine > 0; }
 };
 

@@ -40,6 +40,8 @@ void takeFields(const QJsonObject& json, LogDescription& description) {
     description.emulated = board.value(QStringLiteral("emulated")).toBool();
     const QJsonObject calibration = json.value(QStringLiteral("calibration")).toObject();
     description.calibration = textOf(calibration.value(QStringLiteral("path")));
+    description.calibrationPath = calibration.value(QStringLiteral("path")).toString();
+    description.calibrationSha256 = calibration.value(QStringLiteral("sha256")).toString().toLatin1();
     description.unit = textOf(calibration.value(QStringLiteral("unit")));
     description.reason = textOf(json.value(QStringLiteral("reason")));
     description.triggered = textOf(json.value(QStringLiteral("triggered")).toObject().value(QStringLiteral("iso")));

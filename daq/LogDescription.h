@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <optional>
@@ -20,6 +21,10 @@ struct LogDescription {
     QString board; // bus, address and identifier
     bool emulated = false;
     QString calibration; // its path; empty: none was loaded
+    // The calibration file as written, to find it again: its path unquoted
+    // and the SHA-256 (hex) of the bytes in effect.
+    QString calibrationPath;
+    QByteArray calibrationSha256;
     QString unit;
     QString reason;    // the trigger's reason
     QString triggered; // the trigger's moment, ISO 8601

@@ -18,6 +18,8 @@
 #include "NetworkDialog.h"
 #include "NewFileCheck.h"
 #include "PlainMessageBox.h"
+#include "ReplayBar.h"
+#include "ReplayViews.h"
 #include "SensorPoints.h"
 #include "SensorWidget.h"
 #include "StartUp.h"
@@ -112,6 +114,10 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     trend = new TrendView(this);
     trend->setObjectName(QStringLiteral("tabTrend"));
     ui->tabWidget->addTab(trend, QIcon(QStringLiteral(":/images/icons/trend.png")), tr("  Trend"));
+    replayBar = new ReplayBar(this);
+    ui->layoutCentralWidget->insertWidget(0, replayBar);
+    replayBar->addKeyTarget(ui->tabBarGraph);
+    replayBar->addKeyTarget(ui->tabGrid);
 
     calibrationLoad = new CalibrationFileLoad(this);
     statusLabel = new QLabel(this);
@@ -178,6 +184,15 @@ void MainWindow::connectSignals() {
     });
     connect(ui->actExit, &QAction::triggered, this, &MainWindow::close);
     connect(btnNetwork, &QToolButton::clicked, this, &MainWindow::onNetwork);
+    connect(trend, &TrendView::replayRequested, this, &MainWindow::startReplay);
+    connect(trend, &TrendView::reviewChanged, this, &MainWindow::endReplay);
+    connect(replayBar, &ReplayBar::backToLive, trend, &TrendView::onBackToLive);
+    connect(replayBar, &ReplayBar::calibrationChanged, this,
+            [this] { ReplayViews::prepare(*replayBar->model(), sensorWidgets, grid); });
+    connect(replayBar, &ReplayBar::frameChanged, this, [this] {
+        ReplayViews::show(*replayBar->model(), sensorWidgets, grid);
+        trend->followRow(replayBar->model()->row());
+    });
 
     connect(ui->rdoSampleRate, &QRadioButton::clicked, this, [this] {
         ui->spnRate->setEnabled(true);
@@ -300,7 +315,8 @@ void MainWindow::onTimer() {
     ui->lblCounter->setText(QString::number(static_cast<qulonglong>(lastFrame.counter)));
     ui->lblCapSampleTimer->setText(dateTimeText(lastFrame.timestamp));
     statusLabel->setText(statusText());
-    showFrame();
+    if (!replayBar->isActive())
+        showFrame();
     feedCapture();
     publishBench();
 }
@@ -420,26 +436,54 @@ void MainWindow::applyCalibration(CalibrationFileLoad::Result loaded) {
         calibration = std::move(loaded.calibration);
         calibrationSource = ::calibrationSource(loaded.path, loaded.bytes);
         sendColumnSensitivities(*capture, calibration);
-        const bool single = calibration.enableMode() == SensorMode::EightSensor;
-        const QString unit = QString::fromStdString(calibration.unit());
-        grid->setUnit(unit);
         trend->setCalibration(calibration);
-        for (int column = 0; column < 8; ++column) {
-            SensorWidget* widget = sensorWidgets[column];
+        for (SensorWidget* widget : sensorWidgets)
             widget->resetTriggerState();
-            widget->setSingleMode(single, column);
-            widget->setUnit(unit);
-            for (int row = 0; row < 8; ++row) {
-                const CalibrationPoints points = calibration.points(column, row);
-                widget->updateCalibrationPoints(row, sensorPoints(points));
-                widget->enableSensor(row, calibration.isSensorEnabled(column, row));
-                grid->setCalibration(column, row, !points.empty());
-            }
-        }
+        showCalibrationInViews();
+        replayBar->setLoadedCalibration(calibration, calibrationSource);
     } catch (const std::exception& e) {
         showCalibrationError(this, tr("Error"),
                              tr("Failed to load calibration data: %1").arg(QString::fromStdString(e.what())), e);
     }
+}
+
+void MainWindow::showCalibrationInViews() {
+    const bool single = calibration.enableMode() == SensorMode::EightSensor;
+    const QString unit = QString::fromStdString(calibration.unit());
+    grid->setUnit(unit);
+    for (int column = 0; column < 8; ++column) {
+        SensorWidget* widget = sensorWidgets[column];
+        widget->setSingleMode(single, column);
+        widget->setUnit(unit);
+        for (int row = 0; row < 8; ++row) {
+            const CalibrationPoints points = calibration.points(column, row);
+            widget->updateCalibrationPoints(row, sensorPoints(points));
+            widget->enableSensor(row, calibration.isSensorEnabled(column, row));
+            grid->setCalibration(column, row, !points.empty());
+        }
+    }
+}
+
+void MainWindow::startReplay() {
+    const std::shared_ptr<const KivraTolm::CaptureLogContent> log = trend->reviewedLog();
+    if (!log)
+        return;
+    replayBar->start(log, calibration, calibrationSource);
+    ui->tabWidget->setCurrentWidget(ui->tabGrid);
+    ui->tabGrid->setFocus();
+}
+
+// Acquisition and a capture went on meanwhile; the views take up the live
+// frame at once.
+void MainWindow::endReplay() {
+    if (!replayBar->isActive())
+        return;
+    replayBar->stop();
+    ReplayViews::clearReplayMarks(sensorWidgets, grid);
+    showCalibrationInViews();
+    for (SensorWidget* widget : sensorWidgets)
+        widget->setTriggerLevelVisible(ui->btnLevelTrigger->isChecked());
+    showFrame();
 }
 
 void MainWindow::onLoadCalibration() {

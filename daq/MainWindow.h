@@ -21,6 +21,7 @@ class QLabel;
 class QPushButton;
 class QTimer;
 class QToolButton;
+class ReplayBar;
 class SensorWidget;
 class TrendView;
 class CaptureSession;
@@ -86,6 +87,11 @@ private:
     void updateWindowTitle();
     void connectSignals();
     void applyCalibration(CalibrationFileLoad::Result loaded);
+    // The calibration's points, units and enabled sensors in the live views.
+    void showCalibrationInViews();
+    // Replay of the log the Trend tab reviews, in the bar graphs and the grid.
+    void startReplay();
+    void endReplay();
     void onCalibrationLoaded();
     void applyTiming();
     void askRetry(const QString& error);
@@ -121,6 +127,7 @@ private:
     std::array<SensorWidget*, 8> sensorWidgets = {};
     Grid8x8Widget* grid = nullptr;
     TrendView* trend = nullptr;
+    ReplayBar* replayBar = nullptr;
     // The running capture's trigger is marked on the trend once.
     bool triggerMarked = false;
     std::uint64_t lastFedTimestamp = 0;

@@ -37,6 +37,7 @@ public:
     // shows as %, as in the live views.
     QString unit(int channel) const;
     const KivraTolm::CaptureLogContent& content() const { return *log; }
+    std::shared_ptr<const KivraTolm::CaptureLogContent> shared() const { return log; }
 
     std::size_t size() const override { return log->rowCount; }
     std::int64_t timeAt(std::size_t i) const override { return times()[i]; }

@@ -56,13 +56,6 @@ QString channelName(int channel) {
     return TrendView::tr("Counter");
 }
 
-// The rows a log holds from before its trigger: as its description counted
-// them when there is one; else the header's pre-trigger length, which is the
-// most there can be.
-qint64 preTriggerRowsOf(const CaptureLogContent& content) {
-    return content.description.preTriggerRows.value_or(content.header.preTriggerRows);
-}
-
 QString shownPath(const QString& path) {
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
 }
@@ -143,6 +136,7 @@ void TrendView::connectSignals() {
     });
     connect(ui->btnTrendLive, &QPushButton::clicked, this, &TrendView::onBackToLive);
     connect(ui->btnTrendOpenLog, &QPushButton::clicked, this, &TrendView::onOpenLog);
+    connect(ui->btnTrendReplay, &QPushButton::clicked, this, &TrendView::replayRequested);
     connect(ui->scrTrendTime, &QScrollBar::valueChanged, this, &TrendView::onScroll);
     connect(progressTimer, &QTimer::timeout, this, [this] {
         if (loader && progress)
@@ -152,6 +146,26 @@ void TrendView::connectSignals() {
 
 bool TrendView::isPaused() const {
     return ui->btnTrendPause->isChecked();
+}
+
+std::shared_ptr<const CaptureLogContent> TrendView::reviewedLog() const {
+    return review ? review->shared() : nullptr;
+}
+
+void TrendView::followRow(std::size_t row) {
+    if (!review || row >= review->size())
+        return;
+    const double time = static_cast<double>(review->timeAt(row));
+    chart->setCursorTime(time);
+    const double span = chart->viewSpan();
+    if (time < chart->viewEnd() - span || time > chart->viewEnd()) {
+        // The row in the middle of the view.
+        heldEnd = time + span / 2;
+        chart->setView(heldEnd, span);
+        updateScrollBar();
+    }
+    if (chart->isVisible())
+        chart->update();
 }
 
 const TrendSource* TrendView::source() const {
@@ -408,7 +422,7 @@ void TrendView::showReview(std::shared_ptr<CaptureLogContent> log) {
     std::optional<std::pair<double, double>> shade;
     if (content.rowCount > 0) {
         const qint64 rows = static_cast<qint64>(content.rowCount);
-        const qint64 before = std::clamp<qint64>(preTriggerRowsOf(content), 0, rows);
+        const qint64 before = std::clamp<qint64>(content.rowsBeforeTrigger(), 0, rows);
         if (timed) {
             marks.push_back({static_cast<double>(content.header.triggerTime), TrendMark::Trigger});
             if (before > 0)
@@ -442,6 +456,7 @@ void TrendView::showReview(std::shared_ptr<CaptureLogContent> log) {
                                  descriptionText(content.description));
     ui->groupBoxTrendDetails->show();
     chart->update();
+    emit reviewChanged();
 
     const QStringList notes = reviewNotes(content);
     if (!notes.isEmpty()) {
@@ -535,6 +550,8 @@ void TrendView::onBackToLive() {
         ui->lblTrendSource->setText(tr("Live"));
         ui->lblTrendSource->setToolTip(QString());
         ui->btnTrendPause->setEnabled(true);
+        chart->setCursorTime(std::nullopt);
+        emit reviewChanged();
     }
     {
         const QSignalBlocker blocker(ui->btnTrendPause);

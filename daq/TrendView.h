@@ -52,6 +52,10 @@ public:
     bool isReviewing() const { return review != nullptr; }
     bool isLoading() const { return loader != nullptr; }
     bool isPaused() const;
+    // The log under review; null while live.
+    std::shared_ptr<const KivraTolm::CaptureLogContent> reviewedLog() const;
+    // A replay's row: the cursor on it, the view moved to hold it.
+    void followRow(std::size_t row);
 
     const KivraTolm::TrendStore& history() const { return store; }
     TrendChart* trendChart() const { return chart; }
@@ -66,6 +70,10 @@ public slots:
 signals:
     // A log was shown, or failed, or its reading was cancelled.
     void logDone();
+    // The review began, or ended, or shows another log.
+    void reviewChanged();
+    // "Replay" for the log under review.
+    void replayRequested();
 
 private:
     void connectSignals();

@@ -166,6 +166,13 @@
     </message>
 </context>
 <context>
+    <name>Grid8x8Widget</name>
+    <message>
+        <source>not logged</source>
+        <translation>nicht aufgezeichnet</translation>
+    </message>
+</context>
+<context>
     <name>KivraTolm</name>
     <message>
         <source>The port in host:port must be a number, not &quot;%1&quot;.</source>
@@ -835,6 +842,133 @@ Die im Speicher gehaltenen Zeilen in einer anderen Datei speichern?</translation
     </message>
 </context>
 <context>
+    <name>ReplayBar</name>
+    <message>
+        <source>One second back.</source>
+        <translation>Eine Sekunde zurück.</translation>
+    </message>
+    <message>
+        <source>-1 s</source>
+        <translation>-1 s</translation>
+    </message>
+    <message>
+        <source>One frame back (left arrow key).</source>
+        <translation>Einen Messwert zurück (Pfeiltaste links).</translation>
+    </message>
+    <message>
+        <source>-1</source>
+        <translation>-1</translation>
+    </message>
+    <message>
+        <source>Play the log from this frame on.</source>
+        <translation>Die Logdatei ab diesem Messwert abspielen.</translation>
+    </message>
+    <message>
+        <source>  Play</source>
+        <translation>  Abspielen</translation>
+    </message>
+    <message>
+        <source>One frame forward (right arrow key).</source>
+        <translation>Einen Messwert vor (Pfeiltaste rechts).</translation>
+    </message>
+    <message>
+        <source>+1</source>
+        <translation>+1</translation>
+    </message>
+    <message>
+        <source>One second forward.</source>
+        <translation>Eine Sekunde vor.</translation>
+    </message>
+    <message>
+        <source>+1 s</source>
+        <translation>+1 s</translation>
+    </message>
+    <message>
+        <source>How fast the log is played.</source>
+        <translation>Wie schnell die Logdatei abgespielt wird.</translation>
+    </message>
+    <message>
+        <source>Every row of the log.</source>
+        <translation>Alle Zeilen der Logdatei.</translation>
+    </message>
+    <message>
+        <source>Show the newest frames again.</source>
+        <translation>Wieder die neuesten Messwerte zeigen.</translation>
+    </message>
+    <message>
+        <source>  Back to live</source>
+        <translation>  Zurück zu live</translation>
+    </message>
+    <message>
+        <source>%1×</source>
+        <translation>%1×</translation>
+    </message>
+    <message>
+        <source>Replay of %1</source>
+        <translation>Wiedergabe von %1</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>keine</translation>
+    </message>
+    <message>
+        <source>Calibration: the log&apos;s own, %1</source>
+        <translation>Kalibrierung: die der Logdatei, %1</translation>
+    </message>
+    <message>
+        <source>Calibration: the log&apos;s own, as loaded, %1</source>
+        <translation>Kalibrierung: die der Logdatei, wie geladen, %1</translation>
+    </message>
+    <message>
+        <source>Calibration: the loaded one, %1, while the log&apos;s own is read, %2</source>
+        <translation>Kalibrierung: die geladene, %1, während die der Logdatei gelesen wird, %2</translation>
+    </message>
+    <message>
+        <source>Calibration: the loaded one, %1; the log&apos;s own, %2, is not found or has changed</source>
+        <translation>Kalibrierung: die geladene, %1; die der Logdatei, %2, ist nicht zu finden oder wurde geändert</translation>
+    </message>
+    <message>
+        <source>Calibration: the loaded one, %1; the log has no description that names its own</source>
+        <translation>Kalibrierung: die geladene, %1; keine Beschreibungsdatei nennt die der Logdatei</translation>
+    </message>
+    <message>
+        <source>Calibration: none, as when the log was made</source>
+        <translation>Kalibrierung: keine, wie bei der Aufzeichnung</translation>
+    </message>
+    <message>
+        <source>  Pause</source>
+        <translation>  Pause</translation>
+    </message>
+    <message>
+        <source>Frame %1 of %2</source>
+        <translation>Messwert %1 von %2</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1, %2 from the trigger</source>
+        <translation>%1, %2 ab Trigger</translation>
+    </message>
+    <message>
+        <source>%1 from the trigger (at %2 Hz, the log has no time stamps)</source>
+        <translation>%1 ab Trigger (bei %2 Hz, die Logdatei hat keine Zeitstempel)</translation>
+    </message>
+    <message>
+        <source>%1 from the trigger (at %2 Hz, the log&apos;s time stamps go back)</source>
+        <translation>%1 ab Trigger (bei %2 Hz, die Zeitstempel der Logdatei laufen zurück)</translation>
+    </message>
+    <message>
+        <source>before the trigger</source>
+        <translation>vor dem Trigger</translation>
+    </message>
+    <message>
+        <source>after the trigger</source>
+        <translation>nach dem Trigger</translation>
+    </message>
+</context>
+<context>
     <name>SelDialog</name>
     <message>
         <source>Select device to use</source>
@@ -847,6 +981,13 @@ Die im Speicher gehaltenen Zeilen in einer anderen Datei speichern?</translation
     <message>
         <source>Ethernet device</source>
         <translation>Ethernet-Messkarte</translation>
+    </message>
+</context>
+<context>
+    <name>SensorWidget</name>
+    <message>
+        <source>not logged</source>
+        <translation>nicht aufgezeichnet</translation>
     </message>
 </context>
 <context>
@@ -1098,6 +1239,14 @@ Die im Speicher gehaltenen Zeilen in einer anderen Datei speichern?</translation
     <message>
         <source>The time stamps of %1 go back at line %2, so the log is shown against its row numbers.</source>
         <translation>Die Zeitstempel von %1 laufen in Zeile %2 zurück; die Logdatei wird daher über ihren Zeilennummern gezeigt.</translation>
+    </message>
+    <message>
+        <source>Show the log frame by frame in the bar graphs and the grid.</source>
+        <translation>Die Logdatei Messwert für Messwert in den Balken und im Raster zeigen.</translation>
+    </message>
+    <message>
+        <source>  Replay</source>
+        <translation>  Wiedergabe</translation>
     </message>
 </context>
 </TS>

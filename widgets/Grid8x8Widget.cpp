@@ -63,8 +63,15 @@ void Grid8x8Widget::setUnit(const QString& unit) {
         c.unit = unit;
 }
 
+void Grid8x8Widget::setCellShown(int column, int row, GridCellShown shown) {
+    if (validCell(column, row))
+        cells[column + row * 8].shown = shown;
+}
+
 QString Grid8x8Widget::cellText(int column, int row) const {
     const GridCell& c = cells[column + row * 8];
+    if (c.shown == GridCellShown::NotLogged)
+        return GridGeometry::cellText(column, row, tr("not logged"));
     if (c.hasCalibration)
         return GridGeometry::cellText(column, row, c.value, c.unit);
     return GridGeometry::cellText(column, row, c.intensity * 100.0, QStringLiteral("%"));
@@ -138,7 +145,7 @@ void Grid8x8Widget::paintFrame(QPainter& painter) const {
 // Fitted in the small font, which a text too wide for the cell takes.
 QString Grid8x8Widget::shownText(int column, int row) const {
     const GridCell& c = cells[column + row * 8];
-    if (!c.hasCalibration)
+    if (!c.hasCalibration || c.shown == GridCellShown::NotLogged)
         return cellText(column, row);
     const QString& unit = cellUnit.unit(c.unit, smallFont, GridGeometry::cellRect(size(), column, row).width());
     const QString text = GridGeometry::cellText(column, row, c.value, unit);
@@ -152,10 +159,17 @@ QString Grid8x8Widget::shownText(int column, int row) const {
 void Grid8x8Widget::paintCell(QPainter& painter, int column, int row) {
     const QRectF rect = GridGeometry::cellRect(size(), column, row);
     const QString text = shownText(column, row);
-    const bool cut = cells[column + row * 8].hasCalibration && cellUnit.isCut();
-    const int grey = GridGeometry::greyLevel(cells[column + row * 8].intensity);
-    painter.fillRect(rect, QColor(grey, grey, grey));
-    painter.setPen(viewPen(grey < 128 ? ViewColours::cellTextOnDark() : ViewColours::cellTextOnLight(), 1.0));
+    const GridCell& c = cells[column + row * 8];
+    const bool cut = c.hasCalibration && c.shown != GridCellShown::NotLogged && cellUnit.isCut();
+    const int grey = GridGeometry::greyLevel(c.intensity);
+    const Theme& theme = currentTheme();
+    if (c.shown == GridCellShown::Reading) {
+        painter.fillRect(rect, QColor(grey, grey, grey));
+        painter.setPen(viewPen(grey < 128 ? ViewColours::cellTextOnDark() : ViewColours::cellTextOnLight(), 1.0));
+    } else {
+        painter.fillRect(rect, theme.window);
+        painter.setPen(viewPen(c.shown == GridCellShown::ValueOnly ? theme.text : theme.disabled, 1.0));
+    }
     if (!labelTextCached) {
         painter.setFont(!cut && fitsLabelFont(rect, text) ? font : smallFont);
         painter.drawText(rect, Qt::AlignCenter, text);

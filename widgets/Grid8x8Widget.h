@@ -12,12 +12,18 @@
 #include <array>
 #include <memory>
 
+// What a cell shows: its reading (grey and text), only its value (a replayed
+// log keeps the value but not the reading the grey follows), or that the
+// sensor was not logged.
+enum class GridCellShown { Reading, ValueOnly, NotLogged };
+
 // One sensor of the grid view.
 struct GridCell {
     double intensity = 0.0;
     double value = 0.0;
     QString unit;
     bool hasCalibration = false;
+    GridCellShown shown = GridCellShown::Reading;
 };
 
 // The whole 8 x 8 sensor array: one square cell per sensor (column across,
@@ -52,6 +58,7 @@ public slots:
     void updateSensor(int column, int row, double intensity, double value);
     void setCalibration(int column, int row, bool has);
     void setUnit(const QString& unit);
+    void setCellShown(int column, int row, GridCellShown shown);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

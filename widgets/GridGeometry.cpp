@@ -27,8 +27,11 @@ int greyLevel(double intensity) {
 }
 
 QString cellText(int column, int row, double value, const QString& unit) {
-    return QStringLiteral("%1\n%2").arg(QString::fromStdString(SensorPosition{column, row}.name()),
-                                        valueText(value, unit));
+    return cellText(column, row, valueText(value, unit));
+}
+
+QString cellText(int column, int row, const QString& line) {
+    return QStringLiteral("%1\n%2").arg(QString::fromStdString(SensorPosition{column, row}.name()), line);
 }
 
 QVector<int> verticalLineXs(int width, int spacing) {

@@ -17,6 +17,8 @@ int greyLevel(double intensity);
 
 // "C4\n37.25 %": the sensor name over the value text.
 QString cellText(int column, int row, double value, const QString& unit);
+// The sensor name over `line`.
+QString cellText(int column, int row, const QString& line);
 
 // Grid lines: vertical from the left edge, horizontal from the bottom edge.
 QVector<int> verticalLineXs(int width, int spacing);

@@ -13,4 +13,6 @@ struct SensorBar {
     QString unit;
     bool triggerSelected = false;
     SensorPoints points;
+    // The sensor has no value to show (not in the log being replayed).
+    bool notLogged = false;
 };

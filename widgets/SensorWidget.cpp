@@ -113,6 +113,11 @@ void SensorWidget::setUnit(const QString& unit) {
         b.unit = unit;
 }
 
+void SensorWidget::setBarNotLogged(int index, bool notLogged) {
+    if (validIndex(index))
+        bars[index].notLogged = notLogged;
+}
+
 SensorGeometry SensorWidget::geometry() const {
     return SensorGeometry(size(), shownBars.size(), layout);
 }
@@ -212,20 +217,22 @@ void SensorWidget::paintBar(QPainter& painter, const SensorGeometry& geo, int in
     const SensorBar& b = bars[index];
     const QColor fill = fillColour(theme, b.state);
 
-    painter.setPen(QPen(b.state == 0 ? theme.barBorderDim : theme.barBorder, theme.barBorderWidth));
-    if (b.intensity > 1.1) {
-        QColor top = ViewColours::overRange();
-        top.setAlpha(fill.alpha());
-        QLinearGradient gradient(0, geo.barAreaTop(), 0, geo.barAreaTop() + 250);
-        gradient.setColorAt(0, top);
-        gradient.setColorAt(1, fill);
-        painter.setBrush(QBrush(gradient));
-    } else {
-        painter.setBrush(QBrush(fill));
+    if (!b.notLogged) {
+        painter.setPen(QPen(b.state == 0 ? theme.barBorderDim : theme.barBorder, theme.barBorderWidth));
+        if (b.intensity > 1.1) {
+            QColor top = ViewColours::overRange();
+            top.setAlpha(fill.alpha());
+            QLinearGradient gradient(0, geo.barAreaTop(), 0, geo.barAreaTop() + 250);
+            gradient.setColorAt(0, top);
+            gradient.setColorAt(1, fill);
+            painter.setBrush(QBrush(gradient));
+        } else {
+            painter.setBrush(QBrush(fill));
+        }
+        painter.drawRect(geo.barRect(index, barFraction(b, scale)));
     }
-    painter.drawRect(geo.barRect(index, barFraction(b, scale)));
 
-    painter.setPen(QPen(fill, 1.0));
+    painter.setPen(QPen(b.notLogged ? theme.disabled : fill, 1.0));
     drawLabel(painter, geo.textRect(index), shownText(geo, index));
 
     if (calibrationPointsEnabled && !b.points.isEmpty()) {
@@ -246,6 +253,8 @@ QString SensorWidget::shownText(int index) const {
 // In the label font, which paintEvent() sets for the bars.
 QString SensorWidget::shownText(const SensorGeometry& geo, int index) const {
     const SensorBar& b = bars[index];
+    if (b.notLogged)
+        return tr("not logged");
     const QString& unit = labelUnit.unit(b.unit, labelFont(currentTheme()), geo.textRect(index).width());
     return labelUnit.label(barText(b, unit));
 }

@@ -54,6 +54,8 @@ public slots:
     void setTriggerLevelDisabled(bool disable);
     void enableCalibrationPoints(bool enable);
     void setUnit(const QString& unit);
+    // A bar whose sensor has no value shows no bar and "not logged" for its text.
+    void setBarNotLogged(int index, bool notLogged);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

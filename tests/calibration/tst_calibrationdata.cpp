@@ -2,6 +2,7 @@
 
 #include <QtTest>
 
+#include <limits>
 #include <stdexcept>
 
 Q_DECLARE_METATYPE(CalibrationPoints)
@@ -13,6 +14,8 @@ class TestCalibrationData : public QObject {
 private slots:
     void calibratedValue_data();
     void calibratedValue();
+    void intensityFor_data();
+    void intensityFor();
     void calibrateFrameConvertsEverySensorAndKeepsTheRest();
     void canAddPoint_data();
     void canAddPoint();
@@ -60,6 +63,44 @@ void TestCalibrationData::calibratedValue() {
     QFETCH(float, reading);
     QFETCH(float, expected);
     QCOMPARE(CalibrationData::calibratedValue(points, reading), expected);
+}
+
+void TestCalibrationData::intensityFor_data() {
+    QTest::addColumn<CalibrationPoints>("points");
+    QTest::addColumn<float>("value");
+    QTest::addColumn<bool>("found");
+    QTest::addColumn<float>("expected");
+
+    const CalibrationPoints three{{0, 0}, {10, 100}, {20, 150}};
+    QTest::newRow("first segment") << three << 50.0f << true << 5.0f;
+    QTest::newRow("second segment") << three << 125.0f << true << 15.0f;
+    QTest::newRow("above the last point") << three << 200.0f << true << 30.0f;
+    QTest::newRow("below the first point") << three << -100.0f << true << -10.0f;
+    QTest::newRow("falling curve") << CalibrationPoints{{0, 100}, {10, 0}} << 75.0f << true << 2.5f;
+    QTest::newRow("one point right of zero") << CalibrationPoints{{2, 4}} << 6.0f << true << 3.0f;
+    QTest::newRow("one point left of zero") << CalibrationPoints{{-2, 4}} << 2.0f << true << -1.0f;
+    QTest::newRow("one point at zero") << CalibrationPoints{{0, 5}} << -7.0f << true << 3.0f;
+    QTest::newRow("no points") << CalibrationPoints{} << 1.0f << false << 0.0f;
+    QTest::newRow("one point with value 0") << CalibrationPoints{{2, 0}} << 1.0f << false << 0.0f;
+    QTest::newRow("one point (0, 1)") << CalibrationPoints{{0, 1}} << 1.0f << false << 0.0f;
+    QTest::newRow("flat piece") << CalibrationPoints{{0, 1}, {1, 1}} << 1.0f << false << 0.0f;
+    QTest::newRow("values up and down") << CalibrationPoints{{0, 0}, {1, 2}, {2, 1}} << 1.5f << false << 0.0f;
+    QTest::newRow("intensities out of order") << CalibrationPoints{{1, 0}, {0, 2}} << 1.0f << false << 0.0f;
+    QTest::newRow("no number") << three << std::numeric_limits<float>::quiet_NaN() << false << 0.0f;
+}
+
+// The inverse of calibratedValue wherever it is one.
+void TestCalibrationData::intensityFor() {
+    QFETCH(CalibrationPoints, points);
+    QFETCH(float, value);
+    QFETCH(bool, found);
+    QFETCH(float, expected);
+    const std::optional<float> intensity = CalibrationData::intensityFor(points, value);
+    QCOMPARE(intensity.has_value(), found);
+    if (found) {
+        QCOMPARE(*intensity, expected);
+        QCOMPARE(CalibrationData::calibratedValue(points, *intensity), value);
+    }
 }
 
 void TestCalibrationData::calibrateFrameConvertsEverySensorAndKeepsTheRest() {

@@ -15,6 +15,8 @@ QImage shot(QWidget& widget) {
 }
 } // namespace
 
+Q_DECLARE_METATYPE(GridCellShown)
+
 class TestGridWidget : public QObject {
     Q_OBJECT
 
@@ -151,6 +153,51 @@ private slots:
         QVERIFY(qGray(image.pixel(cell.left(), cell.center().y())) > grey || grey == 255);
         // Cells of untouched sensors stay black with white text.
         QCOMPARE(QColor(image.pixel(10, 29)), QColor(0, 0, 0));
+    }
+
+    // A replayed log: a cell without its reading shows its value on the
+    // window colour; a sensor that was not logged says so, greyed.
+    void cellsWithoutReading_data() {
+        QTest::addColumn<QString>("theme");
+        QTest::addColumn<GridCellShown>("shown");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QColor>("textColour");
+        QTest::newRow("value only") << "system" << GridCellShown::ValueOnly << "C4\n3.20 kg" << Theme::system().text;
+        QTest::newRow("not logged") << "system" << GridCellShown::NotLogged << "C4\nnot logged"
+                                    << Theme::system().disabled;
+        QTest::newRow("not logged, dark")
+            << "dark" << GridCellShown::NotLogged << "C4\nnot logged" << Theme::dark().disabled;
+    }
+
+    void cellsWithoutReading() {
+        QFETCH(QString, theme);
+        QFETCH(GridCellShown, shown);
+        QFETCH(QString, text);
+        QFETCH(QColor, textColour);
+        applyTheme(Theme::fromName(theme));
+        Grid8x8Widget widget;
+        widget.resize(408, 408);
+        widget.setUnit("kg");
+        widget.updateSensor(2, 3, 0.9, 3.2);
+        widget.setCalibration(2, 3, true);
+        widget.setCellShown(2, 3, shown);
+        QCOMPARE(widget.cellText(2, 3), text);
+        const QImage image = shot(widget);
+        const QRect cell(106, 156, 46, 46);
+        QCOMPARE(QColor(image.pixel(cell.left() + 4, cell.center().y())), currentTheme().window);
+        // The glyphs' most covered pixel: more than halfway to the text colour.
+        const int fill = qGray(currentTheme().window.rgb());
+        int farthest = fill;
+        for (int y = cell.top() + 8; y < cell.bottom() - 8; ++y) {
+            for (int x = cell.left() + 4; x < cell.right() - 4; ++x) {
+                if (qAbs(qGray(image.pixel(x, y)) - fill) > qAbs(farthest - fill))
+                    farthest = qGray(image.pixel(x, y));
+            }
+        }
+        QVERIFY2(qAbs(farthest - qGray(textColour.rgb())) < qAbs(fill - qGray(textColour.rgb())) / 2,
+                 qPrintable(QString::number(farthest)));
+        widget.setCellShown(2, 3, GridCellShown::Reading);
+        QCOMPARE(QColor(shot(widget).pixel(cell.left() + 4, cell.center().y())), QColor(229, 229, 229));
     }
 
     void frameAndBackgroundFollowTheme_data() {

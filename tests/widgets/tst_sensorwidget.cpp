@@ -169,6 +169,22 @@ private slots:
         QVERIFY(qAbs(matchingBox(image, QRect(20, 5, 160, 13), bluish).width() - zeroWidth) <= 3); // bar 0
     }
 
+    // A bar whose sensor has no value: no bar, "not logged" in grey.
+    void notLoggedBarShowsNoBar() {
+        widget->setSingleMode(false, 0);
+        widget->updateSensor(2, 0.6, 0.6);
+        widget->setBarNotLogged(2, true);
+        QCOMPARE(widget->shownText(2), QString("not logged"));
+        const QImage image = shot(*widget);
+        QVERIFY(neutral(image.pixel(70, 520)));
+        const QRect text = matchingBox(image, QRect(20, 33, 160, 14), [](QRgb c) { return qGray(c) < 160; });
+        const int width = QFontMetrics(QFont("Serif", 8)).horizontalAdvance("not logged");
+        QVERIFY2(qAbs(text.width() - width) <= 3, qPrintable(QString::number(text.width())));
+        QCOMPARE(matchingBox(image, QRect(20, 33, 160, 14), [](QRgb c) { return !neutral(c); }), QRect());
+        widget->setBarNotLogged(2, false);
+        QCOMPARE(colourAt(shot(*widget), 70, 520), rgb(currentTheme().barColor));
+    }
+
     void scaleFromLastPoints_data() {
         QTest::addColumn<SensorPoints>("points");
         QTest::addColumn<SensorPoints>("otherPoints");
