@@ -33,13 +33,13 @@ LogFileChoice chooseLogFile(const FileNamePattern& pattern, const QDateTime& whe
             return !choice.lock.inUse();
         },
         choice.error);
-    choice.created = choice.error.isEmpty();
-    if (choice.created && !choice.lock.isHeld()) {
-        choice.error = choice.lock.error();
-        choice.created = false;
+    if (choice.error.isEmpty()) {
         QFile::remove(choice.fileName);
+        if (!choice.lock.isHeld())
+            choice.error = choice.lock.error();
     }
-    if (!choice.error.isEmpty())
+    choice.fresh = choice.error.isEmpty();
+    if (!choice.fresh)
         choice.lock = CaptureFileLock();
     return choice;
 }

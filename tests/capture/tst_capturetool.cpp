@@ -292,6 +292,24 @@ private slots:
         QCOMPARE(readCsvLog(log).numbers("Counter"), (QList<qulonglong>{0, 1, 2}));
     }
 
+    // A series never asks: the lowest free number, the older logs left alone.
+    void numberedOutputTakesAFreeNumber() {
+        ToolProcess tool(numberedBoard);
+        for (const char* name : {"run-1.csv", "run-2.csv.json"}) {
+            QFile file(tool.path(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("keep me\n");
+        }
+        tool.run({"use=usb/-", "--samples", "3", "--log", "counter", "--sensors", "none", "--events", "-o",
+                  tool.path("run-{n}.csv")});
+        QCOMPARE(tool.finish(), 0);
+        QCOMPARE(readCsvLog(tool.path("run-3.csv")).rows.size(), 3);
+        QCOMPARE(tool.events().last().value("file").toString(), tool.path("run-3.csv"));
+        for (const char* name : {"run-1.csv", "run-2.csv.json"})
+            QCOMPARE(QFileInfo(tool.path(name)).size(), 8);
+        QVERIFY(!QFile::exists(tool.path("run-2.csv")));
+    }
+
     void secondCaptureIntoAFileInUse_data() {
         QTest::addColumn<QString>("second");
         QTest::addColumn<QStringList>("options");

@@ -24,18 +24,42 @@ private slots:
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("error");
-        QTest::newRow("no braces") << "/data/run.csv" << "/data/run.csv" << "";
-        QTest::newRow("number") << "run-{n}.csv" << "run-7.csv" << "";
-        QTest::newRow("number twice") << "{n}/{n}" << "7/7" << "";
-        QTest::newRow("local date and time") << "{date}_{time}.csv" << "20261208_090507.csv" << "";
-        QTest::newRow("doubled braces") << "a{{b}}c-{{n}}" << "a{b}c-{n}" << "";
-        QTest::newRow("unknown") << "run-{x}.csv" << "" << "unknown placeholder {x}";
-        QTest::newRow("upper case") << "{N}.csv" << "" << "unknown placeholder {N}";
-        QTest::newRow("empty braces") << "{}.csv" << "" << "unknown placeholder {}";
-        QTest::newRow("open only") << "run-{n.csv" << "" << "a \"{\" without its \"}\" at character 5";
-        QTest::newRow("open before open") << "{n{date}" << "" << "a \"{\" without its \"}\" at character 1";
-        QTest::newRow("close only") << "run}.csv" << "" << "a \"}\" without its \"{\" at character 4";
-        QTest::newRow("close after a placeholder") << "{n}}" << "" << "a \"}\" without its \"{\" at character 4";
+        QTest::newRow("no braces") << "/data/run.csv"
+                                   << "/data/run.csv"
+                                   << "";
+        QTest::newRow("number") << "run-{n}.csv"
+                                << "run-7.csv"
+                                << "";
+        QTest::newRow("number twice") << "{n}/{n}"
+                                      << "7/7"
+                                      << "";
+        QTest::newRow("local date and time") << "{date}_{time}.csv"
+                                             << "20261208_090507.csv"
+                                             << "";
+        QTest::newRow("doubled braces") << "a{{b}}c-{{n}}"
+                                        << "a{b}c-{n}"
+                                        << "";
+        QTest::newRow("unknown") << "run-{x}.csv"
+                                 << ""
+                                 << "unknown placeholder {x}";
+        QTest::newRow("upper case") << "{N}.csv"
+                                    << ""
+                                    << "unknown placeholder {N}";
+        QTest::newRow("empty braces") << "{}.csv"
+                                      << ""
+                                      << "unknown placeholder {}";
+        QTest::newRow("open only") << "run-{n.csv"
+                                   << ""
+                                   << "a \"{\" without its \"}\" at character 5";
+        QTest::newRow("open before open") << "{n{date}"
+                                          << ""
+                                          << "a \"{\" without its \"}\" at character 1";
+        QTest::newRow("close only") << "run}.csv"
+                                    << ""
+                                    << "a \"}\" without its \"{\" at character 4";
+        QTest::newRow("close after a placeholder") << "{n}}"
+                                                   << ""
+                                                   << "a \"}\" without its \"{\" at character 4";
     }
 
     void names() {
@@ -53,18 +77,19 @@ private slots:
         QTest::addColumn<QStringList>("existing");
         QTest::addColumn<QString>("held"); // a file a running capture holds
         QTest::addColumn<QString>("chosen");
-        QTest::addColumn<bool>("created");
-        QTest::newRow("empty folder") << "run-{n}.csv" << QStringList() << "" << "run-1.csv" << true;
+        QTest::addColumn<bool>("fresh");
+        QTest::newRow("empty folder") << "run-{n}.csv" << QStringList() << ""
+                                      << "run-1.csv" << true;
         QTest::newRow("after the last") << "run-{n}.csv" << QStringList{"run-1.csv", "run-2.csv"} << ""
                                         << "run-3.csv" << true;
         QTest::newRow("the lowest free") << "run-{n}.csv" << QStringList{"run-1.csv", "run-3.csv"} << ""
                                          << "run-2.csv" << true;
         QTest::newRow("a description alone") << "run-{n}.csv" << QStringList{"run-1.csv.json"} << ""
                                              << "run-2.csv" << true;
-        QTest::newRow("a dangling link") << "run-{n}.csv" << QStringList{"link:run-1.csv"} << "" << "run-2.csv"
-                                         << true;
-        QTest::newRow("held by an armed capture") << "run-{n}.csv" << QStringList() << "run-1.csv" << "run-2.csv"
-                                                  << true;
+        QTest::newRow("a dangling link") << "run-{n}.csv" << QStringList{"link:run-1.csv"} << ""
+                                         << "run-2.csv" << true;
+        QTest::newRow("held by an armed capture") << "run-{n}.csv" << QStringList() << "run-1.csv"
+                                                  << "run-2.csv" << true;
         QTest::newRow("with the date") << "{date}-{n}.csv" << QStringList{"20261208-1.csv"} << ""
                                        << "20261208-2.csv" << true;
         QTest::newRow("without a number: as given") << "{date}.csv" << QStringList{"20261208.csv"} << ""
@@ -76,7 +101,7 @@ private slots:
         QFETCH(QStringList, existing);
         QFETCH(QString, held);
         QFETCH(QString, chosen);
-        QFETCH(bool, created);
+        QFETCH(bool, fresh);
         QTemporaryDir dir;
         for (const QString& name : existing) {
             if (name.startsWith("link:")) {
@@ -92,10 +117,12 @@ private slots:
         const LogFileChoice choice = chooseLogFile(FileNamePattern(dir.filePath(pattern)), when);
         QCOMPARE(choice.error, QString());
         QCOMPARE(choice.fileName, dir.filePath(chosen));
-        QCOMPARE(choice.created, created);
+        QCOMPARE(choice.fresh, fresh);
         QVERIFY(choice.lock.isHeld());
-        if (created)
-            QCOMPARE(QFileInfo(choice.fileName).size(), 0);
+        // The number is held by the lock; the capture's first block makes the file.
+        if (fresh)
+            QVERIFY(!QFileInfo::exists(choice.fileName));
+        QVERIFY(CaptureFileLock::take(choice.fileName).inUse());
         for (const QString& name : existing) {
             if (!name.startsWith("link:"))
                 QCOMPARE(QFileInfo(dir.filePath(name)).size(), 8);
@@ -109,7 +136,7 @@ private slots:
         const LogFileChoice choice = chooseLogFile(FileNamePattern(readOnly.path("run-{n}.csv")), when);
         QCOMPARE(choice.error, QString("Read-only file system"));
         QCOMPARE(choice.fileName, readOnly.path("run-2.csv"));
-        QVERIFY(!choice.created);
+        QVERIFY(!choice.fresh);
         QVERIFY(!choice.lock.isHeld());
         QCOMPARE(QDir(readOnly.path()).entryList(QDir::Files), QStringList{"run-1.csv"});
     }
