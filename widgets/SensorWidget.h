@@ -52,6 +52,8 @@ public slots:
     void enableSensor(int index, bool enable);
     void setTriggerLevelVisible(bool enable);
     void setTriggerLevelDisabled(bool disable);
+    // The trigger level as a number, as if dragged there.
+    void setTriggerLevel(float level);
     void enableCalibrationPoints(bool enable);
     void setUnit(const QString& unit);
 
