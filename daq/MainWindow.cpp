@@ -12,8 +12,10 @@
 #include "CaptureSession.h"
 #include "CsvFormat.h"
 #include "EmulatedBoard.h"
+#include "FileNamePattern.h"
 #include "Grid8x8Widget.h"
 #include "IconPixmap.h"
+#include "LogFileChoice.h"
 #include "NetworkBench.h"
 #include "NetworkDialog.h"
 #include "NewFileCheck.h"
@@ -29,8 +31,11 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QScopedValueRollback>
@@ -78,6 +83,16 @@ QPixmap indicatorPixmap(bool state) {
                             : QStringLiteral(":/images/icons/target.png"));
 }
 
+// The sensors a bar graph shows: "A1–A8", or "B2" alone.
+QString columnCaption(int column, const QVector<int>& rows) {
+    if (rows.isEmpty())
+        return QString();
+    const auto name = [column](int row) {
+        return QString::fromStdString(SensorPosition{column, row}.name());
+    };
+    return rows.size() == 1 ? name(rows.first()) : name(rows.first()) + QChar(0x2013) + name(rows.last());
+}
+
 } // namespace
 
 MainWindow::MainWindow(const QString& bus, const QString& address, const QString& calibrationFile)
@@ -105,7 +120,15 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
         widget->setSingleMode(true, column);
         ui->cmpSensorGrid->addWidget(widget, 0, column);
         sensorWidgets[column] = widget;
+        // Under the graph rather than in its painting.
+        auto* caption = new QLabel(this);
+        caption->setObjectName(QStringLiteral("lblColumn%1").arg(QChar('A' + column)));
+        caption->setAlignment(Qt::AlignCenter);
+        ui->cmpSensorGrid->addWidget(caption, 1, column);
+        columnCaptions[column] = caption;
     }
+    ui->cmpSensorGrid->setRowStretch(0, 1);
+    updateColumnCaptions();
     grid = new Grid8x8Widget(this);
     ui->cmpGrid8x8->addWidget(grid, 0, 0);
     // After the two sensor views, which keep their places.
@@ -117,7 +140,18 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     statusLabel = new QLabel(this);
     // Bus, address and a log file's name are the user's data, never markup.
     statusLabel->setTextFormat(Qt::PlainText);
-    ui->statusBar->addPermanentWidget(statusLabel, 1);
+    ui->statusBar->addPermanentWidget(statusLabel);
+    // Follows the status text: the rows and the file of the capture that
+    // ended last.
+    lastCaptureLabel = new QLabel(this);
+    lastCaptureLabel->setObjectName(QStringLiteral("lblLastCapture"));
+    lastCaptureLabel->setTextFormat(Qt::PlainText);
+    ui->statusBar->addPermanentWidget(lastCaptureLabel, 1);
+    calibrationLabel = new QLabel(this);
+    calibrationLabel->setObjectName(QStringLiteral("lblCalibration"));
+    calibrationLabel->setTextFormat(Qt::PlainText);
+    calibrationLabel->setText(tr("No calibration file"));
+    ui->statusBar->addPermanentWidget(calibrationLabel);
     brokerLabel = new QLabel(this);
     brokerLabel->setObjectName(QStringLiteral("lblBroker"));
     brokerLabel->setTextFormat(Qt::PlainText);
@@ -207,6 +241,11 @@ void MainWindow::connectSignals() {
     connect(ui->btnLevelTrigger, &QPushButton::clicked, this, [this] {
         for (SensorWidget* widget : sensorWidgets)
             widget->setTriggerLevelVisible(ui->btnLevelTrigger->isChecked());
+        ui->spnTriggerLevel->setEnabled(ui->btnLevelTrigger->isChecked());
+    });
+    connect(ui->spnTriggerLevel, qOverload<double>(&QDoubleSpinBox::valueChanged), this, [this](double level) {
+        for (SensorWidget* widget : sensorWidgets)
+            widget->setTriggerLevel(static_cast<float>(level));
     });
 
     connect(ui->rdoPreTriggerTime, &QRadioButton::clicked, this, [this] {
@@ -436,6 +475,9 @@ void MainWindow::applyCalibration(CalibrationFileLoad::Result loaded) {
                 grid->setCalibration(column, row, !points.empty());
             }
         }
+        updateColumnCaptions();
+        calibrationLabel->setText(tr("Calibration: %1").arg(QFileInfo(calibrationSource.path).fileName()));
+        calibrationLabel->setToolTip(QDir::toNativeSeparators(calibrationSource.path));
     } catch (const std::exception& e) {
         showCalibrationError(this, tr("Error"),
                              tr("Failed to load calibration data: %1").arg(QString::fromStdString(e.what())), e);
@@ -550,37 +592,49 @@ void MainWindow::onArmToggle(bool enabled) {
     if (session)
         dropCapture();
 
-    const TriggerSettings settings = triggerSettingsFromControls();
+    TriggerSettings settings = triggerSettingsFromControls();
     if (settings.fileName.isEmpty()) {
         showPlainMessage(this, QMessageBox::Critical, tr("Error"), tr("No output file specified."));
         ui->btnArmTrigger->setChecked(false);
         return;
     }
-    // Taken before the file is looked at, so that no other capture deletes
-    // or writes it from here on.
-    CaptureFileLock lock = CaptureFileLock::take(settings.fileName);
-    if (lock.inUse()) {
+    const FileNamePattern pattern(settings.fileName);
+    if (!pattern.isValid()) {
+        showPlainMessage(this, QMessageBox::Critical, tr("Error"),
+                         tr("The log file name %1 cannot be used: %2.\nA name may hold {n}, {date} and {time}; {{ "
+                            "and }} stand for a brace.")
+                             .arg(settings.fileName, pattern.error()));
+        ui->btnArmTrigger->setChecked(false);
+        return;
+    }
+    // The lock is taken before the file is looked at, so that no other
+    // capture deletes or writes it from here on. A series takes a number
+    // that no file has.
+    LogFileChoice choice = chooseLogFile(pattern, QDateTime::currentDateTime());
+    settings.fileName = choice.fileName;
+    if (choice.lock.inUse()) {
         showPlainMessage(this, QMessageBox::Critical, tr("Error"),
                          tr("%1 is in use by another capture.").arg(settings.fileName));
         ui->btnArmTrigger->setChecked(false);
         return;
     }
-    QString problem = newFileProblem(settings.fileName);
-    if (problem.isEmpty() && !lock.isHeld())
-        problem = lock.error();
+    QString problem = choice.error;
+    if (problem.isEmpty() && !choice.fresh)
+        problem = newFileProblem(settings.fileName);
+    if (problem.isEmpty() && !choice.lock.isHeld())
+        problem = choice.lock.error();
     if (!problem.isEmpty()) {
         showPlainMessage(this, QMessageBox::Critical, tr("Error"),
                          tr("The log file %1 cannot be created.").arg(settings.fileName), problem);
         ui->btnArmTrigger->setChecked(false);
         return;
     }
-    if (QFile::exists(settings.fileName) &&
-        showPlainMessage(this, QMessageBox::Question, tr("Question"), tr("File exists, overwrite ?"),
-                         QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+    if (!choice.fresh && QFile::exists(settings.fileName) && !confirmOverwrite(settings.fileName)) {
         ui->btnArmTrigger->setChecked(false);
         return;
     }
-    session = std::make_shared<CaptureSession>(settings, calibration, lastFrame.counter, std::move(lock));
+    lastCaptureLabel->clear();
+    session = std::make_shared<CaptureSession>(settings, calibration, lastFrame.counter, std::move(choice.lock));
     session->describeIn(captureContext());
     if (bench)
         bench->armed();
@@ -609,6 +663,7 @@ void MainWindow::setCaptureActive(bool active) {
     ui->mainToolBar->setEnabled(!active);
     for (SensorWidget* widget : sensorWidgets)
         widget->setTriggerLevelDisabled(active);
+    ui->spnTriggerLevel->setEnabled(!active && ui->btnLevelTrigger->isChecked());
     for (QWidget* widget : std::initializer_list<QWidget*>{
              ui->rdoSampleRate, ui->rdoSampleToSample, ui->txtFile, ui->btnFileSel, ui->rdoPreTriggerTime,
              ui->rdoPreTriggerSamples, ui->btnLevelTrigger, ui->btnExtTrigger, ui->rdoCapTime, ui->rdoCapFrames,
@@ -624,6 +679,10 @@ void MainWindow::dropCapture() {
         trend->markCapture(TrendMark::End, static_cast<std::int64_t>(lastFedTimestamp));
     triggerMarked = false;
     const CaptureOutcome outcome = finished->finish();
+    lastCaptureLabel->setText(finished->hasTriggered() ? tr(" - Last capture: %1 rows in %2")
+                                                             .arg(QString::number(outcome.rowsWritten),
+                                                                  QDir::toNativeSeparators(outcome.fileName))
+                                                       : tr(" - Last capture: no trigger, nothing written"));
     if (bench)
         bench->captureDone(*finished, outcome);
     if (outcome.rowsUnwritten > 0)
@@ -663,6 +722,21 @@ void MainWindow::offerUnwrittenRows(const CaptureSession& finished, const Captur
             detail = QString::fromLocal8Bit(e.what()) + QLatin1Char('\n') + QString::fromLocal8Bit(e.reason().c_str());
         }
     }
+}
+
+bool MainWindow::confirmOverwrite(const QString& fileName) {
+    const std::unique_ptr<QMessageBox> box(newPlainMessageBox(QMessageBox::Question, tr("Question"),
+                                                              tr("File exists, overwrite ?"),
+                                                              QMessageBox::Yes | QMessageBox::No, this));
+    setPlainInformativeText(*box, QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath()));
+    box->exec();
+    QAbstractButton* clicked = box->clickedButton();
+    return clicked && box->standardButton(clicked) == QMessageBox::Yes;
+}
+
+void MainWindow::updateColumnCaptions() {
+    for (int column = 0; column < 8; ++column)
+        columnCaptions[column]->setText(columnCaption(column, sensorWidgets[column]->shownBarIndices()));
 }
 
 void MainWindow::endCapture() {
