@@ -55,6 +55,10 @@ using KivraTolm::InputFrame;
 namespace {
 
 constexpr int tickMs = 20;
+// Of a file's name or path in the status bar, in pixels; the tool tip holds
+// the whole path.
+constexpr int mostCalibrationNameWidth = 240;
+constexpr int mostCapturePathWidth = 400;
 constexpr qint64 msPerDay = 86400000;
 // The CAL program has just let go of the board; give it time to be free.
 constexpr unsigned long calEndPauseMs = 1500;
@@ -140,13 +144,13 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     statusLabel = new QLabel(this);
     // Bus, address and a log file's name are the user's data, never markup.
     statusLabel->setTextFormat(Qt::PlainText);
-    ui->statusBar->addPermanentWidget(statusLabel);
-    // Follows the status text: the rows and the file of the capture that
-    // ended last.
+    ui->statusBar->addPermanentWidget(statusLabel, 1);
+    // Follows the status text, which keeps its own words: the rows and the
+    // file of the capture that ended last.
     lastCaptureLabel = new QLabel(this);
     lastCaptureLabel->setObjectName(QStringLiteral("lblLastCapture"));
     lastCaptureLabel->setTextFormat(Qt::PlainText);
-    ui->statusBar->addPermanentWidget(lastCaptureLabel, 1);
+    ui->statusBar->addPermanentWidget(lastCaptureLabel);
     calibrationLabel = new QLabel(this);
     calibrationLabel->setObjectName(QStringLiteral("lblCalibration"));
     calibrationLabel->setTextFormat(Qt::PlainText);
@@ -476,7 +480,10 @@ void MainWindow::applyCalibration(CalibrationFileLoad::Result loaded) {
             }
         }
         updateColumnCaptions();
-        calibrationLabel->setText(tr("Calibration: %1").arg(QFileInfo(calibrationSource.path).fileName()));
+        calibrationLabel->setText(
+            tr("Calibration: %1")
+                .arg(calibrationLabel->fontMetrics().elidedText(QFileInfo(calibrationSource.path).fileName(),
+                                                                Qt::ElideMiddle, mostCalibrationNameWidth)));
         calibrationLabel->setToolTip(QDir::toNativeSeparators(calibrationSource.path));
     } catch (const std::exception& e) {
         showCalibrationError(this, tr("Error"),
@@ -679,10 +686,13 @@ void MainWindow::dropCapture() {
         trend->markCapture(TrendMark::End, static_cast<std::int64_t>(lastFedTimestamp));
     triggerMarked = false;
     const CaptureOutcome outcome = finished->finish();
-    lastCaptureLabel->setText(finished->hasTriggered() ? tr(" - Last capture: %1 rows in %2")
+    const QString path = QDir::toNativeSeparators(QFileInfo(outcome.fileName).absoluteFilePath());
+    lastCaptureLabel->setText(finished->hasTriggered() ? tr("Last capture: %1 rows in %2")
                                                              .arg(QString::number(outcome.rowsWritten),
-                                                                  QDir::toNativeSeparators(outcome.fileName))
-                                                       : tr(" - Last capture: no trigger, nothing written"));
+                                                                  lastCaptureLabel->fontMetrics().elidedText(
+                                                                      path, Qt::ElideMiddle, mostCapturePathWidth))
+                                                       : tr("Last capture: no trigger, nothing written"));
+    lastCaptureLabel->setToolTip(path);
     if (bench)
         bench->captureDone(*finished, outcome);
     if (outcome.rowsUnwritten > 0)

@@ -774,12 +774,12 @@ A name may hold {n}, {date} and {time}; {{ and }} stand for a brace.</source>
 Ein Name darf {n}, {date} und {time} enthalten; {{ und }} stehen für eine geschweifte Klammer.</translation>
     </message>
     <message>
-        <source> - Last capture: %1 rows in %2</source>
-        <translation> - Letzte Aufzeichnung: %1 Zeilen in %2</translation>
+        <source>Last capture: %1 rows in %2</source>
+        <translation>Letzte Aufzeichnung: %1 Zeilen in %2</translation>
     </message>
     <message>
-        <source> - Last capture: no trigger, nothing written</source>
-        <translation> - Letzte Aufzeichnung: kein Trigger, nichts geschrieben</translation>
+        <source>Last capture: no trigger, nothing written</source>
+        <translation>Letzte Aufzeichnung: kein Trigger, nichts geschrieben</translation>
     </message>
 </context>
 <context>

@@ -221,7 +221,7 @@ void TestMainWindowCapture::seriesNeverAsks() {
         QTRY_VERIFY(isIdle(window));
         const QString file = dir.filePath(QString("run-%1.csv").arg(number));
         QCOMPARE(child<QLabel>(window, "lblLastCapture")->text(),
-                 QString(" - Last capture: %1 rows in %2").arg(dataRows(file).size()).arg(file));
+                 QString("Last capture: %1 rows in %2").arg(dataRows(file).size()).arg(file));
     }
     QCOMPARE(responder.shownBoxes().size(), 1);
     QFile first(dir.filePath("run-1.csv"));
