@@ -58,7 +58,7 @@ constexpr int tickMs = 20;
 // Of a file's name or path in the status bar, in pixels; the tool tip holds
 // the whole path.
 constexpr int mostCalibrationNameWidth = 240;
-constexpr int mostCapturePathWidth = 400;
+constexpr int mostCapturePathWidth = 480;
 constexpr qint64 msPerDay = 86400000;
 // The CAL program has just let go of the board; give it time to be free.
 constexpr unsigned long calEndPauseMs = 1500;
@@ -150,11 +150,14 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     lastCaptureLabel = new QLabel(this);
     lastCaptureLabel->setObjectName(QStringLiteral("lblLastCapture"));
     lastCaptureLabel->setTextFormat(Qt::PlainText);
+    // These two give way, cut, where the window is too narrow for them.
+    lastCaptureLabel->setMinimumWidth(1);
     ui->statusBar->addPermanentWidget(lastCaptureLabel);
     calibrationLabel = new QLabel(this);
     calibrationLabel->setObjectName(QStringLiteral("lblCalibration"));
     calibrationLabel->setTextFormat(Qt::PlainText);
     calibrationLabel->setText(tr("No calibration file"));
+    calibrationLabel->setMinimumWidth(1);
     ui->statusBar->addPermanentWidget(calibrationLabel);
     brokerLabel = new QLabel(this);
     brokerLabel->setObjectName(QStringLiteral("lblBroker"));

@@ -295,19 +295,16 @@ private slots:
     // A series never asks: the lowest free number, the older logs left alone.
     void numberedOutputTakesAFreeNumber() {
         ToolProcess tool(numberedBoard);
-        for (const char* name : {"run-1.csv", "run-2.csv.json"}) {
-            QFile file(tool.path(name));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("keep me\n");
-        }
+        QFile first(tool.path("run-1.csv"));
+        QVERIFY(first.open(QIODevice::WriteOnly));
+        first.write("keep me\n");
+        first.close();
         tool.run({"use=usb/-", "--samples", "3", "--log", "counter", "--sensors", "none", "--events", "-o",
                   tool.path("run-{n}.csv")});
         QCOMPARE(tool.finish(), 0);
-        QCOMPARE(readCsvLog(tool.path("run-3.csv")).rows.size(), 3);
-        QCOMPARE(tool.events().last().value("file").toString(), tool.path("run-3.csv"));
-        for (const char* name : {"run-1.csv", "run-2.csv.json"})
-            QCOMPARE(QFileInfo(tool.path(name)).size(), 8);
-        QVERIFY(!QFile::exists(tool.path("run-2.csv")));
+        QCOMPARE(readCsvLog(tool.path("run-2.csv")).rows.size(), 3);
+        QCOMPARE(tool.events().last().value("file").toString(), tool.path("run-2.csv"));
+        QCOMPARE(first.size(), 8);
     }
 
     void secondCaptureIntoAFileInUse_data() {

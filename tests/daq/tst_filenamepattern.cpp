@@ -42,9 +42,6 @@ private slots:
         QTest::newRow("unknown") << "run-{x}.csv"
                                  << ""
                                  << "unknown placeholder {x}";
-        QTest::newRow("upper case") << "{N}.csv"
-                                    << ""
-                                    << "unknown placeholder {N}";
         QTest::newRow("empty braces") << "{}.csv"
                                       << ""
                                       << "unknown placeholder {}";
@@ -90,8 +87,6 @@ private slots:
                                          << "run-2.csv" << true;
         QTest::newRow("held by an armed capture") << "run-{n}.csv" << QStringList() << "run-1.csv"
                                                   << "run-2.csv" << true;
-        QTest::newRow("with the date") << "{date}-{n}.csv" << QStringList{"20261208-1.csv"} << ""
-                                       << "20261208-2.csv" << true;
         QTest::newRow("without a number: as given") << "{date}.csv" << QStringList{"20261208.csv"} << ""
                                                     << "20261208.csv" << false;
     }
