@@ -45,7 +45,10 @@ PreparedCapture prepareCapture(const CaptureOptions& options) {
         return p;
     // Held to the end, taken before the file is looked at: no other capture
     // deletes or writes it meanwhile.
-    LogFileChoice choice = chooseLogFile(FileNamePattern(options.output), QDateTime::currentDateTime());
+    const FileNamePattern pattern(options.output);
+    if (!pattern.isValid())
+        return failed(std::move(p), ExitUsage, QStringLiteral("-o %1: %2").arg(options.output, pattern.error()));
+    LogFileChoice choice = chooseLogFile(pattern, QDateTime::currentDateTime());
     p.output = choice.fileName;
     p.lock = std::move(choice.lock);
     if (p.lock.inUse())
