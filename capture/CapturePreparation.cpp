@@ -43,11 +43,11 @@ PreparedCapture prepareCapture(const CaptureOptions& options) {
         return p; // a served bench between captures
     if (options.toStandardOutput())
         return p;
-    // Held to the end, taken before the file is looked at: no other capture
-    // deletes or writes it meanwhile.
     const FileNamePattern pattern(options.output);
     if (!pattern.isValid())
         return failed(std::move(p), ExitUsage, QStringLiteral("-o %1: %2").arg(options.output, pattern.error()));
+    // The lock is held to the end, taken before the file is looked at: no
+    // other capture deletes or writes it meanwhile.
     LogFileChoice choice = chooseLogFile(pattern, QDateTime::currentDateTime());
     p.output = choice.fileName;
     p.lock = std::move(choice.lock);
