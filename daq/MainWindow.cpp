@@ -59,6 +59,7 @@ constexpr int tickMs = 20;
 // the whole path.
 constexpr int mostCalibrationNameWidth = 240;
 constexpr int mostCapturePathWidth = 480;
+constexpr int statusFieldGap = 12;
 constexpr qint64 msPerDay = 86400000;
 // The CAL program has just let go of the board; give it time to be free.
 constexpr unsigned long calEndPauseMs = 1500;
@@ -150,14 +151,17 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     lastCaptureLabel = new QLabel(this);
     lastCaptureLabel->setObjectName(QStringLiteral("lblLastCapture"));
     lastCaptureLabel->setTextFormat(Qt::PlainText);
-    // These two give way, cut, where the window is too narrow for them.
+    // These two give way, cut, where the window is too narrow for them, and
+    // keep a gap before them.
     lastCaptureLabel->setMinimumWidth(1);
+    lastCaptureLabel->setContentsMargins(statusFieldGap, 0, 0, 0);
     ui->statusBar->addPermanentWidget(lastCaptureLabel);
     calibrationLabel = new QLabel(this);
     calibrationLabel->setObjectName(QStringLiteral("lblCalibration"));
     calibrationLabel->setTextFormat(Qt::PlainText);
     calibrationLabel->setText(tr("No calibration file"));
     calibrationLabel->setMinimumWidth(1);
+    calibrationLabel->setContentsMargins(statusFieldGap, 0, 0, 0);
     ui->statusBar->addPermanentWidget(calibrationLabel);
     brokerLabel = new QLabel(this);
     brokerLabel->setObjectName(QStringLiteral("lblBroker"));
