@@ -39,6 +39,7 @@
 #include <QMessageBox>
 #include <QPixmap>
 #include <QScopedValueRollback>
+#include <QSignalBlocker>
 #include <QThread>
 #include <QTime>
 #include <QTimer>
@@ -254,7 +255,10 @@ void MainWindow::connectSignals() {
             widget->setTriggerLevelVisible(ui->btnLevelTrigger->isChecked());
         ui->spnTriggerLevel->setEnabled(ui->btnLevelTrigger->isChecked());
     });
+    // At its minimum the box shows "–": no level typed (yet).
     connect(ui->spnTriggerLevel, qOverload<double>(&QDoubleSpinBox::valueChanged), this, [this](double level) {
+        if (level <= ui->spnTriggerLevel->minimum())
+            return;
         for (SensorWidget* widget : sensorWidgets)
             widget->setTriggerLevel(static_cast<float>(level));
     });
@@ -487,6 +491,11 @@ void MainWindow::applyCalibration(CalibrationFileLoad::Result loaded) {
             }
         }
         updateColumnCaptions();
+        {
+            // The graphs' levels start anew with the calibration.
+            const QSignalBlocker blocker(ui->spnTriggerLevel);
+            ui->spnTriggerLevel->setValue(ui->spnTriggerLevel->minimum());
+        }
         calibrationLabel->setText(
             tr("Calibration: %1")
                 .arg(calibrationLabel->fontMetrics().elidedText(QFileInfo(calibrationSource.path).fileName(),

@@ -450,6 +450,7 @@ void TestMainWindow::barGraphTabSaysWhatItShows() {
 
     auto* level = child<QDoubleSpinBox>(window, "spnTriggerLevel");
     QVERIFY(!level->isEnabled());
+    QCOMPARE(level->text(), QString("\u2013")); // none typed yet
     child<QPushButton>(window, "btnLevelTrigger")->click();
     QVERIFY(level->isEnabled());
     level->setFocus();
