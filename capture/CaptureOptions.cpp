@@ -4,6 +4,7 @@
 #include "Connection.h"
 
 #include "Duration.h"
+#include "FileNamePattern.h"
 #include "StartArguments.h"
 
 #include <QCommandLineParser>
@@ -309,6 +310,13 @@ private:
         o.output = parser.value(output);
         if (o.output.isEmpty())
             return QStringLiteral("-o needs a file name, or - for standard output");
+        if (!o.toStandardOutput()) {
+            const FileNamePattern pattern(o.output);
+            if (!pattern.isValid())
+                return QStringLiteral("-o '%1': %2; a file name may hold {n}, {date} and {time}, and {{ or }} for a "
+                                      "brace")
+                    .arg(o.output, pattern.error());
+        }
         o.overwrite = parser.isSet(overwrite);
         return readReports(o);
     }
@@ -446,7 +454,10 @@ Trigger (repeatable; the first that fires counts; default force):
   --timeout SECONDS       give up when nothing triggered by then (exit 6)
 
 Log:
-  -o FILE                 the CSV log; an existing file is refused
+  -o FILE                 the CSV log; an existing file is refused. {n} in the
+                          name: the lowest number from 1 whose file does not
+                          exist (never refused); {date}: yyyyMMdd, {time}:
+                          HHmmss (local); {{ and }}: a brace
   -o -                    the log to standard output
   --overwrite             replace an existing file
   --log COLUMNS           optional columns, comma-separated: timestamp, analog,

@@ -3,7 +3,10 @@
 #include "CalibrationFileError.h"
 #include "CaptureSettings.h"
 #include "ExitCode.h"
+#include "LogFileChoice.h"
 #include "OutputCheck.h"
+
+#include <QDateTime>
 
 namespace {
 
@@ -35,21 +38,33 @@ PreparedCapture prepareCapture(const CaptureOptions& options) {
     const QString levelProblem = levelTriggerProblem(options, p.calibration);
     if (!levelProblem.isEmpty())
         return failed(std::move(p), ExitUsage, levelProblem);
-    // Held to the end, taken before the file is looked at: no other capture
-    // deletes or writes it meanwhile.
-    if (!options.toStandardOutput() && !options.output.isEmpty()) {
-        p.lock = CaptureFileLock::take(options.output);
-        if (p.lock.inUse())
-            return failed(std::move(p), ExitOutput,
-                          QStringLiteral("%1 is in use by another capture; it was left as it is").arg(options.output));
-    }
+    p.output = options.output;
     if (options.output.isEmpty())
         return p; // a served bench between captures
-    const QString output = outputProblem(options);
-    if (!output.isEmpty())
-        return failed(std::move(p), ExitOutput, output);
-    if (!options.toStandardOutput() && !p.lock.isHeld())
+    if (options.toStandardOutput())
+        return p;
+    const FileNamePattern pattern(options.output);
+    if (!pattern.isValid())
+        return failed(std::move(p), ExitUsage, QStringLiteral("-o %1: %2").arg(options.output, pattern.error()));
+    // The lock is held to the end, taken before the file is looked at: no
+    // other capture deletes or writes it meanwhile.
+    LogFileChoice choice = chooseLogFile(pattern, QDateTime::currentDateTime());
+    p.output = choice.fileName;
+    p.lock = std::move(choice.lock);
+    if (p.lock.inUse())
         return failed(std::move(p), ExitOutput,
-                      QStringLiteral("cannot lock %1: %2").arg(options.output, p.lock.error()));
+                      QStringLiteral("%1 is in use by another capture; it was left as it is").arg(p.output));
+    if (!choice.error.isEmpty())
+        return failed(std::move(p), ExitOutput, QStringLiteral("cannot create %1: %2").arg(p.output, choice.error));
+    // A new file of a series is this capture's own: nothing to overwrite.
+    if (!choice.fresh) {
+        CaptureOptions chosen = options;
+        chosen.output = p.output;
+        const QString output = outputProblem(chosen);
+        if (!output.isEmpty())
+            return failed(std::move(p), ExitOutput, output);
+    }
+    if (!p.lock.isHeld())
+        return failed(std::move(p), ExitOutput, QStringLiteral("cannot lock %1: %2").arg(p.output, p.lock.error()));
     return p;
 }

@@ -5,6 +5,7 @@
 #include "CaptureLog.h"
 #include "CaptureSettings.h"
 #include "ExitCode.h"
+#include "ProgressLine.h"
 #include "Reporter.h"
 #include "SignalWatcher.h"
 
@@ -187,8 +188,12 @@ void CaptureRun::reportChanges() {
     }
     for (; gapsReported < session->gaps().size(); ++gapsReported)
         reporter.gap(session->gaps()[gapsReported]);
-    if (triggerReported)
-        reporter.status(QStringLiteral("Recording: %1 rows").arg(session->rowsWritten()), false);
+    if (triggerReported) {
+        // The history comes on top of the length.
+        const int total = options.captureSamples > 0 ? session->historyRows() + options.captureSamples : 0;
+        const double rate = options.interval != 0 ? 1.0 / options.interval : options.rate;
+        reporter.status(ProgressLine::recordingText(session->rowsWritten(), total, rate), false);
+    }
     reportDescriptionError();
     if (!lossReported && session->rowsLost() > 0) {
         lossReported = true;

@@ -72,8 +72,11 @@ int capture(const CaptureOptions& options) {
     };
 
     PreparedCapture prepared = prepareCapture(options);
+    reporter.setOutput(prepared.output);
     if (!prepared.error.isEmpty())
         return fail(prepared.exitCode, prepared.error);
+    CaptureOptions chosen = options;
+    chosen.output = prepared.output;
     const BrokerPassword password =
         options.mqtt.user.isEmpty() ? BrokerPassword() : brokerPassword(options.mqtt.passwordFile);
     if (!password.error.isEmpty())
@@ -82,7 +85,7 @@ int capture(const CaptureOptions& options) {
 
     const std::unique_ptr<BenchPublisher> publisher = benchPublisher(options.mqtt, options, password);
     SignalWatcher signalWatcher({SIGINT, SIGTERM});
-    CaptureRun run(options, std::move(prepared.calibration), prepared.calibrationSource, reporter);
+    CaptureRun run(chosen, std::move(prepared.calibration), prepared.calibrationSource, reporter);
     std::unique_ptr<ServedBench> bench;
     if (options.serves())
         bench = std::make_unique<ServedBench>(options, run, *publisher, reporter);

@@ -9,6 +9,10 @@ class ProgressLine {
 public:
     explicit ProgressLine(bool on);
 
+    // The text while recording: the rows written, and with a length (`total`
+    // rows, more than 0) the total and the time left at `rowsPerSecond`.
+    static QString recordingText(int rows, int total, double rowsPerSecond);
+
     bool isOn() const { return on; }
     // Shows `text`: at once with `now` (a new state), else at most five
     // times a second.

@@ -37,6 +37,8 @@ public:
     // standard error when it failed and when it is back after a failure.
     void broker(const QString& broker, bool connected, const QString& message);
 
+    // The log's name once its placeholders are filled in, for "done".
+    void setOutput(const QString& file) { output = file; }
     // Every event goes to the broker too (without it: none).
     void setPublisher(BenchPublisher* publisher) { this->publisher = publisher; }
     // The id of the command that started the capture, in the broker's copy

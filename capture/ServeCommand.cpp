@@ -128,6 +128,12 @@ void readCapture(ServeCommand& command, const QJsonObject& object, const Capture
         return refuse(command, ExitUsage,
                       QStringLiteral("-o - is not for a served capture: give a file inside the served folder"));
     const QString output = o.output;
+    // The folder is checked as given: a placeholder in it could lead, once
+    // filled in, through a link out of the served folder.
+    const QString folder = output.left(output.lastIndexOf(QLatin1Char('/')) + 1);
+    if (folder.contains(QLatin1Char('{')) || folder.contains(QLatin1Char('}')))
+        return refuse(command, ExitUsage,
+                      QStringLiteral("-o %1: a served capture takes placeholders in the file's name only").arg(output));
     o.output = pathInside(served.serveDir, output);
     if (o.output.isEmpty())
         return refuse(command, ExitUsage, QStringLiteral("-o %1 leads out of the served folder").arg(output));

@@ -93,9 +93,11 @@ void ServedBench::handle(const IncomingMessage& message) {
     if (!prepared.error.isEmpty())
         return answer(now, prepared.exitCode, prepared.error);
     lock = std::move(prepared.lock);
-    reporter.setCommand(command.id, command.options.output);
+    CaptureOptions chosen = command.options;
+    chosen.output = prepared.output;
+    reporter.setCommand(command.id, chosen.output);
     arming = std::move(now);
-    run.armCapture(command.options, std::move(prepared.calibration), std::move(prepared.calibrationSource));
+    run.armCapture(std::move(chosen), std::move(prepared.calibration), std::move(prepared.calibrationSource));
 }
 
 ServedBench::Pending* ServedBench::pendingWith(const QByteArray& id) {

@@ -86,6 +86,8 @@ public:
     const QString& reason() const { return trigger.reason(); }
     std::uint64_t triggerTime() const { return trigger.triggerTime(); }
     int rowsWritten() const { return trigger.rowsWritten(); }
+    // History rows written ahead of the triggering frame.
+    int historyRows() const { return trigger.historyRows(); }
     // Rows kept in memory because the file could not be written.
     int rowsPending() const { return trigger.rowsPending(); }
     // Rows dropped because too much waited in memory.

@@ -12,8 +12,10 @@
 #include "CaptureSession.h"
 #include "CsvFormat.h"
 #include "EmulatedBoard.h"
+#include "FileNamePattern.h"
 #include "Grid8x8Widget.h"
 #include "IconPixmap.h"
+#include "LogFileChoice.h"
 #include "NetworkBench.h"
 #include "NetworkDialog.h"
 #include "NewFileCheck.h"
@@ -31,11 +33,15 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QScopedValueRollback>
+#include <QSignalBlocker>
 #include <QThread>
 #include <QTime>
 #include <QTimer>
@@ -52,6 +58,11 @@ using KivraTolm::InputFrame;
 namespace {
 
 constexpr int tickMs = 20;
+// Of a file's name or path in the status bar, in pixels; the tool tip holds
+// the whole path.
+constexpr int mostCalibrationNameWidth = 240;
+constexpr int mostCapturePathWidth = 480;
+constexpr int statusFieldGap = 12;
 constexpr qint64 msPerDay = 86400000;
 // The CAL program has just let go of the board; give it time to be free.
 constexpr unsigned long calEndPauseMs = 1500;
@@ -78,6 +89,16 @@ qint64 truncatedInRange(double value, qint64 low, qint64 high) {
 QPixmap indicatorPixmap(bool state) {
     return iconPixmap(state ? QStringLiteral(":/images/icons/success.png")
                             : QStringLiteral(":/images/icons/target.png"));
+}
+
+// The sensors a bar graph shows: "A1–A8", or "B2" alone.
+QString columnCaption(int column, const QVector<int>& rows) {
+    if (rows.isEmpty())
+        return QString();
+    const auto name = [column](int row) {
+        return QString::fromStdString(SensorPosition{column, row}.name());
+    };
+    return rows.size() == 1 ? name(rows.first()) : name(rows.first()) + QChar(0x2013) + name(rows.last());
 }
 
 } // namespace
@@ -107,7 +128,15 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
         widget->setSingleMode(true, column);
         ui->cmpSensorGrid->addWidget(widget, 0, column);
         sensorWidgets[column] = widget;
+        // Under the graph rather than in its painting.
+        auto* caption = new QLabel(this);
+        caption->setObjectName(QStringLiteral("lblColumn%1").arg(QChar('A' + column)));
+        caption->setAlignment(Qt::AlignCenter);
+        ui->cmpSensorGrid->addWidget(caption, 1, column);
+        columnCaptions[column] = caption;
     }
+    ui->cmpSensorGrid->setRowStretch(0, 1);
+    updateColumnCaptions();
     grid = new Grid8x8Widget(this);
     ui->cmpGrid8x8->addWidget(grid, 0, 0);
     // After the two sensor views, which keep their places.
@@ -124,6 +153,23 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     // Bus, address and a log file's name are the user's data, never markup.
     statusLabel->setTextFormat(Qt::PlainText);
     ui->statusBar->addPermanentWidget(statusLabel, 1);
+    // Follows the status text, which keeps its own words: the rows and the
+    // file of the capture that ended last.
+    lastCaptureLabel = new QLabel(this);
+    lastCaptureLabel->setObjectName(QStringLiteral("lblLastCapture"));
+    lastCaptureLabel->setTextFormat(Qt::PlainText);
+    // These two give way, cut, where the window is too narrow for them, and
+    // keep a gap before them.
+    lastCaptureLabel->setMinimumWidth(1);
+    lastCaptureLabel->setContentsMargins(statusFieldGap, 0, 0, 0);
+    ui->statusBar->addPermanentWidget(lastCaptureLabel);
+    calibrationLabel = new QLabel(this);
+    calibrationLabel->setObjectName(QStringLiteral("lblCalibration"));
+    calibrationLabel->setTextFormat(Qt::PlainText);
+    calibrationLabel->setText(tr("No calibration file"));
+    calibrationLabel->setMinimumWidth(1);
+    calibrationLabel->setContentsMargins(statusFieldGap, 0, 0, 0);
+    ui->statusBar->addPermanentWidget(calibrationLabel);
     brokerLabel = new QLabel(this);
     brokerLabel->setObjectName(QStringLiteral("lblBroker"));
     brokerLabel->setTextFormat(Qt::PlainText);
@@ -187,8 +233,10 @@ void MainWindow::connectSignals() {
     connect(trend, &TrendView::replayRequested, this, &MainWindow::startReplay);
     connect(trend, &TrendView::reviewChanged, this, &MainWindow::endReplay);
     connect(replayBar, &ReplayBar::backToLive, trend, &TrendView::onBackToLive);
-    connect(replayBar, &ReplayBar::calibrationChanged, this,
-            [this] { ReplayViews::prepare(*replayBar->model(), sensorWidgets, grid); });
+    connect(replayBar, &ReplayBar::calibrationChanged, this, [this] {
+        ReplayViews::prepare(*replayBar->model(), sensorWidgets, grid);
+        updateColumnCaptions();
+    });
     connect(replayBar, &ReplayBar::frameChanged, this, [this] {
         ReplayViews::show(*replayBar->model(), sensorWidgets, grid);
         trend->followRow(replayBar->model()->row());
@@ -220,8 +268,17 @@ void MainWindow::connectSignals() {
             session->force();
     });
     connect(ui->btnLevelTrigger, &QPushButton::clicked, this, [this] {
+        // A replayed log's bars take no trigger; leaving the replay shows it.
         for (SensorWidget* widget : sensorWidgets)
-            widget->setTriggerLevelVisible(ui->btnLevelTrigger->isChecked());
+            widget->setTriggerLevelVisible(ui->btnLevelTrigger->isChecked() && !replayBar->isActive());
+        ui->spnTriggerLevel->setEnabled(ui->btnLevelTrigger->isChecked());
+    });
+    // At its minimum the box shows "–": no level typed (yet).
+    connect(ui->spnTriggerLevel, qOverload<double>(&QDoubleSpinBox::valueChanged), this, [this](double level) {
+        if (level <= ui->spnTriggerLevel->minimum())
+            return;
+        for (SensorWidget* widget : sensorWidgets)
+            widget->setTriggerLevel(static_cast<float>(level));
     });
 
     connect(ui->rdoPreTriggerTime, &QRadioButton::clicked, this, [this] {
@@ -441,6 +498,16 @@ void MainWindow::applyCalibration(CalibrationFileLoad::Result loaded) {
             widget->resetTriggerState();
         showCalibrationInViews();
         replayBar->setLoadedCalibration(calibration, calibrationSource);
+        {
+            // The graphs' levels start anew with the calibration.
+            const QSignalBlocker blocker(ui->spnTriggerLevel);
+            ui->spnTriggerLevel->setValue(ui->spnTriggerLevel->minimum());
+        }
+        calibrationLabel->setText(
+            tr("Calibration: %1")
+                .arg(calibrationLabel->fontMetrics().elidedText(QFileInfo(calibrationSource.path).fileName(),
+                                                                Qt::ElideMiddle, mostCalibrationNameWidth)));
+        calibrationLabel->setToolTip(QDir::toNativeSeparators(calibrationSource.path));
     } catch (const std::exception& e) {
         showCalibrationError(this, tr("Error"),
                              tr("Failed to load calibration data: %1").arg(QString::fromStdString(e.what())), e);
@@ -462,6 +529,7 @@ void MainWindow::showCalibrationInViews() {
             grid->setCalibration(column, row, !points.empty());
         }
     }
+    updateColumnCaptions();
 }
 
 void MainWindow::startReplay() {
@@ -594,37 +662,49 @@ void MainWindow::onArmToggle(bool enabled) {
     if (session)
         dropCapture();
 
-    const TriggerSettings settings = triggerSettingsFromControls();
+    TriggerSettings settings = triggerSettingsFromControls();
     if (settings.fileName.isEmpty()) {
         showPlainMessage(this, QMessageBox::Critical, tr("Error"), tr("No output file specified."));
         ui->btnArmTrigger->setChecked(false);
         return;
     }
-    // Taken before the file is looked at, so that no other capture deletes
-    // or writes it from here on.
-    CaptureFileLock lock = CaptureFileLock::take(settings.fileName);
-    if (lock.inUse()) {
+    const FileNamePattern pattern(settings.fileName);
+    if (!pattern.isValid()) {
+        showPlainMessage(this, QMessageBox::Critical, tr("Error"),
+                         tr("The log file name %1 cannot be used: %2.\nA name may hold {n}, {date} and {time}; {{ "
+                            "and }} stand for a brace.")
+                             .arg(settings.fileName, pattern.error()));
+        ui->btnArmTrigger->setChecked(false);
+        return;
+    }
+    // The lock is taken before the file is looked at, so that no other
+    // capture deletes or writes it from here on. A series takes a number
+    // that no file has.
+    LogFileChoice choice = chooseLogFile(pattern, QDateTime::currentDateTime());
+    settings.fileName = choice.fileName;
+    if (choice.lock.inUse()) {
         showPlainMessage(this, QMessageBox::Critical, tr("Error"),
                          tr("%1 is in use by another capture.").arg(settings.fileName));
         ui->btnArmTrigger->setChecked(false);
         return;
     }
-    QString problem = newFileProblem(settings.fileName);
-    if (problem.isEmpty() && !lock.isHeld())
-        problem = lock.error();
+    QString problem = choice.error;
+    if (problem.isEmpty() && !choice.fresh)
+        problem = newFileProblem(settings.fileName);
+    if (problem.isEmpty() && !choice.lock.isHeld())
+        problem = choice.lock.error();
     if (!problem.isEmpty()) {
         showPlainMessage(this, QMessageBox::Critical, tr("Error"),
                          tr("The log file %1 cannot be created.").arg(settings.fileName), problem);
         ui->btnArmTrigger->setChecked(false);
         return;
     }
-    if (QFile::exists(settings.fileName) &&
-        showPlainMessage(this, QMessageBox::Question, tr("Question"), tr("File exists, overwrite ?"),
-                         QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+    if (!choice.fresh && QFile::exists(settings.fileName) && !confirmOverwrite(settings.fileName)) {
         ui->btnArmTrigger->setChecked(false);
         return;
     }
-    session = std::make_shared<CaptureSession>(settings, calibration, lastFrame.counter, std::move(lock));
+    lastCaptureLabel->clear();
+    session = std::make_shared<CaptureSession>(settings, calibration, lastFrame.counter, std::move(choice.lock));
     session->describeIn(captureContext());
     if (bench)
         bench->armed();
@@ -653,6 +733,7 @@ void MainWindow::setCaptureActive(bool active) {
     ui->mainToolBar->setEnabled(!active);
     for (SensorWidget* widget : sensorWidgets)
         widget->setTriggerLevelDisabled(active);
+    ui->spnTriggerLevel->setEnabled(!active && ui->btnLevelTrigger->isChecked());
     for (QWidget* widget : std::initializer_list<QWidget*>{
              ui->rdoSampleRate, ui->rdoSampleToSample, ui->txtFile, ui->btnFileSel, ui->rdoPreTriggerTime,
              ui->rdoPreTriggerSamples, ui->btnLevelTrigger, ui->btnExtTrigger, ui->rdoCapTime, ui->rdoCapFrames,
@@ -668,6 +749,13 @@ void MainWindow::dropCapture() {
         trend->markCapture(TrendMark::End, static_cast<std::int64_t>(lastFedTimestamp));
     triggerMarked = false;
     const CaptureOutcome outcome = finished->finish();
+    const QString path = QDir::toNativeSeparators(QFileInfo(outcome.fileName).absoluteFilePath());
+    lastCaptureLabel->setText(finished->hasTriggered() ? tr("Last capture: %1 rows in %2")
+                                                             .arg(QString::number(outcome.rowsWritten),
+                                                                  lastCaptureLabel->fontMetrics().elidedText(
+                                                                      path, Qt::ElideMiddle, mostCapturePathWidth))
+                                                       : tr("Last capture: no trigger, nothing written"));
+    lastCaptureLabel->setToolTip(path);
     if (bench)
         bench->captureDone(*finished, outcome);
     if (outcome.rowsUnwritten > 0)
@@ -707,6 +795,21 @@ void MainWindow::offerUnwrittenRows(const CaptureSession& finished, const Captur
             detail = QString::fromLocal8Bit(e.what()) + QLatin1Char('\n') + QString::fromLocal8Bit(e.reason().c_str());
         }
     }
+}
+
+bool MainWindow::confirmOverwrite(const QString& fileName) {
+    const std::unique_ptr<QMessageBox> box(newPlainMessageBox(QMessageBox::Question, tr("Question"),
+                                                              tr("File exists, overwrite ?"),
+                                                              QMessageBox::Yes | QMessageBox::No, this));
+    setPlainInformativeText(*box, QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath()));
+    box->exec();
+    QAbstractButton* clicked = box->clickedButton();
+    return clicked && box->standardButton(clicked) == QMessageBox::Yes;
+}
+
+void MainWindow::updateColumnCaptions() {
+    for (int column = 0; column < 8; ++column)
+        columnCaptions[column]->setText(columnCaption(column, sensorWidgets[column]->shownBarIndices()));
 }
 
 void MainWindow::endCapture() {

@@ -104,6 +104,10 @@ private:
     // Drops the capture and reports rows that never reached the file.
     void dropCapture();
     void offerUnwrittenRows(const CaptureSession& finished, const CaptureOutcome& outcome);
+    // "File exists, overwrite ?", with the file's path below the question.
+    bool confirmOverwrite(const QString& fileName);
+    // The captions under the bar graphs follow what the graphs show.
+    void updateColumnCaptions();
     void endCapture();
     // Publishes with `settings` from now on (nothing when they are off).
     void startNetwork(const NetworkSettings& settings);
@@ -119,6 +123,10 @@ private:
     QString daqProgramPath;
     CalibrationFileLoad* calibrationLoad = nullptr;
     QLabel* statusLabel = nullptr;
+    QLabel* lastCaptureLabel = nullptr;
+    // The name of the calibration file in effect; its path in the tool tip.
+    QLabel* calibrationLabel = nullptr;
+    std::array<QLabel*, 8> columnCaptions = {};
     // The link to the broker, beside the status text, and the button that
     // opens "Network".
     QLabel* brokerLabel = nullptr;

@@ -1,5 +1,7 @@
 #include "PlainMessageBox.h"
 
+#include <QLabel>
+
 #include <memory>
 
 QMessageBox* newPlainMessageBox(QMessageBox::Icon icon, const QString& title, const QString& text,
@@ -7,6 +9,12 @@ QMessageBox* newPlainMessageBox(QMessageBox::Icon icon, const QString& title, co
     auto* box = new QMessageBox(icon, title, text, buttons, parent);
     box->setTextFormat(Qt::PlainText);
     return box;
+}
+
+void setPlainInformativeText(QMessageBox& box, const QString& text) {
+    box.setInformativeText(text);
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+        label->setTextFormat(Qt::PlainText);
 }
 
 QMessageBox::StandardButton showPlainMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title,

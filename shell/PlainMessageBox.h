@@ -13,6 +13,10 @@
 QMessageBox* newPlainMessageBox(QMessageBox::Icon icon, const QString& title, const QString& text,
                                 QMessageBox::StandardButtons buttons, QWidget* parent);
 
+// Sets the box's informative text (under its text), shown as it is too: the
+// box gives its own label no way to say so.
+void setPlainInformativeText(QMessageBox& box, const QString& text);
+
 // Shows such a box modally, as the static helpers do, and returns the button
 // chosen (the escape button when the box was closed otherwise).
 QMessageBox::StandardButton showPlainMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title,

@@ -166,6 +166,25 @@
     </message>
 </context>
 <context>
+    <name>FileNamePattern</name>
+    <message>
+        <source>a &quot;}&quot; without its &quot;{&quot; at character %1</source>
+        <translation>ein „}“ ohne sein „{“ an Zeichen %1</translation>
+    </message>
+    <message>
+        <source>a &quot;{&quot; without its &quot;}&quot; at character %1</source>
+        <translation>ein „{“ ohne sein „}“ an Zeichen %1</translation>
+    </message>
+    <message>
+        <source>unknown placeholder %1</source>
+        <translation>unbekannter Platzhalter %1</translation>
+    </message>
+    <message>
+        <source>every number up to %1 is taken</source>
+        <translation>jede Nummer bis %1 ist vergeben</translation>
+    </message>
+</context>
+<context>
     <name>Grid8x8Widget</name>
     <message>
         <source>not logged</source>
@@ -742,6 +761,32 @@ Die im Speicher gehaltenen Zeilen in einer anderen Datei speichern?</translation
     <message>
         <source>Publish this bench to an MQTT broker.</source>
         <translation>Diesen Messplatz an einen MQTT-Broker veröffentlichen.</translation>
+    </message>
+    <message>
+        <source>The level of the level trigger in the calibration&apos;s unit: sets the trigger line of every bar graph.</source>
+        <translation>Der Pegel des Pegeltriggers in der Einheit der Kalibrierung: setzt die Triggerlinie aller Balken.</translation>
+    </message>
+    <message>
+        <source>No calibration file</source>
+        <translation>Keine Kalibrierdatei</translation>
+    </message>
+    <message>
+        <source>Calibration: %1</source>
+        <translation>Kalibrierung: %1</translation>
+    </message>
+    <message>
+        <source>The log file name %1 cannot be used: %2.
+A name may hold {n}, {date} and {time}; {{ and }} stand for a brace.</source>
+        <translation>Der Name der Logdatei %1 ist nicht verwendbar: %2.
+Ein Name darf {n}, {date} und {time} enthalten; {{ und }} stehen für eine geschweifte Klammer.</translation>
+    </message>
+    <message>
+        <source>Last capture: %1 rows in %2</source>
+        <translation>Letzte Aufzeichnung: %1 Zeilen in %2</translation>
+    </message>
+    <message>
+        <source>Last capture: no trigger, nothing written</source>
+        <translation>Letzte Aufzeichnung: kein Trigger, nichts geschrieben</translation>
     </message>
 </context>
 <context>

@@ -104,6 +104,11 @@ void SensorWidget::setTriggerLevelDisabled(bool disable) {
     triggerLevelDisabled = disable;
 }
 
+void SensorWidget::setTriggerLevel(float level) {
+    triggerLevel = level;
+    triggerLevelSet = true;
+}
+
 void SensorWidget::enableCalibrationPoints(bool enable) {
     calibrationPointsEnabled = enable;
 }

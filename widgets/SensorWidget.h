@@ -52,6 +52,8 @@ public slots:
     void enableSensor(int index, bool enable);
     void setTriggerLevelVisible(bool enable);
     void setTriggerLevelDisabled(bool disable);
+    // The trigger level as a number, as if dragged there.
+    void setTriggerLevel(float level);
     void enableCalibrationPoints(bool enable);
     void setUnit(const QString& unit);
     // A bar whose sensor has no value shows no bar and "not logged" for its text.

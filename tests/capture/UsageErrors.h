@@ -30,6 +30,8 @@ inline void addUsageErrorRows() {
     QTest::newRow("missing value") << usb + QStringList{"--rate"} << "Missing value after '--rate'";
     QTest::newRow("no output") << QStringList{"use=usb/-"} << "no output given: add -o FILE";
     QTest::newRow("empty output") << QStringList{"use=usb/-", "-o", ""} << "-o needs a file name";
+    QTest::newRow("unknown placeholder in the output")
+        << QStringList{"use=usb/-", "-o", "run-{x}.csv"} << "-o 'run-{x}.csv': unknown placeholder {x}";
     QTest::newRow("--serve without --mqtt")
         << QStringList{"use=usb/-", "--serve", "/"} << "--serve needs --mqtt HOST[:PORT]";
     QTest::newRow("--serve with -o") << usb + QStringList{"--mqtt", "h", "--serve", "/"}

@@ -292,6 +292,21 @@ private slots:
         QCOMPARE(readCsvLog(log).numbers("Counter"), (QList<qulonglong>{0, 1, 2}));
     }
 
+    // A series never asks: the lowest free number, the older logs left alone.
+    void numberedOutputTakesAFreeNumber() {
+        ToolProcess tool(numberedBoard);
+        QFile first(tool.path("run-1.csv"));
+        QVERIFY(first.open(QIODevice::WriteOnly));
+        first.write("keep me\n");
+        first.close();
+        tool.run({"use=usb/-", "--samples", "3", "--log", "counter", "--sensors", "none", "--events", "-o",
+                  tool.path("run-{n}.csv")});
+        QCOMPARE(tool.finish(), 0);
+        QCOMPARE(readCsvLog(tool.path("run-2.csv")).rows.size(), 3);
+        QCOMPARE(tool.events().last().value("file").toString(), tool.path("run-2.csv"));
+        QCOMPARE(first.size(), 8);
+    }
+
     void secondCaptureIntoAFileInUse_data() {
         QTest::addColumn<QString>("second");
         QTest::addColumn<QStringList>("options");

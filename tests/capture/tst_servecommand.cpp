@@ -48,6 +48,8 @@ private slots:
         QTest::newRow("capture") << capture("[\"-o\", \"run.csv\", \"--pre\", \"10\", \"--trigger\", \"level:A1>5\"]")
                                  << QByteArray("\"c\"") << ""
                                  << "run.csv";
+        QTest::newRow("a series") << capture("[\"-o\", \"run-{n}.csv\"]") << QByteArray("\"c\"") << ""
+                                  << "run-{n}.csv";
         QTest::newRow("a link that stays inside")
             << capture("[\"-o\", \"in-link/run.csv\", \"--samples=5\"]") << QByteArray("\"c\"") << ""
             << "sub/run.csv";
@@ -120,6 +122,10 @@ private slots:
                                          << "";
         QTest::newRow("a link to nowhere")
             << capture("[\"-o\", \"dangling.csv\"]") << QByteArray("\"c\"") << "leads out of the served folder"
+            << "";
+        QTest::newRow("a placeholder in the folder")
+            << capture("[\"-o\", \"{date}/run.csv\"]") << QByteArray("\"c\"")
+            << "-o {date}/run.csv: a served capture takes placeholders in the file's name only"
             << "";
         QTest::newRow("the folder itself")
             << capture("[\"-o\", \".\"]") << QByteArray("\"c\"") << "leads out of the served folder"

@@ -12,6 +12,7 @@
 #include "Theme.h"
 #include "ThemeDialog.h"
 
+#include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -50,6 +51,7 @@ private slots:
     void preTrigger_data();
     void preTrigger();
     void longUnitStaysBounded();
+    void barGraphTabSaysWhatItShows();
 };
 
 void TestMainWindow::form_data() {
@@ -425,6 +427,39 @@ void TestMainWindow::longUnitStaysBounded() {
             QCOMPARE(lines.size(), 2);
             QVERIFY2(small.horizontalAdvance(lines[1]) <= cellWidth, qPrintable(lines[1]));
         }
+    }
+}
+
+// Captions name the sensors each graph shows, the status bar the calibration
+// file, and a typed trigger level moves every graph's trigger line.
+void TestMainWindow::barGraphTabSaysWhatItShows() {
+    MainWindow uncalibrated("usb", "-", QString());
+    QCOMPARE(child<QLabel>(uncalibrated, "lblColumnA")->text(), QString("A1"));
+    QCOMPARE(child<QLabel>(uncalibrated, "lblColumnH")->text(), QString("H8"));
+    QCOMPARE(child<QLabel>(uncalibrated, "lblCalibration")->text(), QString("No calibration file"));
+    uncalibrated.close();
+
+    const QString file = KIVRA_SOURCE_DIR "/examples/demo.tolmcal3";
+    MainWindow window("usb", "-", file);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(child<QLabel>(window, "lblColumnA")->text(), QString("A1\u2013A8"));
+    QCOMPARE(child<QLabel>(window, "lblColumnC")->text(), QString("C1\u2013C8"));
+    QCOMPARE(child<QLabel>(window, "lblCalibration")->text(), QString("Calibration: demo.tolmcal3"));
+    QCOMPARE(child<QLabel>(window, "lblCalibration")->toolTip(), file);
+
+    auto* level = child<QDoubleSpinBox>(window, "spnTriggerLevel");
+    QVERIFY(!level->isEnabled());
+    QCOMPARE(level->text(), QString("\u2013")); // none typed yet
+    child<QPushButton>(window, "btnLevelTrigger")->click();
+    QVERIFY(level->isEnabled());
+    level->setFocus();
+    level->selectAll();
+    QTest::keyClicks(level, "12.5");
+    QTest::keyClick(level, Qt::Key_Return);
+    for (SensorWidget* column : window.findChildren<SensorWidget*>()) {
+        QVERIFY(column->isTriggerLevelSet());
+        QCOMPARE(column->currentTriggerLevel(), 12.5f);
     }
 }
 

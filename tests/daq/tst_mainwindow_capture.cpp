@@ -33,6 +33,7 @@ private slots:
     void armingIsRefused();
     void overwriteQuestion_data();
     void overwriteQuestion();
+    void seriesNeverAsks();
     void controlsLockedWhileCapturing();
     void forcedCaptureWritesReadableCsv();
     void captureEndsAfterLength_data();
@@ -88,6 +89,7 @@ void TestMainWindowCapture::armingIsRefused_data() {
     QTest::newRow("no file name") << "none";
     QTest::newRow("a read-only folder") << "read-only";
     QTest::newRow("a file the capture tool writes") << "in use";
+    QTest::newRow("an unknown placeholder") << "placeholder";
 }
 
 // Refused with an "Error" box before anything is armed or deleted.
@@ -111,6 +113,11 @@ void TestMainWindowCapture::armingIsRefused() {
         tool.start(CAPTURE_TOOL, {"use=usb/-", "--log", "timestamp", "--sensors", "none", "-o", fileName});
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(fileName).size() > 0, 10000);
         text = fileName + " is in use by another capture.";
+    } else if (refusal == "placeholder") {
+        fileName = dir.filePath("run-{x}.csv");
+        text = "The log file name " + fileName +
+               " cannot be used: unknown placeholder {x}.\nA name may hold {n}, "
+               "{date} and {time}; {{ and }} stand for a brace.";
     }
     MainWindow window("usb", "-", QString());
     setLogFile(window, fileName);
@@ -179,6 +186,46 @@ void TestMainWindowCapture::overwriteQuestion() {
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("earlier capture\n"));
     }
+}
+
+// A series into run-{n}.csv takes the next free number each time without a
+// question, and says where each capture went; a plain name that exists is
+// asked about, the question naming the file.
+void TestMainWindowCapture::seriesNeverAsks() {
+    QTemporaryDir dir;
+    {
+        QFile file(dir.filePath("run-1.csv"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("earlier capture\n");
+    }
+    MainWindow window("usb", "-", QString());
+    ModalResponder responder;
+    QString informative;
+    responder.onMessage([&](QMessageBox* box) {
+        informative = box->informativeText();
+        box->button(QMessageBox::No)->click();
+        return true;
+    });
+    setLogFile(window, dir.filePath("run-1.csv"));
+    armButton(window)->click();
+    QTRY_VERIFY(responder.allAnswersUsed());
+    QCOMPARE(responder.shownTexts(), QStringList{"File exists, overwrite ?"});
+    QCOMPARE(informative, dir.filePath("run-1.csv"));
+
+    setLogFile(window, dir.filePath("run-{n}.csv"));
+    for (int number : {2, 3}) {
+        armButton(window)->click();
+        child<QPushButton>(window, "btnForceTrigger")->click();
+        QTRY_VERIFY(capturedRows(window) >= 5);
+        armButton(window)->click();
+        QTRY_VERIFY(isIdle(window));
+        const QString file = dir.filePath(QString("run-%1.csv").arg(number));
+        // A long path is shortened in the middle; the tool tip holds it.
+        auto* lastCapture = child<QLabel>(window, "lblLastCapture");
+        QVERIFY(lastCapture->text().startsWith(QString("Last capture: %1 rows in /").arg(dataRows(file).size())));
+        QCOMPARE(lastCapture->toolTip(), file);
+    }
+    QCOMPARE(responder.shownBoxes().size(), 1);
 }
 
 void TestMainWindowCapture::controlsLockedWhileCapturing() {

@@ -14,8 +14,8 @@ private slots:
         QTest::addColumn<int>("rc");
         QTest::addColumn<int>("error");
         QTest::addColumn<QString>("text");
-        QTest::newRow("keep-alive timeout") << int(MOSQ_ERR_KEEPALIVE) << 0
-                                            << "the broker did not answer within the keep-alive time";
+        QTest::newRow("keep-alive timeout")
+            << int(MOSQ_ERR_KEEPALIVE) << 0 << "the broker did not answer within the keep-alive time";
         QTest::newRow("system error") << int(MOSQ_ERR_ERRNO) << ECONNREFUSED << "Connection refused";
         QTest::newRow("libmosquitto's own text") << int(MOSQ_ERR_CONN_LOST) << 0 << "The connection was lost.";
         QTest::newRow("a code it does not know") << 99 << 0 << "libmosquitto error 99";
