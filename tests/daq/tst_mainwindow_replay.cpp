@@ -96,8 +96,9 @@ Views viewsOf(MainWindow& window) {
     Views views;
     views.grid = window.findChild<Grid8x8Widget*>();
     const QList<SensorWidget*> bars = window.findChildren<SensorWidget*>();
-    for (SensorWidget* bar : bars)
-        views.bars[static_cast<std::size_t>(bar->parentWidget()->layout()->indexOf(bar))] = bar;
+    // Made column by column.
+    for (int column = 0; column < 8; ++column)
+        views.bars[static_cast<std::size_t>(column)] = bars.at(column);
     return views;
 }
 
