@@ -4,16 +4,16 @@
 #include "ValueText.h"
 #include "ViewColours.h"
 
+#include <QBackingStore>
 #include <QLinearGradient>
 #include <QMouseEvent>
+#include <QPaintEngine>
+#include <QPaintEvent>
 #include <QPainter>
 
-namespace {
+#include <algorithm>
 
-// Bottom rows where bars, point lines and the trigger handle may meet the
-// frame.
-const int frameStripRows = 2;
-const double frameWidth = 1.0;
+namespace {
 
 bool validIndex(int index) {
     return index >= 0 && index < 8;
@@ -34,6 +34,31 @@ QColor fillColour(const Theme& theme, int state) {
     }
 }
 
+// `over` laid over the opaque `under`: an opaque colour.
+QColor blended(const QColor& over, const QColor& under) {
+    const double a = over.alphaF();
+    return QColor::fromRgbF(a * over.redF() + (1 - a) * under.redF(), a * over.greenF() + (1 - a) * under.greenF(),
+                            a * over.blueF() + (1 - a) * under.blueF());
+}
+
+// The background's gradient, and `over` laid over it (an opaque gradient
+// for an opaque background).
+QLinearGradient backgroundGradient(const Theme& theme, const QColor& over = Qt::transparent) {
+    QLinearGradient gradient(0, 0, 0, 250);
+    gradient.setColorAt(0, over.alpha() == 0 ? theme.graphTop : blended(over, theme.graphTop));
+    gradient.setColorAt(1, over.alpha() == 0 ? theme.graphBottom : blended(over, theme.graphBottom));
+    return gradient;
+}
+
+// Whether `painter` paints into its widget's window (not a grab() or render()).
+bool paintsOnScreen(const QWidget& widget, QPainter& painter) {
+    QBackingStore* store = widget.window()->backingStore();
+    return store && painter.paintEngine() && painter.paintEngine()->paintDevice() == store->paintDevice();
+}
+
+// Room for antialiased edges and pens around a shape.
+const int edge = 2;
+
 } // namespace
 
 SensorWidget::SensorWidget(QWidget* parent)
@@ -49,15 +74,62 @@ const SensorBar& SensorWidget::bar(int index) const {
     return bars.at(index);
 }
 
-void SensorWidget::setPaintCacheEnabled(bool enabled) {
-    backgroundCache.setEnabled(enabled);
-    framedBackgroundCache.setEnabled(enabled);
-    frameStripCache.setEnabled(enabled);
-    labelTextCached = enabled;
+void SensorWidget::animate() {
+    const QRegion changed = changedRegion();
+    if (!changed.isEmpty()) {
+        animating = true;
+        repaint(changed);
+        animating = false;
+    }
+    const SensorGeometry geo = geometry();
+    const double scale = sensorScale(bars, shownBars);
+    for (int index : shownBars)
+        painted[index] = paintedBar(geo, index, scale);
+    wholeChanged = false;
+    paintedSize = size();
+    paintedRatio = devicePixelRatioF();
+    paintedTheme = currentThemeSerial();
+    staleRegion = QRegion();
 }
 
-void SensorWidget::animate() {
-    repaint();
+// Bars, their texts and the rest each need a repaint only where they changed;
+// a change of the scale moves every bar and is found bar by bar.
+QRegion SensorWidget::changedRegion() const {
+    if (wholeChanged || size() != paintedSize || devicePixelRatioF() != paintedRatio ||
+        currentThemeSerial() != paintedTheme)
+        return rect();
+    const SensorGeometry geo = geometry();
+    const double scale = sensorScale(bars, shownBars);
+    QRegion region = staleRegion;
+    for (int index : shownBars) {
+        const PaintedBar now = paintedBar(geo, index, scale);
+        const PaintedBar& was = painted[index];
+        const QRectF column = geo.fullBarRect(index);
+        if (now.look != was.look) {
+            // With its marker, which lies above the bar area when the level is at the top.
+            region += column.adjusted(-edge, -layout.markerHeight - edge, edge, edge).toAlignedRect();
+        } else if (now.top != was.top) {
+            const double top = std::min(now.top, was.top);
+            region += QRectF(column.left() - edge, top - edge, column.width() + 2 * edge,
+                             std::max(now.top, was.top) - top + 2 * edge)
+                          .toAlignedRect();
+        }
+        if (now.text != was.text || now.textColour != was.textColour)
+            region += QRect(0, geo.textRect(index).top() - edge, width(), layout.labelHeight + 2 * edge);
+    }
+    return region & rect();
+}
+
+SensorWidget::PaintedBar SensorWidget::paintedBar(const SensorGeometry& geo, int index, double scale) const {
+    const SensorBar& b = bars[index];
+    const Theme& theme = currentTheme();
+    PaintedBar p;
+    const double fraction = barFraction(b, scale);
+    p.top = geo.barAreaTop() + (1.0 - fraction) * geo.barAreaHeight();
+    p.look = b.notLogged ? -1 : b.state * 2 + (b.intensity > 1.1 ? 1 : 0);
+    p.text = shownText(geo, index);
+    p.textColour = (b.notLogged ? theme.disabled : fillColour(theme, b.state)).rgba();
+    return p;
 }
 
 void SensorWidget::resetTriggerState() {
@@ -65,6 +137,7 @@ void SensorWidget::resetTriggerState() {
         b.triggerSelected = false;
     triggerLevelSet = false;
     triggerLevel = 0.0f;
+    wholeChanged = true;
 }
 
 void SensorWidget::updateSensor(int index, double intensity, double value) {
@@ -78,6 +151,7 @@ void SensorWidget::updateCalibrationPoints(int index, const SensorPoints& points
     if (!validIndex(index))
         return;
     bars[index].points = points;
+    wholeChanged = true;
 }
 
 void SensorWidget::setSingleMode(bool single, int row) {
@@ -88,6 +162,7 @@ void SensorWidget::setSingleMode(bool single, int row) {
     } else {
         shownBars = {0, 1, 2, 3, 4, 5, 6, 7};
     }
+    wholeChanged = true;
 }
 
 void SensorWidget::enableSensor(int index, bool enable) {
@@ -98,19 +173,23 @@ void SensorWidget::enableSensor(int index, bool enable) {
 
 void SensorWidget::setTriggerLevelVisible(bool enable) {
     triggerLevelVisible = enable;
+    wholeChanged = true;
 }
 
 void SensorWidget::setTriggerLevelDisabled(bool disable) {
     triggerLevelDisabled = disable;
+    wholeChanged = true;
 }
 
 void SensorWidget::enableCalibrationPoints(bool enable) {
     calibrationPointsEnabled = enable;
+    wholeChanged = true;
 }
 
 void SensorWidget::setUnit(const QString& unit) {
     for (SensorBar& b : bars)
         b.unit = unit;
+    wholeChanged = true;
 }
 
 void SensorWidget::setBarNotLogged(int index, bool notLogged) {
@@ -126,98 +205,99 @@ bool SensorWidget::triggerUsable() const {
     return triggerLevelVisible && anyBarHasPoints(bars);
 }
 
-void SensorWidget::paintEvent(QPaintEvent*) {
+std::tuple<bool, QString, int, bool, float, bool, int> SensorWidget::overlayState() const {
+    int selected = 0;
+    for (int index = 0; index < 8; ++index)
+        selected |= bars[index].triggerSelected ? 1 << index : 0;
+    return {hoverTextVisible, hoverText, hoverTextY, triggerLevelSet, triggerLevel, dragging, selected};
+}
+
+// Paints the parts of the event's region one rectangle at a time, each under
+// a clip of that one rectangle: Qt clips spans to a rectangle cheaply, to a
+// region of several rectangles line by line.
+void SensorWidget::paintEvent(QPaintEvent* event) {
     const Theme& theme = currentTheme();
     const bool opaque = theme.graphTop.alpha() == 255 && theme.graphBottom.alpha() == 255;
     // An opaque background covers every pixel: what lies behind the widget
-    // need not be painted first.
+    // need not be painted first, and what the window keeps of the last paint
+    // outside the region is this widget's own.
     if (testAttribute(Qt::WA_OpaquePaintEvent) != opaque)
         setAttribute(Qt::WA_OpaquePaintEvent, opaque);
     QPainter painter(this);
+    if (!animating && paintsOnScreen(*this, painter))
+        staleRegion += event->region();
     painter.setRenderHint(QPainter::Antialiasing);
-    const bool framed = opaque && framedBackgroundCache.isEnabled() && frameWithBackground();
-    const QRect frameStrip(0, height() - frameStripRows, width(), frameStripRows);
-    if (framed) {
-        framedBackgroundCache.draw(painter, size(), opaque, [this, &frameStrip](QPainter& p) {
-            paintBackground(p);
-            p.setClipRect(QRect(0, 0, width(), frameStrip.top()));
-            paintFrame(p);
-        });
-    } else {
-        backgroundCache.draw(painter, size(), opaque, [this](QPainter& p) { paintBackground(p); });
-    }
-
+    painter.setFont(labelFont(theme));
     const SensorGeometry geo = geometry();
     const double scale = sensorScale(bars, shownBars);
-    painter.setFont(labelFont(theme));
-    for (int index : shownBars)
-        paintBar(painter, geo, index, scale);
-    if (triggerUsable())
-        paintTrigger(painter, geo, scale);
-    if (hoverTextVisible)
-        paintHoverText(painter, geo);
-
-    if (!framed) {
-        paintFrame(painter);
-    } else if (frameStripComposable()) {
-        frameStripCache.draw(painter, frameStrip, size(), [this, &frameStrip](QPainter& p) {
-            p.setClipRect(frameStrip, Qt::IntersectClip);
-            paintFrame(p);
-        });
-    } else {
-        painter.setClipRect(frameStrip, Qt::IntersectClip);
-        paintFrame(painter);
+    const QRegion& region = event->region();
+    for (const QRect& part : region) {
+        if (region.rectCount() > 1)
+            painter.setClipRect(part);
+        paintPart(painter, part, geo, scale);
     }
 }
 
-// The frame is painted last, over whatever lies on the widget's edges. Only
-// the bottom rows (bars, point lines, the trigger handle) and the hover box
-// ever reach them; elsewhere the frame lies on the background alone and can
-// come with the background's picture. Clipping the frame's outline changes no
-// pixel it keeps: its lines lie on whole pixels.
-bool SensorWidget::frameWithBackground() const {
-    return !hoverTextVisible && width() >= layout.leftMargin + layout.rightMargin && height() > frameStripRows &&
-           isWholePixelRatio(devicePixelRatioF());
-}
-
-// At a pixel ratio of 2, stroking the frame costs as much as all the bars,
-// however little of it the strip keeps. It can come from a picture composed
-// over the strip (OverlayCache) when every pixel of it is blended once: Qt
-// fills the frame as one path when its pen is wider than a device pixel; its
-// hairline stroker for thinner pens blends the corners twice.
-bool SensorWidget::frameStripComposable() const {
-    return frameWidth * devicePixelRatioF() > 1.0;
+// In the order of a whole paint: background, grid, bars with their texts and
+// points, trigger, hover box, frame; what lies outside `part` is left out.
+void SensorWidget::paintPart(QPainter& painter, const QRect& part, const SensorGeometry& geo, double scale) const {
+    paintBackground(painter, part);
+    for (int index : shownBars)
+        paintBar(painter, part, geo, index, scale);
+    if (triggerUsable()) {
+        const double y = geo.triggerY(effectiveTriggerLevel(triggerLevelSet, triggerLevel, scale), scale);
+        const int top = int(y) - layout.markerHeight - edge;
+        if (QRect(0, top, width(), int(y) + layout.handleHeight / 2 + edge - top).intersects(part))
+            paintTrigger(painter, geo, scale);
+    }
+    if (hoverTextVisible &&
+        geo.hoverBox(hoverTextY, currentTheme().fontSize).adjusted(-edge, -edge, edge, edge).intersects(part))
+        paintHoverText(painter, geo);
+    if (!rect().adjusted(edge, edge, -edge, -edge).contains(part))
+        paintFrame(painter);
 }
 
 void SensorWidget::paintFrame(QPainter& painter) const {
-    painter.setPen(QPen(ViewColours::frame(), frameWidth));
+    painter.setPen(QPen(ViewColours::frame(), 1.0));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(QRectF(0, 0, width(), height()));
 }
 
-void SensorWidget::paintBackground(QPainter& painter) const {
+// The grid's colour is translucent; over the known background its vertical
+// lines are painted in the opaque colours it gives there, so that no long
+// translucent span is blended. The horizontal lines, a few rows each, are
+// blended as they are; in the same colour, the order of the two does not matter.
+void SensorWidget::paintBackground(QPainter& painter, const QRect& part) const {
     const Theme& theme = currentTheme();
-    QLinearGradient gradient(0, 0, 0, 250);
-    gradient.setColorAt(0, theme.graphTop);
-    gradient.setColorAt(1, theme.graphBottom);
-    painter.fillRect(QRectF(0, 0, width(), height()), gradient);
+    painter.fillRect(part, backgroundGradient(theme));
+    const int spacing = theme.gridSpacing;
+    if (spacing <= 0)
+        return;
 
-    const QVector<int> ys = SensorGeometry::horizontalGridYs(height(), theme.gridSpacing);
-    for (int k = 0; k < ys.size(); ++k) {
-        painter.setPen(QPen(theme.gridColor, k % 10 == 0 ? theme.gridMajorWidth : theme.gridMinorWidth));
-        painter.drawLine(QLineF(0, ys[k], width(), ys[k]));
-    }
-    painter.setPen(QPen(theme.gridColor, theme.gridMinorWidth));
-    for (int x : SensorGeometry::verticalGridXs(width(), theme.gridSpacing))
+    painter.setPen(QPen(QBrush(backgroundGradient(theme, theme.gridColor)), theme.gridMinorWidth));
+    const int firstX = std::max(0, (part.left() - edge - 1 + spacing - 1) / spacing);
+    for (int x = 1 + firstX * spacing; x < width() && x <= part.right() + edge; x += spacing)
         painter.drawLine(QLineF(x, 0, x, height()));
+
+    // Line k from the bottom at height() - 1 - k * spacing, every tenth major.
+    const int firstK = std::max(0, (height() - 1 - part.bottom() - edge + spacing - 1) / spacing);
+    for (int k = firstK;; ++k) {
+        const int y = height() - 1 - k * spacing;
+        if (y <= 0 || y < part.top() - edge)
+            break;
+        painter.setPen(QPen(theme.gridColor, k % 10 == 0 ? theme.gridMajorWidth : theme.gridMinorWidth));
+        painter.drawLine(QLineF(0, y, width(), y));
+    }
 }
 
-void SensorWidget::paintBar(QPainter& painter, const SensorGeometry& geo, int index, double scale) const {
+void SensorWidget::paintBar(QPainter& painter, const QRect& part, const SensorGeometry& geo, int index,
+                            double scale) const {
     const Theme& theme = currentTheme();
     const SensorBar& b = bars[index];
     const QColor fill = fillColour(theme, b.state);
+    const QRectF body = geo.barRect(index, barFraction(b, scale));
 
-    if (!b.notLogged) {
+    if (!b.notLogged && body.normalized().adjusted(-edge, -edge, edge, edge).intersects(part)) {
         painter.setPen(QPen(b.state == 0 ? theme.barBorderDim : theme.barBorder, theme.barBorderWidth));
         if (b.intensity > 1.1) {
             QColor top = ViewColours::overRange();
@@ -229,13 +309,17 @@ void SensorWidget::paintBar(QPainter& painter, const SensorGeometry& geo, int in
         } else {
             painter.setBrush(QBrush(fill));
         }
-        painter.drawRect(geo.barRect(index, barFraction(b, scale)));
+        painter.drawRect(body);
     }
 
-    painter.setPen(QPen(b.notLogged ? theme.disabled : fill, 1.0));
-    drawLabel(painter, geo.textRect(index), shownText(geo, index));
+    const QRect text = geo.textRect(index);
+    if (QRect(0, text.top() - edge, width(), text.height() + 2 * edge).intersects(part)) {
+        painter.setPen(QPen(b.notLogged ? theme.disabled : fill, 1.0));
+        painter.drawText(text, Qt::AlignCenter, shownText(geo, index));
+    }
 
-    if (calibrationPointsEnabled && !b.points.isEmpty()) {
+    if (calibrationPointsEnabled && !b.points.isEmpty() &&
+        geo.fullBarRect(index).adjusted(-edge, -edge, edge, edge).intersects(part)) {
         // One call for all: the lines come out as from one call each.
         QVector<QLine> lines;
         lines.reserve(b.points.size());
@@ -250,20 +334,13 @@ QString SensorWidget::shownText(int index) const {
     return validIndex(index) ? shownText(geometry(), index) : QString();
 }
 
-// In the label font, which paintEvent() sets for the bars.
+// In the label font.
 QString SensorWidget::shownText(const SensorGeometry& geo, int index) const {
     const SensorBar& b = bars[index];
     if (b.notLogged)
         return tr("not logged");
     const QString& unit = labelUnit.unit(b.unit, labelFont(currentTheme()), geo.textRect(index).width());
     return labelUnit.label(barText(b, unit));
-}
-
-void SensorWidget::drawLabel(QPainter& painter, const QRectF& rect, const QString& text) const {
-    if (labelTextCached)
-        labelText->draw(painter, rect, text);
-    else
-        painter.drawText(rect, Qt::AlignCenter, text);
 }
 
 void SensorWidget::paintTrigger(QPainter& painter, const SensorGeometry& geo, double scale) const {
@@ -298,7 +375,12 @@ void SensorWidget::paintHoverText(QPainter& painter, const SensorGeometry& geo) 
 }
 
 void SensorWidget::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint pos = event->pos();
+    const auto before = overlayState();
+    mouseMoved(event->pos());
+    wholeChanged = wholeChanged || overlayState() != before;
+}
+
+void SensorWidget::mouseMoved(QPoint pos) {
     hoverTextVisible = false;
     const SensorGeometry geo = geometry();
     const double scale = sensorScale(bars, shownBars);
@@ -348,6 +430,7 @@ QString SensorWidget::hoverValueText(double value, const QString& unit, const QS
 void SensorWidget::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !triggerUsable() || triggerLevelDisabled)
         return;
+    wholeChanged = true;
     const QPoint pos = event->pos();
     const SensorGeometry geo = geometry();
     const double scale = sensorScale(bars, shownBars);
@@ -374,6 +457,7 @@ void SensorWidget::mouseReleaseEvent(QMouseEvent* event) {
         return;
     dragging = false;
     hoverTextVisible = false;
+    wholeChanged = true;
 }
 
 void SensorWidget::leaveEvent(QEvent*) {
