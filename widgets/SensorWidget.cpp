@@ -5,11 +5,14 @@
 #include "ViewColours.h"
 
 #include <QBackingStore>
+#include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTextOption>
+#include <QVarLengthArray>
 
 #include <algorithm>
 
@@ -41,12 +44,13 @@ QColor blended(const QColor& over, const QColor& under) {
                             a * over.blueF() + (1 - a) * under.blueF());
 }
 
-// The background's gradient, and `over` laid over it (an opaque gradient
-// for an opaque background).
-QLinearGradient backgroundGradient(const Theme& theme, const QColor& over = Qt::transparent) {
-    QLinearGradient gradient(0, 0, 0, 250);
-    gradient.setColorAt(0, over.alpha() == 0 ? theme.graphTop : blended(over, theme.graphTop));
-    gradient.setColorAt(1, over.alpha() == 0 ? theme.graphBottom : blended(over, theme.graphBottom));
+// The background: graphTop at the top, graphBottom from gradientEnd down.
+const int gradientEnd = 250;
+
+QLinearGradient backgroundGradient(const Theme& theme) {
+    QLinearGradient gradient(0, 0, 0, gradientEnd);
+    gradient.setColorAt(0, theme.graphTop);
+    gradient.setColorAt(1, theme.graphBottom);
     return gradient;
 }
 
@@ -75,49 +79,67 @@ const SensorBar& SensorWidget::bar(int index) const {
 }
 
 void SensorWidget::animate() {
-    const QRegion changed = changedRegion();
-    if (!changed.isEmpty()) {
-        animating = true;
-        repaint(changed);
-        animating = false;
+    // A hidden widget is painted whole when it is shown again.
+    if (!isVisible()) {
+        wholeChanged = true;
+        return;
     }
-    const SensorGeometry geo = geometry();
-    const double scale = sensorScale(bars, shownBars);
-    for (int index : shownBars)
-        painted[index] = paintedBar(geo, index, scale);
+    parts = changedParts();
     wholeChanged = false;
     paintedSize = size();
     paintedRatio = devicePixelRatioF();
     paintedTheme = currentThemeSerial();
     staleRegion = QRegion();
+    QRegion changed;
+    for (const QRect& part : parts)
+        changed += part;
+    if (!changed.isEmpty()) {
+        animating = true;
+        repaint(changed);
+        animating = false;
+    }
+    parts.clear();
 }
 
-// Bars, their texts and the rest each need a repaint only where they changed;
-// a change of the scale moves every bar and is found bar by bar.
-QRegion SensorWidget::changedRegion() const {
-    if (wholeChanged || size() != paintedSize || devicePixelRatioF() != paintedRatio ||
-        currentThemeSerial() != paintedTheme)
-        return rect();
+// Bars and their texts each need a repaint only where they changed; a change
+// of the scale moves every bar and is found bar by bar. The changed text
+// lines, one above the other, are repainted as one rectangle, and each
+// bar's span as one.
+QVector<QRect> SensorWidget::changedParts() {
+    const bool whole = wholeChanged || size() != paintedSize || devicePixelRatioF() != paintedRatio ||
+                       currentThemeSerial() != paintedTheme;
     const SensorGeometry geo = geometry();
     const double scale = sensorScale(bars, shownBars);
-    QRegion region = staleRegion;
+    QVector<QRect> changed;
+    for (const QRect& part : staleRegion)
+        changed.append(part);
+    QRect texts;
     for (int index : shownBars) {
-        const PaintedBar now = paintedBar(geo, index, scale);
-        const PaintedBar& was = painted[index];
+        PaintedBar now = paintedBar(geo, index, scale);
+        PaintedBar& was = painted[index];
         const QRectF column = geo.fullBarRect(index);
         if (now.look != was.look) {
             // With its marker, which lies above the bar area when the level is at the top.
-            region += column.adjusted(-edge, -layout.markerHeight - edge, edge, edge).toAlignedRect();
+            changed.append(column.adjusted(-edge, -layout.markerHeight - edge, edge, edge).toAlignedRect());
         } else if (now.top != was.top) {
             const double top = std::min(now.top, was.top);
-            region += QRectF(column.left() - edge, top - edge, column.width() + 2 * edge,
-                             std::max(now.top, was.top) - top + 2 * edge)
-                          .toAlignedRect();
+            changed.append(QRectF(column.left() - edge, top - edge, column.width() + 2 * edge,
+                                  std::max(now.top, was.top) - top + 2 * edge)
+                               .toAlignedRect());
         }
         if (now.text != was.text || now.textColour != was.textColour)
-            region += QRect(0, geo.textRect(index).top() - edge, width(), layout.labelHeight + 2 * edge);
+            texts |= geo.textRect(index);
+        was = now;
     }
-    return region & rect();
+    // Inside the frame, across the whole width: a text may be wider than its line.
+    if (!texts.isEmpty())
+        changed.append(QRect(1, texts.top() - edge, width() - 2, texts.height() + 2 * edge));
+    if (whole)
+        return {rect()};
+    for (QRect& part : changed)
+        part &= rect();
+    changed.removeAll(QRect());
+    return changed;
 }
 
 SensorWidget::PaintedBar SensorWidget::paintedBar(const SensorGeometry& geo, int index, double scale) const {
@@ -130,6 +152,37 @@ SensorWidget::PaintedBar SensorWidget::paintedBar(const SensorGeometry& geo, int
     p.text = shownText(geo, index);
     p.textColour = (b.notLogged ? theme.disabled : fillColour(theme, b.state)).rgba();
     return p;
+}
+
+// Labels laid out for recent texts, shared by the bar graphs: values repeat
+// from tick to tick and from bar to bar, and laying a text out costs more
+// than drawing it. Each is laid out in the font and at the pixel ratio it is
+// first drawn with; QStaticText lays it out again when those differ.
+std::shared_ptr<SensorWidget::Labels> SensorWidget::sharedLabels() {
+    static std::weak_ptr<Labels> shared;
+    std::shared_ptr<Labels> labels = shared.lock();
+    if (!labels) {
+        labels = std::make_shared<Labels>(2048);
+        shared = labels;
+    }
+    return labels;
+}
+
+// `text` centred in `line` in the painter's font and pen, as drawText() with
+// Qt::AlignCenter draws it.
+void SensorWidget::drawLabel(QPainter& painter, const QRect& line, const QString& text) const {
+    QStaticText* label = labels->object(text);
+    if (!label) {
+        label = new QStaticText(text);
+        label->setTextFormat(Qt::PlainText);
+        const qreal ratio = devicePixelRatioF();
+        label->prepare(QTransform::fromScale(ratio, ratio), painter.font());
+        labels->insert(text, label);
+    }
+    const QSizeF size = label->size();
+    painter.drawStaticText(
+        QPointF(line.left() + (line.width() - size.width()) / 2, line.top() + (line.height() - size.height()) / 2),
+        *label);
 }
 
 void SensorWidget::resetTriggerState() {
@@ -230,9 +283,16 @@ void SensorWidget::paintEvent(QPaintEvent* event) {
     painter.setFont(labelFont(theme));
     const SensorGeometry geo = geometry();
     const double scale = sensorScale(bars, shownBars);
-    const QRegion& region = event->region();
-    for (const QRect& part : region) {
-        if (region.rectCount() > 1)
+    // The parts animate() asked for, unbroken; then whatever else the
+    // toolkit wants painted.
+    QRegion rest = event->region();
+    for (const QRect& part : qAsConst(parts)) {
+        painter.setClipRect(part);
+        paintPart(painter, part, geo, scale);
+        rest -= part;
+    }
+    for (const QRect& part : rest) {
+        if (rest.rectCount() > 1 || !parts.isEmpty())
             painter.setClipRect(part);
         paintPart(painter, part, geo, scale);
     }
@@ -253,7 +313,7 @@ void SensorWidget::paintPart(QPainter& painter, const QRect& part, const SensorG
     if (hoverTextVisible &&
         geo.hoverBox(hoverTextY, currentTheme().fontSize).adjusted(-edge, -edge, edge, edge).intersects(part))
         paintHoverText(painter, geo);
-    if (!rect().adjusted(edge, edge, -edge, -edge).contains(part))
+    if (!rect().adjusted(1, 1, -1, -1).contains(part))
         paintFrame(painter);
 }
 
@@ -263,10 +323,12 @@ void SensorWidget::paintFrame(QPainter& painter) const {
     painter.drawRect(QRectF(0, 0, width(), height()));
 }
 
-// The grid's colour is translucent; over the known background its vertical
-// lines are painted in the opaque colours it gives there, so that no long
-// translucent span is blended. The horizontal lines, a few rows each, are
-// blended as they are; in the same colour, the order of the two does not matter.
+// The grid's colour is translucent, and Qt 6 splits a long translucent blend
+// among threads. Its vertical lines are painted in the opaque colours it
+// gives over the background: exact below the background's gradient and, in
+// bands of a few rows, within half a level over it. The horizontal lines, a
+// few rows each, are blended as they are; in one colour, the order of the
+// lines does not matter.
 void SensorWidget::paintBackground(QPainter& painter, const QRect& part) const {
     const Theme& theme = currentTheme();
     painter.fillRect(part, backgroundGradient(theme));
@@ -274,19 +336,52 @@ void SensorWidget::paintBackground(QPainter& painter, const QRect& part) const {
     if (spacing <= 0)
         return;
 
-    painter.setPen(QPen(QBrush(backgroundGradient(theme, theme.gridColor)), theme.gridMinorWidth));
-    const int firstX = std::max(0, (part.left() - edge - 1 + spacing - 1) / spacing);
-    for (int x = 1 + firstX * spacing; x < width() && x <= part.right() + edge; x += spacing)
-        painter.drawLine(QLineF(x, 0, x, height()));
+    // Each line only across a band of the part, its ends outside the band.
+    QVarLengthArray<QLineF, 64> lines;
+    const int band = 16;
+    bool clipped = false;
+    for (int bandTop = part.top(); bandTop <= part.bottom();) {
+        const int bandBottom = bandTop >= gradientEnd
+                                   ? part.bottom() + 1
+                                   : std::min({part.bottom() + 1, gradientEnd, (bandTop / band + 1) * band});
+        lines.clear();
+        for (int x = 1 + std::max(0, (part.left() - edge) / spacing) * spacing; x < width() && x <= part.right() + edge;
+             x += spacing) {
+            if (x >= part.left() - edge)
+                lines.append(QLineF(x, std::max(0, bandTop - edge), x, std::min(height(), bandBottom + edge)));
+        }
+        if (lines.isEmpty())
+            break;
+        const double t = std::min(1.0, (bandTop + bandBottom) / 2.0 / gradientEnd);
+        const QColor under =
+            QColor::fromRgbF(theme.graphTop.redF() + t * (theme.graphBottom.redF() - theme.graphTop.redF()),
+                             theme.graphTop.greenF() + t * (theme.graphBottom.greenF() - theme.graphTop.greenF()),
+                             theme.graphTop.blueF() + t * (theme.graphBottom.blueF() - theme.graphTop.blueF()));
+        if (bandTop != part.top() || bandBottom != part.bottom() + 1) {
+            painter.setClipRect(QRect(part.left(), bandTop, part.width(), bandBottom - bandTop));
+            clipped = true;
+        }
+        painter.setPen(QPen(blended(theme.gridColor, under), theme.gridMinorWidth));
+        painter.drawLines(lines.data(), lines.size());
+        bandTop = bandBottom;
+    }
+    if (clipped)
+        painter.setClipRect(part);
 
     // Line k from the bottom at height() - 1 - k * spacing, every tenth major.
-    const int firstK = std::max(0, (height() - 1 - part.bottom() - edge + spacing - 1) / spacing);
-    for (int k = firstK;; ++k) {
-        const int y = height() - 1 - k * spacing;
-        if (y <= 0 || y < part.top() - edge)
-            break;
-        painter.setPen(QPen(theme.gridColor, k % 10 == 0 ? theme.gridMajorWidth : theme.gridMinorWidth));
-        painter.drawLine(QLineF(0, y, width(), y));
+    const int left = std::max(0, part.left() - edge);
+    const int right = std::min(width(), part.right() + 1 + edge);
+    for (bool major : {false, true}) {
+        lines.clear();
+        for (int k = std::max(0, (height() - 1 - part.bottom() - edge) / spacing);; ++k) {
+            const int y = height() - 1 - k * spacing;
+            if (y <= 0 || y < part.top() - edge)
+                break;
+            if ((k % 10 == 0) == major && y <= part.bottom() + edge)
+                lines.append(QLineF(left, y, right, y));
+        }
+        painter.setPen(QPen(theme.gridColor, major ? theme.gridMajorWidth : theme.gridMinorWidth));
+        painter.drawLines(lines.data(), lines.size());
     }
 }
 
@@ -312,10 +407,10 @@ void SensorWidget::paintBar(QPainter& painter, const QRect& part, const SensorGe
         painter.drawRect(body);
     }
 
-    const QRect text = geo.textRect(index);
-    if (QRect(0, text.top() - edge, width(), text.height() + 2 * edge).intersects(part)) {
+    const QRect line = geo.textRect(index);
+    if (QRect(0, line.top() - edge, width(), line.height() + 2 * edge).intersects(part)) {
         painter.setPen(QPen(b.notLogged ? theme.disabled : fill, 1.0));
-        painter.drawText(text, Qt::AlignCenter, shownText(geo, index));
+        drawLabel(painter, line, shownText(geo, index));
     }
 
     if (calibrationPointsEnabled && !b.points.isEmpty() &&

@@ -3,12 +3,15 @@
 #include "SensorGeometry.h"
 #include "UnitFit.h"
 
+#include <QCache>
 #include <QRegion>
+#include <QStaticText>
 #include <QString>
 #include <QVector>
 #include <QWidget>
 
 #include <array>
+#include <memory>
 #include <tuple>
 
 class QPainter;
@@ -76,7 +79,11 @@ private:
     // The hover text and the trigger's state, which the mouse changes.
     std::tuple<bool, QString, int, bool, float, bool, int> overlayState() const;
     PaintedBar paintedBar(const SensorGeometry& geo, int index, double scale) const;
-    QRegion changedRegion() const;
+    using Labels = QCache<QString, QStaticText>;
+    static std::shared_ptr<Labels> sharedLabels();
+    void drawLabel(QPainter& painter, const QRect& line, const QString& text) const;
+    // Where the state differs from what `painted` shows; updates `painted`.
+    QVector<QRect> changedParts();
     void paintPart(QPainter& painter, const QRect& part, const SensorGeometry& geo, double scale) const;
     void paintBackground(QPainter& painter, const QRect& part) const;
     void paintFrame(QPainter& painter) const;
@@ -108,6 +115,8 @@ private:
     int paintedTheme = -1;
     QRegion staleRegion;
     bool animating = false;
+    QVector<QRect> parts; // what animate() repaints
+    std::shared_ptr<Labels> labels = sharedLabels();
     // The unit as the text lines and the hover box show it.
     mutable UnitFit labelUnit;
     UnitFit hoverUnit;
