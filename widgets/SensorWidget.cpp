@@ -113,7 +113,7 @@ QVector<QRect> SensorWidget::changedParts() {
     QVector<QRect> changed;
     for (const QRect& part : staleRegion)
         changed.append(part);
-    QRect texts;
+    QRectF texts;
     for (int index : shownBars) {
         PaintedBar now = paintedBar(geo, index, scale);
         PaintedBar& was = painted[index];
@@ -127,13 +127,16 @@ QVector<QRect> SensorWidget::changedParts() {
                                   std::max(now.top, was.top) - top + 2 * edge)
                                .toAlignedRect());
         }
-        if (now.text != was.text || now.textColour != was.textColour)
-            texts |= geo.textRect(index);
+        if (now.text != was.text || now.textColour != was.textColour) {
+            // In the font as the painter takes it, so that drawing uses this layout.
+            const QFont font = paintFont.family().isEmpty() ? labelFont(currentTheme()) : paintFont;
+            texts |= labelBox(geo.textRect(index), laidOut(now.text, font));
+            texts |= labelBox(geo.textRect(index), laidOut(was.text, font));
+        }
         was = now;
     }
-    // Inside the frame, across the whole width: a text may be wider than its line.
     if (!texts.isEmpty())
-        changed.append(QRect(1, texts.top() - edge, width() - 2, texts.height() + 2 * edge));
+        changed.append(texts.adjusted(-edge, -edge, edge, edge).toAlignedRect());
     if (whole)
         return {rect()};
     for (QRect& part : changed)
@@ -168,21 +171,24 @@ std::shared_ptr<SensorWidget::Labels> SensorWidget::sharedLabels() {
     return labels;
 }
 
-// `text` centred in `line` in the painter's font and pen, as drawText() with
-// Qt::AlignCenter draws it.
-void SensorWidget::drawLabel(QPainter& painter, const QRect& line, const QString& text) const {
-    QStaticText* label = labels->object(text);
-    if (!label) {
-        label = new QStaticText(text);
-        label->setTextFormat(Qt::PlainText);
-        const qreal ratio = devicePixelRatioF();
-        label->prepare(QTransform::fromScale(ratio, ratio), painter.font());
-        labels->insert(text, label);
-    }
-    const QSizeF size = label->size();
-    painter.drawStaticText(
+// `text` laid out in `font` at the widget's pixel ratio.
+QStaticText SensorWidget::laidOut(const QString& text, const QFont& font) const {
+    if (QStaticText* label = labels->object(text))
+        return *label;
+    auto* label = new QStaticText(text);
+    label->setTextFormat(Qt::PlainText);
+    const qreal ratio = devicePixelRatioF();
+    label->prepare(QTransform::fromScale(ratio, ratio), font);
+    labels->insert(text, label);
+    return *label;
+}
+
+// Where drawText() with Qt::AlignCenter puts `label` in `line`.
+QRectF SensorWidget::labelBox(const QRect& line, const QStaticText& label) {
+    const QSizeF size = label.size();
+    return QRectF(
         QPointF(line.left() + (line.width() - size.width()) / 2, line.top() + (line.height() - size.height()) / 2),
-        *label);
+        size);
 }
 
 void SensorWidget::resetTriggerState() {
@@ -281,6 +287,7 @@ void SensorWidget::paintEvent(QPaintEvent* event) {
         staleRegion += event->region();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setFont(labelFont(theme));
+    paintFont = painter.font();
     const SensorGeometry geo = geometry();
     const double scale = sensorScale(bars, shownBars);
     // The parts animate() asked for, unbroken; then whatever else the
@@ -317,10 +324,23 @@ void SensorWidget::paintPart(QPainter& painter, const QRect& part, const SensorG
         paintFrame(painter);
 }
 
+// The outline of (0, 0, W, H) with a pen of 1. Wider than a device pixel,
+// Qt strokes it into the polygon of its four sides and fills that whole
+// however little of it a part shows; filled one by one, the sides cost only
+// their pixels.
 void SensorWidget::paintFrame(QPainter& painter) const {
-    painter.setPen(QPen(ViewColours::frame(), 1.0));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(QRectF(0, 0, width(), height()));
+    const QColor frame = ViewColours::frame();
+    const qreal w = width(), h = height();
+    if (devicePixelRatioF() <= 1.0) {
+        painter.setPen(QPen(frame, 1.0));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(0, 0, w, h));
+        return;
+    }
+    painter.fillRect(QRectF(-0.5, -0.5, w + 1, 1), frame);
+    painter.fillRect(QRectF(-0.5, h - 0.5, w + 1, 1), frame);
+    painter.fillRect(QRectF(-0.5, 0.5, 1, h - 1), frame);
+    painter.fillRect(QRectF(w - 0.5, 0.5, 1, h - 1), frame);
 }
 
 // The grid's colour is translucent, and Qt 6 splits a long translucent blend
@@ -409,8 +429,9 @@ void SensorWidget::paintBar(QPainter& painter, const QRect& part, const SensorGe
 
     const QRect line = geo.textRect(index);
     if (QRect(0, line.top() - edge, width(), line.height() + 2 * edge).intersects(part)) {
+        const QStaticText label = laidOut(shownText(geo, index), painter.font());
         painter.setPen(QPen(b.notLogged ? theme.disabled : fill, 1.0));
-        drawLabel(painter, line, shownText(geo, index));
+        painter.drawStaticText(labelBox(line, label).topLeft(), label);
     }
 
     if (calibrationPointsEnabled && !b.points.isEmpty() &&

@@ -81,7 +81,8 @@ private:
     PaintedBar paintedBar(const SensorGeometry& geo, int index, double scale) const;
     using Labels = QCache<QString, QStaticText>;
     static std::shared_ptr<Labels> sharedLabels();
-    void drawLabel(QPainter& painter, const QRect& line, const QString& text) const;
+    QStaticText laidOut(const QString& text, const QFont& font) const;
+    static QRectF labelBox(const QRect& line, const QStaticText& label);
     // Where the state differs from what `painted` shows; updates `painted`.
     QVector<QRect> changedParts();
     void paintPart(QPainter& painter, const QRect& part, const SensorGeometry& geo, double scale) const;
@@ -117,6 +118,7 @@ private:
     bool animating = false;
     QVector<QRect> parts; // what animate() repaints
     std::shared_ptr<Labels> labels = sharedLabels();
+    QFont paintFont; // the label font as the last paint's painter had it
     // The unit as the text lines and the hover box show it.
     mutable UnitFit labelUnit;
     UnitFit hoverUnit;
