@@ -130,8 +130,9 @@ QVector<QRect> SensorWidget::changedParts() {
         if (now.text != was.text || now.textColour != was.textColour) {
             // In the font as the painter takes it, so that drawing uses this layout.
             const QFont font = paintFont.family().isEmpty() ? labelFont(currentTheme()) : paintFont;
-            texts |= labelBox(geo.textRect(index), laidOut(now.text, font));
-            texts |= labelBox(geo.textRect(index), laidOut(was.text, font));
+            const QRect line = geo.textRect(index);
+            texts |= labelBox(line, laidOut(now.text, font)) & QRectF(line);
+            texts |= labelBox(line, laidOut(was.text, font)) & QRectF(line);
         }
         was = now;
     }
@@ -430,8 +431,15 @@ void SensorWidget::paintBar(QPainter& painter, const QRect& part, const SensorGe
     const QRect line = geo.textRect(index);
     if (QRect(0, line.top() - edge, width(), line.height() + 2 * edge).intersects(part)) {
         const QStaticText label = laidOut(shownText(geo, index), painter.font());
+        const QRectF box = labelBox(line, label);
         painter.setPen(QPen(b.notLogged ? theme.disabled : fill, 1.0));
-        painter.drawStaticText(labelBox(line, label).topLeft(), label);
+        // Cut to the line when it does not fit, as drawText() cuts it.
+        const bool fits = QRectF(line).contains(box);
+        if (!fits)
+            painter.setClipRect(line & part);
+        painter.drawStaticText(box.topLeft(), label);
+        if (!fits)
+            painter.setClipRect(part);
     }
 
     if (calibrationPointsEnabled && !b.points.isEmpty() &&
