@@ -5,13 +5,11 @@
 #include "ViewColours.h"
 
 #include <QBackingStore>
-#include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QTextOption>
 #include <QVarLengthArray>
 
 #include <algorithm>
@@ -127,7 +125,7 @@ QVector<QRect> SensorWidget::changedParts() {
                                   std::max(now.top, was.top) - top + 2 * edge)
                                .toAlignedRect());
         }
-        if (now.text != was.text || now.textColour != was.textColour) {
+        if (!whole && (now.text != was.text || now.textColour != was.textColour)) {
             // In the font as the painter takes it, so that drawing uses this layout.
             const QFont font = paintFont.family().isEmpty() ? labelFont(currentTheme()) : paintFont;
             const QRect line = geo.textRect(index);
@@ -374,10 +372,9 @@ void SensorWidget::paintBackground(QPainter& painter, const QRect& part) const {
         if (lines.isEmpty())
             break;
         const double t = std::min(1.0, (bandTop + bandBottom) / 2.0 / gradientEnd);
-        const QColor under =
-            QColor::fromRgbF(theme.graphTop.redF() + t * (theme.graphBottom.redF() - theme.graphTop.redF()),
-                             theme.graphTop.greenF() + t * (theme.graphBottom.greenF() - theme.graphTop.greenF()),
-                             theme.graphTop.blueF() + t * (theme.graphBottom.blueF() - theme.graphTop.blueF()));
+        const QColor under = blended(
+            QColor::fromRgbF(theme.graphBottom.redF(), theme.graphBottom.greenF(), theme.graphBottom.blueF(), t),
+            theme.graphTop);
         if (bandTop != part.top() || bandBottom != part.bottom() + 1) {
             painter.setClipRect(QRect(part.left(), bandTop, part.width(), bandBottom - bandTop));
             clipped = true;
