@@ -126,11 +126,12 @@ QVector<QRect> SensorWidget::changedParts() {
                                .toAlignedRect());
         }
         if (!whole && (now.text != was.text || now.textColour != was.textColour)) {
-            // In the font as the painter takes it, so that drawing uses this layout.
-            const QFont font = paintFont.family().isEmpty() ? labelFont(currentTheme()) : paintFont;
+            // In the font as the last paint's painter took it (a whole paint
+            // comes first, and after each change of theme), so that drawing
+            // uses this layout.
             const QRect line = geo.textRect(index);
-            texts |= labelBox(line, laidOut(now.text, font)) & QRectF(line);
-            texts |= labelBox(line, laidOut(was.text, font)) & QRectF(line);
+            texts |= labelBox(line, laidOut(now.text, paintFont)) & QRectF(line);
+            texts |= labelBox(line, laidOut(was.text, paintFont)) & QRectF(line);
         }
         was = now;
     }
