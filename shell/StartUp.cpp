@@ -36,6 +36,11 @@ void enableHighDpiScaling() {
 #endif
 }
 
+void keepPaintingInOneThread() {
+    if (!qEnvironmentVariableIsSet("QT_NO_GUI_THREADPOOL"))
+        qputenv("QT_NO_GUI_THREADPOOL", "1");
+}
+
 void applySavedTheme() {
     const QString name = QSettings().value(QStringLiteral("theme"), QString()).toString();
     applyTheme(Theme::fromName(name));

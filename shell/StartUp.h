@@ -35,6 +35,13 @@ void setApplicationIdentity(Program program);
 // application object exists.
 void enableHighDpiScaling();
 
+// Asks Qt 6 to paint in the painting thread only (QT_NO_GUI_THREADPOOL=1),
+// unless the user's environment sets the variable: handing a large blend
+// to a thread pool and waiting for it costs a small machine more than it
+// saves. Qt 6.4 does not read it; later releases do. Call before the
+// application object exists.
+void keepPaintingInOneThread();
+
 // Applies the theme named by the settings key "theme"; unknown or missing
 // names give the system theme.
 void applySavedTheme();
@@ -62,6 +69,7 @@ template <typename Window> int runMainWindow(const QStringList& arguments) {
 // The whole start-up of a program, for its main().
 template <typename Window> int runProgram(Program program, int& argc, char** argv) {
     enableHighDpiScaling();
+    keepPaintingInOneThread();
     // The windows paint with the raster engine only. Without this, Qt on X11
     // loads the OpenGL driver (Mesa's swrast without a GPU) for surfaces no
     // window uses; the driver is unloaded at exit and its allocations are

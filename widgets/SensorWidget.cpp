@@ -4,16 +4,17 @@
 #include "ValueText.h"
 #include "ViewColours.h"
 
+#include <QBackingStore>
 #include <QLinearGradient>
 #include <QMouseEvent>
+#include <QPaintEngine>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QVarLengthArray>
+
+#include <algorithm>
 
 namespace {
-
-// Bottom rows where bars, point lines and the trigger handle may meet the
-// frame.
-const int frameStripRows = 2;
-const double frameWidth = 1.0;
 
 bool validIndex(int index) {
     return index >= 0 && index < 8;
@@ -34,6 +35,32 @@ QColor fillColour(const Theme& theme, int state) {
     }
 }
 
+// `over` laid over the opaque `under`: an opaque colour.
+QColor blended(const QColor& over, const QColor& under) {
+    const double a = over.alphaF();
+    return QColor::fromRgbF(a * over.redF() + (1 - a) * under.redF(), a * over.greenF() + (1 - a) * under.greenF(),
+                            a * over.blueF() + (1 - a) * under.blueF());
+}
+
+// The background: graphTop at the top, graphBottom from gradientEnd down.
+const int gradientEnd = 250;
+
+QLinearGradient backgroundGradient(const Theme& theme) {
+    QLinearGradient gradient(0, 0, 0, gradientEnd);
+    gradient.setColorAt(0, theme.graphTop);
+    gradient.setColorAt(1, theme.graphBottom);
+    return gradient;
+}
+
+// Whether `painter` paints into its widget's window (not a grab() or render()).
+bool paintsOnScreen(const QWidget& widget, QPainter& painter) {
+    QBackingStore* store = widget.window()->backingStore();
+    return store && painter.paintEngine() && painter.paintEngine()->paintDevice() == store->paintDevice();
+}
+
+// Room for antialiased edges and pens around a shape.
+const int edge = 2;
+
 } // namespace
 
 SensorWidget::SensorWidget(QWidget* parent)
@@ -49,15 +76,119 @@ const SensorBar& SensorWidget::bar(int index) const {
     return bars.at(index);
 }
 
-void SensorWidget::setPaintCacheEnabled(bool enabled) {
-    backgroundCache.setEnabled(enabled);
-    framedBackgroundCache.setEnabled(enabled);
-    frameStripCache.setEnabled(enabled);
-    labelTextCached = enabled;
+void SensorWidget::animate() {
+    // A hidden widget is painted whole when it is shown again.
+    if (!isVisible()) {
+        wholeChanged = true;
+        return;
+    }
+    parts = changedParts();
+    wholeChanged = false;
+    paintedSize = size();
+    paintedRatio = devicePixelRatioF();
+    paintedTheme = currentThemeSerial();
+    staleRegion = QRegion();
+    QRegion changed;
+    for (const QRect& part : parts)
+        changed += part;
+    if (!changed.isEmpty()) {
+        animating = true;
+        repaint(changed);
+        animating = false;
+    }
+    parts.clear();
 }
 
-void SensorWidget::animate() {
-    repaint();
+// Bars and their texts each need a repaint only where they changed; a change
+// of the scale moves every bar and is found bar by bar. The changed text
+// lines, one above the other, are repainted as one rectangle, and each
+// bar's span as one.
+QVector<QRect> SensorWidget::changedParts() {
+    const bool whole = wholeChanged || size() != paintedSize || devicePixelRatioF() != paintedRatio ||
+                       currentThemeSerial() != paintedTheme;
+    const SensorGeometry geo = geometry();
+    const double scale = sensorScale(bars, shownBars);
+    QVector<QRect> changed;
+    for (const QRect& part : staleRegion)
+        changed.append(part);
+    QRectF texts;
+    for (int index : shownBars) {
+        PaintedBar now = paintedBar(geo, index, scale);
+        PaintedBar& was = painted[index];
+        const QRectF column = geo.fullBarRect(index);
+        if (now.look != was.look) {
+            // With its marker, which lies above the bar area when the level is at the top.
+            changed.append(column.adjusted(-edge, -layout.markerHeight - edge, edge, edge).toAlignedRect());
+        } else if (now.top != was.top) {
+            const double top = std::min(now.top, was.top);
+            changed.append(QRectF(column.left() - edge, top - edge, column.width() + 2 * edge,
+                                  std::max(now.top, was.top) - top + 2 * edge)
+                               .toAlignedRect());
+        }
+        if (!whole && (now.text != was.text || now.textColour != was.textColour)) {
+            // In the font as the last paint's painter took it (a whole paint
+            // comes first, and after each change of theme), so that drawing
+            // uses this layout.
+            const QRect line = geo.textRect(index);
+            texts |= labelBox(line, laidOut(now.text, paintFont)) & QRectF(line);
+            texts |= labelBox(line, laidOut(was.text, paintFont)) & QRectF(line);
+        }
+        was = now;
+    }
+    if (!texts.isEmpty())
+        changed.append(texts.adjusted(-edge, -edge, edge, edge).toAlignedRect());
+    if (whole)
+        return {rect()};
+    for (QRect& part : changed)
+        part &= rect();
+    changed.removeAll(QRect());
+    return changed;
+}
+
+SensorWidget::PaintedBar SensorWidget::paintedBar(const SensorGeometry& geo, int index, double scale) const {
+    const SensorBar& b = bars[index];
+    const Theme& theme = currentTheme();
+    PaintedBar p;
+    const double fraction = barFraction(b, scale);
+    p.top = geo.barAreaTop() + (1.0 - fraction) * geo.barAreaHeight();
+    p.look = b.notLogged ? -1 : b.state * 2 + (b.intensity > 1.1 ? 1 : 0);
+    p.text = shownText(geo, index);
+    p.textColour = (b.notLogged ? theme.disabled : fillColour(theme, b.state)).rgba();
+    return p;
+}
+
+// Labels laid out for recent texts, shared by the bar graphs: values repeat
+// from tick to tick and from bar to bar, and laying a text out costs more
+// than drawing it. Each is laid out in the font and at the pixel ratio it is
+// first drawn with; QStaticText lays it out again when those differ.
+std::shared_ptr<SensorWidget::Labels> SensorWidget::sharedLabels() {
+    static std::weak_ptr<Labels> shared;
+    std::shared_ptr<Labels> labels = shared.lock();
+    if (!labels) {
+        labels = std::make_shared<Labels>(2048);
+        shared = labels;
+    }
+    return labels;
+}
+
+// `text` laid out in `font` at the widget's pixel ratio.
+QStaticText SensorWidget::laidOut(const QString& text, const QFont& font) const {
+    if (QStaticText* label = labels->object(text))
+        return *label;
+    auto* label = new QStaticText(text);
+    label->setTextFormat(Qt::PlainText);
+    const qreal ratio = devicePixelRatioF();
+    label->prepare(QTransform::fromScale(ratio, ratio), font);
+    labels->insert(text, label);
+    return *label;
+}
+
+// Where drawText() with Qt::AlignCenter puts `label` in `line`.
+QRectF SensorWidget::labelBox(const QRect& line, const QStaticText& label) {
+    const QSizeF size = label.size();
+    return QRectF(
+        QPointF(line.left() + (line.width() - size.width()) / 2, line.top() + (line.height() - size.height()) / 2),
+        size);
 }
 
 void SensorWidget::resetTriggerState() {
@@ -65,6 +196,7 @@ void SensorWidget::resetTriggerState() {
         b.triggerSelected = false;
     triggerLevelSet = false;
     triggerLevel = 0.0f;
+    wholeChanged = true;
 }
 
 void SensorWidget::updateSensor(int index, double intensity, double value) {
@@ -78,6 +210,7 @@ void SensorWidget::updateCalibrationPoints(int index, const SensorPoints& points
     if (!validIndex(index))
         return;
     bars[index].points = points;
+    wholeChanged = true;
 }
 
 void SensorWidget::setSingleMode(bool single, int row) {
@@ -88,6 +221,7 @@ void SensorWidget::setSingleMode(bool single, int row) {
     } else {
         shownBars = {0, 1, 2, 3, 4, 5, 6, 7};
     }
+    wholeChanged = true;
 }
 
 void SensorWidget::enableSensor(int index, bool enable) {
@@ -98,10 +232,12 @@ void SensorWidget::enableSensor(int index, bool enable) {
 
 void SensorWidget::setTriggerLevelVisible(bool enable) {
     triggerLevelVisible = enable;
+    wholeChanged = true;
 }
 
 void SensorWidget::setTriggerLevelDisabled(bool disable) {
     triggerLevelDisabled = disable;
+    wholeChanged = true;
 }
 
 void SensorWidget::setTriggerLevel(float level) {
@@ -111,11 +247,13 @@ void SensorWidget::setTriggerLevel(float level) {
 
 void SensorWidget::enableCalibrationPoints(bool enable) {
     calibrationPointsEnabled = enable;
+    wholeChanged = true;
 }
 
 void SensorWidget::setUnit(const QString& unit) {
     for (SensorBar& b : bars)
         b.unit = unit;
+    wholeChanged = true;
 }
 
 void SensorWidget::setBarNotLogged(int index, bool notLogged) {
@@ -131,98 +269,154 @@ bool SensorWidget::triggerUsable() const {
     return triggerLevelVisible && anyBarHasPoints(bars);
 }
 
-void SensorWidget::paintEvent(QPaintEvent*) {
+std::tuple<bool, QString, int, bool, float, bool, int> SensorWidget::overlayState() const {
+    int selected = 0;
+    for (int index = 0; index < 8; ++index)
+        selected |= bars[index].triggerSelected ? 1 << index : 0;
+    return {hoverTextVisible, hoverText, hoverTextY, triggerLevelSet, triggerLevel, dragging, selected};
+}
+
+// Paints the parts of the event's region one rectangle at a time, each under
+// a clip of that one rectangle: Qt clips spans to a rectangle cheaply, to a
+// region of several rectangles line by line.
+void SensorWidget::paintEvent(QPaintEvent* event) {
     const Theme& theme = currentTheme();
     const bool opaque = theme.graphTop.alpha() == 255 && theme.graphBottom.alpha() == 255;
     // An opaque background covers every pixel: what lies behind the widget
-    // need not be painted first.
+    // need not be painted first, and what the window keeps of the last paint
+    // outside the region is this widget's own.
     if (testAttribute(Qt::WA_OpaquePaintEvent) != opaque)
         setAttribute(Qt::WA_OpaquePaintEvent, opaque);
     QPainter painter(this);
+    if (!animating && paintsOnScreen(*this, painter))
+        staleRegion += event->region();
     painter.setRenderHint(QPainter::Antialiasing);
-    const bool framed = opaque && framedBackgroundCache.isEnabled() && frameWithBackground();
-    const QRect frameStrip(0, height() - frameStripRows, width(), frameStripRows);
-    if (framed) {
-        framedBackgroundCache.draw(painter, size(), opaque, [this, &frameStrip](QPainter& p) {
-            paintBackground(p);
-            p.setClipRect(QRect(0, 0, width(), frameStrip.top()));
-            paintFrame(p);
-        });
-    } else {
-        backgroundCache.draw(painter, size(), opaque, [this](QPainter& p) { paintBackground(p); });
-    }
-
+    painter.setFont(labelFont(theme));
+    paintFont = painter.font();
     const SensorGeometry geo = geometry();
     const double scale = sensorScale(bars, shownBars);
-    painter.setFont(labelFont(theme));
+    // The parts animate() asked for, unbroken; then whatever else the
+    // toolkit wants painted.
+    QRegion rest = event->region();
+    for (const QRect& part : qAsConst(parts)) {
+        painter.setClipRect(part);
+        paintPart(painter, part, geo, scale);
+        rest -= part;
+    }
+    for (const QRect& part : rest) {
+        if (rest.rectCount() > 1 || !parts.isEmpty())
+            painter.setClipRect(part);
+        paintPart(painter, part, geo, scale);
+    }
+}
+
+// In the order of a whole paint: background, grid, bars with their texts and
+// points, trigger, hover box, frame; what lies outside `part` is left out.
+void SensorWidget::paintPart(QPainter& painter, const QRect& part, const SensorGeometry& geo, double scale) const {
+    paintBackground(painter, part);
     for (int index : shownBars)
-        paintBar(painter, geo, index, scale);
-    if (triggerUsable())
-        paintTrigger(painter, geo, scale);
-    if (hoverTextVisible)
+        paintBar(painter, part, geo, index, scale);
+    if (triggerUsable()) {
+        const double y = geo.triggerY(effectiveTriggerLevel(triggerLevelSet, triggerLevel, scale), scale);
+        const int top = int(y) - layout.markerHeight - edge;
+        if (QRect(0, top, width(), int(y) + layout.handleHeight / 2 + edge - top).intersects(part))
+            paintTrigger(painter, geo, scale);
+    }
+    if (hoverTextVisible &&
+        geo.hoverBox(hoverTextY, currentTheme().fontSize).adjusted(-edge, -edge, edge, edge).intersects(part))
         paintHoverText(painter, geo);
-
-    if (!framed) {
+    if (!rect().adjusted(1, 1, -1, -1).contains(part))
         paintFrame(painter);
-    } else if (frameStripComposable()) {
-        frameStripCache.draw(painter, frameStrip, size(), [this, &frameStrip](QPainter& p) {
-            p.setClipRect(frameStrip, Qt::IntersectClip);
-            paintFrame(p);
-        });
-    } else {
-        painter.setClipRect(frameStrip, Qt::IntersectClip);
-        paintFrame(painter);
-    }
 }
 
-// The frame is painted last, over whatever lies on the widget's edges. Only
-// the bottom rows (bars, point lines, the trigger handle) and the hover box
-// ever reach them; elsewhere the frame lies on the background alone and can
-// come with the background's picture. Clipping the frame's outline changes no
-// pixel it keeps: its lines lie on whole pixels.
-bool SensorWidget::frameWithBackground() const {
-    return !hoverTextVisible && width() >= layout.leftMargin + layout.rightMargin && height() > frameStripRows &&
-           isWholePixelRatio(devicePixelRatioF());
-}
-
-// At a pixel ratio of 2, stroking the frame costs as much as all the bars,
-// however little of it the strip keeps. It can come from a picture composed
-// over the strip (OverlayCache) when every pixel of it is blended once: Qt
-// fills the frame as one path when its pen is wider than a device pixel; its
-// hairline stroker for thinner pens blends the corners twice.
-bool SensorWidget::frameStripComposable() const {
-    return frameWidth * devicePixelRatioF() > 1.0;
-}
-
+// The outline of (0, 0, W, H) with a pen of 1. Wider than a device pixel,
+// Qt strokes it into the polygon of its four sides and fills that whole
+// however little of it a part shows; filled one by one, the sides cost only
+// their pixels.
 void SensorWidget::paintFrame(QPainter& painter) const {
-    painter.setPen(QPen(ViewColours::frame(), frameWidth));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(QRectF(0, 0, width(), height()));
-}
-
-void SensorWidget::paintBackground(QPainter& painter) const {
-    const Theme& theme = currentTheme();
-    QLinearGradient gradient(0, 0, 0, 250);
-    gradient.setColorAt(0, theme.graphTop);
-    gradient.setColorAt(1, theme.graphBottom);
-    painter.fillRect(QRectF(0, 0, width(), height()), gradient);
-
-    const QVector<int> ys = SensorGeometry::horizontalGridYs(height(), theme.gridSpacing);
-    for (int k = 0; k < ys.size(); ++k) {
-        painter.setPen(QPen(theme.gridColor, k % 10 == 0 ? theme.gridMajorWidth : theme.gridMinorWidth));
-        painter.drawLine(QLineF(0, ys[k], width(), ys[k]));
+    const QColor frame = ViewColours::frame();
+    const qreal w = width(), h = height();
+    if (devicePixelRatioF() <= 1.0) {
+        painter.setPen(QPen(frame, 1.0));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(0, 0, w, h));
+        return;
     }
-    painter.setPen(QPen(theme.gridColor, theme.gridMinorWidth));
-    for (int x : SensorGeometry::verticalGridXs(width(), theme.gridSpacing))
-        painter.drawLine(QLineF(x, 0, x, height()));
+    painter.fillRect(QRectF(-0.5, -0.5, w + 1, 1), frame);
+    painter.fillRect(QRectF(-0.5, h - 0.5, w + 1, 1), frame);
+    painter.fillRect(QRectF(-0.5, 0.5, 1, h - 1), frame);
+    painter.fillRect(QRectF(w - 0.5, 0.5, 1, h - 1), frame);
 }
 
-void SensorWidget::paintBar(QPainter& painter, const SensorGeometry& geo, int index, double scale) const {
+// The grid's colour is translucent, and Qt 6 splits a long translucent blend
+// among threads. Its vertical lines are painted in the opaque colours it
+// gives over the background: exact below the background's gradient and, in
+// bands of a few rows, within half a level over it. The horizontal lines, a
+// few rows each, are blended as they are; in one colour, the order of the
+// lines does not matter.
+void SensorWidget::paintBackground(QPainter& painter, const QRect& part) const {
+    const Theme& theme = currentTheme();
+    painter.fillRect(part, backgroundGradient(theme));
+    const int spacing = theme.gridSpacing;
+    if (spacing <= 0)
+        return;
+
+    // Each line only across a band of the part, its ends outside the band.
+    QVarLengthArray<QLineF, 64> lines;
+    const int band = 16;
+    bool clipped = false;
+    for (int bandTop = part.top(); bandTop <= part.bottom();) {
+        const int bandBottom = bandTop >= gradientEnd
+                                   ? part.bottom() + 1
+                                   : std::min({part.bottom() + 1, gradientEnd, (bandTop / band + 1) * band});
+        lines.clear();
+        for (int x = 1 + std::max(0, (part.left() - edge) / spacing) * spacing; x < width() && x <= part.right() + edge;
+             x += spacing) {
+            if (x >= part.left() - edge)
+                lines.append(QLineF(x, std::max(0, bandTop - edge), x, std::min(height(), bandBottom + edge)));
+        }
+        if (lines.isEmpty())
+            break;
+        const double t = std::min(1.0, (bandTop + bandBottom) / 2.0 / gradientEnd);
+        const QColor under = blended(
+            QColor::fromRgbF(theme.graphBottom.redF(), theme.graphBottom.greenF(), theme.graphBottom.blueF(), t),
+            theme.graphTop);
+        if (bandTop != part.top() || bandBottom != part.bottom() + 1) {
+            painter.setClipRect(QRect(part.left(), bandTop, part.width(), bandBottom - bandTop));
+            clipped = true;
+        }
+        painter.setPen(QPen(blended(theme.gridColor, under), theme.gridMinorWidth));
+        painter.drawLines(lines.data(), lines.size());
+        bandTop = bandBottom;
+    }
+    if (clipped)
+        painter.setClipRect(part);
+
+    // Line k from the bottom at height() - 1 - k * spacing, every tenth major.
+    const int left = std::max(0, part.left() - edge);
+    const int right = std::min(width(), part.right() + 1 + edge);
+    for (bool major : {false, true}) {
+        lines.clear();
+        for (int k = std::max(0, (height() - 1 - part.bottom() - edge) / spacing);; ++k) {
+            const int y = height() - 1 - k * spacing;
+            if (y <= 0 || y < part.top() - edge)
+                break;
+            if ((k % 10 == 0) == major && y <= part.bottom() + edge)
+                lines.append(QLineF(left, y, right, y));
+        }
+        painter.setPen(QPen(theme.gridColor, major ? theme.gridMajorWidth : theme.gridMinorWidth));
+        painter.drawLines(lines.data(), lines.size());
+    }
+}
+
+void SensorWidget::paintBar(QPainter& painter, const QRect& part, const SensorGeometry& geo, int index,
+                            double scale) const {
     const Theme& theme = currentTheme();
     const SensorBar& b = bars[index];
     const QColor fill = fillColour(theme, b.state);
+    const QRectF body = geo.barRect(index, barFraction(b, scale));
 
-    if (!b.notLogged) {
+    if (!b.notLogged && body.normalized().adjusted(-edge, -edge, edge, edge).intersects(part)) {
         painter.setPen(QPen(b.state == 0 ? theme.barBorderDim : theme.barBorder, theme.barBorderWidth));
         if (b.intensity > 1.1) {
             QColor top = ViewColours::overRange();
@@ -234,13 +428,25 @@ void SensorWidget::paintBar(QPainter& painter, const SensorGeometry& geo, int in
         } else {
             painter.setBrush(QBrush(fill));
         }
-        painter.drawRect(geo.barRect(index, barFraction(b, scale)));
+        painter.drawRect(body);
     }
 
-    painter.setPen(QPen(b.notLogged ? theme.disabled : fill, 1.0));
-    drawLabel(painter, geo.textRect(index), shownText(geo, index));
+    const QRect line = geo.textRect(index);
+    if (QRect(0, line.top() - edge, width(), line.height() + 2 * edge).intersects(part)) {
+        const QStaticText label = laidOut(shownText(geo, index), painter.font());
+        const QRectF box = labelBox(line, label);
+        painter.setPen(QPen(b.notLogged ? theme.disabled : fill, 1.0));
+        // Cut to the line when it does not fit, as drawText() cuts it.
+        const bool fits = QRectF(line).contains(box);
+        if (!fits)
+            painter.setClipRect(line & part);
+        painter.drawStaticText(box.topLeft(), label);
+        if (!fits)
+            painter.setClipRect(part);
+    }
 
-    if (calibrationPointsEnabled && !b.points.isEmpty()) {
+    if (calibrationPointsEnabled && !b.points.isEmpty() &&
+        geo.fullBarRect(index).adjusted(-edge, -edge, edge, edge).intersects(part)) {
         // One call for all: the lines come out as from one call each.
         QVector<QLine> lines;
         lines.reserve(b.points.size());
@@ -255,20 +461,13 @@ QString SensorWidget::shownText(int index) const {
     return validIndex(index) ? shownText(geometry(), index) : QString();
 }
 
-// In the label font, which paintEvent() sets for the bars.
+// In the label font.
 QString SensorWidget::shownText(const SensorGeometry& geo, int index) const {
     const SensorBar& b = bars[index];
     if (b.notLogged)
         return tr("not logged");
     const QString& unit = labelUnit.unit(b.unit, labelFont(currentTheme()), geo.textRect(index).width());
     return labelUnit.label(barText(b, unit));
-}
-
-void SensorWidget::drawLabel(QPainter& painter, const QRectF& rect, const QString& text) const {
-    if (labelTextCached)
-        labelText->draw(painter, rect, text);
-    else
-        painter.drawText(rect, Qt::AlignCenter, text);
 }
 
 void SensorWidget::paintTrigger(QPainter& painter, const SensorGeometry& geo, double scale) const {
@@ -303,7 +502,12 @@ void SensorWidget::paintHoverText(QPainter& painter, const SensorGeometry& geo) 
 }
 
 void SensorWidget::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint pos = event->pos();
+    const auto before = overlayState();
+    mouseMoved(event->pos());
+    wholeChanged = wholeChanged || overlayState() != before;
+}
+
+void SensorWidget::mouseMoved(QPoint pos) {
     hoverTextVisible = false;
     const SensorGeometry geo = geometry();
     const double scale = sensorScale(bars, shownBars);
@@ -353,6 +557,7 @@ QString SensorWidget::hoverValueText(double value, const QString& unit, const QS
 void SensorWidget::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !triggerUsable() || triggerLevelDisabled)
         return;
+    wholeChanged = true;
     const QPoint pos = event->pos();
     const SensorGeometry geo = geometry();
     const double scale = sensorScale(bars, shownBars);
@@ -379,6 +584,7 @@ void SensorWidget::mouseReleaseEvent(QMouseEvent* event) {
         return;
     dragging = false;
     hoverTextVisible = false;
+    wholeChanged = true;
 }
 
 void SensorWidget::leaveEvent(QEvent*) {

@@ -1,16 +1,18 @@
 #pragma once
 
-#include "LabelTextCache.h"
-#include "OverlayCache.h"
-#include "PictureCache.h"
 #include "SensorGeometry.h"
 #include "UnitFit.h"
 
+#include <QCache>
+#include <QRegion>
+#include <QStaticText>
 #include <QString>
 #include <QVector>
 #include <QWidget>
 
+#include <array>
 #include <memory>
+#include <tuple>
 
 class QPainter;
 
@@ -39,11 +41,10 @@ public:
     bool isTriggerLevelSet() const { return triggerLevelSet; }
     bool isDragging() const { return dragging; }
 
-    // Background, grid and most of the frame are cached per size and theme,
-    // laid-out label lines per text; the picture is the same either way.
-    void setPaintCacheEnabled(bool enabled);
-
 public slots:
+    // Repaints at once what changed since the last paint: the span between a
+    // bar's old and new top, a bar whose fill changed, a text line whose
+    // text or colour changed; the whole widget when anything else changed.
     void animate();
     void resetTriggerState();
     void updateSensor(int index, double intensity, double value);
@@ -67,18 +68,34 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
+    // What a paint showed of a bar.
+    struct PaintedBar {
+        double top = 0.0; // y of the bar's moving edge
+        int look = -2;    // its fill: state and over range; -1 for no bar
+        QString text;
+        QRgb textColour = 0;
+    };
+
     SensorGeometry geometry() const;
     bool triggerUsable() const;
-    void paintBackground(QPainter& painter) const;
+    // The hover text and the trigger's state, which the mouse changes.
+    std::tuple<bool, QString, int, bool, float, bool, int> overlayState() const;
+    PaintedBar paintedBar(const SensorGeometry& geo, int index, double scale) const;
+    using Labels = QCache<QString, QStaticText>;
+    static std::shared_ptr<Labels> sharedLabels();
+    QStaticText laidOut(const QString& text, const QFont& font) const;
+    static QRectF labelBox(const QRect& line, const QStaticText& label);
+    // Where the state differs from what `painted` shows; updates `painted`.
+    QVector<QRect> changedParts();
+    void paintPart(QPainter& painter, const QRect& part, const SensorGeometry& geo, double scale) const;
+    void paintBackground(QPainter& painter, const QRect& part) const;
     void paintFrame(QPainter& painter) const;
-    bool frameWithBackground() const;
-    bool frameStripComposable() const;
-    void paintBar(QPainter& painter, const SensorGeometry& geo, int index, double scale) const;
-    void drawLabel(QPainter& painter, const QRectF& rect, const QString& text) const;
+    void paintBar(QPainter& painter, const QRect& part, const SensorGeometry& geo, int index, double scale) const;
     QString shownText(const SensorGeometry& geo, int index) const;
     QString hoverValueText(double value, const QString& unit, const QString& pattern);
     void paintTrigger(QPainter& painter, const SensorGeometry& geo, double scale) const;
     void paintHoverText(QPainter& painter, const SensorGeometry& geo) const;
+    void mouseMoved(QPoint pos);
 
     QVector<int> shownBars;
     bool triggerLevelVisible = false;
@@ -92,11 +109,18 @@ private:
     bool triggerLevelSet = false;
     float triggerLevel = 0.0f;
     bool dragging = false;
-    PictureCache backgroundCache;
-    PictureCache framedBackgroundCache;
-    OverlayCache frameStripCache;
-    std::shared_ptr<LabelTextCache> labelText = LabelTextCache::shared();
-    bool labelTextCached = true;
+    // What the window shows: as of the last animate(), except in
+    // staleRegion, painted since by the toolkit's own paint events.
+    std::array<PaintedBar, 8> painted;
+    bool wholeChanged = true;
+    QSize paintedSize;
+    qreal paintedRatio = 0.0;
+    int paintedTheme = -1;
+    QRegion staleRegion;
+    bool animating = false;
+    QVector<QRect> parts; // what animate() repaints
+    std::shared_ptr<Labels> labels = sharedLabels();
+    QFont paintFont; // the label font as the last paint's painter had it
     // The unit as the text lines and the hover box show it.
     mutable UnitFit labelUnit;
     UnitFit hoverUnit;

@@ -1,12 +1,9 @@
 // Paint cost of the sensor views at the sizes they get in a 1200 x 900 DAQ
 // window, taken from that window on the emulated board: the eight bar graphs
-// side by side, and the grid. Every frame pushes new values and repaints in
-// full, as the 20 ms
-// display tick does. Prints the median and 90th percentile per frame, with
-// the caches kept (background pictures with grid, frame and cell outlines,
-// laid-out label lines) and with every one of them redone every frame, at
-// pixel ratios 1 and 2 side by side (each measured in a child process, in
-// alternating order over the rounds):
+// side by side, and the grid. Every frame pushes new values and repaints, as
+// the 20 ms display tick does. Prints the median and 90th percentile per
+// frame at pixel ratios 1 and 2 side by side (each measured in a child
+// process, in alternating order over the rounds):
 //   bench_sensor_views [rounds]      default 2
 // The figures are the thread's CPU time, so that other processes sharing the
 // machine do not inflate them; wall time is printed beside for reference.
@@ -158,21 +155,12 @@ int measureAtRatio(int ratio, int& argc, char** argv) {
             grid.animate();
         };
 
-        for (bool cached : {true, false}) {
-            for (SensorWidget* widget : bars)
-                widget->setPaintCacheEnabled(cached);
-            grid.setPaintCacheEnabled(cached);
-            // Without the caches the pictures are painted anew every frame,
-            // which costs more than painting without pictures at all, and
-            // every label is laid out anew.
-            const QString mode = cached ? QStringLiteral("cached") : QStringLiteral("repainted");
-            const Figures barFigures = measure(barFrame);
-            PixelRatioRuns::printResult(QStringLiteral("bars/%1/%2").arg(themeName, mode),
-                                        {barFigures.median, barFigures.p90, barFigures.wallMedian});
-            const Figures gridFigures = measure(gridFrame);
-            PixelRatioRuns::printResult(QStringLiteral("grid/%1/%2").arg(themeName, mode),
-                                        {gridFigures.median, gridFigures.p90, gridFigures.wallMedian});
-        }
+        const Figures barFigures = measure(barFrame);
+        PixelRatioRuns::printResult(QStringLiteral("bars/%1").arg(themeName),
+                                    {barFigures.median, barFigures.p90, barFigures.wallMedian});
+        const Figures gridFigures = measure(gridFrame);
+        PixelRatioRuns::printResult(QStringLiteral("grid/%1").arg(themeName),
+                                    {gridFigures.median, gridFigures.p90, gridFigures.wallMedian});
     }
     return 0;
 }
@@ -197,17 +185,15 @@ int main(int argc, char* argv[]) {
     std::printf("  %-28s %-34s %-34s %s\n", "", "ratio 1", "ratio 2", "ratio 2 / 1");
     for (const char* view : {"bars", "grid"}) {
         for (const char* theme : {"system", "dark"}) {
-            for (const char* mode : {"cached", "repainted"}) {
-                const QString key = QStringLiteral("%1/%2/%3").arg(view, theme, mode);
-                auto figures = [&](int ratio) {
-                    return QString::asprintf("median %.3f, p90 %.3f (wall %.3f)", value(ratio, key, 0),
-                                             value(ratio, key, 1), value(ratio, key, 2));
-                };
-                const QString name = QStringLiteral("%1, %2, %3:")
-                                         .arg(view == QLatin1String("bars") ? "bar graphs" : "grid", theme, mode);
-                std::printf("  %-28s %-34s %-34s %.2f\n", qPrintable(name), qPrintable(figures(1)),
-                            qPrintable(figures(2)), value(2, key, 0) / value(1, key, 0));
-            }
+            const QString key = QStringLiteral("%1/%2").arg(view, theme);
+            auto figures = [&](int ratio) {
+                return QString::asprintf("median %.3f, p90 %.3f (wall %.3f)", value(ratio, key, 0),
+                                         value(ratio, key, 1), value(ratio, key, 2));
+            };
+            const QString name =
+                QStringLiteral("%1, %2:").arg(view == QLatin1String("bars") ? "bar graphs" : "grid", theme);
+            std::printf("  %-28s %-34s %-34s %.2f\n", qPrintable(name), qPrintable(figures(1)), qPrintable(figures(2)),
+                        value(2, key, 0) / value(1, key, 0));
         }
     }
     return 0;

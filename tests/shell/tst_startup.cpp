@@ -39,6 +39,8 @@ private slots:
     void fittedGeometry();
     void centreOnScreen();
     void identity();
+    void paintingInOneThread_data();
+    void paintingInOneThread();
     void packageCarriesTheProgramsVersion_data();
     void packageCarriesTheProgramsVersion();
     void programsKeepSeparateSettings();
@@ -182,6 +184,25 @@ void TestStartUp::identity() {
 // The package (cmake/Package.cmake takes the project's version), its change
 // log, its software-centre entries and the manual pages name the version the
 // programs carry, without the programs' trailing dot.
+void TestStartUp::paintingInOneThread_data() {
+    QTest::addColumn<bool>("userSet");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("not set") << false << QByteArray("1");
+    QTest::newRow("the user's choice") << true << QByteArray("0");
+}
+
+void TestStartUp::paintingInOneThread() {
+    QFETCH(bool, userSet);
+    QFETCH(QByteArray, expected);
+    if (userSet)
+        qputenv("QT_NO_GUI_THREADPOOL", "0");
+    else
+        qunsetenv("QT_NO_GUI_THREADPOOL");
+    keepPaintingInOneThread();
+    QCOMPARE(qgetenv("QT_NO_GUI_THREADPOOL"), expected);
+    qunsetenv("QT_NO_GUI_THREADPOOL");
+}
+
 void TestStartUp::packageCarriesTheProgramsVersion_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("pattern");
