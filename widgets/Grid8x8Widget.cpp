@@ -56,11 +56,9 @@ void Grid8x8Widget::animate() {
     QRegion changed;
     int changedCells = 0;
     for (int i = 0; i < 64; ++i) {
-        const Look& was = painted[i];
-        looks[i] = lookOf(i % 8, i / 8, whole ? nullptr : &was);
-        const Look& now = looks[i];
-        if (now.grey != was.grey || now.shown != was.shown || now.small != was.small || now.text != was.text) {
-            changed += cellArea(i) | was.textArea;
+        looks[i] = lookOf(i);
+        if (!whole && !looks[i].showsAs(painted[i])) {
+            changed += cellArea(i) | painted[i].textArea;
             ++changedCells;
         }
     }
@@ -73,6 +71,14 @@ void Grid8x8Widget::animate() {
         repaint(changed.boundingRect());
     else if (changedCells > 0)
         repaint(changed);
+    // A text that has grown past its cell is found as it is drawn.
+    QRegion overflow;
+    for (int i = 0; i < 64 && !whole; ++i) {
+        if (!looks[i].showsAs(painted[i]))
+            overflow += cellArea(i);
+    }
+    if (!overflow.isEmpty())
+        repaint(overflow);
     looksTaken = false;
 }
 
@@ -123,31 +129,28 @@ QString Grid8x8Widget::shownText(int column, int row) const {
 }
 
 QFont Grid8x8Widget::fontFor(int column, int row) const {
-    return lookOf(column, row, nullptr).small ? smallFont : font;
+    const GridCell& c = cells[column + row * 8];
+    const QString text = shownText(column, row);
+    const QRectF rect = GridGeometry::cellRect(size(), column, row);
+    const bool cut = c.hasCalibration && c.shown != GridCellShown::NotLogged && cellUnit.isCut();
+    return !cut && rect.width() > QFontMetricsF(font).boundingRect(rect, Qt::AlignCenter, text).width() ? font
+                                                                                                         : smallFont;
 }
 
-// The font is chosen by the text's width measured in the label font (both
-// lines, centred in the cell); a cut unit takes the small font it was cut
-// for. A text as `painted` shows it is not measured again.
-Grid8x8Widget::Look Grid8x8Widget::lookOf(int column, int row, const Look* painted) const {
-    const GridCell& c = cells[column + row * 8];
+// What the cell shows, but for its font and the place of its text, which
+// its paint finds: those it keeps while the text stays the same.
+Grid8x8Widget::Look Grid8x8Widget::lookOf(int index) const {
+    const GridCell& c = cells[index];
     Look look;
     look.shown = c.shown;
     look.grey = c.shown == GridCellShown::Reading ? GridGeometry::greyLevel(c.intensity) : 0;
-    look.text = shownText(column, row);
-    if (painted && painted->grey >= 0 && painted->text == look.text) {
-        look.small = painted->small;
-        look.textArea = painted->textArea;
-        return look;
+    look.text = shownText(index % 8, index / 8);
+    look.cut = c.hasCalibration && c.shown != GridCellShown::NotLogged && cellUnit.isCut();
+    const Look& was = painted[index];
+    if (was.grey >= 0 && was.text == look.text && size() == paintedSize) {
+        look.small = was.small;
+        look.textArea = was.textArea;
     }
-    const QRectF rect = GridGeometry::cellRect(size(), column, row);
-    const bool cut = c.hasCalibration && c.shown != GridCellShown::NotLogged && cellUnit.isCut();
-    QRectF bounds = QFontMetricsF(font).boundingRect(rect, Qt::AlignCenter, look.text);
-    look.small = cut || !(rect.width() > bounds.width());
-    if (look.small)
-        bounds = QFontMetricsF(smallFont).boundingRect(rect, Qt::AlignCenter, look.text);
-    // Glyphs may reach a little past their advances.
-    look.textArea = bounds.adjusted(-2.0, -1.0, 2.0, 1.0).toAlignedRect();
     return look;
 }
 
@@ -164,7 +167,7 @@ void Grid8x8Widget::paintEvent(QPaintEvent* event) {
         setAttribute(Qt::WA_OpaquePaintEvent, opaque);
     if (!looksTaken) {
         for (int i = 0; i < 64; ++i)
-            looks[i] = lookOf(i % 8, i / 8, nullptr);
+            looks[i] = lookOf(i);
     }
     if (background.size() != size() * devicePixelRatioF() || background.devicePixelRatio() != devicePixelRatioF() ||
         pictureTheme != currentThemeSerial())
@@ -173,11 +176,8 @@ void Grid8x8Widget::paintEvent(QPaintEvent* event) {
     painter.setRenderHint(QPainter::Antialiasing);
     // One rectangle at a time: a clip of many rectangles costs more in the
     // raster engine than it saves.
-    std::array<QRect, 64> areas;
-    for (int i = 0; i < 64; ++i)
-        areas[i] = cellArea(i);
     for (const QRect& area : event->region())
-        paintArea(painter, area, areas);
+        paintArea(painter, area);
     notePainted(event->region());
 }
 
@@ -213,15 +213,15 @@ void Grid8x8Widget::paintPictures() {
 
 // The whole paint's steps within `area`: background, cells (fill, text),
 // their outlines, frame.
-void Grid8x8Widget::paintArea(QPainter& painter, const QRect& area, const std::array<QRect, 64>& cellAreas) const {
+void Grid8x8Widget::paintArea(QPainter& painter, const QRect& area) {
     painter.setClipRect(area);
     const qreal ratio = devicePixelRatioF();
     const QRectF source(area.x() * ratio, area.y() * ratio, area.width() * ratio, area.height() * ratio);
     painter.drawImage(area, background, source);
     for (int column = 0; column < 8; ++column) {
         for (int row = 0; row < 8; ++row) {
-            if (cellAreas[column + row * 8].intersects(area))
-                paintCell(painter, column + row * 8);
+            if (cellArea(column + row * 8).intersects(area))
+                paintCell(painter, column + row * 8, area);
         }
     }
     painter.drawImage(area, outlines, source);
@@ -233,19 +233,34 @@ void Grid8x8Widget::paintArea(QPainter& painter, const QRect& area, const std::a
     }
 }
 
-void Grid8x8Widget::paintCell(QPainter& painter, int index) const {
+// The text is drawn in the label font, kept to the cell, and measured as it
+// is drawn; when it does not fit, the cell is filled again and the text
+// drawn in the small font.
+void Grid8x8Widget::paintCell(QPainter& painter, int index, const QRect& area) {
     const QRectF rect = GridGeometry::cellRect(size(), index % 8, index / 8);
-    const Look& look = looks[index];
+    Look& look = looks[index];
     const Theme& theme = currentTheme();
-    if (look.shown == GridCellShown::Reading) {
-        painter.fillRect(rect, QColor(look.grey, look.grey, look.grey));
+    const QColor fill = look.shown == GridCellShown::Reading ? QColor(look.grey, look.grey, look.grey) : theme.window;
+    painter.fillRect(rect, fill);
+    if (look.shown == GridCellShown::Reading)
         painter.setPen(viewPen(look.grey < 128 ? ViewColours::cellTextOnDark() : ViewColours::cellTextOnLight(), 1.0));
-    } else {
-        painter.fillRect(rect, theme.window);
+    else
         painter.setPen(viewPen(look.shown == GridCellShown::ValueOnly ? theme.text : theme.disabled, 1.0));
+    QRectF drawn;
+    if (!look.cut) {
+        painter.setClipRect(area & rect.toAlignedRect());
+        painter.setFont(font);
+        painter.drawText(rect, Qt::AlignCenter, look.text, &drawn);
+        painter.setClipRect(area);
     }
-    painter.setFont(look.small ? smallFont : font);
-    painter.drawText(rect, Qt::AlignCenter, look.text);
+    look.small = look.cut || !(rect.width() > drawn.width());
+    if (look.small) {
+        painter.fillRect(rect, fill);
+        painter.setFont(smallFont);
+        painter.drawText(rect, Qt::AlignCenter, look.text, &drawn);
+    }
+    // Glyphs may reach a little past their advances.
+    look.textArea = drawn.adjusted(-2.0, -1.0, 2.0, 1.0).toAlignedRect();
 }
 
 // What the pixels show now: the whole widget when the region covered it, and
@@ -257,11 +272,10 @@ void Grid8x8Widget::notePainted(const QRegion& region) {
         paintedTheme = currentThemeSerial();
     }
     for (int i = 0; i < 64; ++i) {
-        Look& was = painted[i];
-        const Look& now = looks[i];
-        if (covers(region, cellArea(i) | was.textArea))
-            was = now;
-        else if (region.intersects(cellArea(i) | was.textArea))
-            was.grey = -1;
+        const QRect area = cellArea(i) | painted[i].textArea;
+        if (covers(region, area))
+            painted[i] = looks[i];
+        else if (region.intersects(area))
+            painted[i].grey = -1;
     }
 }

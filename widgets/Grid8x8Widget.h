@@ -65,16 +65,20 @@ private:
     struct Look {
         int grey = -1;
         GridCellShown shown = GridCellShown::Reading;
-        bool small = false;
         QString text;
+        bool cut = false; // the unit is cut to the small font
+        bool small = false;
         QRect textArea; // where the text's pixels may lie
+        bool showsAs(const Look& other) const {
+            return grey == other.grey && shown == other.shown && text == other.text && textArea == other.textArea;
+        }
     };
-    Look lookOf(int column, int row, const Look* painted) const;
+    Look lookOf(int index) const;
     // The cell with its outline, and with its text where that overflows.
     QRect cellArea(int index) const;
     void paintPictures();
-    void paintArea(QPainter& painter, const QRect& area, const std::array<QRect, 64>& cellAreas) const;
-    void paintCell(QPainter& painter, int index) const;
+    void paintArea(QPainter& painter, const QRect& area);
+    void paintCell(QPainter& painter, int index, const QRect& area);
     void notePainted(const QRegion& region);
 
     std::array<GridCell, 64> cells;
