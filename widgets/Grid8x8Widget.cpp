@@ -4,11 +4,14 @@
 #include "Theme.h"
 #include "ViewColours.h"
 
+#include <QBackingStore>
 #include <QFontMetricsF>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -25,7 +28,9 @@ QPen viewPen(const QColor& colour, double width) {
 // thread pool (Qt 6).
 QColor over(const QColor& top, const QColor& bottom) {
     const int alpha = top.alpha();
-    auto mix = [alpha](int t, int b) { return (t * alpha + b * (255 - alpha) + 127) / 255; };
+    auto mix = [alpha](int t, int b) {
+        return (t * alpha + b * (255 - alpha) + 127) / 255;
+    };
     return QColor(mix(top.red(), bottom.red()), mix(top.green(), bottom.green()), mix(top.blue(), bottom.blue()));
 }
 
@@ -134,7 +139,7 @@ QFont Grid8x8Widget::fontFor(int column, int row) const {
     const QRectF rect = GridGeometry::cellRect(size(), column, row);
     const bool cut = c.hasCalibration && c.shown != GridCellShown::NotLogged && cellUnit.isCut();
     return !cut && rect.width() > QFontMetricsF(font).boundingRect(rect, Qt::AlignCenter, text).width() ? font
-                                                                                                         : smallFont;
+                                                                                                        : smallFont;
 }
 
 // What the cell shows, but for its font and the place of its text, which
@@ -156,7 +161,7 @@ Grid8x8Widget::Look Grid8x8Widget::lookOf(int index) const {
 
 QRect Grid8x8Widget::cellArea(int index) const {
     const QRectF rect = GridGeometry::cellRect(size(), index % 8, index / 8);
-    return rect.adjusted(-1.0, -1.0, 1.0, 1.0).toAlignedRect() | looks[index].textArea;
+    return rect.toAlignedRect() | looks[index].textArea;
 }
 
 void Grid8x8Widget::paintEvent(QPaintEvent* event) {
@@ -178,7 +183,10 @@ void Grid8x8Widget::paintEvent(QPaintEvent* event) {
     // raster engine than it saves.
     for (const QRect& area : event->region())
         paintArea(painter, area);
-    notePainted(event->region());
+    // A paint into another device (render(), grab()) leaves the window as it was.
+    QBackingStore* store = window()->backingStore();
+    if (store && painter.paintEngine()->paintDevice() == store->paintDevice())
+        notePainted(event->region());
 }
 
 // What stays the same from paint to paint: the background with its grid
@@ -193,11 +201,15 @@ void Grid8x8Widget::paintPictures() {
     QPainter painter(&background);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.fillRect(QRectF(0, 0, width(), height()), theme.graphBottom);
+    // The vertical lines in their colour over the background; the horizontal
+    // ones blend as they are drawn, where they cross the vertical ones, but
+    // as two rows a line, not the many spans the line drawing gives.
     painter.setPen(viewPen(opaque ? over(theme.gridColor, theme.graphBottom) : theme.gridColor, theme.gridMinorWidth));
     for (int x : GridGeometry::verticalLineXs(width(), theme.gridSpacing))
         painter.drawLine(QLineF(x, 0, x, height()));
+    const double half = theme.gridMinorWidth / 2;
     for (int y : GridGeometry::horizontalLineYs(height(), theme.gridSpacing))
-        painter.drawLine(QLineF(0, y, width(), y));
+        painter.fillRect(QRectF(-half, y - half, width() + 2 * half, 2 * half), theme.gridColor);
     painter.end();
 
     outlines = QImage(size() * ratio, QImage::Format_ARGB32_Premultiplied);
@@ -233,9 +245,8 @@ void Grid8x8Widget::paintArea(QPainter& painter, const QRect& area) {
     }
 }
 
-// The text is drawn in the label font, kept to the cell, and measured as it
-// is drawn; when it does not fit, the cell is filled again and the text
-// drawn in the small font.
+// The text is measured as it is drawn in the label font; when it does not
+// fit, the cell is filled again and the text drawn in the small font.
 void Grid8x8Widget::paintCell(QPainter& painter, int index, const QRect& area) {
     const QRectF rect = GridGeometry::cellRect(size(), index % 8, index / 8);
     Look& look = looks[index];
@@ -246,16 +257,22 @@ void Grid8x8Widget::paintCell(QPainter& painter, int index, const QRect& area) {
         painter.setPen(viewPen(look.grey < 128 ? ViewColours::cellTextOnDark() : ViewColours::cellTextOnLight(), 1.0));
     else
         painter.setPen(viewPen(look.shown == GridCellShown::ValueOnly ? theme.text : theme.disabled, 1.0));
+    // A first try in the label font is kept within the pixels the fill
+    // covers whole, so that filling them again leaves nothing of a text
+    // that did not fit.
+    const QRect inside(QPoint(std::ceil(rect.left()), std::ceil(rect.top())),
+                       QPoint(std::floor(rect.right()) - 1, std::floor(rect.bottom()) - 1));
     QRectF drawn;
     if (!look.cut) {
-        painter.setClipRect(area & rect.toAlignedRect());
+        painter.setClipRect(area & inside);
         painter.setFont(font);
         painter.drawText(rect, Qt::AlignCenter, look.text, &drawn);
-        painter.setClipRect(area);
     }
     look.small = look.cut || !(rect.width() > drawn.width());
-    if (look.small) {
+    if (look.small && !look.cut)
         painter.fillRect(rect, fill);
+    painter.setClipRect(area);
+    if (look.small) {
         painter.setFont(smallFont);
         painter.drawText(rect, Qt::AlignCenter, look.text, &drawn);
     }
