@@ -245,7 +245,7 @@ void Grid8x8Widget::paintArea(QPainter& painter, const QRect& area) {
     }
 }
 
-// The text is measured as it is drawn in the label font; when it does not
+// A new text is measured as it is drawn in the label font; when it does not
 // fit, the cell is filled again and the text drawn in the small font.
 void Grid8x8Widget::paintCell(QPainter& painter, int index, const QRect& area) {
     const QRectF rect = GridGeometry::cellRect(size(), index % 8, index / 8);
@@ -257,21 +257,23 @@ void Grid8x8Widget::paintCell(QPainter& painter, int index, const QRect& area) {
         painter.setPen(viewPen(look.grey < 128 ? ViewColours::cellTextOnDark() : ViewColours::cellTextOnLight(), 1.0));
     else
         painter.setPen(viewPen(look.shown == GridCellShown::ValueOnly ? theme.text : theme.disabled, 1.0));
-    // A first try in the label font is kept within the pixels the fill
-    // covers whole, so that filling them again leaves nothing of a text
-    // that did not fit.
-    const QRect inside(QPoint(std::ceil(rect.left()), std::ceil(rect.top())),
-                       QPoint(std::floor(rect.right()) - 1, std::floor(rect.bottom()) - 1));
+    // The label font's text fits the cell, or is tried there first: kept
+    // within the pixels the fill covers whole, so that filling them again
+    // leaves nothing of a text that did not fit.
     QRectF drawn;
-    if (!look.cut) {
+    const bool measured = !look.textArea.isNull();
+    if (!look.cut && !(measured && look.small)) {
+        const QRect inside(QPoint(std::ceil(rect.left()), std::ceil(rect.top())),
+                           QPoint(std::floor(rect.right()) - 1, std::floor(rect.bottom()) - 1));
         painter.setClipRect(area & inside);
         painter.setFont(font);
         painter.drawText(rect, Qt::AlignCenter, look.text, &drawn);
+        look.small = !(rect.width() > drawn.width());
+        if (look.small)
+            painter.fillRect(rect, fill);
+        painter.setClipRect(area);
     }
-    look.small = look.cut || !(rect.width() > drawn.width());
-    if (look.small && !look.cut)
-        painter.fillRect(rect, fill);
-    painter.setClipRect(area);
+    look.small = look.small || look.cut;
     if (look.small) {
         painter.setFont(smallFont);
         painter.drawText(rect, Qt::AlignCenter, look.text, &drawn);
