@@ -80,7 +80,7 @@ void Grid8x8Widget::animate() {
     QRegion overflow;
     for (int i = 0; i < 64 && !whole; ++i) {
         if (!looks[i].showsAs(painted[i]))
-            overflow += cellArea(i);
+            overflow += cellArea(i) | painted[i].textArea;
     }
     if (!overflow.isEmpty())
         repaint(overflow);
@@ -153,6 +153,7 @@ Grid8x8Widget::Look Grid8x8Widget::lookOf(int index) const {
     look.cut = c.hasCalibration && c.shown != GridCellShown::NotLogged && cellUnit.isCut();
     const Look& was = painted[index];
     if (was.grey >= 0 && was.text == look.text && size() == paintedSize) {
+        look.measured = true;
         look.small = was.small;
         look.textArea = was.textArea;
     }
@@ -223,12 +224,16 @@ void Grid8x8Widget::paintPictures() {
     pictureTheme = currentThemeSerial();
 }
 
+QRectF Grid8x8Widget::devicePixels(const QRect& rect) const {
+    const qreal ratio = devicePixelRatioF();
+    return QRectF(rect.x() * ratio, rect.y() * ratio, rect.width() * ratio, rect.height() * ratio);
+}
+
 // The whole paint's steps within `area`: background, cells (fill, text),
 // their outlines, frame.
 void Grid8x8Widget::paintArea(QPainter& painter, const QRect& area) {
     painter.setClipRect(area);
-    const qreal ratio = devicePixelRatioF();
-    const QRectF source(area.x() * ratio, area.y() * ratio, area.width() * ratio, area.height() * ratio);
+    const QRectF source = devicePixels(area);
     painter.drawImage(area, background, source);
     for (int column = 0; column < 8; ++column) {
         for (int row = 0; row < 8; ++row) {
@@ -245,8 +250,6 @@ void Grid8x8Widget::paintArea(QPainter& painter, const QRect& area) {
     }
 }
 
-// A new text is measured as it is drawn in the label font; when it does not
-// fit, the cell is filled again and the text drawn in the small font.
 void Grid8x8Widget::paintCell(QPainter& painter, int index, const QRect& area) {
     const QRectF rect = GridGeometry::cellRect(size(), index % 8, index / 8);
     Look& look = looks[index];
@@ -257,33 +260,34 @@ void Grid8x8Widget::paintCell(QPainter& painter, int index, const QRect& area) {
         painter.setPen(viewPen(look.grey < 128 ? ViewColours::cellTextOnDark() : ViewColours::cellTextOnLight(), 1.0));
     else
         painter.setPen(viewPen(look.shown == GridCellShown::ValueOnly ? theme.text : theme.disabled, 1.0));
-    // The label font's text fits the cell, or is tried there first: kept
-    // within the pixels the fill covers whole, so that filling them again
-    // leaves nothing of a text that did not fit.
+    // A new text is tried in the label font within the cell's pixels; what
+    // a text too wide drew there goes again under the background and fill.
     QRectF drawn;
-    const bool measured = !look.textArea.isNull();
-    if (!look.cut && !(measured && look.small)) {
-        const QRect inside(QPoint(std::ceil(rect.left()), std::ceil(rect.top())),
-                           QPoint(std::floor(rect.right()) - 1, std::floor(rect.bottom()) - 1));
-        painter.setClipRect(area & inside);
+    if (!look.cut && !(look.measured && look.small)) {
+        const QRect pixels = area & rect.toAlignedRect();
+        painter.setClipRect(pixels);
         painter.setFont(font);
         painter.drawText(rect, Qt::AlignCenter, look.text, &drawn);
-        look.small = !(rect.width() > drawn.width());
-        if (look.small)
-            painter.fillRect(rect, fill);
         painter.setClipRect(area);
+        look.small = !(rect.width() > drawn.width());
+        if (look.small) {
+            painter.drawImage(pixels, background, devicePixels(pixels));
+            painter.fillRect(rect, fill);
+        }
     }
     look.small = look.small || look.cut;
+    look.measured = true;
     if (look.small) {
         painter.setFont(smallFont);
         painter.drawText(rect, Qt::AlignCenter, look.text, &drawn);
+        // Glyphs may reach a little past their advances.
+        look.textArea = drawn.adjusted(-2.0, -1.0, 2.0, 1.0).toAlignedRect();
     }
-    // Glyphs may reach a little past their advances.
-    look.textArea = drawn.adjusted(-2.0, -1.0, 2.0, 1.0).toAlignedRect();
 }
 
 // What the pixels show now: the whole widget when the region covered it, and
-// each cell the region covered; a cell painted in part is drawn whole next.
+// each cell the region covered; a changed cell painted in part is drawn
+// whole next.
 void Grid8x8Widget::notePainted(const QRegion& region) {
     if (covers(region, rect())) {
         paintedSize = size();
@@ -291,10 +295,10 @@ void Grid8x8Widget::notePainted(const QRegion& region) {
         paintedTheme = currentThemeSerial();
     }
     for (int i = 0; i < 64; ++i) {
-        const QRect area = cellArea(i) | painted[i].textArea;
+        const QRect area = (cellArea(i) | painted[i].textArea) & rect();
         if (covers(region, area))
             painted[i] = looks[i];
-        else if (region.intersects(area))
+        else if (region.intersects(area) && !looks[i].showsAs(painted[i]))
             painted[i].grey = -1;
     }
 }

@@ -67,8 +67,9 @@ private:
         GridCellShown shown = GridCellShown::Reading;
         QString text;
         bool cut = false; // the unit is cut to the small font
+        bool measured = false;
         bool small = false;
-        QRect textArea; // where the text's pixels may lie
+        QRect textArea; // where a text in the small font may reach past the cell
         bool showsAs(const Look& other) const {
             return grey == other.grey && shown == other.shown && text == other.text && textArea == other.textArea;
         }
@@ -77,6 +78,7 @@ private:
     // The cell with its outline, and with its text where that overflows.
     QRect cellArea(int index) const;
     void paintPictures();
+    QRectF devicePixels(const QRect& rect) const;
     void paintArea(QPainter& painter, const QRect& area);
     void paintCell(QPainter& painter, int index, const QRect& area);
     void notePainted(const QRegion& region);

@@ -346,10 +346,11 @@ private slots:
         QCOMPARE(widget.cell(7, 7).value, 2.0);
     }
 
-    // Random frames, each shown by animate(): the window holds what a whole
-    // paint of the same state gives, and that is within 2 levels of the plain
-    // paint (translucent grid lines, every outline stroked over its cell); a
-    // frame that changes one cell repaints only around it.
+    // Random frames, each shown by animate(), a resize and a change of theme
+    // among them: the window holds what a whole paint of the same state
+    // gives, and that is within 2 levels of the plain paint (translucent grid
+    // lines, every outline stroked over its cell); a frame that changes one
+    // cell's grey repaints only that cell.
     void partialRepaintsMatchWholePaint_data() {
         QTest::addColumn<QString>("theme");
         QTest::newRow("system") << "system";
@@ -384,6 +385,11 @@ private slots:
                                                 : GridCellShown::Reading);
                 smallFontSeen = smallFontSeen || grid->fontFor(i % 8, i / 8) == grid->smallLabelFont();
             }
+            // Another size (cells on other fractions of a pixel), another theme.
+            if (frame == 10)
+                grid->resize(500, 433);
+            if (frame == 20)
+                applyTheme(Theme::fromName(theme == "dark" ? "system" : "dark"));
             grid->animate();
             const QImage held = backingStoreImage(*grid);
             QVERIFY(!held.isNull());
