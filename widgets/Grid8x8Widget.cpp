@@ -68,8 +68,8 @@ void Grid8x8Widget::animate() {
         }
     }
     looksTaken = true;
-    // Many small rectangles cost more to paint and to copy to the screen
-    // than the one around them.
+    // Many cells cost less painted as the one rectangle around them than
+    // one rectangle each.
     if (whole)
         repaint();
     else if (changedCells > 16)
