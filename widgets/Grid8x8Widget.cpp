@@ -4,14 +4,16 @@
 #include "Theme.h"
 #include "ViewColours.h"
 
+#include <QBackingStore>
 #include <QFontMetricsF>
+#include <QPaintEngine>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
-
-const double outlineWidth = 1.0;
 
 bool validCell(int column, int row) {
     return column >= 0 && column < 8 && row >= 0 && row < 8;
@@ -19,6 +21,23 @@ bool validCell(int column, int row) {
 
 QPen viewPen(const QColor& colour, double width) {
     return QPen(QBrush(colour), width, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
+}
+
+// `top` blended over the opaque `bottom`: the grid lines in one opaque
+// colour, so that no translucent fill of many lines goes to the toolkit's
+// thread pool (Qt 6).
+QColor over(const QColor& top, const QColor& bottom) {
+    const int alpha = top.alpha();
+    auto mix = [alpha](int t, int b) {
+        return (t * alpha + b * (255 - alpha) + 127) / 255;
+    };
+    return QColor(mix(top.red(), bottom.red()), mix(top.green(), bottom.green()), mix(top.blue(), bottom.blue()));
+}
+
+bool covers(const QRegion& region, const QRect& rect) {
+    if (region.rectCount() == 1)
+        return region.boundingRect().contains(rect);
+    return QRegion(rect).subtracted(region).isEmpty();
 }
 
 } // namespace
@@ -34,14 +53,38 @@ const GridCell& Grid8x8Widget::cell(int column, int row) const {
     return cells.at(column + row * 8);
 }
 
-void Grid8x8Widget::setPaintCacheEnabled(bool enabled) {
-    backgroundCache.setEnabled(enabled);
-    outlineCache.setEnabled(enabled);
-    labelTextCached = enabled;
-}
-
 void Grid8x8Widget::animate() {
-    repaint();
+    if (!isVisible())
+        return;
+    const bool whole =
+        size() != paintedSize || devicePixelRatioF() != paintedRatio || currentThemeSerial() != paintedTheme;
+    QRegion changed;
+    int changedCells = 0;
+    for (int i = 0; i < 64; ++i) {
+        looks[i] = lookOf(i);
+        if (!whole && !looks[i].showsAs(painted[i])) {
+            changed += cellArea(i) | painted[i].textArea;
+            ++changedCells;
+        }
+    }
+    looksTaken = true;
+    // Many cells cost less painted as the one rectangle around them than
+    // one rectangle each.
+    if (whole)
+        repaint();
+    else if (changedCells > 16)
+        repaint(changed.boundingRect());
+    else if (changedCells > 0)
+        repaint(changed);
+    // A text that has grown past its cell is found as it is drawn.
+    QRegion overflow;
+    for (int i = 0; i < 64 && !whole; ++i) {
+        if (!looks[i].showsAs(painted[i]))
+            overflow += cellArea(i) | painted[i].textArea;
+    }
+    if (!overflow.isEmpty())
+        repaint(overflow);
+    looksTaken = false;
 }
 
 void Grid8x8Widget::updateSensor(int column, int row, double intensity, double value) {
@@ -77,71 +120,6 @@ QString Grid8x8Widget::cellText(int column, int row) const {
     return GridGeometry::cellText(column, row, c.intensity * 100.0, QStringLiteral("%"));
 }
 
-bool Grid8x8Widget::fitsLabelFont(const QRectF& rect, const QString& text) const {
-    const QFontMetricsF metrics(font);
-    return rect.width() > metrics.boundingRect(rect, Qt::AlignCenter, text).width();
-}
-
-QFont Grid8x8Widget::fontFor(int column, int row) const {
-    const QRectF rect = GridGeometry::cellRect(size(), column, row);
-    return fitsLabelFont(rect, cellText(column, row)) ? font : smallFont;
-}
-
-void Grid8x8Widget::paintEvent(QPaintEvent*) {
-    const Theme& theme = currentTheme();
-    const bool opaque = theme.graphBottom.alpha() == 255;
-    // An opaque background covers every pixel: what lies behind the widget
-    // need not be painted first.
-    if (testAttribute(Qt::WA_OpaquePaintEvent) != opaque)
-        setAttribute(Qt::WA_OpaquePaintEvent, opaque);
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    // The frame, painted last, lies on the background alone when the cells
-    // keep clear of it, and then comes with the background's picture.
-    const bool framed = backgroundCache.isEnabled() && opaque && frameClearOfCells();
-    backgroundCache.draw(painter, size(), opaque, [this, framed](QPainter& p) {
-        paintBackground(p);
-        if (framed)
-            paintFrame(p);
-    });
-
-    painter.setFont(font);
-    for (int column = 0; column < 8; ++column) {
-        for (int row = 0; row < 8; ++row)
-            paintCell(painter, column, row);
-    }
-    if (outlinesComposable())
-        outlineCache.draw(painter, rect(), size(), [this](QPainter& p) { paintOutlines(p); });
-    else
-        paintOutlines(painter);
-    if (!framed)
-        paintFrame(painter);
-}
-
-// The cells keep 4 pixels from the shorter sides and more from the longer
-// ones, their outlines and texts stay inside them, and the frame reaches a
-// pixel into the widget; only a widget too small for the margins lets them
-// meet.
-bool Grid8x8Widget::frameClearOfCells() const {
-    return std::min(width(), height()) >= 24 && isWholePixelRatio(devicePixelRatioF());
-}
-
-// At a pixel ratio of 2, stroking the outlines is most of the paint. They
-// can come from a picture composed over the cells (OverlayCache) when every
-// pixel of theirs is blended once: Qt fills each outline as one path when its
-// pen is wider than a device pixel (its hairline stroker for thinner pens
-// blends pixels twice where segments meet), and cells of at least a pixel
-// keep the outlines 3 pixels apart.
-bool Grid8x8Widget::outlinesComposable() const {
-    return outlineWidth * devicePixelRatioF() > 1.0 && std::min(width(), height()) >= 8 + 8 * 5;
-}
-
-void Grid8x8Widget::paintFrame(QPainter& painter) const {
-    painter.setPen(viewPen(currentTheme().highlightedText, 1.0));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(0, 0, width() - 1, height() - 1);
-}
-
 // Fitted in the small font, which a text too wide for the cell takes.
 QString Grid8x8Widget::shownText(int column, int row) const {
     const GridCell& c = cells[column + row * 8];
@@ -155,52 +133,172 @@ QString Grid8x8Widget::shownText(int column, int row) const {
     return text.left(lineBreak + 1) + cellUnit.label(text.mid(lineBreak + 1));
 }
 
-// Expects the label font in the painter and leaves it there.
-void Grid8x8Widget::paintCell(QPainter& painter, int column, int row) {
-    const QRectF rect = GridGeometry::cellRect(size(), column, row);
-    const QString text = shownText(column, row);
+QFont Grid8x8Widget::fontFor(int column, int row) const {
     const GridCell& c = cells[column + row * 8];
+    const QString text = shownText(column, row);
+    const QRectF rect = GridGeometry::cellRect(size(), column, row);
     const bool cut = c.hasCalibration && c.shown != GridCellShown::NotLogged && cellUnit.isCut();
-    const int grey = GridGeometry::greyLevel(c.intensity);
-    const Theme& theme = currentTheme();
-    if (c.shown == GridCellShown::Reading) {
-        painter.fillRect(rect, QColor(grey, grey, grey));
-        painter.setPen(viewPen(grey < 128 ? ViewColours::cellTextOnDark() : ViewColours::cellTextOnLight(), 1.0));
-    } else {
-        painter.fillRect(rect, theme.window);
-        painter.setPen(viewPen(c.shown == GridCellShown::ValueOnly ? theme.text : theme.disabled, 1.0));
-    }
-    if (!labelTextCached) {
-        painter.setFont(!cut && fitsLabelFont(rect, text) ? font : smallFont);
-        painter.drawText(rect, Qt::AlignCenter, text);
-        painter.setFont(font);
-        return;
-    }
-    // Measured with the lines it is then drawn with, when it fits.
-    if (!cut && rect.width() > labelText->width(painter, rect, text)) {
-        labelText->draw(painter, rect, text);
-        return;
-    }
-    painter.setFont(smallFont);
-    labelText->draw(painter, rect, text);
-    painter.setFont(font);
+    return !cut && rect.width() > QFontMetricsF(font).boundingRect(rect, Qt::AlignCenter, text).width() ? font
+                                                                                                        : smallFont;
 }
 
-void Grid8x8Widget::paintOutlines(QPainter& painter) const {
-    painter.setPen(viewPen(ViewColours::cellOutline(), outlineWidth));
-    painter.setBrush(Qt::NoBrush);
-    for (int column = 0; column < 8; ++column) {
-        for (int row = 0; row < 8; ++row)
-            painter.drawRoundedRect(GridGeometry::cellRect(size(), column, row), 8, 8, Qt::RelativeSize);
+// What the cell shows, but for its font and the place of its text, which
+// its paint finds: those it keeps while the text stays the same.
+Grid8x8Widget::Look Grid8x8Widget::lookOf(int index) const {
+    const GridCell& c = cells[index];
+    Look look;
+    look.shown = c.shown;
+    look.grey = c.shown == GridCellShown::Reading ? GridGeometry::greyLevel(c.intensity) : 0;
+    look.text = shownText(index % 8, index / 8);
+    look.cut = c.hasCalibration && c.shown != GridCellShown::NotLogged && cellUnit.isCut();
+    const Look& was = painted[index];
+    if (was.grey >= 0 && was.text == look.text && size() == paintedSize) {
+        look.measured = true;
+        look.small = was.small;
+        look.textArea = was.textArea;
     }
+    return look;
 }
 
-void Grid8x8Widget::paintBackground(QPainter& painter) const {
+QRect Grid8x8Widget::cellArea(int index) const {
+    const QRectF rect = GridGeometry::cellRect(size(), index % 8, index / 8);
+    return rect.toAlignedRect() | looks[index].textArea;
+}
+
+void Grid8x8Widget::paintEvent(QPaintEvent* event) {
+    // An opaque background covers every pixel: what lies behind the widget
+    // need not be painted first.
+    const bool opaque = currentTheme().graphBottom.alpha() == 255;
+    if (testAttribute(Qt::WA_OpaquePaintEvent) != opaque)
+        setAttribute(Qt::WA_OpaquePaintEvent, opaque);
+    if (!looksTaken) {
+        for (int i = 0; i < 64; ++i)
+            looks[i] = lookOf(i);
+    }
+    if (background.size() != size() * devicePixelRatioF() || background.devicePixelRatio() != devicePixelRatioF() ||
+        pictureTheme != currentThemeSerial())
+        paintPictures();
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    // One rectangle at a time: a clip of many rectangles costs more in the
+    // raster engine than it saves.
+    for (const QRect& area : event->region())
+        paintArea(painter, area);
+    // A paint into another device (render(), grab()) leaves the window as it was.
+    QBackingStore* store = window()->backingStore();
+    if (store && painter.paintEngine()->paintDevice() == store->paintDevice())
+        notePainted(event->region());
+}
+
+// What stays the same from paint to paint: the background with its grid
+// lines, and the cells' outlines on transparency, laid over the cells.
+void Grid8x8Widget::paintPictures() {
     const Theme& theme = currentTheme();
+    const qreal ratio = devicePixelRatioF();
+    const bool opaque = theme.graphBottom.alpha() == 255;
+    background = QImage(size() * ratio, opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+    background.setDevicePixelRatio(ratio);
+    background.fill(Qt::transparent);
+    QPainter painter(&background);
+    painter.setRenderHint(QPainter::Antialiasing);
     painter.fillRect(QRectF(0, 0, width(), height()), theme.graphBottom);
-    painter.setPen(viewPen(theme.gridColor, theme.gridMinorWidth));
+    // The vertical lines in their colour over the background; the horizontal
+    // ones blend as they are drawn, where they cross the vertical ones, but
+    // as two rows a line, not the many spans the line drawing gives.
+    painter.setPen(viewPen(opaque ? over(theme.gridColor, theme.graphBottom) : theme.gridColor, theme.gridMinorWidth));
     for (int x : GridGeometry::verticalLineXs(width(), theme.gridSpacing))
         painter.drawLine(QLineF(x, 0, x, height()));
+    const double half = theme.gridMinorWidth / 2;
     for (int y : GridGeometry::horizontalLineYs(height(), theme.gridSpacing))
-        painter.drawLine(QLineF(0, y, width(), y));
+        painter.fillRect(QRectF(-half, y - half, width() + 2 * half, 2 * half), theme.gridColor);
+    painter.end();
+
+    outlines = QImage(size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    outlines.setDevicePixelRatio(ratio);
+    outlines.fill(Qt::transparent);
+    painter.begin(&outlines);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(viewPen(ViewColours::cellOutline(), 1.0));
+    for (int i = 0; i < 64; ++i)
+        painter.drawRoundedRect(GridGeometry::cellRect(size(), i % 8, i / 8), 8, 8, Qt::RelativeSize);
+    pictureTheme = currentThemeSerial();
+}
+
+QRectF Grid8x8Widget::devicePixels(const QRect& rect) const {
+    const qreal ratio = devicePixelRatioF();
+    return QRectF(rect.x() * ratio, rect.y() * ratio, rect.width() * ratio, rect.height() * ratio);
+}
+
+// The whole paint's steps within `area`: background, cells (fill, text),
+// their outlines, frame.
+void Grid8x8Widget::paintArea(QPainter& painter, const QRect& area) {
+    painter.setClipRect(area);
+    const QRectF source = devicePixels(area);
+    painter.drawImage(area, background, source);
+    for (int column = 0; column < 8; ++column) {
+        for (int row = 0; row < 8; ++row) {
+            if (cellArea(column + row * 8).intersects(area))
+                paintCell(painter, column + row * 8, area);
+        }
+    }
+    painter.drawImage(area, outlines, source);
+    // The frame reaches a pixel into the widget.
+    if (!rect().adjusted(2, 2, -2, -2).contains(area)) {
+        painter.setPen(viewPen(currentTheme().highlightedText, 1.0));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(0, 0, width() - 1, height() - 1);
+    }
+}
+
+void Grid8x8Widget::paintCell(QPainter& painter, int index, const QRect& area) {
+    const QRectF rect = GridGeometry::cellRect(size(), index % 8, index / 8);
+    Look& look = looks[index];
+    const Theme& theme = currentTheme();
+    const QColor fill = look.shown == GridCellShown::Reading ? QColor(look.grey, look.grey, look.grey) : theme.window;
+    painter.fillRect(rect, fill);
+    if (look.shown == GridCellShown::Reading)
+        painter.setPen(viewPen(look.grey < 128 ? ViewColours::cellTextOnDark() : ViewColours::cellTextOnLight(), 1.0));
+    else
+        painter.setPen(viewPen(look.shown == GridCellShown::ValueOnly ? theme.text : theme.disabled, 1.0));
+    // A new text is tried in the label font within the cell's pixels; what
+    // a text too wide drew there goes again under the background and fill.
+    QRectF drawn;
+    if (!look.cut && !(look.measured && look.small)) {
+        const QRect pixels = area & rect.toAlignedRect();
+        painter.setClipRect(pixels);
+        painter.setFont(font);
+        painter.drawText(rect, Qt::AlignCenter, look.text, &drawn);
+        painter.setClipRect(area);
+        look.small = !(rect.width() > drawn.width());
+        if (look.small) {
+            painter.drawImage(pixels, background, devicePixels(pixels));
+            painter.fillRect(rect, fill);
+        }
+    }
+    look.small = look.small || look.cut;
+    look.measured = true;
+    if (look.small) {
+        painter.setFont(smallFont);
+        painter.drawText(rect, Qt::AlignCenter, look.text, &drawn);
+        // Glyphs may reach a little past their advances.
+        look.textArea = drawn.adjusted(-2.0, -1.0, 2.0, 1.0).toAlignedRect();
+    }
+}
+
+// What the pixels show now: the whole widget when the region covered it, and
+// each cell the region covered; a changed cell painted in part is drawn
+// whole next.
+void Grid8x8Widget::notePainted(const QRegion& region) {
+    if (covers(region, rect())) {
+        paintedSize = size();
+        paintedRatio = devicePixelRatioF();
+        paintedTheme = currentThemeSerial();
+    }
+    for (int i = 0; i < 64; ++i) {
+        const QRect area = (cellArea(i) | painted[i].textArea) & rect();
+        if (covers(region, area))
+            painted[i] = looks[i];
+        else if (region.intersects(area) && !looks[i].showsAs(painted[i]))
+            painted[i].grey = -1;
+    }
 }

@@ -1,16 +1,15 @@
 #pragma once
 
-#include "LabelTextCache.h"
-#include "OverlayCache.h"
-#include "PictureCache.h"
 #include "UnitFit.h"
 
 #include <QFont>
+#include <QImage>
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <QWidget>
 
 #include <array>
-#include <memory>
 
 // What a cell shows: its reading (grey and text), only its value (a replayed
 // log keeps the value but not the reading the grey follows), or that the
@@ -48,12 +47,10 @@ public:
     // The font a cell's text is drawn in: the small one when it does not fit.
     QFont fontFor(int column, int row) const;
 
-    // Background, grid lines and frame are cached per size and theme, so are
-    // the cell outlines (composed over the cells), laid-out label lines per
-    // text; the picture is the same either way.
-    void setPaintCacheEnabled(bool enabled);
-
 public slots:
+    // Repaints at once what changed since the last paint: the cells whose
+    // grey, text or font changed, or the whole widget after a change of
+    // size, theme or pixel ratio.
     void animate();
     void updateSensor(int column, int row, double intensity, double value);
     void setCalibration(int column, int row, bool has);
@@ -64,22 +61,42 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void paintBackground(QPainter& painter) const;
-    void paintOutlines(QPainter& painter) const;
-    bool outlinesComposable() const;
-    void paintFrame(QPainter& painter) const;
-    bool frameClearOfCells() const;
-    bool fitsLabelFont(const QRectF& rect, const QString& text) const;
-
-    void paintCell(QPainter& painter, int column, int row);
+    // A cell as it is drawn; `grey` -1 for one that must be drawn whole.
+    struct Look {
+        int grey = -1;
+        GridCellShown shown = GridCellShown::Reading;
+        QString text;
+        bool cut = false; // the unit is cut to the small font
+        bool measured = false;
+        bool small = false;
+        QRect textArea; // where a text in the small font may reach past the cell
+        bool showsAs(const Look& other) const {
+            return grey == other.grey && shown == other.shown && text == other.text && textArea == other.textArea;
+        }
+    };
+    Look lookOf(int index) const;
+    // The cell with its outline, and with its text where that overflows.
+    QRect cellArea(int index) const;
+    void paintPictures();
+    QRectF devicePixels(const QRect& rect) const;
+    void paintArea(QPainter& painter, const QRect& area);
+    void paintCell(QPainter& painter, int index, const QRect& area);
+    void notePainted(const QRegion& region);
 
     std::array<GridCell, 64> cells;
     QFont font;
     QFont smallFont;
-    PictureCache backgroundCache;
-    OverlayCache outlineCache;
-    std::shared_ptr<LabelTextCache> labelText = LabelTextCache::shared();
-    bool labelTextCached = true;
     // The unit as the cells show it, fitted in the small font.
     mutable UnitFit cellUnit;
+    // What the cells show now (taken by animate() for its paint) and what
+    // the widget's pixels show.
+    std::array<Look, 64> looks;
+    bool looksTaken = false;
+    std::array<Look, 64> painted;
+    QSize paintedSize;
+    qreal paintedRatio = 0.0;
+    int paintedTheme = -1;
+    QImage background;
+    QImage outlines;
+    int pictureTheme = -1;
 };
