@@ -10,8 +10,11 @@
 #include "CaptureFileLock.h"
 #include "CaptureLog.h"
 #include "CaptureSession.h"
+#include "CentreTrailOverlay.h"
 #include "CsvFormat.h"
 #include "EmulatedBoard.h"
+#include "FrameStatistics.h"
+#include "GreyScaleBar.h"
 #include "Grid8x8Widget.h"
 #include "IconPixmap.h"
 #include "NetworkBench.h"
@@ -21,6 +24,7 @@
 #include "SensorPoints.h"
 #include "SensorWidget.h"
 #include "StartUp.h"
+#include "StatisticsPanel.h"
 #include "ThemeDialog.h"
 #include "TrendView.h"
 #include "TriggerSettings.h"
@@ -31,6 +35,9 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QScopedValueRollback>
@@ -50,6 +57,7 @@ using KivraTolm::InputFrame;
 namespace {
 
 constexpr int tickMs = 20;
+constexpr int statusNoteMs = 10000;
 constexpr qint64 msPerDay = 86400000;
 // The CAL program has just let go of the board; give it time to be free.
 constexpr unsigned long calEndPauseMs = 1500;
@@ -108,10 +116,23 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     }
     grid = new Grid8x8Widget(this);
     ui->cmpGrid8x8->addWidget(grid, 0, 0);
+    // Beside the grid: what its greys mean, and the figures of its frame.
+    greyScale = new GreyScaleBar(this);
+    greyScale->setObjectName(QStringLiteral("cmpGreyScale"));
+    ui->cmpGrid8x8->addWidget(greyScale, 0, 1);
+    statistics = new StatisticsPanel(this);
+    ui->cmpGrid8x8->addWidget(statistics, 0, 2, Qt::AlignTop);
+    ui->cmpGrid8x8->setColumnStretch(0, 1);
+    centreTrail = new CentreTrailOverlay(grid);
+    centreTrail->hide();
     // After the two sensor views, which keep their places.
     trend = new TrendView(this);
     trend->setObjectName(QStringLiteral("tabTrend"));
     ui->tabWidget->addTab(trend, QIcon(QStringLiteral(":/images/icons/trend.png")), tr("  Trend"));
+    trend->exportMenu()->addAction(tr("Picture of the grid (PNG) ..."), this,
+                                   [this] { exportPicture(ui->tabGrid, QStringLiteral("grid")); });
+    trend->exportMenu()->addAction(tr("Picture of the bar graphs (PNG) ..."), this,
+                                   [this] { exportPicture(ui->tabBarGraph, QStringLiteral("bar-graphs")); });
 
     calibrationLoad = new CalibrationFileLoad(this);
     statusLabel = new QLabel(this);
@@ -142,6 +163,9 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
 
     if (!this->calibrationFile.isEmpty())
         loadCalibration();
+    // Also without a file or when it failed: the threshold's unit is then %.
+    takeStatisticsUnit();
+    trend->setStatisticsThreshold(statistics->threshold());
 
     startNetwork(NetworkSettings::load());
     connectSignals();
@@ -178,6 +202,8 @@ void MainWindow::connectSignals() {
     });
     connect(ui->actExit, &QAction::triggered, this, &MainWindow::close);
     connect(btnNetwork, &QToolButton::clicked, this, &MainWindow::onNetwork);
+    connect(statistics, &StatisticsPanel::thresholdChanged, trend, &TrendView::setStatisticsThreshold);
+    connect(statistics, &StatisticsPanel::centreToggled, centreTrail, &QWidget::setVisible);
 
     connect(ui->rdoSampleRate, &QRadioButton::clicked, this, [this] {
         ui->spnRate->setEnabled(true);
@@ -353,6 +379,8 @@ QString MainWindow::statusText() const {
         text += tr(", %1 rows lost").arg(session->rowsLost());
     if (session && !session->descriptionError().isEmpty())
         text += tr(" - Can't write %1: %2").arg(descriptionFileName(session->fileName()), session->descriptionError());
+    if (!statusNote.isEmpty() && !statusNoteUntil.hasExpired())
+        text += QStringLiteral(" - ") + statusNote;
     return text;
 }
 
@@ -368,6 +396,48 @@ void MainWindow::showFrame() {
         sensorWidgets[column]->animate();
     }
     grid->animate();
+    showStatistics(converted);
+}
+
+void MainWindow::showStatistics(const InputFrame& converted) {
+    const ShownFrame shown = shownFrame(lastFrame, converted, withPoints);
+    const FrameStatistics figures = frameStatistics(shown.values, shown.included, statistics->threshold());
+    statistics->showStatistics(figures);
+    greyScale->setReadings(lastFrame);
+    centreTrail->addCentre(
+        {static_cast<std::int64_t>(lastFrame.timestamp), figures.hasCentre, figures.centreColumn, figures.centreRow});
+}
+
+void MainWindow::takeStatisticsUnit() {
+    if (!statistics->setCalibration(calibration))
+        return;
+    statusNote = tr("Statistics threshold reset to %1 for the new unit")
+                     .arg(valueText(statistics->threshold(), statistics->unit()));
+    statusNoteUntil.setRemainingTime(statusNoteMs);
+}
+
+void MainWindow::exportPicture(QWidget* tab, const QString& name) {
+    const QFileInfo log(trend->reviewedLog());
+    const QString suggested =
+        log.dir().filePath(log.completeBaseName() + QLatin1Char('-') + name + QStringLiteral(".png"));
+    QString path = QFileDialog::getSaveFileName(this, tr("Export a picture"), suggested, tr("PNG pictures (*.png)"));
+    if (path.isEmpty())
+        return;
+    if (!path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
+        path += QLatin1String(".png");
+    const QString problem = savePicture(tab->objectName(), path);
+    if (!problem.isEmpty())
+        showPlainMessage(this, QMessageBox::Critical, tr("Error"), tr("The picture cannot be written to %1.").arg(path),
+                         problem);
+}
+
+QString MainWindow::savePicture(const QString& tabName, const QString& path) {
+    QWidget* tab = ui->tabWidget->findChild<QWidget*>(tabName);
+    if (!tab)
+        return tr("No tab %1.").arg(tabName);
+    // The tab as it is, also when another one is in front.
+    QImageWriter writer(path, "png");
+    return writer.write(tab->grab().toImage()) ? QString() : writer.errorString();
 }
 
 void MainWindow::feedCapture() {
@@ -424,6 +494,8 @@ void MainWindow::applyCalibration(CalibrationFileLoad::Result loaded) {
         const QString unit = QString::fromStdString(calibration.unit());
         grid->setUnit(unit);
         trend->setCalibration(calibration);
+        withPoints = sensorsWithPoints(calibration);
+        takeStatisticsUnit();
         for (int column = 0; column < 8; ++column) {
             SensorWidget* widget = sensorWidgets[column];
             widget->resetTriggerState();

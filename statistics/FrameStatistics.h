@@ -7,12 +7,12 @@
 // peak is, how large the loaded area is and where its centre lies. Pure
 // functions of the 64 values the grid shows and a threshold; no Qt.
 struct FrameStatistics {
-    double sum = 0.0;         // of the counted sensors
-    double maximum = 0.0;     // 0 when no sensor counts
-    int maximumSensor = -1;   // index column + row * 8; -1: none
-    int activeCount = 0;      // counted sensors at or above the threshold
-    double activeMean = 0.0;  // their mean; 0 when there are none
-    bool hasCentre = false;   // the active sensors' values sum to a positive number
+    double sum = 0.0;          // of the counted sensors
+    double maximum = 0.0;      // 0 when no sensor counts
+    int maximumSensor = -1;    // index column + row * 8; -1: none
+    int activeCount = 0;       // counted sensors at or above the threshold
+    double activeMean = 0.0;   // their mean; 0 when there are none
+    bool hasCentre = false;    // the active sensors' values sum to a positive number
     double centreColumn = 0.0; // 0.0 = column A .. 7.0 = column H
     double centreRow = 0.0;    // 0.0 = row 1 .. 7.0 = row 8
 };
