@@ -166,6 +166,13 @@
     </message>
 </context>
 <context>
+    <name>GreyScaleBar</name>
+    <message>
+        <source>Grey level of the grid&apos;s cells: the raw reading from 0 % (black) to 100 % (white). The mark at the top counts the cells at 100 % or above.</source>
+        <translation>Graustufe der Rasterzellen: der Rohwert von 0 % (schwarz) bis 100 % (weiß). Die Marke oben zählt die Zellen bei 100 % und darüber.</translation>
+    </message>
+</context>
+<context>
     <name>KivraTolm</name>
     <message>
         <source>The port in host:port must be a number, not &quot;%1&quot;.</source>
@@ -736,6 +743,34 @@ Die im Speicher gehaltenen Zeilen in einer anderen Datei speichern?</translation
         <source>Publish this bench to an MQTT broker.</source>
         <translation>Diesen Messplatz an einen MQTT-Broker veröffentlichen.</translation>
     </message>
+    <message>
+        <source>Picture of the grid (PNG) ...</source>
+        <translation>Bild des Rasters (PNG) ...</translation>
+    </message>
+    <message>
+        <source>Picture of the bar graphs (PNG) ...</source>
+        <translation>Bild der Balken (PNG) ...</translation>
+    </message>
+    <message>
+        <source>Statistics threshold reset to %1 for the new unit</source>
+        <translation>Schwelle der Statistik für die neue Einheit auf %1 zurückgesetzt</translation>
+    </message>
+    <message>
+        <source>Export a picture</source>
+        <translation>Bild exportieren</translation>
+    </message>
+    <message>
+        <source>PNG pictures (*.png)</source>
+        <translation>PNG-Bilder (*.png)</translation>
+    </message>
+    <message>
+        <source>The picture cannot be written to %1.</source>
+        <translation>Das Bild kann nicht in %1 geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>No tab %1.</source>
+        <translation>Kein Reiter %1.</translation>
+    </message>
 </context>
 <context>
     <name>ModeDialog</name>
@@ -847,6 +882,77 @@ Die im Speicher gehaltenen Zeilen in einer anderen Datei speichern?</translation
     <message>
         <source>Ethernet device</source>
         <translation>Ethernet-Messkarte</translation>
+    </message>
+</context>
+<context>
+    <name>StatisticsPanel</name>
+    <message>
+        <source>Statistics</source>
+        <translation>Statistik</translation>
+    </message>
+    <message>
+        <source>Sensors at or above this value are active.</source>
+        <translation>Sensoren ab diesem Wert sind aktiv.</translation>
+    </message>
+    <message>
+        <source>Show centre and trail</source>
+        <translation>Schwerpunkt und Spur zeigen</translation>
+    </message>
+    <message>
+        <source>Draw the centre of the active sensors and its path over the last two seconds on the grid.</source>
+        <translation>Den Schwerpunkt der aktiven Sensoren und seinen Weg in den letzten zwei Sekunden über das Raster zeichnen.</translation>
+    </message>
+    <message>
+        <source>Sum:</source>
+        <translation>Summe:</translation>
+    </message>
+    <message>
+        <source>Maximum:</source>
+        <translation>Maximum:</translation>
+    </message>
+    <message>
+        <source>Active:</source>
+        <translation>Aktiv:</translation>
+    </message>
+    <message>
+        <source>Active mean:</source>
+        <translation>Mittel der aktiven:</translation>
+    </message>
+    <message>
+        <source>Centre:</source>
+        <translation>Schwerpunkt:</translation>
+    </message>
+    <message>
+        <source>Threshold:</source>
+        <translation>Schwelle:</translation>
+    </message>
+    <message>
+        <source>Raw readings in %; all 64 sensors count.</source>
+        <translation>Rohwerte in %; alle 64 Sensoren zählen.</translation>
+    </message>
+    <message>
+        <source>Values in the calibration&apos;s unit; only sensors with calibration points count: %1.</source>
+        <translation>Werte in der Einheit der Kalibrierung; nur Sensoren mit Kalibrierpunkten zählen: %1.</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>kein Wert</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 von %2</translation>
+    </message>
+    <message>
+        <source>%L1 / %L2 (%3)</source>
+        <translation>%L1 / %L2 (%3)</translation>
+    </message>
+    <message>
+        <source>no centre</source>
+        <translation>kein Schwerpunkt</translation>
     </message>
 </context>
 <context>
@@ -1098,6 +1204,74 @@ Die im Speicher gehaltenen Zeilen in einer anderen Datei speichern?</translation
     <message>
         <source>The time stamps of %1 go back at line %2, so the log is shown against its row numbers.</source>
         <translation>Die Zeitstempel von %1 laufen in Zeile %2 zurück; die Logdatei wird daher über ihren Zeilennummern gezeigt.</translation>
+    </message>
+    <message>
+        <source>Save what the reviewed log shows in other forms.</source>
+        <translation>Was das angezeigte Log zeigt, in anderer Form speichern.</translation>
+    </message>
+    <message>
+        <source>  Export</source>
+        <translation>  Exportieren</translation>
+    </message>
+    <message>
+        <source>Statistics</source>
+        <translation>Statistik</translation>
+    </message>
+    <message>
+        <source>Sum</source>
+        <translation>Summe</translation>
+    </message>
+    <message>
+        <source>Maximum</source>
+        <translation>Maximum</translation>
+    </message>
+    <message>
+        <source>Active</source>
+        <translation>Aktiv</translation>
+    </message>
+    <message>
+        <source>Active mean</source>
+        <translation>Mittel aktiv</translation>
+    </message>
+    <message>
+        <source>Centre column</source>
+        <translation>Schwerpunkt Spalte</translation>
+    </message>
+    <message>
+        <source>Centre row</source>
+        <translation>Schwerpunkt Zeile</translation>
+    </message>
+    <message>
+        <source>Statistics of every row (CSV) ...</source>
+        <translation>Statistik jeder Zeile (CSV) ...</translation>
+    </message>
+    <message>
+        <source>sensors</source>
+        <translation>Sensoren</translation>
+    </message>
+    <message>
+        <source>column/row</source>
+        <translation>Spalte/Zeile</translation>
+    </message>
+    <message>
+        <source>-statistics</source>
+        <translation>-statistik</translation>
+    </message>
+    <message>
+        <source>Export the statistics</source>
+        <translation>Statistik exportieren</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV-Dateien (*.csv)</translation>
+    </message>
+    <message>
+        <source>The statistics cannot be written to %1.</source>
+        <translation>Die Statistik kann nicht in %1 geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>No log is reviewed.</source>
+        <translation>Kein Log wird angezeigt.</translation>
     </message>
 </context>
 </TS>
