@@ -386,6 +386,9 @@ QString MainWindow::statusText() const {
 
 void MainWindow::showFrame() {
     const InputFrame converted = calibration.calibrateFrame(lastFrame);
+    // First: what the figures and the trail leave to repaint is painted in
+    // the same pass as the views' repaints below, not once more after them.
+    showStatistics(converted);
     for (int column = 0; column < 8; ++column) {
         for (int row = 0; row < 8; ++row) {
             const double raw = lastFrame.sensors[row][column];
@@ -396,7 +399,6 @@ void MainWindow::showFrame() {
         sensorWidgets[column]->animate();
     }
     grid->animate();
-    showStatistics(converted);
 }
 
 void MainWindow::showStatistics(const InputFrame& converted) {

@@ -36,8 +36,8 @@ QString writeStatisticsCsv(const LogTrendSource& log, double threshold, const QS
     for (const bool included : log.countedSensors())
         counted += included ? 1 : 0;
 
-    std::string text = "# Statistics of: " + content.path.toStdString() + ", Unit: " + unit.toStdString() +
-                       ", Threshold: ";
+    std::string text =
+        "# Statistics of: " + content.path.toStdString() + ", Unit: " + unit.toStdString() + ", Threshold: ";
     CsvFormat::appendFixed8(text, threshold);
     text += ", Sensors counted: " + std::to_string(counted) + "\n";
     text += (stamped ? QStringLiteral("TimeStamp (ms);") : QStringLiteral("Row;")).toStdString();
@@ -79,8 +79,7 @@ QString writeStatisticsCsv(const LogTrendSource& log, double threshold, const QS
             text.clear();
         }
     }
-    if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
-        !file.commit())
+    if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) || !file.commit())
         return file.errorString();
     return {};
 }

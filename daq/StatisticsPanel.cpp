@@ -25,7 +25,22 @@ QLabel* valueLabel(QWidget* parent, const char* name) {
     label->setObjectName(QString::fromLatin1(name));
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // A fixed size: a new text then asks for no new layout of the tab (which
+    // could move and repaint the grid) unless it needs more room.
+    const QFontMetrics metrics = label->fontMetrics();
+    label->setFixedSize(metrics.horizontalAdvance(QStringLiteral("000.00 MMMM (H8)")), metrics.height());
     return label;
+}
+
+// The text, with room for it: the label grows, never shrinks, so the panel
+// keeps its width while the values change.
+void setValueText(QLabel* label, const QString& text) {
+    if (label->text() == text)
+        return;
+    const int needed = label->fontMetrics().horizontalAdvance(text);
+    if (needed > label->width())
+        label->setFixedWidth(needed);
+    label->setText(text);
 }
 
 } // namespace
@@ -94,12 +109,13 @@ bool StatisticsPanel::setCalibration(const CalibrationData& calibration) {
     shownUnit = calibrated ? QString::fromStdString(calibration.unit()) : QStringLiteral("%");
     counted = calibrated ? static_cast<int>(std::count(withPoints.begin(), withPoints.end(), true)) : 64;
     // A long unit is cut: the panel must leave the grid its room.
-    labelUnit = fontMetrics().elidedText(shownUnit, Qt::ElideRight, fontMetrics().horizontalAdvance(QStringLiteral("MMMMMM")));
+    labelUnit =
+        fontMetrics().elidedText(shownUnit, Qt::ElideRight, fontMetrics().horizontalAdvance(QStringLiteral("MMMMMM")));
     spnThreshold->setSuffix(labelUnit.isEmpty() ? QString() : QLatin1Char(' ') + labelUnit);
-    lblCounted->setText(calibrated
-                            ? tr("Values in the calibration's unit; only sensors with calibration points count: %1.")
-                                  .arg(counted)
-                            : tr("Raw readings in %; all 64 sensors count."));
+    lblCounted->setText(
+        calibrated
+            ? tr("Values in the calibration's unit; only sensors with calibration points count: %1.").arg(counted)
+            : tr("Raw readings in %; all 64 sensors count."));
     QSettings settings;
     const QVariant keptUnit = settings.value(thresholdUnitKey);
     if (!keptUnit.isValid()) {
@@ -134,18 +150,17 @@ void StatisticsPanel::saveThreshold(double value) const {
 
 void StatisticsPanel::showStatistics(const FrameStatistics& statistics) {
     const QString none = tr("none");
-    lblSum->setText(valueText(statistics.sum, labelUnit));
-    lblMaximum->setText(
-        statistics.maximumSensor >= 0
-            ? tr("%1 (%2)").arg(valueText(statistics.maximum, labelUnit),
-                                QString::fromStdString(SensorPosition::fromIndex(statistics.maximumSensor).name()))
-            : none);
-    lblActive->setText(tr("%1 of %2").arg(statistics.activeCount).arg(counted));
-    lblMean->setText(statistics.activeCount > 0 ? valueText(statistics.activeMean, labelUnit) : none);
-    lblCentre->setText(statistics.hasCentre
-                           ? tr("%L1 / %L2 (%3)")
-                                 .arg(statistics.centreColumn, 0, 'f', 2)
-                                 .arg(statistics.centreRow, 0, 'f', 2)
-                                 .arg(QString::fromStdString(centreSensorName(statistics)))
-                           : tr("no centre"));
+    setValueText(lblSum, valueText(statistics.sum, labelUnit));
+    setValueText(lblMaximum, statistics.maximumSensor >= 0
+                                 ? tr("%1 (%2)").arg(valueText(statistics.maximum, labelUnit),
+                                                     QString::fromStdString(
+                                                         SensorPosition::fromIndex(statistics.maximumSensor).name()))
+                                 : none);
+    setValueText(lblActive, tr("%1 of %2").arg(statistics.activeCount).arg(counted));
+    setValueText(lblMean, statistics.activeCount > 0 ? valueText(statistics.activeMean, labelUnit) : none);
+    setValueText(lblCentre, statistics.hasCentre ? tr("%L1 / %L2 (%3)")
+                                                       .arg(statistics.centreColumn, 0, 'f', 2)
+                                                       .arg(statistics.centreRow, 0, 'f', 2)
+                                                       .arg(QString::fromStdString(centreSensorName(statistics)))
+                                                 : tr("no centre"));
 }

@@ -92,6 +92,7 @@ void GreyScaleBar::paintEvent(QPaintEvent*) {
         triangle.closeSubpath();
         painter.fillPath(triangle, theme.text);
         const QRect text(0, margin, width(), metrics.height());
-        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("%1 %2").arg(QChar(0x25B2), markText()));
+        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
+                         QStringLiteral("%1 %2").arg(QChar(0x25B2), markText()));
     }
 }
