@@ -139,6 +139,15 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     // Bus, address and a log file's name are the user's data, never markup.
     statusLabel->setTextFormat(Qt::PlainText);
     ui->statusBar->addPermanentWidget(statusLabel, 1);
+    noteLabel = new QLabel(this);
+    noteLabel->setObjectName(QStringLiteral("lblStatusNote"));
+    noteLabel->setTextFormat(Qt::PlainText);
+    noteLabel->hide();
+    ui->statusBar->addPermanentWidget(noteLabel);
+    noteTimer = new QTimer(this);
+    noteTimer->setSingleShot(true);
+    noteTimer->setInterval(statusNoteMs);
+    connect(noteTimer, &QTimer::timeout, noteLabel, &QLabel::hide);
     brokerLabel = new QLabel(this);
     brokerLabel->setObjectName(QStringLiteral("lblBroker"));
     brokerLabel->setTextFormat(Qt::PlainText);
@@ -379,8 +388,6 @@ QString MainWindow::statusText() const {
         text += tr(", %1 rows lost").arg(session->rowsLost());
     if (session && !session->descriptionError().isEmpty())
         text += tr(" - Can't write %1: %2").arg(descriptionFileName(session->fileName()), session->descriptionError());
-    if (!statusNote.isEmpty() && !statusNoteUntil.hasExpired())
-        text += QStringLiteral(" - ") + statusNote;
     return text;
 }
 
@@ -413,9 +420,10 @@ void MainWindow::showStatistics(const InputFrame& converted) {
 void MainWindow::takeStatisticsUnit() {
     if (!statistics->setCalibration(calibration))
         return;
-    statusNote = tr("Statistics threshold reset to %1 for the new unit")
-                     .arg(valueText(statistics->threshold(), statistics->unit()));
-    statusNoteUntil.setRemainingTime(statusNoteMs);
+    noteLabel->setText(tr("Statistics threshold reset to %1 for the new unit")
+                           .arg(valueText(statistics->threshold(), statistics->unit())));
+    noteLabel->show();
+    noteTimer->start();
 }
 
 void MainWindow::exportPicture(QWidget* tab, const QString& name) {

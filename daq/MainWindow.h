@@ -8,7 +8,6 @@
 #include "NetworkSettings.h"
 #include "ShownFrame.h"
 
-#include <QDeadlineTimer>
 #include <QMainWindow>
 #include <QProcess>
 #include <QString>
@@ -137,9 +136,9 @@ private:
     StatisticsPanel* statistics = nullptr;
     CentreTrailOverlay* centreTrail = nullptr;
     SensorFlags withPoints = {};
-    // A passing note behind the status text, until the deadline.
-    QString statusNote;
-    QDeadlineTimer statusNoteUntil;
+    // A passing note in the status bar, beside the status text.
+    QLabel* noteLabel = nullptr;
+    QTimer* noteTimer = nullptr;
     TrendView* trend = nullptr;
     // The running capture's trigger is marked on the trend once.
     bool triggerMarked = false;

@@ -908,7 +908,7 @@ Die im Speicher gehaltenen Zeilen in einer anderen Datei speichern?</translation
     </message>
     <message>
         <source>Maximum:</source>
-        <translation>Maximum:</translation>
+        <translation>Höchstwert:</translation>
     </message>
     <message>
         <source>Active:</source>
@@ -1223,7 +1223,7 @@ Die im Speicher gehaltenen Zeilen in einer anderen Datei speichern?</translation
     </message>
     <message>
         <source>Maximum</source>
-        <translation>Maximum</translation>
+        <translation>Höchstwert</translation>
     </message>
     <message>
         <source>Active</source>
