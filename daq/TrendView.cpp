@@ -51,7 +51,6 @@ std::vector<int> channelsInListOrder() {
     return channels;
 }
 
-constexpr int sumChannel = TrendChannel::firstStatistic;
 constexpr int activeChannel = TrendChannel::firstStatistic + 2;
 constexpr int centreColumnChannel = TrendChannel::firstStatistic + 4;
 
