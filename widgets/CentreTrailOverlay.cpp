@@ -4,13 +4,16 @@
 
 #include <QEvent>
 #include <QPainter>
-#include <QPainterPath>
+#include <QPolygonF>
+
+#include <algorithm>
 
 namespace {
 
 // Red and its outline in black and white read on every grey of the cells.
 const QColor trailColour(230, 40, 40);
 constexpr double markRadius = 7.0;
+constexpr int fadeSteps = 4;
 
 } // namespace
 
@@ -73,18 +76,39 @@ void CentreTrailOverlay::paintEvent(QPaintEvent*) {
         return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    // The trail, broken where a frame had no centre, fading with age.
+    // The trail, broken where a frame had no centre, fading with age in a
+    // few steps: one polyline per step and unbroken run.
     const std::int64_t newest = points.back().time;
-    for (std::size_t i = 1; i < points.size(); ++i) {
-        const Point& from = points[i - 1];
-        const Point& to = points[i];
-        if (!from.hasCentre || !to.hasCentre)
+    const auto stepOf = [newest](const Point& point) {
+        return std::min(fadeSteps - 1, static_cast<int>((newest - point.time) * fadeSteps / trailMs));
+    };
+    QPolygonF run;
+    int runStep = 0;
+    const auto flush = [&] {
+        if (run.size() > 1) {
+            QColor colour = trailColour;
+            colour.setAlphaF(1.0 - 0.8 * runStep / (fadeSteps - 1));
+            painter.setPen(QPen(colour, 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            painter.drawPolyline(run);
+        }
+        run.clear();
+    };
+    for (const Point& point : points) {
+        if (!point.hasCentre) {
+            flush();
             continue;
-        QColor colour = trailColour;
-        colour.setAlphaF(std::max(0.15, 1.0 - static_cast<double>(newest - to.time) / trailMs));
-        painter.setPen(QPen(colour, 2.5, Qt::SolidLine, Qt::RoundCap));
-        painter.drawLine(placeOf(from.column, from.row), placeOf(to.column, to.row));
+        }
+        const QPointF at = placeOf(point.column, point.row);
+        const int step = stepOf(point);
+        if (!run.isEmpty() && step != runStep) {
+            const QPointF joint = run.last();
+            flush();
+            run << joint;
+        }
+        runStep = step;
+        run << at;
     }
+    flush();
     const Point& now = points.back();
     if (!now.hasCentre)
         return;
