@@ -144,10 +144,6 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     noteLabel->setTextFormat(Qt::PlainText);
     noteLabel->hide();
     ui->statusBar->addPermanentWidget(noteLabel);
-    noteTimer = new QTimer(this);
-    noteTimer->setSingleShot(true);
-    noteTimer->setInterval(statusNoteMs);
-    connect(noteTimer, &QTimer::timeout, noteLabel, &QLabel::hide);
     brokerLabel = new QLabel(this);
     brokerLabel->setObjectName(QStringLiteral("lblBroker"));
     brokerLabel->setTextFormat(Qt::PlainText);
@@ -423,6 +419,13 @@ void MainWindow::takeStatisticsUnit() {
     noteLabel->setText(tr("Statistics threshold reset to %1 for the new unit")
                            .arg(valueText(statistics->threshold(), statistics->unit())));
     noteLabel->show();
+    // Made here: a window without a device has no timers at all.
+    if (!noteTimer) {
+        noteTimer = new QTimer(this);
+        noteTimer->setSingleShot(true);
+        noteTimer->setInterval(statusNoteMs);
+        connect(noteTimer, &QTimer::timeout, noteLabel, &QLabel::hide);
+    }
     noteTimer->start();
 }
 

@@ -46,9 +46,15 @@ void setValueText(QLabel* label, const QString& text) {
 } // namespace
 
 StatisticsPanel::StatisticsPanel(QWidget* parent)
-    : QGroupBox(tr("Statistics"), parent) {
-    setObjectName(QStringLiteral("groupBoxStatistics"));
+    : QWidget(parent) {
+    setObjectName(QStringLiteral("cmpStatistics"));
     auto* form = new QFormLayout(this);
+    auto* title = new QLabel(tr("Statistics"), this);
+    title->setObjectName(QStringLiteral("lblStatTitle"));
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    form->addRow(title);
     lblSum = valueLabel(this, "lblStatSum");
     lblMaximum = valueLabel(this, "lblStatMaximum");
     lblActive = valueLabel(this, "lblStatActive");

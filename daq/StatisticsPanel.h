@@ -2,8 +2,8 @@
 
 #include "FrameStatistics.h"
 
-#include <QGroupBox>
 #include <QString>
+#include <QWidget>
 
 class CalibrationData;
 class QCheckBox;
@@ -14,8 +14,10 @@ class QLabel;
 // and its sensor, active sensors and their mean, the centre, in the unit the
 // grid shows them, and the threshold of the active sensors. The threshold is
 // kept in the settings with its unit; a calibration of another unit starts
-// from a default again.
-class StatisticsPanel : public QGroupBox {
+// from a default again. A plain widget rather than a group box: the values
+// change every tick, and a group box would paint its frame and title anew
+// under each of them.
+class StatisticsPanel : public QWidget {
     Q_OBJECT
 
 public:

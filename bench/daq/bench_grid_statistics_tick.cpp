@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
     window.findChild<QPushButton*>("btnForceTrigger")->click();
     window.findChild<QTabWidget*>("tabWidget")->setCurrentIndex(1);
 
-    QWidget* panel = window.findChild<QWidget*>("groupBoxStatistics");
+    QWidget* panel = window.findChild<QWidget*>("cmpStatistics");
     QWidget* scale = window.findChild<QWidget*>("cmpGreyScale");
     auto* trail = window.findChild<QCheckBox*>("chkStatCentre");
     const auto setUp = [&](bool shown, bool withTrail) {
