@@ -55,7 +55,7 @@ void TrendStore::grow() {
     first = 0;
 }
 
-void TrendStore::append(const InputFrame& shown) {
+void TrendStore::append(const InputFrame& shown, const TrendStatistics& statistics) {
     if (count > 0 && !followsWithoutGap(last, shown))
         gaps.push_back(appended);
     last = shown;
@@ -76,6 +76,9 @@ void TrendStore::append(const InputFrame& shown) {
         values[static_cast<std::size_t>(index)][at] = shown.sensors[index / 8][index % 8];
     for (int input = 0; input < 4; ++input)
         values[static_cast<std::size_t>(TrendChannel::firstAnalog + input)][at] = shown.analog[input];
+    for (int figure = 0; figure < TrendChannel::statisticCount; ++figure)
+        values[static_cast<std::size_t>(TrendChannel::firstStatistic + figure)][at] =
+            statistics[static_cast<std::size_t>(figure)];
     ++count;
     dropOutsideSpan();
     // A gap before the oldest frame kept separates it from nothing kept.

@@ -11,12 +11,19 @@
 namespace KivraTolm {
 
 // The channels a trend can draw: the 64 sensors (flat index row * 8 + column),
-// the four analog inputs and the counter.
+// the four analog inputs, the statistics of each frame and the counter.
 namespace TrendChannel {
 constexpr int firstAnalog = 64;
-constexpr int counter = 68;
-constexpr int count = 69;
+// Sum, maximum, active sensors, their mean, centre column, centre row.
+constexpr int firstStatistic = 68;
+constexpr int statisticCount = 6;
+constexpr int counter = firstStatistic + statisticCount;
+constexpr int count = counter + 1;
 } // namespace TrendChannel
+
+// A frame's statistics as the trend keeps them, in channel order; NaN where
+// a figure has no value (no centre).
+using TrendStatistics = std::array<float, TrendChannel::statisticCount>;
 
 // Samples [from, to) of a ring as at most two runs of its storage.
 struct RingRun {
@@ -48,7 +55,7 @@ public:
 
     explicit TrendStore(std::int64_t spanMs = longestSpanMs, std::size_t capacity = defaultCapacity);
 
-    void append(const InputFrame& shown);
+    void append(const InputFrame& shown, const TrendStatistics& statistics = {});
     void clear();
 
     std::size_t size() const { return count; }

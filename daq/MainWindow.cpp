@@ -10,12 +10,16 @@
 #include "CaptureFileLock.h"
 #include "CaptureLog.h"
 #include "CaptureSession.h"
+#include "CentreTrailOverlay.h"
 #include "CsvFormat.h"
 #include "EmulatedBoard.h"
 #include "FileNamePattern.h"
+#include "FrameStatistics.h"
+#include "GreyScaleBar.h"
 #include "Grid8x8Widget.h"
 #include "IconPixmap.h"
 #include "LogFileChoice.h"
+#include "LogReplay.h"
 #include "NetworkBench.h"
 #include "NetworkDialog.h"
 #include "NewFileCheck.h"
@@ -25,6 +29,7 @@
 #include "SensorPoints.h"
 #include "SensorWidget.h"
 #include "StartUp.h"
+#include "StatisticsPanel.h"
 #include "ThemeDialog.h"
 #include "TrendView.h"
 #include "TriggerSettings.h"
@@ -38,6 +43,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QImageWriter>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QScopedValueRollback>
@@ -47,6 +54,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <cmath>
 #include <exception>
 #include <memory>
 #include <string>
@@ -63,6 +71,7 @@ constexpr int tickMs = 20;
 constexpr int mostCalibrationNameWidth = 240;
 constexpr int mostCapturePathWidth = 480;
 constexpr int statusFieldGap = 12;
+constexpr int statusNoteMs = 10000;
 constexpr qint64 msPerDay = 86400000;
 // The CAL program has just let go of the board; give it time to be free.
 constexpr unsigned long calEndPauseMs = 1500;
@@ -139,6 +148,15 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     updateColumnCaptions();
     grid = new Grid8x8Widget(this);
     ui->cmpGrid8x8->addWidget(grid, 0, 0);
+    // Beside the grid: what its greys mean, and the figures of its frame.
+    greyScale = new GreyScaleBar(this);
+    greyScale->setObjectName(QStringLiteral("cmpGreyScale"));
+    ui->cmpGrid8x8->addWidget(greyScale, 0, 1);
+    statistics = new StatisticsPanel(this);
+    ui->cmpGrid8x8->addWidget(statistics, 0, 2, Qt::AlignTop);
+    ui->cmpGrid8x8->setColumnStretch(0, 1);
+    centreTrail = new CentreTrailOverlay(grid);
+    centreTrail->hide();
     // After the two sensor views, which keep their places.
     trend = new TrendView(this);
     trend->setObjectName(QStringLiteral("tabTrend"));
@@ -147,6 +165,10 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     ui->layoutCentralWidget->insertWidget(0, replayBar);
     replayBar->addKeyTarget(ui->tabBarGraph);
     replayBar->addKeyTarget(ui->tabGrid);
+    trend->exportMenu()->addAction(tr("Picture of the grid (PNG) ..."), this,
+                                   [this] { exportPicture(ui->tabGrid, QStringLiteral("grid")); });
+    trend->exportMenu()->addAction(tr("Picture of the bar graphs (PNG) ..."), this,
+                                   [this] { exportPicture(ui->tabBarGraph, QStringLiteral("bar-graphs")); });
 
     calibrationLoad = new CalibrationFileLoad(this);
     statusLabel = new QLabel(this);
@@ -170,6 +192,11 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     calibrationLabel->setMinimumWidth(1);
     calibrationLabel->setContentsMargins(statusFieldGap, 0, 0, 0);
     ui->statusBar->addPermanentWidget(calibrationLabel);
+    noteLabel = new QLabel(this);
+    noteLabel->setObjectName(QStringLiteral("lblStatusNote"));
+    noteLabel->setTextFormat(Qt::PlainText);
+    noteLabel->hide();
+    ui->statusBar->addPermanentWidget(noteLabel);
     brokerLabel = new QLabel(this);
     brokerLabel->setObjectName(QStringLiteral("lblBroker"));
     brokerLabel->setTextFormat(Qt::PlainText);
@@ -194,6 +221,9 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
 
     if (!this->calibrationFile.isEmpty())
         loadCalibration();
+    // Also without a file or when it failed: the threshold's unit is then %.
+    takeStatisticsUnit();
+    trend->setStatisticsThreshold(statistics->threshold());
 
     startNetwork(NetworkSettings::load());
     connectSignals();
@@ -238,9 +268,13 @@ void MainWindow::connectSignals() {
         updateColumnCaptions();
     });
     connect(replayBar, &ReplayBar::frameChanged, this, [this] {
+        // The figures first, as for a live frame: painted in the views' pass.
+        showReplayedStatistics();
         ReplayViews::show(*replayBar->model(), sensorWidgets, grid);
         trend->followRow(replayBar->model()->row());
     });
+    connect(statistics, &StatisticsPanel::thresholdChanged, trend, &TrendView::setStatisticsThreshold);
+    connect(statistics, &StatisticsPanel::centreToggled, centreTrail, &QWidget::setVisible);
 
     connect(ui->rdoSampleRate, &QRadioButton::clicked, this, [this] {
         ui->spnRate->setEnabled(true);
@@ -431,6 +465,9 @@ QString MainWindow::statusText() const {
 
 void MainWindow::showFrame() {
     const InputFrame converted = calibration.calibrateFrame(lastFrame);
+    // First: what the figures and the trail leave to repaint is painted in
+    // the same pass as the views' repaints below, not once more after them.
+    showStatistics(converted);
     for (int column = 0; column < 8; ++column) {
         for (int row = 0; row < 8; ++row) {
             const double raw = lastFrame.sensors[row][column];
@@ -441,6 +478,78 @@ void MainWindow::showFrame() {
         sensorWidgets[column]->animate();
     }
     grid->animate();
+}
+
+void MainWindow::showStatistics(const InputFrame& converted) {
+    const ShownFrame shown = shownFrame(lastFrame, converted, withPoints);
+    const FrameStatistics figures = frameStatistics(shown.values, shown.included, statistics->threshold());
+    statistics->showStatistics(figures);
+    greyScale->setReadings(lastFrame);
+    centreTrail->addCentre(
+        {static_cast<std::int64_t>(lastFrame.timestamp), figures.hasCentre, figures.centreColumn, figures.centreRow});
+}
+
+// The figures, the grey scale and the trail of the replayed row, as the grid
+// shows it: a sensor without a reading has no grey level to count.
+void MainWindow::showReplayedStatistics() {
+    const LogReplay& replay = *replayBar->model();
+    const ShownFrame shown = trend->reviewedRow(replay.row());
+    const FrameStatistics figures = frameStatistics(shown.values, shown.included, statistics->threshold());
+    statistics->showStatistics(figures);
+    InputFrame readings;
+    for (int index = 0; index < 64; ++index) {
+        const ReplaySensor sensor = replay.sensor(index);
+        const bool hasReading =
+            sensor.kind == ReplaySensor::Kind::Reading || sensor.kind == ReplaySensor::Kind::Calibrated;
+        readings.sensors[static_cast<std::size_t>(index / 8)][static_cast<std::size_t>(index % 8)] =
+            hasReading ? static_cast<float>(sensor.intensity) : 0.0f;
+    }
+    greyScale->setReadings(readings);
+    const auto time = static_cast<std::int64_t>(std::llround(replay.secondsAt(replay.row()) * 1000.0));
+    // Stepped back: the trail of a later moment does not belong to it.
+    if (!centreTrail->trail().empty() && centreTrail->trail().back().time > time)
+        centreTrail->clear();
+    centreTrail->addCentre({time, figures.hasCentre, figures.centreColumn, figures.centreRow});
+}
+
+void MainWindow::takeStatisticsUnit() {
+    if (!statistics->setCalibration(calibration))
+        return;
+    noteLabel->setText(tr("Statistics threshold reset to %1 for the new unit")
+                           .arg(valueText(statistics->threshold(), statistics->unit())));
+    noteLabel->show();
+    // Made here: a window without a device has no timers at all.
+    if (!noteTimer) {
+        noteTimer = new QTimer(this);
+        noteTimer->setSingleShot(true);
+        noteTimer->setInterval(statusNoteMs);
+        connect(noteTimer, &QTimer::timeout, noteLabel, &QLabel::hide);
+    }
+    noteTimer->start();
+}
+
+void MainWindow::exportPicture(QWidget* tab, const QString& name) {
+    const QFileInfo log(trend->reviewedLog()->path);
+    const QString suggested =
+        log.dir().filePath(log.completeBaseName() + QLatin1Char('-') + name + QStringLiteral(".png"));
+    QString path = QFileDialog::getSaveFileName(this, tr("Export a picture"), suggested, tr("PNG pictures (*.png)"));
+    if (path.isEmpty())
+        return;
+    if (!path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
+        path += QLatin1String(".png");
+    const QString problem = savePicture(tab->objectName(), path);
+    if (!problem.isEmpty())
+        showPlainMessage(this, QMessageBox::Critical, tr("Error"), tr("The picture cannot be written to %1.").arg(path),
+                         problem);
+}
+
+QString MainWindow::savePicture(const QString& tabName, const QString& path) {
+    QWidget* tab = ui->tabWidget->findChild<QWidget*>(tabName);
+    if (!tab)
+        return tr("No tab %1.").arg(tabName);
+    // The tab as it is, also when another one is in front.
+    QImageWriter writer(path, "png");
+    return writer.write(tab->grab().toImage()) ? QString() : writer.errorString();
 }
 
 void MainWindow::feedCapture() {
@@ -494,6 +603,8 @@ void MainWindow::applyCalibration(CalibrationFileLoad::Result loaded) {
         calibrationSource = ::calibrationSource(loaded.path, loaded.bytes);
         sendColumnSensitivities(*capture, calibration);
         trend->setCalibration(calibration);
+        withPoints = sensorsWithPoints(calibration);
+        takeStatisticsUnit();
         for (SensorWidget* widget : sensorWidgets)
             widget->resetTriggerState();
         showCalibrationInViews();
@@ -536,6 +647,7 @@ void MainWindow::startReplay() {
     const std::shared_ptr<const KivraTolm::CaptureLogContent> log = trend->reviewedLog();
     if (!log)
         return;
+    centreTrail->clear();
     replayBar->start(log, calibration, calibrationSource);
     ui->tabWidget->setCurrentWidget(ui->tabGrid);
     ui->tabGrid->setFocus();
@@ -547,6 +659,7 @@ void MainWindow::endReplay() {
     if (!replayBar->isActive())
         return;
     replayBar->stop();
+    centreTrail->clear();
     ReplayViews::clearReplayMarks(sensorWidgets, grid);
     showCalibrationInViews();
     for (SensorWidget* widget : sensorWidgets)

@@ -6,6 +6,7 @@
 #include "CaptureDescription.h"
 #include "InputFrame.h"
 #include "NetworkSettings.h"
+#include "ShownFrame.h"
 
 #include <QMainWindow>
 #include <QProcess>
@@ -14,6 +15,8 @@
 #include <array>
 #include <memory>
 
+class CentreTrailOverlay;
+class GreyScaleBar;
 class Grid8x8Widget;
 class NetworkBench;
 class QCloseEvent;
@@ -23,6 +26,7 @@ class QTimer;
 class QToolButton;
 class ReplayBar;
 class SensorWidget;
+class StatisticsPanel;
 class TrendView;
 class CaptureSession;
 struct CaptureOutcome;
@@ -67,6 +71,9 @@ public:
     // The path the CAL program's path is derived from; empty (the default)
     // means this program's own executable. Lets tests start a stand-in.
     void setDaqProgramPath(const QString& path) { daqProgramPath = path; }
+    // The picture of a tab ("tabGrid", "tabBarGraph") as PNG; what went
+    // wrong, empty when written.
+    QString savePicture(const QString& tabName, const QString& path);
 
 public slots:
     void onTimer();
@@ -96,6 +103,12 @@ private:
     void applyTiming();
     void askRetry(const QString& error);
     void showFrame();
+    void showReplayedStatistics();
+    void showStatistics(const KivraTolm::InputFrame& converted);
+    // The statistics follow the calibration's unit; a reset is told.
+    void takeStatisticsUnit();
+    // "Export" of a reviewed log: the picture of a tab as PNG.
+    void exportPicture(QWidget* tab, const QString& name);
     void updateIndicators();
     QString statusText() const;
     void feedCapture();
@@ -134,6 +147,13 @@ private:
     std::unique_ptr<NetworkBench> bench;
     std::array<SensorWidget*, 8> sensorWidgets = {};
     Grid8x8Widget* grid = nullptr;
+    GreyScaleBar* greyScale = nullptr;
+    StatisticsPanel* statistics = nullptr;
+    CentreTrailOverlay* centreTrail = nullptr;
+    SensorFlags withPoints = {};
+    // A passing note in the status bar, beside the status text.
+    QLabel* noteLabel = nullptr;
+    QTimer* noteTimer = nullptr;
     TrendView* trend = nullptr;
     ReplayBar* replayBar = nullptr;
     // The running capture's trigger is marked on the trend once.

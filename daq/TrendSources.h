@@ -1,11 +1,17 @@
 #pragma once
 
 #include "CaptureLogReader.h"
+#include "FrameStatistics.h"
+#include "ShownFrame.h"
 #include "TrendSource.h"
 #include "TrendStore.h"
 
 #include <array>
 #include <memory>
+
+// A frame's statistics as trend channels: no maximum without a counted
+// sensor, no mean without an active one, no centre without positive weights.
+KivraTolm::TrendStatistics trendStatistics(const FrameStatistics& statistics);
 
 // The live history as the chart reads it.
 class LiveTrendSource : public TrendSource {
@@ -39,6 +45,15 @@ public:
     const KivraTolm::CaptureLogContent& content() const { return *log; }
     std::shared_ptr<const KivraTolm::CaptureLogContent> shared() const { return log; }
 
+    // A row as the grid shows a frame: the logged sensors, the raw ones in %;
+    // when the log holds calibrated sensors, only they count.
+    ShownFrame shownRow(std::size_t row) const;
+    // The unit of the statistics' values: the calibration's, else %.
+    QString statisticsUnit() const;
+    const SensorFlags& countedSensors() const { return counted; }
+    // The threshold of the statistics channels, in statisticsUnit().
+    void setThreshold(double threshold);
+
     std::size_t size() const override { return log->rowCount; }
     std::int64_t timeAt(std::size_t i) const override { return times()[i]; }
     double valueAt(int channel, std::size_t i) const override;
@@ -47,6 +62,8 @@ public:
 
 private:
     const std::int64_t* times() const { return hasTimeStamps() ? log->timestamps.data() : rowNumbers.data(); }
+    // The statistics channels, worked out for every row when first read.
+    const std::vector<float>& statistic(int channel) const;
 
     std::shared_ptr<const KivraTolm::CaptureLogContent> log;
     std::vector<std::int64_t> rowNumbers;
@@ -54,4 +71,8 @@ private:
     std::array<int, KivraTolm::TrendChannel::count> valueColumn;
     std::array<QString, KivraTolm::TrendChannel::count> units;
     std::array<double, KivraTolm::TrendChannel::count> factors;
+    SensorFlags logged = {};
+    SensorFlags counted = {};
+    double threshold = 0.0;
+    mutable std::array<std::vector<float>, KivraTolm::TrendChannel::statisticCount> statistics;
 };

@@ -7,12 +7,14 @@
 #include "LogLoader.h"
 #include "PlainMessageBox.h"
 #include "SensorPosition.h"
+#include "StatisticsExport.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLocale>
+#include <QMenu>
 #include <QProgressDialog>
 #include <QScopedValueRollback>
 #include <QScreen>
@@ -36,7 +38,8 @@ constexpr qint64 wholeLog = -1;
 constexpr int progressPollMs = 50;
 constexpr int tracesOfANewLog = 8;
 
-// The sensors column by column (A1..A8, B1..), then the inputs, the counter.
+// The sensors column by column (A1..A8, B1..), then the inputs, the
+// statistics, the counter.
 std::vector<int> channelsInListOrder() {
     std::vector<int> channels;
     for (int column = 0; column < 8; ++column) {
@@ -48,12 +51,37 @@ std::vector<int> channelsInListOrder() {
     return channels;
 }
 
+constexpr int activeChannel = TrendChannel::firstStatistic + 2;
+constexpr int centreColumnChannel = TrendChannel::firstStatistic + 4;
+
+bool isStatistic(int channel) {
+    return channel >= TrendChannel::firstStatistic && channel < TrendChannel::counter;
+}
+
 QString channelName(int channel) {
     if (channel < TrendChannel::firstAnalog)
         return QString::fromStdString(SensorPosition::fromIndex(channel).name());
-    if (channel < TrendChannel::counter)
+    if (channel < TrendChannel::firstStatistic)
         return QStringLiteral("AIn%1").arg(channel - TrendChannel::firstAnalog);
+    if (channel < TrendChannel::counter) {
+        const QStringList names = {TrendView::tr("Sum"),           TrendView::tr("Maximum"),
+                                   TrendView::tr("Active"),        TrendView::tr("Active mean"),
+                                   TrendView::tr("Centre column"), TrendView::tr("Centre row")};
+        return names[channel - TrendChannel::firstStatistic];
+    }
     return TrendView::tr("Counter");
+}
+
+// Object names that do not follow the language.
+QString buttonName(int channel) {
+    if (channel == TrendChannel::counter)
+        return QStringLiteral("btnTrendCounter");
+    if (isStatistic(channel)) {
+        const QStringList names = {QStringLiteral("Sum"),  QStringLiteral("Maximum"),      QStringLiteral("Active"),
+                                   QStringLiteral("Mean"), QStringLiteral("CentreColumn"), QStringLiteral("CentreRow")};
+        return QStringLiteral("btnTrend") + names[channel - TrendChannel::firstStatistic];
+    }
+    return QStringLiteral("btnTrend") + channelName(channel);
 }
 
 QString shownPath(const QString& path) {
@@ -84,8 +112,7 @@ TrendView::TrendView(QWidget* parent)
         auto* button = new QToolButton(this);
         button->setCheckable(true);
         button->setText(channelName(channel));
-        button->setObjectName(QStringLiteral("btnTrend") +
-                              (channel == TrendChannel::counter ? QStringLiteral("Counter") : channelName(channel)));
+        button->setObjectName(buttonName(channel));
         // Compact: the chart gets the width.
         button->setFixedWidth(button->fontMetrics().horizontalAdvance(button->text()) + 14);
         // Ticked plainly in every theme (Fusion's dark one barely shows it).
@@ -96,12 +123,20 @@ TrendView::TrendView(QWidget* parent)
             ui->cmpTrendSensors->addWidget(button, position.row, position.column);
             // The diagonal, as the views show it at start.
             button->setChecked(position.row == position.column);
+        } else if (isStatistic(channel)) {
+            const int figure = channel - TrendChannel::firstStatistic;
+            ui->cmpTrendStatistics->addWidget(button, figure / 3, figure % 3);
         } else {
-            ui->cmpTrendInputs->addWidget(button, 0, channel - TrendChannel::firstAnalog);
+            ui->cmpTrendInputs->addWidget(button, 0,
+                                          channel == TrendChannel::counter ? 4 : channel - TrendChannel::firstAnalog);
         }
         toggles[static_cast<std::size_t>(channel)] = button;
     }
     ui->groupBoxTrendDetails->hide();
+    exportCommands = new QMenu(this);
+    exportCommands->addAction(tr("Statistics of every row (CSV) ..."), this, &TrendView::onExportStatistics);
+    ui->btnTrendExport->setMenu(exportCommands);
+    ui->btnTrendExport->hide();
     ui->lblTrendSource->setText(tr("Live"));
     chart->setSource(&live, TrendChart::TimeAxis::LocalTime);
 
@@ -175,10 +210,7 @@ const TrendSource* TrendView::source() const {
 }
 
 void TrendView::setCalibration(const CalibrationData& calibration) {
-    for (int index = 0; index < 64; ++index) {
-        const SensorPosition position = SensorPosition::fromIndex(index);
-        hasPoints[static_cast<std::size_t>(index)] = !calibration.points(position.column, position.row).empty();
-    }
+    hasPoints = sensorsWithPoints(calibration);
     // The chart writes the unit over its value axis and into its readout at
     // every paint: a unit wider than the screen shows no more of itself there
     // and is cut to the screen's width.
@@ -188,14 +220,21 @@ void TrendView::setCalibration(const CalibrationData& calibration) {
     updateTraces();
 }
 
+void TrendView::setStatisticsThreshold(double threshold) {
+    statisticsThreshold = threshold;
+    if (review) {
+        review->setThreshold(threshold);
+        chart->update();
+    }
+}
+
 void TrendView::addFrames(const std::deque<InputFrame>& frames, const CalibrationData& calibration) {
     for (const InputFrame& frame : frames) {
-        InputFrame shown = calibration.calibrateFrame(frame);
-        for (int index = 0; index < 64; ++index) {
-            if (!hasPoints[static_cast<std::size_t>(index)])
-                shown.sensors[index / 8][index % 8] = frame.sensors[index / 8][index % 8] * 100.0f;
-        }
-        store.append(shown);
+        InputFrame kept = calibration.calibrateFrame(frame);
+        const ShownFrame shown = shownFrame(frame, kept, hasPoints);
+        for (std::size_t index = 0; index < 64; ++index)
+            kept.sensors[index / 8][index % 8] = static_cast<float>(shown.values[index]);
+        store.append(kept, trendStatistics(frameStatistics(shown.values, shown.included, statisticsThreshold)));
     }
 }
 
@@ -302,6 +341,13 @@ TrendTrace TrendView::traceOf(int channel) const {
     if (channel == TrendChannel::counter) {
         trace.unit = tr("Counter");
         trace.whole = true;
+    } else if (channel == activeChannel) {
+        trace.unit = tr("sensors");
+        trace.whole = true;
+    } else if (channel >= centreColumnChannel && isStatistic(channel)) {
+        trace.unit = tr("column/row");
+    } else if (isStatistic(channel)) {
+        trace.unit = review ? review->statisticsUnit() : anySensor(hasPoints) ? unit : QStringLiteral("%");
     } else if (channel >= TrendChannel::firstAnalog) {
         trace.unit = tr("V");
     } else if (review) {
@@ -393,6 +439,7 @@ void TrendView::onLogRead() {
 
 void TrendView::showReview(std::shared_ptr<CaptureLogContent> log) {
     review = std::make_unique<LogTrendSource>(log);
+    review->setThreshold(statisticsThreshold);
     const bool timed = review->hasTimeStamps();
     chart->setSource(review.get(), timed ? TrendChart::TimeAxis::LocalTime : TrendChart::TimeAxis::RowNumber);
 
@@ -455,6 +502,7 @@ void TrendView::showReview(std::shared_ptr<CaptureLogContent> log) {
     ui->lblTrendDetails->setText(tr("Reason: %1\n").arg(CaptureLogText::quoted(content.header.reason)) +
                                  descriptionText(content.description));
     ui->groupBoxTrendDetails->show();
+    ui->btnTrendExport->show();
     chart->update();
     emit reviewChanged();
 
@@ -547,6 +595,10 @@ void TrendView::onBackToLive() {
             ui->cmbTrendSpan->setCurrentIndex(defaultSpanIndex);
         }
         ui->groupBoxTrendDetails->hide();
+        exportCommands = new QMenu(this);
+        exportCommands->addAction(tr("Statistics of every row (CSV) ..."), this, &TrendView::onExportStatistics);
+        ui->btnTrendExport->setMenu(exportCommands);
+        ui->btnTrendExport->hide();
         ui->lblTrendSource->setText(tr("Live"));
         ui->lblTrendSource->setToolTip(QString());
         ui->btnTrendPause->setEnabled(true);
@@ -561,4 +613,26 @@ void TrendView::onBackToLive() {
     chart->setMarks(liveMarks);
     updateView();
     chart->update();
+}
+
+void TrendView::onExportStatistics() {
+    if (!review)
+        return;
+    const QFileInfo log(review->content().path);
+    const QString suggested = log.dir().filePath(log.completeBaseName() + tr("-statistics") + QStringLiteral(".csv"));
+    QString path = QFileDialog::getSaveFileName(this, tr("Export the statistics"), suggested, tr("CSV files (*.csv)"));
+    if (path.isEmpty())
+        return;
+    if (!path.endsWith(QLatin1String(".csv")))
+        path += QLatin1String(".csv");
+    const QString problem = exportStatistics(path);
+    if (!problem.isEmpty())
+        showPlainMessage(this, QMessageBox::Critical, tr("Error"),
+                         tr("The statistics cannot be written to %1.").arg(shownPath(path)), problem);
+}
+
+QString TrendView::exportStatistics(const QString& path) const {
+    if (!review)
+        return tr("No log is reviewed.");
+    return writeStatisticsCsv(*review, statisticsThreshold, path);
 }

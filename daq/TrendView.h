@@ -2,6 +2,7 @@
 
 #include "InputFrame.h"
 #include "LogLoader.h"
+#include "ShownFrame.h"
 #include "TrendChart.h"
 #include "TrendSources.h"
 #include "TrendStore.h"
@@ -16,6 +17,7 @@
 
 class CalibrationData;
 class QAbstractButton;
+class QMenu;
 class QProgressDialog;
 class QTimer;
 
@@ -37,6 +39,10 @@ public:
     // What the sensors show: calibrated values in the calibration's unit,
     // raw readings as % for sensors without points.
     void setCalibration(const CalibrationData& calibration);
+    // The threshold of the active sensors in the statistics channels, in the
+    // unit the statistics are shown in; frames from now on and a reviewed
+    // log take it.
+    void setStatisticsThreshold(double threshold);
     // Raw frames of one tick, oldest first; each is kept.
     void addFrames(const std::deque<KivraTolm::InputFrame>& frames, const CalibrationData& calibration);
     // A capture's trigger moment or end on the time axis (ms since 1970).
@@ -56,16 +62,24 @@ public:
     std::shared_ptr<const KivraTolm::CaptureLogContent> reviewedLog() const;
     // A replay's row: the cursor on it, the view moved to hold it.
     void followRow(std::size_t row);
+    // Row `row` of the log under review as the statistics see it.
+    ShownFrame reviewedRow(std::size_t row) const { return review->shownRow(row); }
 
     const KivraTolm::TrendStore& history() const { return store; }
     TrendChart* trendChart() const { return chart; }
     QAbstractButton* traceButton(int channel) const { return toggles[static_cast<std::size_t>(channel)]; }
+    // "Export" of a reviewed log; others add their entries.
+    QMenu* exportMenu() const { return exportCommands; }
+    // The statistics of every row of the reviewed log as CSV; the message of
+    // what went wrong, empty when written.
+    QString exportStatistics(const QString& path) const;
     // The spans offered, in ms.
     static std::vector<std::int64_t> spans();
 
 public slots:
     void onOpenLog();
     void onBackToLive();
+    void onExportStatistics();
 
 signals:
     // A log was shown, or failed, or its reading was cancelled.
@@ -102,7 +116,9 @@ private:
     KivraTolm::TrendStore store;
     LiveTrendSource live{store};
     std::unique_ptr<LogTrendSource> review;
-    std::array<bool, 64> hasPoints = {};
+    SensorFlags hasPoints = {};
+    double statisticsThreshold = 0.0;
+    QMenu* exportCommands = nullptr;
     QString unit;
     std::vector<TrendMark> liveMarks;
     // The end of the view while paused or reviewing.

@@ -186,7 +186,9 @@ for theme in $themes; do
     shoot "$window_id" "$images/daq-$theme.png"
     # The grid tab: the tabs sit on the left edge of the window.
     xdotool mousemove --window "$window_id" $((25 * ratio)) $((230 * ratio)) click 1
-    sleep 1
+    # With the centre and its trail drawn (the check box under the statistics).
+    xdotool mousemove --window "$window_id" $((620 * ratio)) $((301 * ratio)) click 1
+    sleep 2.5
     shoot "$window_id" "$images/daq-grid-$theme.png"
     # The trend tab, third on the left edge, after some seconds of frames.
     xdotool mousemove --window "$window_id" $((25 * ratio)) $((310 * ratio)) click 1

@@ -185,6 +185,13 @@
     </message>
 </context>
 <context>
+    <name>GreyScaleBar</name>
+    <message>
+        <source>Grey level of the grid&apos;s cells: the raw reading from 0 % (black) to 100 % (white). The mark at the top counts the cells at 100 % or above.</source>
+        <translation>Graustufe der Rasterzellen: der Rohwert von 0 % (schwarz) bis 100 % (weiß). Die Marke oben zählt die Zellen bei 100 % und darüber.</translation>
+    </message>
+</context>
+<context>
     <name>Grid8x8Widget</name>
     <message>
         <source>not logged</source>
@@ -785,6 +792,34 @@ Ein Name darf {n}, {date} und {time} enthalten; {{ und }} stehen für eine gesch
         <translation>Letzte Aufzeichnung: %1 Zeilen in %2</translation>
     </message>
     <message>
+        <source>Picture of the grid (PNG) ...</source>
+        <translation>Bild des Rasters (PNG) ...</translation>
+    </message>
+    <message>
+        <source>Picture of the bar graphs (PNG) ...</source>
+        <translation>Bild der Balken (PNG) ...</translation>
+    </message>
+    <message>
+        <source>Statistics threshold reset to %1 for the new unit</source>
+        <translation>Schwelle der Statistik für die neue Einheit auf %1 zurückgesetzt</translation>
+    </message>
+    <message>
+        <source>Export a picture</source>
+        <translation>Bild exportieren</translation>
+    </message>
+    <message>
+        <source>PNG pictures (*.png)</source>
+        <translation>PNG-Bilder (*.png)</translation>
+    </message>
+    <message>
+        <source>The picture cannot be written to %1.</source>
+        <translation>Das Bild kann nicht in %1 geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>No tab %1.</source>
+        <translation>Kein Reiter %1.</translation>
+    </message>
+    <message>
         <source>Last capture: no trigger, nothing written</source>
         <translation>Letzte Aufzeichnung: kein Trigger, nichts geschrieben</translation>
     </message>
@@ -1033,6 +1068,77 @@ Ein Name darf {n}, {date} und {time} enthalten; {{ und }} stehen für eine gesch
     <message>
         <source>not logged</source>
         <translation>nicht aufgezeichnet</translation>
+    </message>
+</context>
+<context>
+    <name>StatisticsPanel</name>
+    <message>
+        <source>Statistics</source>
+        <translation>Statistik</translation>
+    </message>
+    <message>
+        <source>Sensors at or above this value are active.</source>
+        <translation>Sensoren ab diesem Wert sind aktiv.</translation>
+    </message>
+    <message>
+        <source>Show centre and trail</source>
+        <translation>Schwerpunkt und Spur zeigen</translation>
+    </message>
+    <message>
+        <source>Draw the centre of the active sensors and its path over the last two seconds on the grid.</source>
+        <translation>Den Schwerpunkt der aktiven Sensoren und seinen Weg in den letzten zwei Sekunden über das Raster zeichnen.</translation>
+    </message>
+    <message>
+        <source>Sum:</source>
+        <translation>Summe:</translation>
+    </message>
+    <message>
+        <source>Maximum:</source>
+        <translation>Höchstwert:</translation>
+    </message>
+    <message>
+        <source>Active:</source>
+        <translation>Aktiv:</translation>
+    </message>
+    <message>
+        <source>Active mean:</source>
+        <translation>Mittel der aktiven:</translation>
+    </message>
+    <message>
+        <source>Centre:</source>
+        <translation>Schwerpunkt:</translation>
+    </message>
+    <message>
+        <source>Threshold:</source>
+        <translation>Schwelle:</translation>
+    </message>
+    <message>
+        <source>Raw readings in %; all 64 sensors count.</source>
+        <translation>Rohwerte in %; alle 64 Sensoren zählen.</translation>
+    </message>
+    <message>
+        <source>Values in the calibration&apos;s unit; only sensors with calibration points count: %1.</source>
+        <translation>Werte in der Einheit der Kalibrierung; nur Sensoren mit Kalibrierpunkten zählen: %1.</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>kein Wert</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 von %2</translation>
+    </message>
+    <message>
+        <source>%L1 / %L2 (%3)</source>
+        <translation>%L1 / %L2 (%3)</translation>
+    </message>
+    <message>
+        <source>no centre</source>
+        <translation>kein Schwerpunkt</translation>
     </message>
 </context>
 <context>
@@ -1288,6 +1394,74 @@ Ein Name darf {n}, {date} und {time} enthalten; {{ und }} stehen für eine gesch
     <message>
         <source>Show the log frame by frame in the bar graphs and the grid.</source>
         <translation>Die Logdatei Messwert für Messwert in den Balken und im Raster zeigen.</translation>
+    </message>
+    <message>
+        <source>Save what the reviewed log shows in other forms.</source>
+        <translation>Was das angezeigte Log zeigt, in anderer Form speichern.</translation>
+    </message>
+    <message>
+        <source>  Export</source>
+        <translation>  Exportieren</translation>
+    </message>
+    <message>
+        <source>Statistics</source>
+        <translation>Statistik</translation>
+    </message>
+    <message>
+        <source>Sum</source>
+        <translation>Summe</translation>
+    </message>
+    <message>
+        <source>Maximum</source>
+        <translation>Höchstwert</translation>
+    </message>
+    <message>
+        <source>Active</source>
+        <translation>Aktiv</translation>
+    </message>
+    <message>
+        <source>Active mean</source>
+        <translation>Mittel aktiv</translation>
+    </message>
+    <message>
+        <source>Centre column</source>
+        <translation>Schwerpunkt Spalte</translation>
+    </message>
+    <message>
+        <source>Centre row</source>
+        <translation>Schwerpunkt Zeile</translation>
+    </message>
+    <message>
+        <source>Statistics of every row (CSV) ...</source>
+        <translation>Statistik jeder Zeile (CSV) ...</translation>
+    </message>
+    <message>
+        <source>sensors</source>
+        <translation>Sensoren</translation>
+    </message>
+    <message>
+        <source>column/row</source>
+        <translation>Spalte/Zeile</translation>
+    </message>
+    <message>
+        <source>-statistics</source>
+        <translation>-statistik</translation>
+    </message>
+    <message>
+        <source>Export the statistics</source>
+        <translation>Statistik exportieren</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV-Dateien (*.csv)</translation>
+    </message>
+    <message>
+        <source>The statistics cannot be written to %1.</source>
+        <translation>Die Statistik kann nicht in %1 geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>No log is reviewed.</source>
+        <translation>Kein Log wird angezeigt.</translation>
     </message>
     <message>
         <source>  Replay</source>

@@ -77,8 +77,16 @@ void TstTrendStore::everyChannelKeepsItsFramesInOrder() {
     const std::uint64_t firstCounter = (1ull << 40) + 7;
     TrendStore store(1000, 300);
     const int frames = 1000;
+    // Statistics that name their frame and figure.
+    const auto statisticsOf = [](std::uint64_t n) {
+        KivraTolm::TrendStatistics statistics;
+        for (std::size_t figure = 0; figure < statistics.size(); ++figure)
+            statistics[figure] = static_cast<float>(n * 10 + figure);
+        return statistics;
+    };
     for (int n = 0; n < frames; ++n)
-        store.append(patternFrame(static_cast<std::uint64_t>(n), 4, firstCounter));
+        store.append(patternFrame(static_cast<std::uint64_t>(n), 4, firstCounter),
+                     statisticsOf(static_cast<std::uint64_t>(n)));
 
     QCOMPARE(store.size(), std::size_t(250)); // 1000 ms at 4 ms
     for (std::size_t i = 0; i < store.size(); ++i) {
@@ -90,6 +98,9 @@ void TstTrendStore::everyChannelKeepsItsFramesInOrder() {
             QCOMPARE(store.valueAt(index, i), static_cast<double>(expected.sensors[index / 8][index % 8]));
         for (int input = 0; input < 4; ++input)
             QCOMPARE(store.valueAt(TrendChannel::firstAnalog + input, i), static_cast<double>(expected.analog[input]));
+        for (int figure = 0; figure < TrendChannel::statisticCount; ++figure)
+            QCOMPARE(store.valueAt(TrendChannel::firstStatistic + figure, i),
+                     static_cast<double>(statisticsOf(n)[static_cast<std::size_t>(figure)]));
     }
 }
 
@@ -110,9 +121,9 @@ void TstTrendStore::runsCoverTheSamplesOnceInOrder() {
 void TstTrendStore::boundIsTenMinutesAtTheHighestRate() {
     TrendStore store;
     QCOMPARE(store.capacity(), std::size_t(150000));
-    // 68 floats, a 64-bit time stamp and a 64-bit counter per frame: the
-    // figure the user guide gives.
-    QCOMPARE(store.largestBytes(), std::size_t(43200000));
+    // 74 floats (sensors, inputs, statistics), a 64-bit time stamp and a
+    // 64-bit counter per frame: the figure the user guide gives.
+    QCOMPARE(store.largestBytes(), std::size_t(46800000));
 }
 
 void TstTrendStore::gapsBreakTheTrace_data() {

@@ -8,6 +8,7 @@
 #include "Grid8x8Widget.h"
 #include "SensorWidget.h"
 #include "TrendView.h"
+#include "ValueText.h"
 
 #include <QComboBox>
 #include <QLayout>
@@ -85,6 +86,19 @@ void saveCalibration(const QString& path, float a1, float b2 = 0.0f) {
     if (b2 > 0.0f)
         calibration.addPoint(1, 1, {1.0f, b2});
     calibration.save(path.toStdString());
+}
+
+// The sum the statistics give for row `row` of a log of raw readings: every
+// logged sensor counts, in %.
+QString rawSumText(const QList<QByteArray>& lines, int row) {
+    const QList<QByteArray> titles = fieldsOf(lines[1]);
+    const QList<QByteArray> fields = fieldsOf(lines[2 + row]);
+    double sum = 0.0;
+    for (int i = 0; i < titles.size(); ++i) {
+        if (titles[i].startsWith("Sensor "))
+            sum += static_cast<double>(fields[i].toFloat()) * 100.0;
+    }
+    return valueText(sum, "%");
 }
 
 struct Views {
@@ -226,6 +240,9 @@ void TestMainWindowReplay::everyStepShowsThatRow() {
         action();
         QCOMPARE(slider->value(), expected);
         verifyRow(views, lines, expected, slopes);
+        // The figures beside the grid are the row's too.
+        if (calibration == 0)
+            QCOMPARE(child<QLabel>(window, "lblStatSum")->text(), rawSumText(lines, expected));
         QVERIFY(child<QLabel>(window, "lblReplayFrame")->text().startsWith(QString("Frame %1 of").arg(expected + 1)));
         const double time = timeStamps ? fieldsOf(lines[2 + expected]).first().toDouble() : expected;
         QCOMPARE(*trend->trendChart()->cursorTime(), time);

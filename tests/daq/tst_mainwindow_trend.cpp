@@ -1,13 +1,23 @@
 // The Trend tab of the DAQ main window on the emulated board: every frame in
-// order, spans, pause and scrolling back, capture marks, and the review of
-// logs the window itself wrote, good and broken.
+// order, spans, pause and scrolling back, capture marks, the review of logs
+// the window itself wrote, good and broken; the statistics beside the grid,
+// as trend channels and exported from a reviewed log.
 #include "tst_mainwindow_support.h"
 
 #include "CalibrationData.h"
 #include "CaptureFiles.h"
+#include "CentreTrailOverlay.h"
+#include "CsvLogPython.h"
+#include "FrameStatistics.h"
+#include "GreyScaleBar.h"
+#include "GridGeometry.h"
+#include "SensorPosition.h"
 #include "TrendView.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -133,6 +143,11 @@ private slots:
     void reviewNotes();
     void stalledReadIsLeftBehind();
     void errorBoxIsNotUnderTheProgress();
+    void statisticsChannelsFollowTheFrames();
+    void panelBesideTheGrid();
+    void thresholdFollowsTheUnit();
+    void exportOfAReviewedLog_data();
+    void exportOfAReviewedLog();
 };
 
 void TestMainWindowTrend::tabFollowsTheSensorViews() {
@@ -629,6 +644,211 @@ void TestMainWindowTrend::errorBoxIsNotUnderTheProgress() {
     QCOMPARE(boxes[0]->detailedText(), "File: " + QDir::toNativeSeparators(QFileInfo(fifo).absoluteFilePath()) +
                                            "\nLine: 3\nReason: No such device");
     boxes[0]->accept();
+}
+
+namespace {
+
+bool sameFigure(double a, double b) {
+    return (std::isnan(a) && std::isnan(b)) || std::abs(a - b) <= 1e-4 * std::max(1.0, std::abs(b));
+}
+
+QString labelText(MainWindow& window, const char* name) {
+    return child<QLabel>(window, name)->text();
+}
+
+// A1 and B2 in kg (40 kg at full scale), all 64 sensors logged.
+QString writeMixedCalibration(const QTemporaryDir& dir, const QString& unit = "kg") {
+    CalibrationData calibration;
+    calibration.setUnit(unit.toStdString());
+    calibration.setMode(SensorMode::All, {});
+    for (const SensorPosition sensor : {SensorPosition{0, 0}, SensorPosition{1, 1}}) {
+        calibration.addPoint(sensor.column, sensor.row, {0.0f, 0.0f});
+        calibration.addPoint(sensor.column, sensor.row, {1.0f, 40.0f});
+    }
+    const QString file = dir.filePath(unit + ".tolmcal3");
+    calibration.save(QFile::encodeName(file).toStdString());
+    return file;
+}
+
+} // namespace
+
+void TestMainWindowTrend::statisticsChannelsFollowTheFrames() {
+    MainWindow window("usb", "-", QString());
+    setRate(window, 250);
+    const KivraTolm::TrendStore& history = trendOf(window)->history();
+    QTRY_VERIFY(history.size() >= 10);
+    child<QDoubleSpinBox>(window, "spnStatThreshold")->setValue(50.0);
+    const std::size_t from = history.size();
+    QTRY_VERIFY_WITH_TIMEOUT(history.size() >= from + 300, 10000);
+
+    // Without a calibration all 64 sensors count, in %; each frame's figures
+    // are those of its own readings (the ramp names the frame).
+    std::array<bool, 64> all;
+    all.fill(true);
+    for (std::size_t i = from; i < history.size(); ++i) {
+        const std::uint64_t n = history.counterAt(i);
+        std::array<double, 64> shown = {};
+        for (int index = 0; index < 64; ++index)
+            shown[static_cast<std::size_t>(index)] = static_cast<double>(rampReading(n, index)) * 100.0;
+        const FrameStatistics expected = frameStatistics(shown, all, 50.0);
+        const std::array<double, TrendChannel::statisticCount> figures = {
+            expected.sum,        expected.maximum,      static_cast<double>(expected.activeCount),
+            expected.activeMean, expected.centreColumn, expected.centreRow};
+        QVERIFY(expected.hasCentre);
+        for (int figure = 0; figure < TrendChannel::statisticCount; ++figure) {
+            const double kept = history.valueAt(TrendChannel::firstStatistic + figure, i);
+            QVERIFY2(sameFigure(kept, figures[static_cast<std::size_t>(figure)]),
+                     qPrintable(QString("frame %1 figure %2: %3").arg(n).arg(figure).arg(kept)));
+        }
+    }
+}
+
+void TestMainWindowTrend::panelBesideTheGrid() {
+    // Every sensor at 6.25 %, C4 at 75 %.
+    ScriptedBoard board;
+    board.sensor = 0.0625f;
+    board.hotIndex = SensorPosition{2, 3}.index();
+    board.hotValue = 0.75f;
+    board.install();
+    MainWindow window("usb", "-", QString());
+    window.resize(1200, 900);
+    window.show();
+    child<QTabWidget>(window, "tabWidget")->setCurrentIndex(1);
+    child<QDoubleSpinBox>(window, "spnStatThreshold")->setValue(50.0);
+    QTRY_COMPARE(labelText(window, "lblStatSum"), QString("468.75 %"));
+    QCOMPARE(labelText(window, "lblStatMaximum"), QString("75.00 % (C4)"));
+    QCOMPARE(labelText(window, "lblStatActive"), QString("1 of 64"));
+    QCOMPARE(labelText(window, "lblStatMean"), QString("75.00 %"));
+    QCOMPARE(labelText(window, "lblStatCentre"), QString("2.00 / 3.00 (C4)"));
+    QVERIFY(labelText(window, "lblStatCounted").contains("all 64 sensors count"));
+
+    // All below the threshold: no centre.
+    board.hotValue = 0.25f;
+    QTRY_COMPARE(labelText(window, "lblStatCentre"), QString("no centre"));
+    QCOMPARE(labelText(window, "lblStatActive"), QString("0 of 64"));
+    QCOMPARE(labelText(window, "lblStatMean"), QString("none"));
+
+    // The colour bar counts the cells at the top of the scale: 100 % or more.
+    auto* scale = child<GreyScaleBar>(window, "cmpGreyScale");
+    QCOMPARE(scale->cellsAtTop(), 0);
+    board.hotValue = 1.0f;
+    QTRY_COMPARE(scale->cellsAtTop(), 1);
+    QCOMPARE(scale->markText(), QString("1"));
+    QVERIFY(scale->isVisible());
+
+    // The centre over the grid, off at start; its trail holds two seconds.
+    auto* overlay = child<CentreTrailOverlay>(window, "cmpCentreTrail");
+    QVERIFY(!overlay->isVisible());
+    child<QCheckBox>(window, "chkStatCentre")->click();
+    QVERIFY(overlay->isVisible());
+    QVERIFY(overlay->parentWidget()->inherits("Grid8x8Widget"));
+    QCOMPARE(overlay->geometry(), overlay->parentWidget()->rect());
+    QVERIFY(waitForTicks(window, 120));
+    const CentreTrailOverlay::Point newest = overlay->trail().back();
+    QVERIFY(newest.hasCentre);
+    QCOMPARE(overlay->placeOf(newest.column, newest.row), GridGeometry::cellRect(overlay->size(), 2, 3).center());
+    QVERIFY(newest.time - overlay->trail().front().time < CentreTrailOverlay::trailMs);
+    QVERIFY(newest.time - overlay->trail().front().time >= CentreTrailOverlay::trailMs - 100);
+}
+
+void TestMainWindowTrend::thresholdFollowsTheUnit() {
+    QTemporaryDir dir;
+    const QString kg = writeMixedCalibration(dir);
+    {
+        MainWindow window("usb", "-", QString());
+        child<QDoubleSpinBox>(window, "spnStatThreshold")->setValue(33.0);
+    }
+    {
+        // Another unit: back to a tenth of the calibration's largest value, said in the status bar.
+        MainWindow window("usb", "-", kg);
+        QCOMPARE(child<QDoubleSpinBox>(window, "spnStatThreshold")->value(), 4.0);
+        QVERIFY(labelText(window, "lblStatCounted").contains("only sensors with calibration points count: 2."));
+        QVERIFY(!child<QLabel>(window, "lblStatusNote")->isHidden());
+        QCOMPARE(labelText(window, "lblStatusNote"), QString("Statistics threshold reset to 4.00 kg for the new unit"));
+        child<QDoubleSpinBox>(window, "spnStatThreshold")->setValue(7.5);
+    }
+    {
+        // The same unit: the threshold is kept, nothing said.
+        MainWindow window("usb", "-", kg);
+        QCOMPARE(child<QDoubleSpinBox>(window, "spnStatThreshold")->value(), 7.5);
+        QVERIFY(child<QLabel>(window, "lblStatusNote")->isHidden());
+    }
+}
+
+void TestMainWindowTrend::exportOfAReviewedLog_data() {
+    QTest::addColumn<bool>("timeStamps");
+    QTest::newRow("time stamps first") << true;
+    QTest::newRow("row numbers first") << false;
+}
+
+void TestMainWindowTrend::exportOfAReviewedLog() {
+    QFETCH(bool, timeStamps);
+    QTemporaryDir dir;
+    MainWindow window("usb", "-", writeMixedCalibration(dir));
+    setRate(window, 250);
+    TrendView* trend = trendOf(window);
+    QTRY_VERIFY(trend->history().size() >= 50);
+    const QString path = dir.filePath("export.csv");
+    QVERIFY(captureLog(window, path, 100, timeStamps ? QStringList{"btnLogCapSampleTimer"} : QStringList{}));
+    QVERIFY(openLog(trend, path));
+    child<QDoubleSpinBox>(window, "spnStatThreshold")->setValue(10.2);
+    const QString exported = dir.filePath("statistics.csv");
+    QCOMPARE(trend->exportStatistics(exported), QString());
+
+    // Both read with Python's csv module; the figures recomputed from the
+    // log's rows: only the calibrated sensors (kg) count.
+    const CsvLog log = readCsvLog(path);
+    const CsvLog statistics = readCsvLog(exported);
+    QVERIFY(log.read && statistics.read);
+    QVERIFY(statistics.header.startsWith("# Statistics of: " + path + ", Unit: kg, Threshold: 10.20000000"));
+    QCOMPARE(statistics.columns,
+             QStringList({timeStamps ? "TimeStamp (ms)" : "Row", "Sum (kg)", "Maximum (kg)", "Maximum sensor",
+                          "Active sensors", "Active mean (kg)", "Centre column", "Centre row", "Centre sensor"}));
+    QCOMPARE(statistics.rows.size(), log.rows.size());
+    std::array<bool, 64> calibrated = {};
+    QList<int> columnOf;
+    for (int index = 0; index < 64; ++index) {
+        const QString name = QString::fromStdString(SensorPosition::fromIndex(index).name());
+        columnOf << log.columns.indexOf("Sensor " + name + " (kg)");
+        calibrated[static_cast<std::size_t>(index)] = columnOf.last() >= 0;
+    }
+    QCOMPARE(static_cast<int>(std::count(calibrated.begin(), calibrated.end(), true)), 2);
+    for (int row = 0; row < log.rows.size(); ++row) {
+        std::array<double, 64> shown = {};
+        for (int index = 0; index < 64; ++index) {
+            if (calibrated[static_cast<std::size_t>(index)])
+                shown[static_cast<std::size_t>(index)] = log.rows[row][columnOf[index]].toDouble();
+        }
+        const FrameStatistics expected = frameStatistics(shown, calibrated, 10.2);
+        const QStringList& fields = statistics.rows[row];
+        QCOMPARE(fields.size(), 9);
+        QCOMPARE(fields[0], timeStamps ? log.rows[row][0] : QString::number(row));
+        QVERIFY2(sameFigure(fields[1].toDouble(), expected.sum), qPrintable(fields.join(';')));
+        QVERIFY(sameFigure(fields[2].toDouble(), expected.maximum));
+        QCOMPARE(fields[3], QString::fromStdString(SensorPosition::fromIndex(expected.maximumSensor).name()));
+        QCOMPARE(fields[4].toInt(), expected.activeCount);
+        QCOMPARE(fields[5].isEmpty(), expected.activeCount == 0);
+        QVERIFY(expected.activeCount == 0 || sameFigure(fields[5].toDouble(), expected.activeMean));
+        QCOMPARE(fields[8], QString::fromStdString(centreSensorName(expected)));
+        if (expected.hasCentre) {
+            QVERIFY(sameFigure(fields[6].toDouble(), expected.centreColumn));
+            QVERIFY(sameFigure(fields[7].toDouble(), expected.centreRow));
+        } else {
+            QVERIFY(fields[6].isEmpty() && fields[7].isEmpty());
+        }
+    }
+
+    // The review's statistics channels read the same.
+    trend->traceButton(TrendChannel::firstStatistic)->setChecked(true);
+    trend->trendChart()->setCursorTime(timeStamps ? log.rows[7][0].toDouble() : 7.0);
+    const QString sum = QLocale().toString(statistics.rows[7][1].toDouble(), 'f', 2);
+    QVERIFY2(trend->trendChart()->readout().values.contains("Sum: " + sum + " kg"),
+             qPrintable(trend->trendChart()->readout().values.join('|')));
+
+    // The picture of the grid tab, as it is.
+    const QString picture = dir.filePath("grid.png");
+    QCOMPARE(window.savePicture("tabGrid", picture), QString());
+    QCOMPARE(QImage(picture).size(), child<QWidget>(window, "tabGrid")->grab().size());
 }
 
 QTEST_MAIN(TestMainWindowTrend)
