@@ -7,24 +7,34 @@
 #include "CalibrationErrorBox.h"
 #include "Capture.h"
 #include "EmulatedBoard.h"
+#include "FileDrop.h"
+#include "LastSession.h"
 #include "ModeDialog.h"
 #include "PlainMessageBox.h"
+#include "RecentMenu.h"
 #include "SensorPoints.h"
 #include "SensorWidget.h"
 #include "StartUp.h"
 #include "ThemeDialog.h"
 #include "UnitValidator.h"
+#include "UserGuide.h"
 #include "WindowEngine.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QKeySequence>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QToolTip>
 
 #include <algorithm>
@@ -35,6 +45,12 @@ namespace {
 
 const char* const indexProperty = "__index";
 const QString calibrationSuffix = QStringLiteral(".tolmcal3");
+const QString sessionCalibrationKey = QStringLiteral("calibrationFile");
+constexpr int noteMs = 10000;
+
+QKeySequence keys(const char* sequence) {
+    return QKeySequence::fromString(QLatin1String(sequence), QKeySequence::PortableText);
+}
 
 QString fileFilter() {
     return QCoreApplication::translate("MainWindow", "Tolm calibration files V3 (*.tolmcal3)");
@@ -65,6 +81,7 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
         ui->actSaveCalibration->setEnabled(false);
         ui->actSaveCalibrationAs->setEnabled(false);
     }
+    buildMenus();
 
     connect(ui->actSelectTheme, &QAction::triggered, this, [this] {
         ThemeDialog dialog(this);
@@ -105,8 +122,12 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     connect(&timer, &QTimer::timeout, this, &MainWindow::onTimer);
     timer.start(50);
 
+    // A file on the command line wins over the last session's.
     if (!calibrationFile.isEmpty())
         loadCalibrationFile();
+    else
+        restoreLastCalibration();
+    setAcceptDrops(true);
 
     connect(ui->actLoadCalibration, &QAction::triggered, this, &MainWindow::onLoad);
     connect(&calibrationLoad, &CalibrationFileLoad::finished, this, &MainWindow::onCalibrationLoaded);
@@ -123,6 +144,91 @@ MainWindow::~MainWindow() {
     timer.stop();
     if (capture)
         capture->stop();
+}
+
+void MainWindow::buildMenus() {
+    // The tool bar keeps its tips; the keys show in the menus.
+    ui->actLoadCalibration->setShortcut(keys("Ctrl+O"));
+    ui->actSaveCalibration->setShortcut(keys("Ctrl+S"));
+    ui->actSaveCalibrationAs->setShortcut(keys("Ctrl+Shift+S"));
+    ui->actExit->setShortcut(keys("Ctrl+Q"));
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    file->setObjectName(QStringLiteral("menuFile"));
+    file->addAction(ui->actLoadCalibration);
+    recentCalibrations = new RecentMenu(tr("Recent Calibration Files"), QStringLiteral("calibrationFiles"), this);
+    recentCalibrations->setObjectName(QStringLiteral("menuRecentCalibrations"));
+    // A file given at start is the only one this run works on.
+    recentCalibrations->setEnabled(calibrationFile.isEmpty());
+    file->addMenu(recentCalibrations);
+    file->addAction(ui->actSaveCalibration);
+    file->addAction(ui->actSaveCalibrationAs);
+    file->addSeparator();
+    LastSession::addRestoreAction(*file);
+    file->addSeparator();
+    file->addAction(ui->actSaveAndExit);
+    file->addAction(ui->actExit);
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    help->setObjectName(QStringLiteral("menuHelp"));
+    QAction* guide = help->addAction(tr("User Guide"));
+    guide->setObjectName(QStringLiteral("actUserGuide"));
+    guide->setShortcut(keys("F1"));
+    help->addAction(ui->actAbout);
+
+    connect(recentCalibrations, &RecentMenu::fileChosen, this, &MainWindow::openCalibration);
+    connect(guide, &QAction::triggered, this, [this] { openUserGuide(this, QCoreApplication::applicationFilePath()); });
+}
+
+void MainWindow::showNote(const QString& text) {
+    statusBar()->showMessage(text, noteMs);
+}
+
+void MainWindow::restoreLastCalibration() {
+    QString gone;
+    const QString file = LastSession::rememberedFile(sessionCalibrationKey, gone);
+    // Said in passing, not in a box: the start goes on without it.
+    if (!gone.isEmpty())
+        showNote(tr("The last session's calibration file %1 is gone.").arg(QDir::toNativeSeparators(gone)));
+    if (file.isEmpty())
+        return;
+    CalibrationFileLoad::Result loaded = CalibrationFileLoad::read(file);
+    if (loaded.error) {
+        LastSession::setValue(sessionCalibrationKey, QString());
+        showNote(tr("The last session's calibration file %1 could not be loaded.").arg(QDir::toNativeSeparators(file)));
+        return;
+    }
+    if (applyCalibration(std::move(loaded))) {
+        calibrationFile = file;
+        recentCalibrations->add(file);
+    }
+    updateWindowTitle();
+}
+
+void MainWindow::openCalibration(const QString& path) {
+    if (!recentCalibrations->isEnabled() || calibrationLoad.isPending())
+        return;
+    if (calibration.isModified() &&
+        showPlainMessage(this, QMessageBox::Question, tr("Question"), tr("Unsaved data exists, really load ?"),
+                         QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    if (!QFileInfo::exists(path)) {
+        recentCalibrations->remove(path);
+        showNote(tr("%1 is gone and was taken off the list.").arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    startLoad(path);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (recentCalibrations->isEnabled() && !droppedFile(event->mimeData(), {calibrationSuffix}).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QString path = droppedFile(event->mimeData(), {calibrationSuffix});
+    if (path.isEmpty() || !recentCalibrations->isEnabled())
+        return;
+    event->acceptProposedAction();
+    openCalibration(path);
 }
 
 void MainWindow::buildColumn(int c) {
@@ -301,6 +407,8 @@ bool MainWindow::loadCalibrationFile() {
     const bool loaded = applyCalibration(CalibrationFileLoad::read(calibrationFile));
     // Nothing of that file is shown: saving must not replace it unasked.
     unloadedFile = loaded ? QString() : calibrationFile;
+    if (loaded)
+        recentCalibrations->add(calibrationFile);
     return loaded;
 }
 
@@ -341,6 +449,7 @@ bool MainWindow::saveCalibrationFile() {
     }
     if (calibrationFile == unloadedFile)
         unloadedFile.clear();
+    recentCalibrations->add(calibrationFile);
     return true;
 }
 
@@ -358,10 +467,14 @@ void MainWindow::onLoad() {
         updateWindowTitle();
         return;
     }
+    startLoad(chosen);
+}
+
+void MainWindow::startLoad(const QString& path) {
     // Read off the GUI thread: a file that does not answer must not freeze
     // the window. Until it is read, the previous file stays the current one.
     ui->actLoadCalibration->setEnabled(false);
-    calibrationLoad.start(chosen);
+    calibrationLoad.start(path);
 }
 
 void MainWindow::onCalibrationLoaded() {
@@ -369,8 +482,10 @@ void MainWindow::onCalibrationLoaded() {
     CalibrationFileLoad::Result loaded = calibrationLoad.takeResult();
     const QString path = loaded.path;
     // A file that failed stays out of reach of a later Save.
-    if (applyCalibration(std::move(loaded)))
+    if (applyCalibration(std::move(loaded))) {
         calibrationFile = path;
+        recentCalibrations->add(path);
+    }
     updateWindowTitle();
 }
 
@@ -422,7 +537,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     timer.stop();
-    if (capture)
+    if (capture) {
         capture->stop();
+        LastSession::saveWindow(*this);
+        // Not a file that failed to load: the next start would fail again.
+        const bool loaded = !calibrationFile.isEmpty() && calibrationFile != unloadedFile;
+        LastSession::setValue(sessionCalibrationKey,
+                              loaded ? QFileInfo(calibrationFile).absoluteFilePath() : QString());
+    }
     event->accept();
 }

@@ -12,6 +12,10 @@
 #include <array>
 #include <memory>
 
+class QDragEnterEvent;
+class QDropEvent;
+class RecentMenu;
+
 namespace KivraTolm {
 class Capture;
 }
@@ -57,8 +61,22 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // A calibration file dropped on the window is loaded as by "Load
+    // Calibration ...".
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    // "File" and "Help": the tool bar's actions with their keys, the recent
+    // files, the last session's setting and the user guide.
+    void buildMenus();
+    // Loads `path` from the recent list or a drop, as "Load Calibration ..."
+    // does with the file chosen (and never when a file was given at start).
+    void openCalibration(const QString& path);
+    void startLoad(const QString& path);
+    // The calibration file of the last session, when the user wants it back.
+    void restoreLastCalibration();
+    void showNote(const QString& text);
     void buildColumn(int c);
     void onSelectionChanged(int c, int r, bool checked);
     void onResetAll();
@@ -85,6 +103,7 @@ private:
     // its content); empty otherwise.
     QString unloadedFile;
     CalibrationFileLoad calibrationLoad;
+    RecentMenu* recentCalibrations = nullptr;
     std::array<ColumnControls, 8> columnControls;
     std::shared_ptr<KivraTolm::Capture> capture;
     CalibrationData calibration;

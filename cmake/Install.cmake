@@ -103,6 +103,10 @@ install(FILES "${PROJECT_SOURCE_DIR}/docs/USER_GUIDE.md"
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/docs/images"
     DESTINATION "${KIVRA_DOCDIR}" COMPONENT programs
     FILES_MATCHING PATTERN "*.png")
+# The guide the programs open with F1, in a folder of its own: /usr/share/doc
+# may be left out of a system (path-exclude), the guide must not.
+install(DIRECTORY "${KIVRA_GUIDE_DIR}/"
+    DESTINATION "${CMAKE_INSTALL_DATADIR}/kivra-lite/guide" COMPONENT programs)
 install(FILES "${PROJECT_SOURCE_DIR}/examples/demo.tolmcal3"
     "${PROJECT_SOURCE_DIR}/examples/systemd/serve.conf"
     DESTINATION "${KIVRA_DOCDIR}/examples" COMPONENT programs)

@@ -13,17 +13,20 @@
 #include "CentreTrailOverlay.h"
 #include "CsvFormat.h"
 #include "EmulatedBoard.h"
+#include "FileDrop.h"
 #include "FileNamePattern.h"
 #include "FrameStatistics.h"
 #include "GreyScaleBar.h"
 #include "Grid8x8Widget.h"
 #include "IconPixmap.h"
+#include "LastSession.h"
 #include "LogFileChoice.h"
 #include "LogReplay.h"
 #include "NetworkBench.h"
 #include "NetworkDialog.h"
 #include "NewFileCheck.h"
 #include "PlainMessageBox.h"
+#include "RecentMenu.h"
 #include "ReplayBar.h"
 #include "ReplayViews.h"
 #include "SensorPoints.h"
@@ -33,18 +36,24 @@
 #include "ThemeDialog.h"
 #include "TrendView.h"
 #include "TriggerSettings.h"
+#include "UserGuide.h"
 #include "ValueText.h"
 #include "WindowEngine.h"
+#include "WindowSession.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImageWriter>
+#include <QKeySequence>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QScopedValueRollback>
@@ -75,6 +84,14 @@ constexpr int statusNoteMs = 10000;
 constexpr qint64 msPerDay = 86400000;
 // The CAL program has just let go of the board; give it time to be free.
 constexpr unsigned long calEndPauseMs = 1500;
+const QString calibrationSuffix = QStringLiteral(".tolmcal3");
+const QString logSuffix = QStringLiteral(".csv");
+const QString sessionCalibrationKey = QStringLiteral("calibrationFile");
+const QString sessionLogFolderKey = QStringLiteral("logFolder");
+
+QKeySequence keys(const char* sequence) {
+    return QKeySequence::fromString(QLatin1String(sequence), QKeySequence::PortableText);
+}
 
 double frameRateOf(const AcquisitionSettings& settings) {
     return settings.interval != 0 ? 1.0 / settings.interval : settings.frameRate;
@@ -206,6 +223,7 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     btnNetwork->setText(tr("Network..."));
     btnNetwork->setToolTip(tr("Publish this bench to an MQTT broker."));
     ui->statusBar->addPermanentWidget(btnNetwork);
+    buildMenus();
 
     if (!chooseDevice(this, this->bus, this->address)) {
         cancelledSelection = true;
@@ -219,14 +237,22 @@ MainWindow::MainWindow(const QString& bus, const QString& address, const QString
     connect(timer, &QTimer::timeout, this, &MainWindow::onTimer);
     timer->start(tickMs);
 
+    // A file on the command line wins over the last session's.
     if (!this->calibrationFile.isEmpty())
         loadCalibration();
+    else
+        restoreLastCalibration();
     // Also without a file or when it failed: the threshold's unit is then %.
     takeStatisticsUnit();
     trend->setStatisticsThreshold(statistics->threshold());
 
     startNetwork(NetworkSettings::load());
     connectSignals();
+    if (LastSession::restoreAtStart()) {
+        WindowSession::restoreControls(*ui);
+        logFolder = LastSession::value(sessionLogFolderKey).toString();
+    }
+    setAcceptDrops(true);
 }
 
 MainWindow::~MainWindow() {
@@ -246,6 +272,44 @@ void MainWindow::updateWindowTitle() {
     setWindowTitle(tr("Kivra Tolm DAQ lite 2.0") + tr(" - Orvane GmbH") + emulatedBoardTitleSuffix());
 }
 
+void MainWindow::buildMenus() {
+    // The tool bar keeps its tips; the keys show in the menus.
+    ui->actLoadCalibration->setShortcut(keys("Ctrl+O"));
+    ui->actExit->setShortcut(keys("Ctrl+Q"));
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    file->setObjectName(QStringLiteral("menuFile"));
+    file->addAction(ui->actLoadCalibration);
+    recentCalibrations = new RecentMenu(tr("Recent Calibration Files"), QStringLiteral("calibrationFiles"), this);
+    recentCalibrations->setObjectName(QStringLiteral("menuRecentCalibrations"));
+    file->addMenu(recentCalibrations);
+    QAction* openLog = file->addAction(tr("Open Log for Review..."));
+    openLog->setObjectName(QStringLiteral("actOpenLog"));
+    openLog->setShortcut(keys("Ctrl+Shift+O"));
+    recentLogs = new RecentMenu(tr("Recent Logs"), QStringLiteral("logs"), this);
+    recentLogs->setObjectName(QStringLiteral("menuRecentLogs"));
+    file->addMenu(recentLogs);
+    file->addSeparator();
+    LastSession::addRestoreAction(*file);
+    file->addSeparator();
+    file->addAction(ui->actExit);
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    help->setObjectName(QStringLiteral("menuHelp"));
+    QAction* guide = help->addAction(tr("User Guide"));
+    guide->setObjectName(QStringLiteral("actUserGuide"));
+    guide->setShortcut(keys("F1"));
+    help->addAction(ui->actAbout);
+
+    connect(recentCalibrations, &RecentMenu::fileChosen, this, &MainWindow::openCalibration);
+    connect(recentLogs, &RecentMenu::fileChosen, this, &MainWindow::openLogForReview);
+    connect(openLog, &QAction::triggered, this, [this] {
+        ui->tabWidget->setCurrentWidget(trend);
+        trend->onOpenLog();
+    });
+    connect(guide, &QAction::triggered, this, [this] {
+        openUserGuide(this, daqProgramPath.isEmpty() ? QCoreApplication::applicationFilePath() : daqProgramPath);
+    });
+}
+
 void MainWindow::connectSignals() {
     connect(ui->actLoadCalibration, &QAction::triggered, this, &MainWindow::onLoadCalibration);
     connect(calibrationLoad, &CalibrationFileLoad::finished, this, &MainWindow::onCalibrationLoaded);
@@ -262,6 +326,10 @@ void MainWindow::connectSignals() {
     connect(btnNetwork, &QToolButton::clicked, this, &MainWindow::onNetwork);
     connect(trend, &TrendView::replayRequested, this, &MainWindow::startReplay);
     connect(trend, &TrendView::reviewChanged, this, &MainWindow::endReplay);
+    connect(trend, &TrendView::reviewChanged, this, [this] {
+        if (const auto log = trend->reviewedLog())
+            recentLogs->add(log->path);
+    });
     connect(replayBar, &ReplayBar::backToLive, trend, &TrendView::onBackToLive);
     connect(replayBar, &ReplayBar::calibrationChanged, this, [this] {
         ReplayViews::prepare(*replayBar->model(), sensorWidgets, grid);
@@ -515,8 +583,12 @@ void MainWindow::showReplayedStatistics() {
 void MainWindow::takeStatisticsUnit() {
     if (!statistics->setCalibration(calibration))
         return;
-    noteLabel->setText(tr("Statistics threshold reset to %1 for the new unit")
-                           .arg(valueText(statistics->threshold(), statistics->unit())));
+    showNote(tr("Statistics threshold reset to %1 for the new unit")
+                 .arg(valueText(statistics->threshold(), statistics->unit())));
+}
+
+void MainWindow::showNote(const QString& text) {
+    noteLabel->setText(text);
     noteLabel->show();
     // Made here: a window without a device has no timers at all.
     if (!noteTimer) {
@@ -619,6 +691,7 @@ void MainWindow::applyCalibration(CalibrationFileLoad::Result loaded) {
                 .arg(calibrationLabel->fontMetrics().elidedText(QFileInfo(calibrationSource.path).fileName(),
                                                                 Qt::ElideMiddle, mostCalibrationNameWidth)));
         calibrationLabel->setToolTip(QDir::toNativeSeparators(calibrationSource.path));
+        recentCalibrations->add(calibrationSource.path);
     } catch (const std::exception& e) {
         showCalibrationError(this, tr("Error"),
                              tr("Failed to load calibration data: %1").arg(QString::fromStdString(e.what())), e);
@@ -673,13 +746,90 @@ void MainWindow::onLoadCalibration() {
     // A cancelled dialog forgets the file, so the CAL program gets none.
     calibrationFile = QFileDialog::getOpenFileName(this, tr("Select file to load"), QString(),
                                                    tr("Tolm calibration files V3 (*.tolmcal3)"));
-    if (calibrationFile.isEmpty())
-        return;
+    if (!calibrationFile.isEmpty())
+        startCalibrationLoad(calibrationFile);
+}
+
+void MainWindow::startCalibrationLoad(const QString& path) {
     // Read off the GUI thread: a file that does not answer must not freeze
     // the window. A capture must not start on the calibration about to go.
     ui->actLoadCalibration->setEnabled(false);
     ui->btnArmTrigger->setEnabled(false);
-    calibrationLoad->start(calibrationFile);
+    calibrationLoad->start(path);
+}
+
+bool MainWindow::canLoadCalibration() const {
+    return !session && !calibrationLoad->isPending();
+}
+
+void MainWindow::openCalibration(const QString& path) {
+    if (session) {
+        showNote(tr("No calibration can be loaded while a capture runs."));
+        return;
+    }
+    if (!canLoadCalibration())
+        return;
+    if (!QFileInfo::exists(path)) {
+        recentCalibrations->remove(path);
+        showNote(tr("%1 is gone and was taken off the list.").arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    calibrationFile = path;
+    startCalibrationLoad(path);
+}
+
+void MainWindow::openLogForReview(const QString& path) {
+    if (!QFileInfo::exists(path)) {
+        recentLogs->remove(path);
+        showNote(tr("%1 is gone and was taken off the list.").arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    ui->tabWidget->setCurrentWidget(trend);
+    trend->openLog(path);
+}
+
+void MainWindow::restoreLastCalibration() {
+    QString gone;
+    const QString file = LastSession::rememberedFile(sessionCalibrationKey, gone);
+    // Said in passing, not in a box: the start goes on without it.
+    if (!gone.isEmpty())
+        showNote(tr("The last session's calibration file %1 is gone.").arg(QDir::toNativeSeparators(gone)));
+    if (file.isEmpty())
+        return;
+    CalibrationFileLoad::Result loaded = CalibrationFileLoad::read(file);
+    if (loaded.error) {
+        LastSession::setValue(sessionCalibrationKey, QString());
+        showNote(tr("The last session's calibration file %1 could not be loaded.").arg(QDir::toNativeSeparators(file)));
+        return;
+    }
+    calibrationFile = file;
+    applyCalibration(std::move(loaded));
+}
+
+void MainWindow::saveSession() {
+    LastSession::saveWindow(*this);
+    LastSession::setValue(sessionCalibrationKey, calibrationSource.path.isEmpty()
+                                                     ? QString()
+                                                     : QFileInfo(calibrationSource.path).absoluteFilePath());
+    if (!ui->txtFile->text().isEmpty())
+        LastSession::setValue(sessionLogFolderKey, QFileInfo(ui->txtFile->text()).absolutePath());
+    WindowSession::saveControls(*ui);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFile(event->mimeData(), {calibrationSuffix, logSuffix}).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QString path = droppedFile(event->mimeData(), {calibrationSuffix, logSuffix});
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    if (path.endsWith(calibrationSuffix, Qt::CaseInsensitive))
+        openCalibration(path);
+    else
+        openLogForReview(path);
 }
 
 void MainWindow::onCalibrationLoaded() {
@@ -714,7 +864,7 @@ void MainWindow::onExecFinished(int) {
 
 void MainWindow::onSelectFile() {
     // Arming asks before an existing file is replaced.
-    QString file = QFileDialog::getSaveFileName(this, tr("Select file to store capture data"), QString(),
+    QString file = QFileDialog::getSaveFileName(this, tr("Select file to store capture data"), logFolder,
                                                 tr("CSV files (*.csv)"), nullptr, QFileDialog::DontConfirmOverwrite);
     if (file.isEmpty())
         return;
@@ -844,6 +994,10 @@ void MainWindow::setCaptureActive(bool active) {
         ui->tmeSampleToSample->setEnabled(ui->rdoSampleToSample->isChecked());
     }
     ui->mainToolBar->setEnabled(!active);
+    // Their keys and menu entries as well.
+    for (QAction* action : ui->mainToolBar->actions())
+        action->setEnabled(!active);
+    recentCalibrations->setEnabled(!active);
     for (SensorWidget* widget : sensorWidgets)
         widget->setTriggerLevelDisabled(active);
     ui->spnTriggerLevel->setEnabled(!active && ui->btnLevelTrigger->isChecked());
@@ -869,6 +1023,8 @@ void MainWindow::dropCapture() {
                                                                       path, Qt::ElideMiddle, mostCapturePathWidth))
                                                        : tr("Last capture: no trigger, nothing written"));
     lastCaptureLabel->setToolTip(path);
+    if (outcome.rowsWritten > 0)
+        recentLogs->add(outcome.fileName);
     if (bench)
         bench->captureDone(*finished, outcome);
     if (outcome.rowsUnwritten > 0)
@@ -979,8 +1135,10 @@ void MainWindow::publishBench() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (capture)
+    if (capture) {
+        saveSession();
         capture->stop();
+    }
     if (timer)
         timer->stop();
     if (session) {

@@ -20,10 +20,13 @@ class GreyScaleBar;
 class Grid8x8Widget;
 class NetworkBench;
 class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
 class QPushButton;
 class QTimer;
 class QToolButton;
+class RecentMenu;
 class ReplayBar;
 class SensorWidget;
 class StatisticsPanel;
@@ -89,10 +92,28 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // A calibration file or a log dropped on the window opens it.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void updateWindowTitle();
+    // "File" and "Help": the tool bar's actions with their keys, the recent
+    // files, the last session's setting and the user guide.
+    void buildMenus();
     void connectSignals();
+    // A calibration from the recent list or a drop; refused, as "Load
+    // Calibration" is, while a capture runs or a load is under way.
+    void openCalibration(const QString& path);
+    bool canLoadCalibration() const;
+    void startCalibrationLoad(const QString& path);
+    // A log from the recent list or a drop, reviewed in the Trend tab.
+    void openLogForReview(const QString& path);
+    // The calibration file of the last session, when the user wants it back.
+    void restoreLastCalibration();
+    void saveSession();
+    // A passing note in the status bar, for ten seconds.
+    void showNote(const QString& text);
     void applyCalibration(CalibrationFileLoad::Result loaded);
     // The calibration's points, units and enabled sensors in the live views.
     void showCalibrationInViews();
@@ -154,6 +175,11 @@ private:
     // A passing note in the status bar, beside the status text.
     QLabel* noteLabel = nullptr;
     QTimer* noteTimer = nullptr;
+    RecentMenu* recentCalibrations = nullptr;
+    RecentMenu* recentLogs = nullptr;
+    // Where "Choose Output File" starts: the last session's log folder when
+    // it is restored, else nowhere in particular.
+    QString logFolder;
     TrendView* trend = nullptr;
     ReplayBar* replayBar = nullptr;
     // The running capture's trigger is marked on the trend once.

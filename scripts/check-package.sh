@@ -59,6 +59,8 @@ expected=(
     'usr/share/doc/kivra-lite/copyright'
     'usr/share/doc/kivra-lite/changelog\.Debian\.gz'
     'usr/share/doc/kivra-lite/USER_GUIDE\.md'
+    'usr/share/kivra-lite/guide/index\.html'
+    'usr/share/kivra-lite/guide/images/daq-light\.png'
     'usr/share/doc/kivra-lite/examples/demo\.tolmcal3'
     'usr/share/doc/kivra-lite/examples/serve\.conf'
     'usr/share/doc/kivra-lite/examples/mosquitto/kivratolm\.conf'
@@ -69,7 +71,7 @@ for pattern in "${expected[@]}"; do
     grep -Eqx "$pattern" "$work/files" || fail "missing $pattern"
 done
 # Build and test leftovers must stay out: only the paths above and docs.
-unexpected=$(grep -Ev '^(usr/(bin|lib|share/(applications|metainfo|icons/hicolor|man/man1|doc/kivra-lite|lintian/overrides))|lib/systemd/system)/' "$work/files" || true)
+unexpected=$(grep -Ev '^(usr/(bin|lib|share/(applications|metainfo|icons/hicolor|man/man1|doc/kivra-lite|kivra-lite/guide|lintian/overrides))|lib/systemd/system)/' "$work/files" || true)
 [ -z "$unexpected" ] || fail "unexpected files: $unexpected"
 grep -Eq '\.(a|h|cmake)$|tst_|bench_' "$work/files" && fail "build or test files in the package"
 

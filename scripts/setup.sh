@@ -27,8 +27,10 @@ done
 # The X tools: the test that starts both programs on a virtual X server at
 # 100 % and 200 % scaling looks at them from outside. The Linguist tools
 # compile the translations; the toolkit's own German texts, the German locale
-# and libfaketime are for the tests of the German interface.
+# and libfaketime are for the tests of the German interface. python3-markdown
+# makes the user guide's HTML that the programs open with F1.
 "$root/scripts/install-packages.sh" cmake make g++ pkg-config "${qt_packages[@]}" libboost-dev libtinyxml-dev \
+    python3-markdown \
     libmosquitto-dev mosquitto mosquitto-clients openssl \
     xvfb x11-xserver-utils x11-utils imagemagick xdotool locales libfaketime
 

@@ -16,11 +16,15 @@ QRect centredGeometry(const QSize& frame, const QSize& screen) {
 
 QRect fittedGeometry(const QRect& screen, const QRect& available, const QSize& wanted, const QSize& minimum) {
     const QSize size = wanted.boundedTo(available.size()).expandedTo(minimum);
-    const QRect centred = centredGeometry(size, screen.size()).translated(screen.topLeft());
+    return keptInside(available, centredGeometry(size, screen.size()).translated(screen.topLeft()), minimum);
+}
+
+QRect keptInside(const QRect& available, const QRect& wanted, const QSize& minimum) {
+    const QSize size = wanted.size().boundedTo(available.size()).expandedTo(minimum);
     // Right and bottom edges into the free area first, then the top left
     // corner, which wins when the window is larger.
-    const int x = std::max(std::min(centred.x(), available.x() + available.width() - size.width()), available.x());
-    const int y = std::max(std::min(centred.y(), available.y() + available.height() - size.height()), available.y());
+    const int x = std::max(std::min(wanted.x(), available.x() + available.width() - size.width()), available.x());
+    const int y = std::max(std::min(wanted.y(), available.y() + available.height() - size.height()), available.y());
     return QRect(QPoint(x, y), size);
 }
 

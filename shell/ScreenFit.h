@@ -20,6 +20,11 @@ QRect centredGeometry(const QSize& frame, const QSize& screen);
 // corner in it: title bar, tool bar and the controls beneath stay reachable.
 QRect fittedGeometry(const QRect& screen, const QRect& available, const QSize& wanted, const QSize& minimum);
 
+// `wanted` (a window's frame where it was) kept in the free area `available`:
+// no larger than it (but never below `minimum`), moved in as far as needed,
+// the top left corner winning when it does not fit.
+QRect keptInside(const QRect& available, const QRect& wanted, const QSize& minimum);
+
 // Shrinks a dialog that does not fit the free area of its parent's screen
 // (or the primary screen) to it, never below its minimum size; the toolkit
 // then places it on the screen as usual.

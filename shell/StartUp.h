@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LastSession.h"
 #include "ScreenFit.h"
 #include "StartArguments.h"
 #include "Translations.h"
@@ -52,14 +53,16 @@ void applySavedTheme();
 // a screen.
 void centreOnScreen(QWidget& window);
 
-// Builds the main window from the command line, centres and shows it, and
+// Builds the main window from the command line, centres it (or puts it where
+// the last session left it, when the user asked for that) and shows it, and
 // runs the event loop. Returns 0 without running the loop when the window's
 // device selection was cancelled. Window needs a constructor
 // (bus, address, calibrationFile) and `bool selectionCancelled() const`.
 template <typename Window> int runMainWindow(const QStringList& arguments) {
     const StartArguments start = parseStartArguments(arguments);
     Window window(start.bus, start.address, start.calibrationFile);
-    centreOnScreen(window);
+    if (!LastSession::restoreWindow(window))
+        centreOnScreen(window);
     window.show();
     if (window.selectionCancelled())
         return 0;

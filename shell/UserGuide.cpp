@@ -1,0 +1,27 @@
+#include "UserGuide.h"
+
+#include "PlainMessageBox.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+
+QString userGuideFile(const QString& programPath) {
+    const QDir programs = QFileInfo(programPath).absoluteDir();
+    return QDir::cleanPath(programs.filePath(QStringLiteral("../share/kivra-lite/guide/index.html")));
+}
+
+void openUserGuide(QWidget* parent, const QString& programPath) {
+    const QString file = userGuideFile(programPath);
+    if (!QFileInfo::exists(file)) {
+        showPlainMessage(parent, QMessageBox::Critical, QCoreApplication::translate("UserGuide", "Error"), QCoreApplication::translate("UserGuide", "The user guide is not installed."),
+                         QDir::toNativeSeparators(file));
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
+        showPlainMessage(parent, QMessageBox::Critical, QCoreApplication::translate("UserGuide", "Error"),
+                         QCoreApplication::translate("UserGuide", "No program of the desktop opened the user guide."),
+                         QDir::toNativeSeparators(file));
+}

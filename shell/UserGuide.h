@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The user guide as HTML, installed with the programs in
+// share/kivra-lite/guide/ beside their bin/ folder (and so found in the build
+// tree as well): the file for the program at `programPath`.
+QString userGuideFile(const QString& programPath);
+
+// Opens the guide of the program at `programPath` in the desktop's browser;
+// says so in a box when it is not installed or cannot be opened.
+void openUserGuide(QWidget* parent, const QString& programPath);
