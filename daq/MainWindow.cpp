@@ -588,7 +588,10 @@ void MainWindow::takeStatisticsUnit() {
 }
 
 void MainWindow::showNote(const QString& text) {
-    noteLabel->setText(text);
+    // A note still shown stays beside the new one (at start: the statistics'
+    // unit and the last session's file).
+    const bool showing = !noteLabel->isHidden() && noteTimer && noteTimer->isActive();
+    noteLabel->setText(showing ? noteLabel->text() + QStringLiteral("  \u00b7  ") + text : text);
     noteLabel->show();
     // Made here: a window without a device has no timers at all.
     if (!noteTimer) {

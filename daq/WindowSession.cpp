@@ -14,7 +14,7 @@ namespace {
 const QString timeFormat = QStringLiteral("HH:mm:ss.zzz");
 
 std::array<QAbstractButton*, 7> logButtons(const Ui::MainWindow& ui) {
-    return {ui.btnLogCapSampleTimer, ui.btnLogAnalog0, ui.btnLogAnalog1, ui.btnLogAnalog2,
+    return {ui.btnLogCapSampleTimer, ui.btnLogAnalog0, ui.btnLogAnalog1,        ui.btnLogAnalog2,
             ui.btnLogAnalog3,        ui.btnLogDigital, ui.btnLogHardwareCounter};
 }
 
@@ -48,9 +48,11 @@ void setNumber(QSpinBox* box, const QString& key) {
 namespace WindowSession {
 
 void saveControls(const Ui::MainWindow& ui) {
-    const auto by = [](bool time) { return time ? QStringLiteral("time") : QStringLiteral("samples"); };
-    LastSession::setValue(QStringLiteral("timing"), ui.rdoSampleRate->isChecked() ? QStringLiteral("rate")
-                                                                                  : QStringLiteral("interval"));
+    const auto by = [](bool time) {
+        return time ? QStringLiteral("time") : QStringLiteral("samples");
+    };
+    LastSession::setValue(QStringLiteral("timing"),
+                          ui.rdoSampleRate->isChecked() ? QStringLiteral("rate") : QStringLiteral("interval"));
     LastSession::setValue(QStringLiteral("rate"), ui.spnRate->value());
     LastSession::setValue(QStringLiteral("interval"), timeText(ui.tmeSampleToSample->time()));
     QStringList logged;

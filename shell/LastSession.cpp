@@ -35,8 +35,7 @@ void setRestoreAtStart(bool on) {
 }
 
 void addRestoreAction(QMenu& menu) {
-    QAction* action =
-        menu.addAction(QCoreApplication::translate("LastSession", "Restore the Last Session at Start"));
+    QAction* action = menu.addAction(QCoreApplication::translate("LastSession", "Restore the Last Session at Start"));
     action->setObjectName(QStringLiteral("actRestoreSession"));
     action->setCheckable(true);
     action->setChecked(restoreAtStart());
@@ -61,8 +60,8 @@ void saveWindow(const QWidget& window) {
     // Where the frame's corner was and the size inside it; of a maximised
     // window, what it returns to.
     const bool maximized = window.isMaximized();
-    const QRect normal = maximized && window.normalGeometry().isValid() ? window.normalGeometry()
-                                                                         : QRect(window.pos(), window.size());
+    const QRect normal =
+        maximized && window.normalGeometry().isValid() ? window.normalGeometry() : QRect(window.pos(), window.size());
     setValue(geometryKey, normal);
     setValue(maximizedKey, maximized);
 }

@@ -16,7 +16,8 @@ QString userGuideFile(const QString& programPath) {
 void openUserGuide(QWidget* parent, const QString& programPath) {
     const QString file = userGuideFile(programPath);
     if (!QFileInfo::exists(file)) {
-        showPlainMessage(parent, QMessageBox::Critical, QCoreApplication::translate("UserGuide", "Error"), QCoreApplication::translate("UserGuide", "The user guide is not installed."),
+        showPlainMessage(parent, QMessageBox::Critical, QCoreApplication::translate("UserGuide", "Error"),
+                         QCoreApplication::translate("UserGuide", "The user guide is not installed."),
                          QDir::toNativeSeparators(file));
         return;
     }

@@ -11,12 +11,16 @@
 #include "Theme.h"
 #include "ThemeDialog.h"
 
+#include <QDesktopServices>
 #include <QDoubleSpinBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTextStream>
 #include <QTimeEdit>
 #include <QToolBar>
 #include <QtTest>
@@ -51,6 +55,16 @@ private slots:
     void preTrigger();
     void longUnitStaysBounded();
     void barGraphTabSaysWhatItShows();
+    void lastSessionRestored();
+    void goneSessionFileIsANote();
+    void userGuideOnF1();
+
+public slots:
+    // Stands in for the desktop's browser.
+    void openUrl(const QUrl& url) { openedUrls << url; }
+
+private:
+    QList<QUrl> openedUrls;
 };
 
 void TestMainWindow::form_data() {
@@ -457,6 +471,150 @@ void TestMainWindow::barGraphTabSaysWhatItShows() {
         QVERIFY(column->isTriggerLevelSet());
         QCOMPARE(column->currentTriggerLevel(), 12.5f);
     }
+}
+
+namespace {
+
+// "Restore the Last Session at Start" as the user sets it.
+void setRestoreSession(MainWindow& window, bool on) {
+    QAction* action = window.findChild<QAction*>("actRestoreSession");
+    QVERIFY(action && action->isCheckable());
+    action->setChecked(on);
+}
+
+QString startFolderOfLogDialog(MainWindow& window) {
+    QString folder;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            folder = dialog->directory().absolutePath();
+            dialog->reject();
+        }
+    });
+    poll.start(5);
+    child<QPushButton>(window, "btnFileSel")->click();
+    return folder;
+}
+
+} // namespace
+
+// What a closed window kept comes back in the next one, with the file of
+// the command line winning over the remembered one.
+void TestMainWindow::lastSessionRestored() {
+    QSettings().remove("session");
+    QTemporaryDir dir;
+    const QString demo = KIVRA_SOURCE_DIR "/examples/demo.tolmcal3";
+    {
+        MainWindow window("usb", "-", demo);
+        window.show();
+        setRestoreSession(window, true);
+        child<QRadioButton>(window, "rdoSampleToSample")->click();
+        child<QTimeEdit>(window, "tmeSampleToSample")->setTime(QTime(0, 0, 2));
+        child<QPushButton>(window, "btnLogAnalog1")->setChecked(true);
+        child<QPushButton>(window, "btnLogHardwareCounter")->setChecked(true);
+        child<QRadioButton>(window, "rdoPreTriggerSamples")->click();
+        child<QSpinBox>(window, "spnPreTriggerSamples")->setValue(3);
+        child<QRadioButton>(window, "rdoCapFrames")->click();
+        child<QSpinBox>(window, "spnCapSamples")->setValue(30);
+        child<QTabWidget>(window, "tabWidget")->setCurrentWidget(child<QWidget>(window, "tabGrid"));
+        child<QLineEdit>(window, "txtFile")->setText(dir.filePath("run.csv"));
+        window.close();
+    }
+    {
+        MainWindow window("usb", "-", QString());
+        QCOMPARE(window.calibrationData().unit(), std::string("N"));
+        QVERIFY(child<QRadioButton>(window, "rdoSampleToSample")->isChecked());
+        QVERIFY(!child<QSpinBox>(window, "spnRate")->isEnabled());
+        QCOMPARE(child<QTimeEdit>(window, "tmeSampleToSample")->time(), QTime(0, 0, 2));
+        QCOMPARE(window.currentAcquisitionSettings().interval, 2u);
+        for (const char* logged : {"btnLogAnalog1", "btnLogHardwareCounter"})
+            QVERIFY2(child<QPushButton>(window, logged)->isChecked(), logged);
+        for (const char* notLogged : {"btnLogAnalog0", "btnLogDigital", "btnLogCapSampleTimer"})
+            QVERIFY2(!child<QPushButton>(window, notLogged)->isChecked(), notLogged);
+        QVERIFY(child<QRadioButton>(window, "rdoPreTriggerSamples")->isChecked());
+        QCOMPARE(child<QSpinBox>(window, "spnPreTriggerSamples")->value(), 3);
+        QCOMPARE(child<QTimeEdit>(window, "tmePreTriggerTime")->time(), QTime(0, 0, 6)); // 3 frames of 2 s
+        QVERIFY(child<QRadioButton>(window, "rdoCapFrames")->isChecked());
+        QCOMPARE(child<QSpinBox>(window, "spnCapSamples")->value(), 30);
+        QCOMPARE(child<QTabWidget>(window, "tabWidget")->currentWidget()->objectName(), QString("tabGrid"));
+        // The log's folder, not its name: arming must not meet the old file.
+        QVERIFY(child<QLineEdit>(window, "txtFile")->text().isEmpty());
+        QCOMPARE(startFolderOfLogDialog(window), QDir(dir.path()).absolutePath());
+        window.close();
+    }
+    {
+        // Another file on the command line counts.
+        QFile::copy(demo, dir.filePath("other.tolmcal3"));
+        QFile other(dir.filePath("other.tolmcal3"));
+        QVERIFY(other.open(QIODevice::ReadWrite));
+        QString text = QString::fromUtf8(other.readAll()).replace("unit=\"N\"", "unit=\"kg\"");
+        QVERIFY(text.contains("kg"));
+        other.resize(0);
+        other.write(text.toUtf8());
+        other.close();
+        MainWindow window("usb", "-", other.fileName());
+        QCOMPARE(window.calibrationData().unit(), std::string("kg"));
+    }
+    QSettings().remove("session");
+}
+
+// A remembered file that is gone: the window starts without it, says so in
+// passing and asks nothing.
+void TestMainWindow::goneSessionFileIsANote() {
+    QSettings().remove("session");
+    QTemporaryDir dir;
+    const QString gone = dir.filePath("gone.tolmcal3");
+    QVERIFY(QFile::copy(KIVRA_SOURCE_DIR "/examples/demo.tolmcal3", gone));
+    {
+        MainWindow window("usb", "-", gone);
+        setRestoreSession(window, true);
+        window.close();
+    }
+    QVERIFY(QFile::remove(gone));
+    ModalResponder responder;
+    MainWindow window("usb", "-", QString());
+    QVERIFY(responder.shownBoxes().isEmpty());
+    QCOMPARE(ModalResponder::visibleMessageBoxes(), 0);
+    QCOMPARE(window.calibrationData().unit(), CalibrationData().unit());
+    QVERIFY(!child<QLabel>(window, "lblStatusNote")->isHidden());
+    const QString note = child<QLabel>(window, "lblStatusNote")->text();
+    QVERIFY2(
+        note.contains(QString("The last session's calibration file %1 is gone.").arg(QDir::toNativeSeparators(gone))),
+        qPrintable(note));
+    // Forgotten: the next start says nothing of it.
+    window.close();
+    MainWindow next("usb", "-", QString());
+    QVERIFY(!child<QLabel>(next, "lblStatusNote")->text().contains("gone"));
+    QSettings().remove("session");
+}
+
+// F1 opens the guide the build made as HTML, beside the programs' folder as
+// in the installed tree, with the pictures it shows.
+void TestMainWindow::userGuideOnF1() {
+    openedUrls.clear();
+    QDesktopServices::setUrlHandler("file", this, "openUrl");
+    MainWindow window("usb", "-", QString());
+    window.setDaqProgramPath(KIVRA_PROGRAM_DIR "/kivratolm-daq-lite-x86");
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_F1);
+    QDesktopServices::unsetUrlHandler("file");
+    QCOMPARE(openedUrls.size(), 1);
+    const QString page = openedUrls.first().toLocalFile();
+    QCOMPARE(QFileInfo(page).absoluteFilePath(),
+             QFileInfo(KIVRA_PROGRAM_DIR "/../share/kivra-lite/guide/index.html").absoluteFilePath());
+    QFile file(page);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(file.readAll());
+    QVERIFY(html.contains("<h2 id=\"the-daq-window\">The DAQ window</h2>"));
+    const QRegularExpression picture("<img alt=\"[^\"]*\" src=\"([^\"]+)\"");
+    int pictures = 0;
+    for (auto match = picture.globalMatch(html); match.hasNext(); ++pictures) {
+        const QString source = match.next().captured(1);
+        QVERIFY2(QFileInfo::exists(QFileInfo(page).dir().filePath(source)), qPrintable(source));
+    }
+    QVERIFY(pictures >= 5);
 }
 
 QTEST_MAIN(TestMainWindow)

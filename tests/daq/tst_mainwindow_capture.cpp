@@ -3,6 +3,7 @@
 
 #include "CalibrationData.h"
 #include "PrivateMount.h"
+#include "RecentMenu.h"
 #include "SensorGeometry.h"
 #include "SensorWidget.h"
 
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QProcess>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -42,6 +44,7 @@ private slots:
     void unwritableLogIsReported();
     void noRowBeforeTheLoadedSensitivities();
     void closeDuringCapture();
+    void calibrationRefusedWhileCapturing();
 
 private:
     static QStringList dataRows(const QString& fileName);
@@ -64,6 +67,18 @@ bool isIdle(MainWindow& window) {
 QString userGuide() {
     QFile guide(KIVRA_SOURCE_DIR "/docs/USER_GUIDE.md");
     return guide.open(QIODevice::ReadOnly | QIODevice::Text) ? QString::fromUtf8(guide.readAll()) : QString();
+}
+
+// Dragged onto the window and dropped, as the desktop delivers it; whether
+// the window took it.
+bool dropFile(MainWindow& window, const QString& path) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+    return enter.isAccepted() && drop.isAccepted();
 }
 
 int capturedRows(MainWindow& window) {
@@ -526,6 +541,38 @@ void TestMainWindowCapture::closeDuringCapture() {
     QVERIFY(responder.shownBoxes().isEmpty());
     QVERIFY(!KivraTolmEmulator::boardState(0).open);
     QVERIFY(dataRows(fileName).size() >= shown);
+}
+
+// A calibration from the recent list or dropped on the window waits, as
+// "Load Calibration" does, until the capture has ended.
+void TestMainWindowCapture::calibrationRefusedWhileCapturing() {
+    const QString demo = KIVRA_SOURCE_DIR "/examples/demo.tolmcal3";
+    { MainWindow loaded("usb", "-", demo); }
+    QTemporaryDir dir;
+    MainWindow window("usb", "-", QString());
+    auto* recent = child<RecentMenu>(window, "menuRecentCalibrations");
+    QCOMPARE(recent->files().value(0), QFileInfo(demo).absoluteFilePath());
+    QAction* entry = recent->actions().value(0);
+    QVERIFY(entry);
+    setLogFile(window, dir.filePath("log.csv"));
+    armButton(window)->click();
+    QTRY_VERIFY(statusOf(window).endsWith(" - Armed"));
+    QVERIFY(!recent->isEnabled());
+    QVERIFY(!child<QAction>(window, "actLoadCalibration")->isEnabled());
+
+    entry->trigger();
+    QVERIFY(dropFile(window, demo));
+    QVERIFY(!window.isLoadingCalibration());
+    QTest::qWait(100);
+    QCOMPARE(window.calibrationData().unit(), std::string());
+    QVERIFY(
+        child<QLabel>(window, "lblStatusNote")->text().endsWith("No calibration can be loaded while a capture runs."));
+
+    armButton(window)->click();
+    QTRY_VERIFY(isIdle(window));
+    QVERIFY(recent->isEnabled());
+    QVERIFY(dropFile(window, demo));
+    QTRY_COMPARE(window.calibrationData().unit(), std::string("N"));
 }
 
 QTEST_MAIN(TestMainWindowCapture)
