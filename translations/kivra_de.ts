@@ -210,6 +210,17 @@
     </message>
 </context>
 <context>
+    <name>LastSession</name>
+    <message>
+        <source>Restore the Last Session at Start</source>
+        <translation>Letzte Sitzung beim Start wiederherstellen</translation>
+    </message>
+    <message>
+        <source>Start with the calibration file, settings and window of the last session.</source>
+        <translation>Mit Kalibrierdatei, Einstellungen und Fenster der letzten Sitzung starten.</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>  Bar Graph</source>
@@ -823,6 +834,46 @@ Ein Name darf {n}, {date} und {time} enthalten; {{ und }} stehen für eine gesch
         <source>Last capture: no trigger, nothing written</source>
         <translation>Letzte Aufzeichnung: kein Trigger, nichts geschrieben</translation>
     </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>Recent Calibration Files</source>
+        <translation>Zuletzt verwendete Kalibrierdateien</translation>
+    </message>
+    <message>
+        <source>Open Log for Review...</source>
+        <translation>Log im Verlauf öffnen...</translation>
+    </message>
+    <message>
+        <source>Recent Logs</source>
+        <translation>Zuletzt verwendete Logdateien</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>User Guide</source>
+        <translation>Benutzerhandbuch</translation>
+    </message>
+    <message>
+        <source>No calibration can be loaded while a capture runs.</source>
+        <translation>Während einer Aufzeichnung kann keine Kalibrierung geladen werden.</translation>
+    </message>
+    <message>
+        <source>%1 is gone and was taken off the list.</source>
+        <translation>%1 ist nicht mehr vorhanden und wurde aus der Liste entfernt.</translation>
+    </message>
+    <message>
+        <source>The last session&apos;s calibration file %1 is gone.</source>
+        <translation>Die Kalibrierdatei %1 der letzten Sitzung ist nicht mehr vorhanden.</translation>
+    </message>
+    <message>
+        <source>The last session&apos;s calibration file %1 could not be loaded.</source>
+        <translation>Die Kalibrierdatei %1 der letzten Sitzung konnte nicht geladen werden.</translation>
+    </message>
 </context>
 <context>
     <name>ModeDialog</name>
@@ -919,6 +970,17 @@ Ein Name darf {n}, {date} und {time} enthalten; {{ und }} stehen für eine gesch
     <message>
         <source>Give the prefix as topic levels such as lab/bench1, without + or # and without / at either end.</source>
         <translation>Das Präfix besteht aus Topic-Ebenen wie lab/bench1, ohne + oder # und ohne / am Anfang oder Ende.</translation>
+    </message>
+</context>
+<context>
+    <name>RecentMenu</name>
+    <message>
+        <source>No files yet</source>
+        <translation>Noch keine Dateien</translation>
+    </message>
+    <message>
+        <source>Clear List</source>
+        <translation>Liste leeren</translation>
     </message>
 </context>
 <context>
@@ -1466,6 +1528,21 @@ Ein Name darf {n}, {date} und {time} enthalten; {{ und }} stehen für eine gesch
     <message>
         <source>  Replay</source>
         <translation>  Wiedergabe</translation>
+    </message>
+</context>
+<context>
+    <name>UserGuide</name>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>The user guide is not installed.</source>
+        <translation>Das Benutzerhandbuch ist nicht installiert.</translation>
+    </message>
+    <message>
+        <source>No program of the desktop opened the user guide.</source>
+        <translation>Kein Programm des Desktops hat das Benutzerhandbuch geöffnet.</translation>
     </message>
 </context>
 </TS>
