@@ -1,4 +1,5 @@
 #include "CalibrationData.h"
+#include "DropFile.h"
 #include "EmulatorControl.h"
 #include "MainWindow.h"
 #include "ModalResponder.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -94,6 +96,7 @@ private slots:
     void saveAndExitWithoutFileCancelled();
     void saveAndExitWritesFileGivenAtStart();
     void loadAsksWhenModified();
+    void dropAndRecentLoadAsLoadDoes();
     void failedLoadKeepsCalibrationAndFile();
     void fileThatFailedIsReplacedOnlyWhenAnsweredYes_data();
     void fileThatFailedIsReplacedOnlyWhenAnsweredYes();
@@ -494,6 +497,33 @@ void TestCalMainWindow::loadAsksWhenModified() {
     QTRY_VERIFY(!window.isLoadingCalibration());
     QCOMPARE(window.calibrationData().unit(), std::string("kg"));
     QVERIFY(!window.calibrationData().isModified());
+    QCOMPARE(window.calibrationFileName(), path);
+}
+
+// A dropped file and a recent one load as "Load Calibration ..." does: asked
+// first when there are unsaved changes; never in a window given its file.
+void TestCalMainWindow::dropAndRecentLoadAsLoadDoes() {
+    const QString path = writeFile(dir.filePath("dropped.tolmcal3"), sampleCalibration());
+    {
+        MainWindow fixed("usb", "-", path);
+        QVERIFY(!fixed.findChild<QMenu*>("menuRecentCalibrations")->isEnabled());
+        QVERIFY(!dropFile(fixed, path));
+    }
+    MainWindow window("usb", "-", QString());
+    window.findChild<QLineEdit*>("txtUnit")->setText("bar");
+    ModalResponder responder;
+    responder.answer({QMessageBox::No});
+    QVERIFY(dropFile(window, path));
+    QCOMPARE(responder.shownTexts(), QStringList{"Unsaved data exists, really load ?"});
+    QCOMPARE(window.calibrationData().unit(), std::string("bar"));
+
+    // The file the other window loaded heads the list.
+    QAction* recent = window.findChild<QMenu*>("menuRecentCalibrations")->actions().value(0);
+    QVERIFY(recent && recent->toolTip() == QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+    responder.answer({QMessageBox::Yes});
+    recent->trigger();
+    QTRY_VERIFY(!window.isLoadingCalibration());
+    QCOMPARE(window.calibrationData().unit(), std::string("kg"));
     QCOMPARE(window.calibrationFileName(), path);
 }
 

@@ -596,7 +596,7 @@ void TestMainWindow::userGuideOnF1() {
     MainWindow window("usb", "-", QString());
     window.setDaqProgramPath(KIVRA_PROGRAM_DIR "/kivratolm-daq-lite-x86");
     window.show();
-    QApplication::setActiveWindow(&window);
+    window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QTest::keyClick(&window, Qt::Key_F1);
     QDesktopServices::unsetUrlHandler("file");

@@ -2,6 +2,7 @@
 #include "tst_mainwindow_support.h"
 
 #include "CalibrationData.h"
+#include "DropFile.h"
 #include "PrivateMount.h"
 #include "RecentMenu.h"
 #include "SensorGeometry.h"
@@ -11,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QProcess>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -67,18 +67,6 @@ bool isIdle(MainWindow& window) {
 QString userGuide() {
     QFile guide(KIVRA_SOURCE_DIR "/docs/USER_GUIDE.md");
     return guide.open(QIODevice::ReadOnly | QIODevice::Text) ? QString::fromUtf8(guide.readAll()) : QString();
-}
-
-// Dragged onto the window and dropped, as the desktop delivers it; whether
-// the window took it.
-bool dropFile(MainWindow& window, const QString& path) {
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(path)});
-    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&window, &enter);
-    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&window, &drop);
-    return enter.isAccepted() && drop.isAccepted();
 }
 
 int capturedRows(MainWindow& window) {
