@@ -187,7 +187,7 @@ for theme in $themes; do
     # The grid tab: the tabs sit on the left edge of the window.
     xdotool mousemove --window "$window_id" $((25 * ratio)) $((230 * ratio)) click 1
     # With the centre and its trail drawn (the check box under the statistics).
-    xdotool mousemove --window "$window_id" $((620 * ratio)) $((301 * ratio)) click 1
+    xdotool mousemove --window "$window_id" $((620 * ratio)) $((323 * ratio)) click 1
     sleep 2.5
     shoot "$window_id" "$images/daq-grid-$theme.png"
     # The trend tab, third on the left edge, after some seconds of frames.
@@ -236,7 +236,7 @@ sleep 2
 click 600 757 # Log File
 xdotool type --delay 5 capture.csv
 click 1087 682 # Sample Timer: Log
-click 1127 403 # Analog In 0: Log
+click 1127 425 # Analog In 0: Log
 click 374 682  # Counter: Log
 click 265 844  # Level Trigger
 click 1120 844 # Arm Trigger
