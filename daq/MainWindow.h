@@ -71,8 +71,9 @@ public:
     // Keep the count and the time form of a length consistent.
     void syncPreTrigger(const KivraTolm::AcquisitionSettings& settings);
     void syncCaptureLength(const KivraTolm::AcquisitionSettings& settings);
-    // The path the CAL program's path is derived from; empty (the default)
-    // means this program's own executable. Lets tests start a stand-in.
+    // The path the CAL program's path and the user guide's are derived from;
+    // empty (the default) means this program's own executable. Lets tests
+    // start a stand-in.
     void setDaqProgramPath(const QString& path) { daqProgramPath = path; }
     // The picture of a tab ("tabGrid", "tabBarGraph") as PNG; what went
     // wrong, empty when written.

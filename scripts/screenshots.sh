@@ -184,6 +184,18 @@ for theme in $themes; do
     sleep 3
     check_moving "$window_id" "DAQ window ($theme)"
     shoot "$window_id" "$images/daq-$theme.png"
+    if [ "$theme" = light ] && [ "$qt6" = 0 ]; then
+        # The File menu open: a window of its own, so the screen is taken,
+        # cut to the window's upper left part.
+        xdotool mousemove --window "$window_id" $((20 * ratio)) $((10 * ratio)) click 1
+        sleep 1
+        eval "$(xdotool getwindowgeometry --shell "$window_id")"
+        import -window root -crop "$((560 * ratio))x$((300 * ratio))+$X+$Y" "$work/shot.png"
+        convert "$work/shot.png" +repage -strip -define png:exclude-chunks=date,time \
+            "$images/daq-file-menu$suffix.png"
+        xdotool key Escape
+        sleep 0.5
+    fi
     # The grid tab: the tabs sit on the left edge of the window.
     xdotool mousemove --window "$window_id" $((25 * ratio)) $((230 * ratio)) click 1
     # With the centre and its trail drawn (the check box under the statistics).

@@ -544,16 +544,8 @@ void TestMainWindow::lastSessionRestored() {
     }
     {
         // Another file on the command line counts.
-        QFile::copy(demo, dir.filePath("other.tolmcal3"));
-        QFile other(dir.filePath("other.tolmcal3"));
-        QVERIFY(other.open(QIODevice::ReadWrite));
-        QString text = QString::fromUtf8(other.readAll()).replace("unit=\"N\"", "unit=\"kg\"");
-        QVERIFY(text.contains("kg"));
-        other.resize(0);
-        other.write(text.toUtf8());
-        other.close();
-        MainWindow window("usb", "-", other.fileName());
-        QCOMPARE(window.calibrationData().unit(), std::string("kg"));
+        MainWindow window("usb", "-", KIVRA_SOURCE_DIR "/tests/calibration/fuzz/corpus/rich.tolmcal3");
+        QVERIFY(QString::fromStdString(window.calibrationData().unit()).startsWith("k&N"));
     }
     QSettings().remove("session");
 }

@@ -1,9 +1,12 @@
 // Both real programs, as built, on a virtual X server: the German
 // translation compiled into them is there when the desktop's locale is
-// German, and LANGUAGE=en or LC_MESSAGES=C keeps them English. Looked at from
-// outside through the window's title, as the desktop shows it (xdotool).
+// German, and LANGUAGE=en or LC_MESSAGES=C keeps them English; and a
+// program restarted with "Restore the Last Session at Start" ticked comes
+// back with its file and window. Looked at from outside through the window's
+// title and geometry, as the desktop shows them (xdotool).
 #include "VirtualDesktop.h"
 
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
@@ -19,8 +22,12 @@ private slots:
     void cleanupTestCase();
     void titleInTheDesktopLanguage_data();
     void titleInTheDesktopLanguage();
+    void lastSessionAfterRestart();
 
 private:
+    // The id of the program's visible main window; empty when none came.
+    static QString waitForWindow(QProcess& process, const QProcessEnvironment& env);
+
     QTemporaryDir folder;
     std::unique_ptr<QProcess> server;
     QProcessEnvironment environment;
@@ -99,6 +106,60 @@ void TestProgramsLanguage::titleInTheDesktopLanguage() {
     }
     QVERIFY2(!shown.isEmpty(), process.readAll().constData());
     QCOMPARE(shown, title);
+}
+
+QString TestProgramsLanguage::waitForWindow(QProcess& process, const QProcessEnvironment& env) {
+    QElapsedTimer clock;
+    clock.start();
+    while (process.waitForStarted() && clock.elapsed() < 30000 && process.state() == QProcess::Running) {
+        const QByteArray ids = output(
+            "xdotool",
+            {"search", "--onlyvisible", "--pid", QString::number(process.processId()), "--name", "^Kivra Tolm"}, env);
+        if (!ids.trimmed().isEmpty())
+            return QString::fromLatin1(ids).section('\n', 0, 0).trimmed();
+        QThread::msleep(200);
+    }
+    return QString();
+}
+
+// The CAL program started with a file, moved, resized and ended with Ctrl+Q
+// comes back without the file argument with that file and where it was.
+void TestProgramsLanguage::lastSessionAfterRestart() {
+    const QString home = folder.filePath("home-session");
+    const QProcessEnvironment env = withFreshHome(environment, home);
+    // The File menu's entry, ticked in an earlier run.
+    QSettings(home + "/config/Orvane GmbH/Kivra CAL lite.conf", QSettings::IniFormat).setValue("session/restore", true);
+    const QString calibration = folder.filePath("session.tolmcal3");
+    QVERIFY(QFile::copy(KIVRA_SOURCE_DIR "/examples/demo.tolmcal3", calibration));
+    const auto geometry = [&env](const QString& id) {
+        return QString::fromLatin1(output("xdotool", {"getwindowgeometry", "--shell", id}, env)).split('\n').mid(1, 4);
+    };
+    const QStringList placed{"X=40", "Y=50", "WIDTH=900", "HEIGHT=600"};
+
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(CAL_PROGRAM, {"use=usb/-", "cfg=" + calibration});
+    const QString id = waitForWindow(first, env);
+    QVERIFY(!id.isEmpty());
+    output("xdotool", {"windowsize", "--sync", id, "900", "600"}, env);
+    output("xdotool", {"windowmove", "--sync", id, "40", "50"}, env);
+    QTRY_COMPARE_WITH_TIMEOUT(geometry(id), placed, 10000);
+    output("xdotool", {"windowfocus", "--sync", id}, env);
+    output("xdotool", {"key", "--clearmodifiers", "ctrl+q"}, env);
+    QVERIFY2(first.waitForFinished(20000), "Ctrl+Q did not end the program");
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(CAL_PROGRAM, {"use=usb/-"});
+    const QString again = waitForWindow(second, env);
+    QVERIFY(!again.isEmpty());
+    QTest::qWait(500);
+    const QStringList shown = geometry(again);
+    const QString title = QString::fromUtf8(output("xdotool", {"getwindowname", again}, env));
+    second.terminate();
+    second.waitForFinished();
+    QCOMPARE(shown, placed);
+    QVERIFY2(title.contains("session.tolmcal3"), qPrintable(title));
 }
 
 QTEST_MAIN(TestProgramsLanguage)

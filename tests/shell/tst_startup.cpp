@@ -160,11 +160,8 @@ void TestStartUp::keptInside_data() {
     QTest::newRow("inside: stays") << fullHd << QRect(40, 50, 900, 600) << QRect(40, 50, 900, 600);
     QTest::newRow("partly off the right and bottom: moved in")
         << fullHd << QRect(1500, 900, 900, 600) << QRect(1020, 480, 900, 600);
-    QTest::newRow("left of the screen: moved in") << fullHd << QRect(-300, -20, 900, 600) << QRect(0, 0, 900, 600);
     QTest::newRow("larger than a smaller screen now: shrunk, top left kept")
         << QRect(0, 30, 1280, 770) << QRect(100, 100, 1600, 1000) << QRect(0, 30, 1280, 770);
-    QTest::newRow("second screen") << QRect(1920, 0, 1280, 1024) << QRect(2000, 100, 900, 600)
-                                   << QRect(2000, 100, 900, 600);
 }
 
 void TestStartUp::keptInside() {
