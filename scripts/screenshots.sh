@@ -252,7 +252,7 @@ click 1127 425 # Analog In 0: Log
 click 374 682  # Counter: Log
 click 265 844  # Level Trigger
 click 1120 844 # Arm Trigger
-click 515 844  # Force Trigger
+click 597 844  # Force Trigger
 sleep 2
 shoot "$window_id" "$images/daq-capture-light.png"
 click 1120 844 # Stop
