@@ -228,7 +228,9 @@ void MainWindow::dropEvent(QDropEvent* event) {
     if (path.isEmpty() || !recentCalibrations->isEnabled())
         return;
     event->acceptProposedAction();
-    openCalibration(path);
+    // After the drop has ended: the question about unsaved data must not
+    // keep the program the file came from waiting.
+    QTimer::singleShot(0, this, [this, path] { openCalibration(path); });
 }
 
 void MainWindow::buildColumn(int c) {

@@ -514,7 +514,7 @@ void TestCalMainWindow::dropAndRecentLoadAsLoadDoes() {
     ModalResponder responder;
     responder.answer({QMessageBox::No});
     QVERIFY(dropFile(window, path));
-    QCOMPARE(responder.shownTexts(), QStringList{"Unsaved data exists, really load ?"});
+    QTRY_COMPARE(responder.shownTexts(), QStringList{"Unsaved data exists, really load ?"});
     QCOMPARE(window.calibrationData().unit(), std::string("bar"));
 
     // The file the other window loaded heads the list.
