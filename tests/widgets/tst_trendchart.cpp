@@ -69,6 +69,9 @@ private slots:
     void markIsPaintedAtItsTime();
     void gapBreaksTheTrace_data();
     void gapBreaksTheTrace();
+    void gesturesAskForViews_data();
+    void gesturesAskForViews();
+    void secondCursorReadsTheDifference();
 };
 
 void TstTrendChart::initTestCase() {
@@ -294,6 +297,123 @@ void TstTrendChart::gapBreaksTheTrace() {
     for (const std::int64_t at : {t0 + 1000, t0 + 8000})
         QVERIFY(
             !rowsWithColour(image, static_cast<int>(chart.xAtTime(static_cast<double>(at))), plot, colour).isEmpty());
+}
+
+void TstTrendChart::gesturesAskForViews_data() {
+    QTest::addColumn<QString>("gesture");
+    QTest::newRow("the wheel zooms around the pointer") << "wheel";
+    QTest::newRow("a drag moves the times with the pointer") << "drag";
+    QTest::newRow("a box zooms to its times and values") << "box";
+    QTest::newRow("a box drawn with Shift") << "shift box";
+    QTest::newRow("a click sets the second cursor") << "click";
+}
+
+void TstTrendChart::gesturesAskForViews() {
+    QFETCH(QString, gesture);
+    VectorSource source;
+    source.channels.resize(1);
+    for (int i = 0; i <= 100; ++i) {
+        source.times.push_back(t0 + i * 100);
+        source.channels[0].push_back(i);
+    }
+    TrendChart chart;
+    chart.resize(800, 400);
+    chart.setSource(&source, TrendChart::TimeAxis::LocalTime);
+    chart.setTraces({{0, QStringLiteral("A1"), QStringLiteral("%"), false}});
+    chart.setView(static_cast<double>(t0 + 10000), 10000.0);
+    QSignalSpy views(&chart, &TrendChart::viewRequested);
+    const QRect plot = chart.plotRect();
+    const QPoint a(plot.left() + plot.width() / 4, plot.top() + plot.height() * 3 / 4);
+    const QPoint b(plot.left() + plot.width() / 2, plot.top() + plot.height() / 4);
+    const double timeAtA = chart.timeAtX(a.x());
+    const double timeAtB = chart.timeAtX(b.x() + 1);
+    const double pixelTime = chart.viewSpan() / plot.width();
+    const TrendValueAxis axis = chart.valueAxes().front();
+    const auto mouse = [&chart](QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held,
+                                Qt::KeyboardModifiers keys = Qt::NoModifier) {
+        QMouseEvent event(type, at, button, held, keys);
+        QApplication::sendEvent(&chart, &event);
+    };
+    // What the chart shows once the owner applies the last view asked for.
+    const auto apply = [&] {
+        QVERIFY(!views.isEmpty());
+        chart.setView(views.last().at(0).toDouble(), views.last().at(1).toDouble());
+    };
+
+    if (gesture == "wheel") {
+        QWheelEvent event(a, chart.mapToGlobal(a), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&chart, &event);
+        apply();
+        QVERIFY(chart.viewSpan() < 10000.0);
+        QVERIFY(std::abs(chart.timeAtX(a.x()) - timeAtA) < 1e-6);
+    } else if (gesture == "drag") {
+        mouse(QEvent::MouseButtonPress, a, Qt::LeftButton, Qt::LeftButton);
+        mouse(QEvent::MouseMove, b, Qt::NoButton, Qt::LeftButton);
+        mouse(QEvent::MouseButtonRelease, b, Qt::LeftButton, Qt::NoButton);
+        apply();
+        QCOMPARE(chart.viewSpan(), 10000.0);
+        QVERIFY(std::abs(chart.timeAtX(b.x()) - timeAtA) < 1e-6);
+        QVERIFY(!chart.secondCursorTime());
+    } else if (gesture.endsWith("box")) {
+        const bool shift = gesture.startsWith("shift");
+        const Qt::MouseButton button = shift ? Qt::LeftButton : Qt::RightButton;
+        const Qt::KeyboardModifiers keys = shift ? Qt::ShiftModifier : Qt::NoModifier;
+        mouse(QEvent::MouseButtonPress, a, button, button, keys);
+        mouse(QEvent::MouseMove, b, Qt::NoButton, button, keys);
+        mouse(QEvent::MouseButtonRelease, b, button, Qt::NoButton, keys);
+        QCOMPARE(views.count(), 1);
+        apply();
+        QVERIFY(std::abs(chart.timeAtX(plot.left()) - timeAtA) <= pixelTime);
+        QVERIFY(std::abs(chart.timeAtX(plot.left() + plot.width()) - timeAtB) <= pixelTime);
+        // The value axis held at the box's bottom and top.
+        QVERIFY(chart.valueAxesFixed());
+        const TrendAxis::ValueRange held = chart.valueAxes().front().range;
+        const double pixelValue = (axis.range.high - axis.range.low) / plot.height();
+        const auto valueAt = [&](int y) {
+            return axis.range.low + (plot.top() + plot.height() - y) * pixelValue;
+        };
+        QVERIFY(std::abs(held.low - valueAt(a.y() + 1)) <= pixelValue);
+        QVERIFY(std::abs(held.high - valueAt(b.y())) <= pixelValue);
+    } else {
+        mouse(QEvent::MouseButtonPress, a, Qt::LeftButton, Qt::LeftButton);
+        mouse(QEvent::MouseButtonRelease, a, Qt::LeftButton, Qt::NoButton);
+        QVERIFY(views.isEmpty());
+        QCOMPARE(chart.secondCursorTime(), std::optional<double>(timeAtA));
+        // With a second cursor the first stays where the pointer left the plot.
+        mouse(QEvent::MouseMove, b, Qt::NoButton, Qt::NoButton);
+        mouse(QEvent::MouseMove, QPoint(2, 2), Qt::NoButton, Qt::NoButton);
+        QCOMPARE(chart.cursorTime(), std::optional<double>(chart.timeAtX(b.x())));
+    }
+}
+
+void TstTrendChart::secondCursorReadsTheDifference() {
+    VectorSource source;
+    source.channels.resize(2);
+    for (int i = 0; i < 10; ++i) {
+        source.times.push_back(t0 + i * 100);
+        source.channels[0].push_back(i * 1.5);
+        source.channels[1].push_back(1000000 + i);
+    }
+    TrendChart chart;
+    chart.resize(800, 400);
+    chart.setSource(&source, TrendChart::TimeAxis::LocalTime);
+    chart.setTraces({{0, QStringLiteral("B2"), QStringLiteral("kg"), false},
+                     {1, QStringLiteral("Counter"), QStringLiteral("Counter"), true}});
+    chart.setView(static_cast<double>(t0 + 1000), 10000.0);
+    QVERIFY(chart.difference().second.time.isEmpty());
+    chart.setSecondCursorTime(static_cast<double>(t0 + 720));
+    TrendDifference difference = chart.difference();
+    QCOMPARE(difference.second.time, QDateTime::fromMSecsSinceEpoch(t0 + 700).toString("yyyy-MM-dd hh:mm:ss.zzz"));
+    QCOMPARE(difference.second.values, (QStringList{"B2: 10.50 kg", "Counter: 1000007"}));
+    QVERIFY(difference.time.isEmpty());
+    // From the second cursor (sample 7) to the first (sample 2).
+    chart.setCursorTime(static_cast<double>(t0 + 190));
+    difference = chart.difference();
+    QCOMPARE(difference.time, QStringLiteral("-0.500 s"));
+    QCOMPARE(difference.values, (QStringList{"B2: -7.50 kg", "Counter: -5"}));
+    chart.setCursorTime(static_cast<double>(t0 + 900));
+    QCOMPARE(chart.difference().values, (QStringList{"B2: +3.00 kg", "Counter: +2"}));
 }
 
 QTEST_MAIN(TstTrendChart)
