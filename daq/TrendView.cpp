@@ -152,6 +152,8 @@ TrendView::TrendView(QWidget* parent)
     ui->lblTrendSource->setText(tr("Live"));
     chart->setSource(&live, TrendChart::TimeAxis::LocalTime);
     ui->btnTrendRemoveCursor->hide();
+    // Two lines always: the chart keeps its height as the readout comes and goes.
+    ui->lblTrendCursors->setMinimumHeight(2 * ui->lblTrendCursors->fontMetrics().lineSpacing() + 2);
 
     progressTimer = new QTimer(this);
     progressTimer->setInterval(progressPollMs);
@@ -366,6 +368,7 @@ void TrendView::updateCursorReadout() {
     if (difference.second.time.isEmpty()) {
         ui->lblTrendCursors->setText(tr("Wheel: zoom. Drag: move. Right button or Shift: zoom to a box. "
                                         "Click: a second cursor."));
+        ui->lblTrendCursors->setToolTip(QString());
         return;
     }
     const QString gap = QStringLiteral("   ");
@@ -374,6 +377,8 @@ void TrendView::updateCursorReadout() {
         text += QLatin1Char('\n') + tr("From cursor 2 to the cursor: %1").arg(difference.time) + gap +
                 difference.values.join(gap);
     ui->lblTrendCursors->setText(text);
+    // Many traces make lines wider than the chart.
+    ui->lblTrendCursors->setToolTip(text);
 }
 
 double TrendView::latestEnd() const {
