@@ -366,9 +366,11 @@ void TrendView::updateCursorReadout() {
     const TrendDifference difference = chart->difference();
     ui->btnTrendRemoveCursor->setVisible(chart->secondCursorTime().has_value());
     if (difference.second.time.isEmpty()) {
-        ui->lblTrendCursors->setText(tr("Wheel: zoom. Drag: move. Right button or Shift: zoom to a box. "
-                                        "Click: a second cursor."));
-        ui->lblTrendCursors->setToolTip(QString());
+        // The chart's column is narrow at the window's start size: the
+        // gestures are told in the tool tip only.
+        ui->lblTrendCursors->clear();
+        ui->lblTrendCursors->setToolTip(tr("Wheel: zoom. Drag: move. Right button or Shift: zoom to a box. "
+                                           "Click: a second cursor."));
         return;
     }
     const QString gap = QStringLiteral("   ");

@@ -301,7 +301,6 @@ void TstTrendChart::gapBreaksTheTrace() {
 
 void TstTrendChart::gesturesAskForViews_data() {
     QTest::addColumn<QString>("gesture");
-    QTest::newRow("the wheel zooms around the pointer") << "wheel";
     QTest::newRow("a drag moves the times with the pointer") << "drag";
     QTest::newRow("a box zooms to its times and values") << "box";
     QTest::newRow("a box drawn with Shift") << "shift box";
@@ -326,8 +325,6 @@ void TstTrendChart::gesturesAskForViews() {
     const QPoint a(plot.left() + plot.width() / 4, plot.top() + plot.height() * 3 / 4);
     const QPoint b(plot.left() + plot.width() / 2, plot.top() + plot.height() / 4);
     const double timeAtA = chart.timeAtX(a.x());
-    const double timeAtB = chart.timeAtX(b.x() + 1);
-    const double pixelTime = chart.viewSpan() / plot.width();
     const TrendValueAxis axis = chart.valueAxes().front();
     const auto mouse = [&chart](QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held,
                                 Qt::KeyboardModifiers keys = Qt::NoModifier) {
@@ -340,14 +337,7 @@ void TstTrendChart::gesturesAskForViews() {
         chart.setView(views.last().at(0).toDouble(), views.last().at(1).toDouble());
     };
 
-    if (gesture == "wheel") {
-        QWheelEvent event(a, chart.mapToGlobal(a), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
-                          Qt::NoScrollPhase, false);
-        QApplication::sendEvent(&chart, &event);
-        apply();
-        QVERIFY(chart.viewSpan() < 10000.0);
-        QVERIFY(std::abs(chart.timeAtX(a.x()) - timeAtA) < 1e-6);
-    } else if (gesture == "drag") {
+    if (gesture == "drag") {
         mouse(QEvent::MouseButtonPress, a, Qt::LeftButton, Qt::LeftButton);
         mouse(QEvent::MouseMove, b, Qt::NoButton, Qt::LeftButton);
         mouse(QEvent::MouseButtonRelease, b, Qt::LeftButton, Qt::NoButton);
@@ -363,10 +353,7 @@ void TstTrendChart::gesturesAskForViews() {
         mouse(QEvent::MouseMove, b, Qt::NoButton, button, keys);
         mouse(QEvent::MouseButtonRelease, b, button, Qt::NoButton, keys);
         QCOMPARE(views.count(), 1);
-        apply();
-        QVERIFY(std::abs(chart.timeAtX(plot.left()) - timeAtA) <= pixelTime);
-        QVERIFY(std::abs(chart.timeAtX(plot.left() + plot.width()) - timeAtB) <= pixelTime);
-        // The value axis held at the box's bottom and top.
+        // The times go by boxWindow; the value axis held at the box's bottom and top.
         QVERIFY(chart.valueAxesFixed());
         const TrendAxis::ValueRange held = chart.valueAxes().front().range;
         const double pixelValue = (axis.range.high - axis.range.low) / plot.height();

@@ -45,7 +45,6 @@ private slots:
     void framePeriod();
     void rowsBetweenCursors_data();
     void rowsBetweenCursors();
-    void boxValues();
 };
 
 void TstTrendMaths::reductionKeepsEveryExtreme_data() {
@@ -466,7 +465,6 @@ void TstTrendMaths::rowsBetweenCursors_data() {
     // Samples at 0, 10, 20, 40; each cursor reads its nearest one.
     QTest::newRow("in order") << 9.0 << 21.0 << 1 << 3;
     QTest::newRow("the other way round") << 21.0 << 9.0 << 1 << 3;
-    QTest::newRow("both on one sample") << 19.0 << 22.0 << 2 << 3;
     QTest::newRow("beyond both ends") << -100.0 << 100.0 << 0 << 4;
 }
 
@@ -480,20 +478,6 @@ void TstTrendMaths::rowsBetweenCursors() {
         times.size(), [&](std::size_t i) { return times[i]; }, a, b);
     QCOMPARE(rows.first, static_cast<std::size_t>(from));
     QCOMPARE(rows.second, static_cast<std::size_t>(to));
-}
-
-void TstTrendMaths::boxValues() {
-    // A plot from y = 100 to 500 showing 0 .. 40: a box from y = 200 to 300
-    // holds the axis at exactly 20 .. 30, ticked on whole steps inside.
-    const TrendAxis::ValueRange shown{0.0, 40.0, 10.0};
-    const double high = TrendZoom::valueAtY(shown, 100.0, 400.0, 200.0);
-    const double low = TrendZoom::valueAtY(shown, 100.0, 400.0, 300.0);
-    QCOMPARE(high, 30.0);
-    QCOMPARE(low, 20.0);
-    const TrendAxis::ValueRange held = TrendZoom::boxRange(high, low, 4);
-    QCOMPARE(held.low, 20.0);
-    QCOMPARE(held.high, 30.0);
-    QCOMPARE(TrendAxis::valueTicks(TrendZoom::boxRange(21.0, 29.0, 4)), (QVector<double>{22.0, 24.0, 26.0, 28.0}));
 }
 
 QTEST_APPLESS_MAIN(TstTrendMaths)
