@@ -534,7 +534,7 @@ void TrendChart::paintBand(QPainter& painter, const QRect& plot) const {
     if (!drag || !drag->box || !drag->moved)
         return;
     const Theme& theme = currentTheme();
-    const QRect band = QRect(drag->start, drag->now).normalized().intersected(plot);
+    const QRect band = drag->band().intersected(plot);
     painter.setPen(QPen(theme.highlight, 1.0, Qt::DashLine));
     painter.setBrush(QColor(theme.highlight.red(), theme.highlight.green(), theme.highlight.blue(), 40));
     painter.drawRect(band);
@@ -589,7 +589,7 @@ void TrendChart::mouseReleaseEvent(QMouseEvent* event) {
 
 void TrendChart::finishBox(const Drag& box) {
     const QRect plot = plotRect();
-    const QRect band = QRect(box.start, box.now).normalized().intersected(plot);
+    const QRect band = box.band().intersected(plot);
     if (band.height() >= dragDistance) {
         // Each axis held at the values of the box's top and bottom.
         std::vector<TrendValueAxis> held = valueAxes();

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -131,6 +132,12 @@ private:
         QPoint now;
         TrendWindow from;
         bool moved = false;
+        // The pixels between start and now, both included, whichever way
+        // the pointer went (QRect::normalized() differs between Qt 5 and 6).
+        QRect band() const {
+            return QRect(QPoint(std::min(start.x(), now.x()), std::min(start.y(), now.y())),
+                         QPoint(std::max(start.x(), now.x()), std::max(start.y(), now.y())));
+        }
     };
 
     std::vector<TrendValueAxis> automaticAxes(const std::vector<std::vector<ColumnExtent>>& columns) const;

@@ -336,7 +336,7 @@ void TstTrendChart::gesturesAskForViews() {
     const TrendValueAxis axis = chart.valueAxes().front();
     const auto mouse = [&chart](QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held,
                                 Qt::KeyboardModifiers keys = Qt::NoModifier) {
-        QMouseEvent event(type, at, button, held, keys);
+        QMouseEvent event(type, at, chart.mapToGlobal(at), button, held, keys);
         QApplication::sendEvent(&chart, &event);
     };
     // What the chart shows once the owner applies the last view asked for.
