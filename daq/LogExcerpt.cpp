@@ -1,6 +1,7 @@
 #include "LogExcerpt.h"
 
 #include "CsvFormat.h"
+#include "SaveFileCommit.h"
 
 #include <QSaveFile>
 
@@ -74,7 +75,7 @@ QString writeLogExcerpt(const KivraTolm::CaptureLogContent& log, std::size_t fro
             text.clear();
         }
     }
-    if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) || !file.commit())
+    if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()))
         return file.errorString();
-    return {};
+    return commitSaveFile(file);
 }

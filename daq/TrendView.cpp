@@ -7,6 +7,7 @@
 #include "LogExcerpt.h"
 #include "LogLoader.h"
 #include "PlainMessageBox.h"
+#include "SaveFileCommit.h"
 #include "SensorPosition.h"
 #include "StatisticsExport.h"
 #include "TrendZoom.h"
@@ -783,9 +784,7 @@ QString TrendView::exportChartPdf(const QString& path) const {
         painter.scale(scale, scale);
         chart->render(&painter);
     }
-    if (!file.commit())
-        return file.errorString();
-    return {};
+    return commitSaveFile(file);
 }
 
 QString TrendView::exportRows(const QString& path, bool betweenCursors) const {
