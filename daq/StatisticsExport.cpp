@@ -2,6 +2,7 @@
 
 #include "CsvFormat.h"
 #include "FrameStatistics.h"
+#include "SaveFileCommit.h"
 #include "SensorPosition.h"
 #include "TrendSources.h"
 
@@ -79,7 +80,7 @@ QString writeStatisticsCsv(const LogTrendSource& log, double threshold, const QS
             text.clear();
         }
     }
-    if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) || !file.commit())
+    if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()))
         return file.errorString();
-    return {};
+    return commitSaveFile(file);
 }

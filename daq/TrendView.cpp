@@ -4,18 +4,26 @@
 
 #include "CalibrationData.h"
 #include "CaptureLogText.h"
+#include "LogExcerpt.h"
 #include "LogLoader.h"
 #include "PlainMessageBox.h"
+#include "SaveFileCommit.h"
 #include "SensorPosition.h"
 #include "StatisticsExport.h"
+#include "TrendZoom.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QImageWriter>
 #include <QLocale>
 #include <QMenu>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QProgressDialog>
+#include <QSaveFile>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -135,10 +143,18 @@ TrendView::TrendView(QWidget* parent)
     ui->groupBoxTrendDetails->hide();
     exportCommands = new QMenu(this);
     exportCommands->addAction(tr("Statistics of every row (CSV) ..."), this, &TrendView::onExportStatistics);
+    exportCommands->addAction(tr("Chart (PNG) ..."), this, [this] { onExportChart(false); });
+    exportCommands->addAction(tr("Chart (PDF) ..."), this, [this] { onExportChart(true); });
+    rowsBetweenCursors =
+        exportCommands->addAction(tr("Rows between the cursors (CSV) ..."), this, [this] { onExportRows(true); });
+    exportCommands->addAction(tr("All rows (CSV) ..."), this, [this] { onExportRows(false); });
     ui->btnTrendExport->setMenu(exportCommands);
     ui->btnTrendExport->hide();
     ui->lblTrendSource->setText(tr("Live"));
     chart->setSource(&live, TrendChart::TimeAxis::LocalTime);
+    ui->btnTrendRemoveCursor->hide();
+    // Two lines always: the chart keeps its height as the readout comes and goes.
+    ui->lblTrendCursors->setMinimumHeight(2 * ui->lblTrendCursors->fontMetrics().lineSpacing() + 2);
 
     progressTimer = new QTimer(this);
     progressTimer->setInterval(progressPollMs);
@@ -160,9 +176,26 @@ void TrendView::connectSignals() {
         });
     }
     connect(ui->cmbTrendSpan, qOverload<int>(&QComboBox::currentIndexChanged), this, [this] {
+        zoomedSpan.reset();
         updateView();
         chart->update();
     });
+    connect(chart, &TrendChart::viewRequested, this, &TrendView::onViewRequested);
+    connect(chart, &TrendChart::valueAxesHeld, this, [this] {
+        const QSignalBlocker blocker(ui->chkTrendFixedValues);
+        ui->chkTrendFixedValues->setChecked(true);
+    });
+    connect(chart, &TrendChart::cursorsChanged, this, &TrendView::updateCursorReadout);
+    connect(ui->btnTrendFit, &QPushButton::clicked, this, &TrendView::onFit);
+    connect(ui->chkTrendFixedValues, &QCheckBox::toggled, this, [this](bool fixed) {
+        chart->setValueAxesFixed(fixed);
+        chart->update();
+    });
+    connect(ui->btnTrendRemoveCursor, &QPushButton::clicked, this, [this] {
+        chart->setSecondCursorTime(std::nullopt);
+        chart->update();
+    });
+    connect(exportCommands, &QMenu::aboutToShow, this, [this] { rowsBetweenCursors->setEnabled(hasBothCursors()); });
     connect(ui->btnTrendPause, &QPushButton::toggled, this, [this](bool paused) {
         if (paused)
             heldEnd = chart->viewEnd();
@@ -259,7 +292,17 @@ void TrendView::refresh() {
 }
 
 double TrendView::currentSpan() const {
-    const qint64 span = ui->cmbTrendSpan->currentData().value<qint64>();
+    return spanOf(ui->cmbTrendSpan->currentData().value<qint64>());
+}
+
+double TrendView::longestSpan() const {
+    double longest = 1.0;
+    for (int i = 0; i < ui->cmbTrendSpan->count(); ++i)
+        longest = std::max(longest, spanOf(ui->cmbTrendSpan->itemData(i).value<qint64>()));
+    return longest;
+}
+
+double TrendView::spanOf(qint64 span) const {
     const TrendSource* shown = source();
     if (span == wholeLog) {
         const std::size_t count = shown->size();
@@ -278,15 +321,67 @@ double TrendView::currentSpan() const {
 
 void TrendView::updateView() {
     const TrendSource* shown = source();
-    const double span = currentSpan();
+    const double span = zoomedSpan.value_or(currentSpan());
     double end = heldEnd;
     const std::size_t count = shown->size();
     if (!review && !isPaused())
         end = count > 0 ? static_cast<double>(shown->timeAt(count - 1)) : 0.0;
-    if (review && ui->cmbTrendSpan->currentData().value<qint64>() == wholeLog && count > 0)
+    if (review && !zoomedSpan && ui->cmbTrendSpan->currentData().value<qint64>() == wholeLog && count > 0)
         end = latestEnd();
     chart->setView(end, span);
+    chart->setLongestSpan(longestSpan());
     updateScrollBar();
+}
+
+void TrendView::onViewRequested(double end, double span) {
+    const TrendSource* shown = source();
+    const std::size_t count = shown->size();
+    if (count == 0)
+        return;
+    // A log's rows lie half a row inside its view, as in the whole log.
+    const double first = static_cast<double>(shown->timeAt(0)) - (review ? 0.5 : 0.0);
+    zoomedSpan = span;
+    heldEnd = TrendZoom::keptEnd(end, span, first, latestEnd());
+    // Zooming or moving a live chart holds it where the user put it.
+    if (!review && !isPaused()) {
+        const QSignalBlocker blocker(ui->btnTrendPause);
+        ui->btnTrendPause->setChecked(true);
+    }
+    updateView();
+    chart->update();
+}
+
+void TrendView::onFit() {
+    zoomedSpan.reset();
+    if (ui->chkTrendFixedValues->isChecked())
+        ui->chkTrendFixedValues->setChecked(false);
+    updateView();
+    chart->update();
+}
+
+bool TrendView::hasBothCursors() const {
+    return chart->cursorTime() && chart->secondCursorTime();
+}
+
+void TrendView::updateCursorReadout() {
+    const TrendDifference difference = chart->difference();
+    ui->btnTrendRemoveCursor->setVisible(chart->secondCursorTime().has_value());
+    if (difference.second.time.isEmpty()) {
+        // The chart's column is narrow at the window's start size: the
+        // gestures are told in the tool tip only.
+        ui->lblTrendCursors->clear();
+        ui->lblTrendCursors->setToolTip(tr("Wheel: zoom. Drag: move. Right button or Shift: zoom to a box. "
+                                           "Click: a second cursor."));
+        return;
+    }
+    const QString gap = QStringLiteral("   ");
+    QString text = tr("Cursor 2: %1").arg(difference.second.time) + gap + difference.second.values.join(gap);
+    if (!difference.time.isEmpty())
+        text += QLatin1Char('\n') + tr("From cursor 2 to the cursor: %1").arg(difference.time) + gap +
+                difference.values.join(gap);
+    ui->lblTrendCursors->setText(text);
+    // Many traces make lines wider than the chart.
+    ui->lblTrendCursors->setToolTip(text);
 }
 
 double TrendView::latestEnd() const {
@@ -492,7 +587,7 @@ void TrendView::showReview(std::shared_ptr<CaptureLogContent> log) {
     }
     ui->btnTrendPause->setEnabled(false);
     heldEnd = latestEnd();
-    updateView();
+    onFit();
 
     QString source = tr("Log %1: %2 rows").arg(QDir::toNativeSeparators(content.path)).arg(content.rowCount);
     if (content.lastRowIncomplete())
@@ -595,9 +690,6 @@ void TrendView::onBackToLive() {
             ui->cmbTrendSpan->setCurrentIndex(defaultSpanIndex);
         }
         ui->groupBoxTrendDetails->hide();
-        exportCommands = new QMenu(this);
-        exportCommands->addAction(tr("Statistics of every row (CSV) ..."), this, &TrendView::onExportStatistics);
-        ui->btnTrendExport->setMenu(exportCommands);
         ui->btnTrendExport->hide();
         ui->lblTrendSource->setText(tr("Live"));
         ui->lblTrendSource->setToolTip(QString());
@@ -611,20 +703,26 @@ void TrendView::onBackToLive() {
     }
     updateTraces();
     chart->setMarks(liveMarks);
-    updateView();
-    chart->update();
+    onFit();
+}
+
+QString TrendView::askExportPath(const QString& title, const QString& nameSuffix, const QString& filter,
+                                 const QString& extension) {
+    if (!review)
+        return {};
+    const QFileInfo log(review->content().path);
+    const QString suggested = log.dir().filePath(log.completeBaseName() + nameSuffix + extension);
+    QString path = QFileDialog::getSaveFileName(this, title, suggested, filter);
+    if (!path.isEmpty() && !path.endsWith(extension))
+        path += extension;
+    return path;
 }
 
 void TrendView::onExportStatistics() {
-    if (!review)
-        return;
-    const QFileInfo log(review->content().path);
-    const QString suggested = log.dir().filePath(log.completeBaseName() + tr("-statistics") + QStringLiteral(".csv"));
-    QString path = QFileDialog::getSaveFileName(this, tr("Export the statistics"), suggested, tr("CSV files (*.csv)"));
+    const QString path =
+        askExportPath(tr("Export the statistics"), tr("-statistics"), tr("CSV files (*.csv)"), QStringLiteral(".csv"));
     if (path.isEmpty())
         return;
-    if (!path.endsWith(QLatin1String(".csv")))
-        path += QLatin1String(".csv");
     const QString problem = exportStatistics(path);
     if (!problem.isEmpty())
         showPlainMessage(this, QMessageBox::Critical, tr("Error"),
@@ -635,4 +733,70 @@ QString TrendView::exportStatistics(const QString& path) const {
     if (!review)
         return tr("No log is reviewed.");
     return writeStatisticsCsv(*review, statisticsThreshold, path);
+}
+
+void TrendView::onExportChart(bool pdf) {
+    const QString path =
+        pdf ? askExportPath(tr("Export the chart"), tr("-chart"), tr("PDF files (*.pdf)"), QStringLiteral(".pdf"))
+            : askExportPath(tr("Export the chart"), tr("-chart"), tr("PNG pictures (*.png)"), QStringLiteral(".png"));
+    if (path.isEmpty())
+        return;
+    const QString problem = pdf ? exportChartPdf(path) : exportChartPicture(path);
+    if (!problem.isEmpty())
+        showPlainMessage(this, QMessageBox::Critical, tr("Error"),
+                         tr("The chart cannot be written to %1.").arg(shownPath(path)), problem);
+}
+
+void TrendView::onExportRows(bool betweenCursors) {
+    const QString path = askExportPath(tr("Export rows of the log"), betweenCursors ? tr("-excerpt") : tr("-rows"),
+                                       tr("CSV files (*.csv)"), QStringLiteral(".csv"));
+    if (path.isEmpty())
+        return;
+    const QString problem = exportRows(path, betweenCursors);
+    if (!problem.isEmpty())
+        showPlainMessage(this, QMessageBox::Critical, tr("Error"),
+                         tr("The rows cannot be written to %1.").arg(shownPath(path)), problem);
+}
+
+QString TrendView::exportChartPicture(const QString& path) const {
+    QImageWriter writer(path, "png");
+    return writer.write(chart->grab().toImage()) ? QString() : writer.errorString();
+}
+
+QString TrendView::exportChartPdf(const QString& path) const {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    {
+        QPdfWriter writer(&file);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageOrientation(QPageLayout::Landscape);
+        writer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+        // At the chart's own resolution its texts keep their size against
+        // its lines; the page scales both alike and stays vector graphics.
+        writer.setResolution(chart->logicalDpiY());
+        writer.setTitle(ui->lblTrendSource->text());
+        QPainter painter;
+        if (!painter.begin(&writer))
+            return tr("The PDF page cannot be drawn.");
+        const double scale = std::min(static_cast<double>(writer.width()) / chart->width(),
+                                      static_cast<double>(writer.height()) / chart->height());
+        painter.scale(scale, scale);
+        chart->render(&painter);
+    }
+    return commitSaveFile(file);
+}
+
+QString TrendView::exportRows(const QString& path, bool betweenCursors) const {
+    if (!review)
+        return tr("No log is reviewed.");
+    std::size_t from = 0;
+    std::size_t to = review->size();
+    if (betweenCursors && hasBothCursors() && to > 0) {
+        const auto range = TrendZoom::rowsBetween(
+            to, [this](std::size_t i) { return review->timeAt(i); }, *chart->cursorTime(), *chart->secondCursorTime());
+        from = range.first;
+        to = range.second;
+    }
+    return writeLogExcerpt(review->content(), from, to, path);
 }

@@ -13,17 +13,19 @@
 #include <array>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class CalibrationData;
 class QAbstractButton;
+class QAction;
 class QMenu;
 class QProgressDialog;
 class QTimer;
 
 // The Trend tab of the DAQ window: every frame of the live acquisition as
-// traces over the last 10 s, 1 min or 10 min, with pause, scrolling back and
-// a cursor; or a capture log read back into the same chart. The window hands
+// traces over the last 10 s, 1 min or 10 min, with pause, scrolling back,
+// zooming and two cursors; or a capture log read back into the same chart. The window hands
 // it the frames of each tick (addFrames) and calls refresh once per tick.
 namespace Ui {
 class TrendView;
@@ -73,6 +75,14 @@ public:
     // The statistics of every row of the reviewed log as CSV; the message of
     // what went wrong, empty when written.
     QString exportStatistics(const QString& path) const;
+    // The chart as it is shown, as a PNG picture of its size or on an A4
+    // page (landscape) of a PDF file; what went wrong, empty when written.
+    QString exportChartPicture(const QString& path) const;
+    QString exportChartPdf(const QString& path) const;
+    // The rows of the reviewed log as a log of their own (writeLogExcerpt):
+    // from the row one cursor reads to the row the other reads when both are
+    // shown and `betweenCursors` is set, else all.
+    QString exportRows(const QString& path, bool betweenCursors) const;
     // The spans offered, in ms.
     static std::vector<std::int64_t> spans();
 
@@ -80,6 +90,8 @@ public slots:
     void onOpenLog();
     void onBackToLive();
     void onExportStatistics();
+    // The span chosen and the value axes following the traces again.
+    void onFit();
 
 signals:
     // A log was shown, or failed, or its reading was cancelled.
@@ -105,6 +117,18 @@ private:
     void updateScrollBar();
     void onScroll(int value);
     double currentSpan() const;
+    // A span item (ms, or wholeLog) in the chart's units.
+    double spanOf(qint64 item) const;
+    // The widest span offered.
+    double longestSpan() const;
+    void onViewRequested(double end, double span);
+    void updateCursorReadout();
+    bool hasBothCursors() const;
+    // A file name for an export beside the reviewed log; empty when cancelled.
+    QString askExportPath(const QString& title, const QString& nameSuffix, const QString& filter,
+                          const QString& extension);
+    void onExportChart(bool pdf);
+    void onExportRows(bool betweenCursors);
     // The furthest end of the view: the newest frame, or just past a log's last row.
     double latestEnd() const;
     TrendTrace traceOf(int channel) const;
@@ -119,6 +143,9 @@ private:
     SensorFlags hasPoints = {};
     double statisticsThreshold = 0.0;
     QMenu* exportCommands = nullptr;
+    QAction* rowsBetweenCursors = nullptr;
+    // The span the user zoomed to; none: the span chosen.
+    std::optional<double> zoomedSpan;
     QString unit;
     std::vector<TrendMark> liveMarks;
     // The end of the view while paused or reviewing.

@@ -245,17 +245,17 @@ click() {
 start_program kivratolm-daq-lite-x86 light "Kivra Tolm DAQ lite" use=usb/- "cfg=$calibration"
 capture_log="$program_home/capture.csv"
 sleep 2
-click 600 757 # Log File
+click 600 758 # Log File
 xdotool type --delay 5 capture.csv
-click 1087 682 # Sample Timer: Log
-click 1127 425 # Analog In 0: Log
-click 374 682  # Counter: Log
-click 265 844  # Level Trigger
-click 1120 844 # Arm Trigger
-click 597 844  # Force Trigger
+click 1087 686 # Sample Timer: Log
+click 1131 407 # Analog In 0: Log
+click 374 686  # Counter: Log
+click 266 840  # Level Trigger
+click 1126 840 # Arm Trigger
+click 597 840  # Force Trigger
 sleep 2
 shoot "$window_id" "$images/daq-capture-light.png"
-click 1120 844 # Stop
+click 1126 840 # Stop
 sleep 0.5
 stop_program
 if [ ! -s "$capture_log" ]; then
@@ -264,6 +264,21 @@ if [ ! -s "$capture_log" ]; then
 fi
 # The start of the log, for the user guide's description of the format.
 head -n 4 "$capture_log" > "$build/capture-excerpt.csv"
+
+# That log reviewed in the Trend tab and replayed in the grid, ten frames on.
+start_program kivratolm-daq-lite-x86 light "Kivra Tolm DAQ lite" use=usb/- "cfg=$calibration"
+sleep 2
+click 25 310  # the Trend tab
+click 413 112 # Open log ...
+sleep 1
+xdotool type --delay 5 "$capture_log"
+xdotool key Return
+sleep 2
+click 650 544 # Replay
+for _ in $(seq 10); do xdotool key Right; done
+sleep 1
+shoot "$window_id" "$images/daq-replay-light.png"
+stop_program
 
 # The point dialog of the CAL program over its window: a new calibration
 # (8 sensor mode), the diagonal sensors A1..D4 ticked.

@@ -1240,6 +1240,14 @@ Ein Name darf {n}, {date} und {time} enthalten; {{ und }} stehen für eine gesch
         <source>no value</source>
         <translation>kein Wert</translation>
     </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1 rows</source>
+        <translation>%1 Zeilen</translation>
+    </message>
 </context>
 <context>
     <name>TrendView</name>
@@ -1528,6 +1536,98 @@ Ein Name darf {n}, {date} und {time} enthalten; {{ und }} stehen für eine gesch
     <message>
         <source>  Replay</source>
         <translation>  Wiedergabe</translation>
+    </message>
+    <message>
+        <source>Show the chosen span again after zooming, with value axes that follow the traces.</source>
+        <translation>Nach dem Zoomen wieder das gewählte Zeitfenster zeigen, mit Werteachsen, die den Kurven folgen.</translation>
+    </message>
+    <message>
+        <source>  Fit</source>
+        <translation>  Einpassen</translation>
+    </message>
+    <message>
+        <source>Hold the value axes where they are; unticked they follow the traces.</source>
+        <translation>Die Werteachsen festhalten, wo sie sind; ohne Haken folgen sie den Kurven.</translation>
+    </message>
+    <message>
+        <source>Fixed values</source>
+        <translation>Feste Werte</translation>
+    </message>
+    <message>
+        <source>Remove the second cursor.</source>
+        <translation>Den zweiten Cursor entfernen.</translation>
+    </message>
+    <message>
+        <source>Remove cursor 2</source>
+        <translation>Cursor 2 entfernen</translation>
+    </message>
+    <message>
+        <source>Chart (PNG) ...</source>
+        <translation>Diagramm (PNG) ...</translation>
+    </message>
+    <message>
+        <source>Chart (PDF) ...</source>
+        <translation>Diagramm (PDF) ...</translation>
+    </message>
+    <message>
+        <source>Rows between the cursors (CSV) ...</source>
+        <translation>Zeilen zwischen den Cursorn (CSV) ...</translation>
+    </message>
+    <message>
+        <source>All rows (CSV) ...</source>
+        <translation>Alle Zeilen (CSV) ...</translation>
+    </message>
+    <message>
+        <source>Wheel: zoom. Drag: move. Right button or Shift: zoom to a box. Click: a second cursor.</source>
+        <translation>Mausrad: zoomen. Ziehen: verschieben. Rechte Taste oder Umschalt: auf ein Rechteck zoomen. Klick: ein zweiter Cursor.</translation>
+    </message>
+    <message>
+        <source>Cursor 2: %1</source>
+        <translation>Cursor 2: %1</translation>
+    </message>
+    <message>
+        <source>From cursor 2 to the cursor: %1</source>
+        <translation>Von Cursor 2 zum Cursor: %1</translation>
+    </message>
+    <message>
+        <source>Export the chart</source>
+        <translation>Diagramm exportieren</translation>
+    </message>
+    <message>
+        <source>-chart</source>
+        <translation>-diagramm</translation>
+    </message>
+    <message>
+        <source>PDF files (*.pdf)</source>
+        <translation>PDF-Dateien (*.pdf)</translation>
+    </message>
+    <message>
+        <source>PNG pictures (*.png)</source>
+        <translation>PNG-Bilder (*.png)</translation>
+    </message>
+    <message>
+        <source>The chart cannot be written to %1.</source>
+        <translation>Das Diagramm kann nicht in %1 geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>Export rows of the log</source>
+        <translation>Zeilen des Logs exportieren</translation>
+    </message>
+    <message>
+        <source>-excerpt</source>
+        <translation>-auszug</translation>
+    </message>
+    <message>
+        <source>-rows</source>
+        <translation>-zeilen</translation>
+    </message>
+    <message>
+        <source>The rows cannot be written to %1.</source>
+        <translation>Die Zeilen können nicht in %1 geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>The PDF page cannot be drawn.</source>
+        <translation>Die PDF-Seite kann nicht gezeichnet werden.</translation>
     </message>
 </context>
 <context>

@@ -267,10 +267,18 @@ void Grid8x8Widget::paintCell(QPainter& painter, int index, const QRect& area) {
         const QRect pixels = area & rect.toAlignedRect();
         painter.setClipRect(pixels);
         painter.setFont(font);
-        painter.drawText(rect, Qt::AlignCenter, look.text, &drawn);
-        painter.setClipRect(area);
+        // Where the last text was too wide, the new one is likely too: it is
+        // measured as drawText would lay it out rather than drawn and wiped.
+        const bool drawFirst = !painted[index].small;
+        if (drawFirst)
+            painter.drawText(rect, Qt::AlignCenter, look.text, &drawn);
+        else
+            drawn = painter.boundingRect(rect, Qt::AlignCenter, look.text);
         look.small = !(rect.width() > drawn.width());
-        if (look.small) {
+        if (!look.small && !drawFirst)
+            painter.drawText(rect, Qt::AlignCenter, look.text);
+        painter.setClipRect(area);
+        if (look.small && drawFirst) {
             painter.drawImage(pixels, background, devicePixels(pixels));
             painter.fillRect(rect, fill);
         }

@@ -39,8 +39,9 @@ ValueRange niceRange(double low, double high, int maxTicks) {
 
 QVector<double> valueTicks(const ValueRange& range) {
     QVector<double> ticks;
-    const long long firstIndex = std::llround(range.low / range.step);
-    const long long lastIndex = std::llround(range.high / range.step);
+    // Whole steps inside the range; a box's range need not start on one.
+    const long long firstIndex = static_cast<long long>(std::ceil(range.low / range.step - 1e-9));
+    const long long lastIndex = static_cast<long long>(std::floor(range.high / range.step + 1e-9));
     for (long long index = firstIndex; index <= lastIndex && ticks.size() < 1000; ++index)
         ticks.append(static_cast<double>(index) * range.step);
     return ticks;

@@ -24,7 +24,7 @@ struct ValueRange {
 // high) is widened around its value first.
 ValueRange niceRange(double low, double high, int maxTicks);
 
-// The multiples of range.step from range.low to range.high.
+// The multiples of range.step from range.low to range.high, both included.
 QVector<double> valueTicks(const ValueRange& range);
 
 // The smallest step of the time scale (1 ms .. 1 day) that divides `spanMs`

@@ -1,12 +1,14 @@
 #include "TrendChart.h"
 
 #include "Theme.h"
+#include "TrendZoom.h"
 #include "ValueText.h"
 
 #include <QDateTime>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -21,6 +23,9 @@ constexpr int legendGap = 12;
 // Tick labels at least this far apart.
 constexpr int timeLabelSpacing = 110;
 constexpr int valueLabelSpacing = 40;
+// A press that moves less than this is a click, and a box narrower than
+// this zooms nothing.
+constexpr int dragDistance = 4;
 
 QColor traceColor(const Theme& theme, std::size_t index) {
     if (theme.traceColors.isEmpty())
@@ -40,10 +45,14 @@ void TrendChart::setSource(const TrendSource* newSource, TimeAxis kind) {
     source = newSource;
     timeAxis = kind;
     cursor.reset();
+    second.reset();
+    drag.reset();
+    emit cursorsChanged();
 }
 
 void TrendChart::setTraces(const std::vector<TrendTrace>& newTraces) {
     traces = newTraces;
+    emit cursorsChanged();
 }
 
 void TrendChart::setView(double newEnd, double newSpan) {
@@ -61,6 +70,29 @@ void TrendChart::setShade(std::optional<std::pair<double, double>> range) {
 
 void TrendChart::setCursorTime(std::optional<double> time) {
     cursor = time;
+    emit cursorsChanged();
+}
+
+void TrendChart::setSecondCursorTime(std::optional<double> time) {
+    second = time;
+    emit cursorsChanged();
+}
+
+void TrendChart::setValueAxesFixed(bool fixed) {
+    fixedValues = false;
+    // Held where they are now.
+    if (fixed)
+        fixedAxes = valueAxes();
+    fixedValues = fixed;
+}
+
+double TrendChart::shortestSpan(double time) const {
+    if (!source)
+        return TrendZoom::fewestFrames;
+    const auto timeAt = [this](std::size_t i) {
+        return source->timeAt(i);
+    };
+    return TrendZoom::fewestFrames * TrendZoom::framePeriod(TrendZoom::timesAround(source->size(), timeAt, time));
 }
 
 QStringList TrendChart::axisUnits() const {
@@ -158,6 +190,20 @@ std::vector<TrendValueAxis> TrendChart::valueAxes() const {
 }
 
 std::vector<TrendValueAxis> TrendChart::valueAxes(const std::vector<std::vector<ColumnExtent>>& columns) const {
+    std::vector<TrendValueAxis> axes = automaticAxes(columns);
+    if (!fixedValues)
+        return axes;
+    // A unit ticked since the axes were held follows the view.
+    for (TrendValueAxis& axis : axes) {
+        const auto held =
+            std::find_if(fixedAxes.begin(), fixedAxes.end(), [&](const auto& a) { return a.unit == axis.unit; });
+        if (held != fixedAxes.end())
+            axis.range = held->range;
+    }
+    return axes;
+}
+
+std::vector<TrendValueAxis> TrendChart::automaticAxes(const std::vector<std::vector<ColumnExtent>>& columns) const {
     std::vector<TrendValueAxis> axes;
     std::vector<std::pair<double, double>> extremes;
     for (std::size_t t = 0; t < traces.size(); ++t) {
@@ -214,6 +260,42 @@ TrendReadout TrendChart::readout() const {
     return result;
 }
 
+TrendDifference TrendChart::difference() const {
+    TrendDifference result;
+    if (!second || !source || source->size() == 0)
+        return result;
+    const std::size_t count = source->size();
+    const auto timeAt = [this](std::size_t i) {
+        return source->timeAt(i);
+    };
+    const std::size_t to = nearestSample(count, timeAt, *second);
+    const std::int64_t time = source->timeAt(to);
+    result.second.time = timeAxis == TimeAxis::LocalTime
+                             ? QDateTime::fromMSecsSinceEpoch(time).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"))
+                             : tr("Row %1").arg(time);
+    for (const TrendTrace& trace : traces) {
+        const double value = source->valueAt(trace.channel, to);
+        result.second.values.append(trace.name + QStringLiteral(": ") +
+                                    (std::isfinite(value) ? traceValueText(trace, value) : tr("no value")));
+    }
+    if (!cursor)
+        return result;
+    const std::size_t from = nearestSample(count, timeAt, *cursor);
+    const auto signedText = [](double difference, const QString& text) {
+        return difference > 0 ? QStringLiteral("+") + text : text;
+    };
+    const double dt = static_cast<double>(source->timeAt(from) - time);
+    result.time =
+        signedText(dt, timeAxis == TimeAxis::LocalTime ? tr("%1 s").arg(QLocale().toString(dt / 1000.0, 'f', 3))
+                                                       : tr("%1 rows").arg(dt));
+    for (const TrendTrace& trace : traces) {
+        const double dv = source->valueAt(trace.channel, from) - source->valueAt(trace.channel, to);
+        result.values.append(trace.name + QStringLiteral(": ") +
+                             (std::isfinite(dv) ? signedText(dv, traceValueText(trace, dv)) : tr("no value")));
+    }
+    return result;
+}
+
 void TrendChart::paintEvent(QPaintEvent*) {
     const Theme& theme = currentTheme();
     QPainter painter(this);
@@ -237,7 +319,9 @@ void TrendChart::paintEvent(QPaintEvent*) {
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(plot.adjusted(0, 0, -1, -1));
     paintLegend(painter);
+    paintSecondCursor(painter, plot);
     paintCursor(painter, plot);
+    paintBand(painter, plot);
 }
 
 void TrendChart::paintTimeAxis(QPainter& painter, const QRect& plot) const {
@@ -433,17 +517,117 @@ void TrendChart::paintCursor(QPainter& painter, const QRect& plot) const {
     }
 }
 
+void TrendChart::paintSecondCursor(QPainter& painter, const QRect& plot) const {
+    if (!second)
+        return;
+    const double x = xAtTime(*second);
+    if (x < plot.left() || x > plot.right())
+        return;
+    const Theme& theme = currentTheme();
+    painter.setPen(QPen(theme.text, 1.0, Qt::DashDotLine));
+    painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
+    const QFontMetrics metrics(font());
+    painter.drawText(QPointF(x + 3, plot.top() + metrics.ascent() + 2), QStringLiteral("2"));
+}
+
+void TrendChart::paintBand(QPainter& painter, const QRect& plot) const {
+    if (!drag || !drag->box || !drag->moved)
+        return;
+    const Theme& theme = currentTheme();
+    const QRect band = drag->band().intersected(plot);
+    painter.setPen(QPen(theme.highlight, 1.0, Qt::DashLine));
+    painter.setBrush(QColor(theme.highlight.red(), theme.highlight.green(), theme.highlight.blue(), 40));
+    painter.drawRect(band);
+    painter.setBrush(Qt::NoBrush);
+}
+
+void TrendChart::mousePressEvent(QMouseEvent* event) {
+    const bool box = event->button() == Qt::RightButton ||
+                     (event->button() == Qt::LeftButton && event->modifiers().testFlag(Qt::ShiftModifier));
+    if (!plotRect().contains(event->pos()) || (!box && event->button() != Qt::LeftButton)) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    drag = Drag{box, event->pos(), event->pos(), {end, span}, false};
+}
+
 void TrendChart::mouseMoveEvent(QMouseEvent* event) {
     const QRect plot = plotRect();
     const QPoint at = event->pos();
     if (plot.contains(at))
         cursor = timeAtX(at.x());
-    else
+    else if (!second)
         cursor.reset();
+    if (drag) {
+        drag->now = at;
+        drag->moved = drag->moved || (at - drag->start).manhattanLength() >= dragDistance;
+        if (drag->moved && !drag->box) {
+            const TrendWindow view = TrendZoom::panBy(drag->from, at.x() - drag->start.x(), plot.width());
+            emit viewRequested(view.end, view.span);
+        }
+    }
+    emit cursorsChanged();
     update();
 }
 
+void TrendChart::mouseReleaseEvent(QMouseEvent* event) {
+    if (!drag) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    Drag done = *drag;
+    drag.reset();
+    done.now = event->pos();
+    if (done.box && done.moved) {
+        finishBox(done);
+    } else if (!done.moved && !done.box) {
+        second = timeAtX(done.start.x());
+        emit cursorsChanged();
+    }
+    update();
+}
+
+void TrendChart::finishBox(const Drag& box) {
+    const QRect plot = plotRect();
+    const QRect band = box.band().intersected(plot);
+    if (band.height() >= dragDistance) {
+        // Each axis held at the values of the box's top and bottom.
+        std::vector<TrendValueAxis> held = valueAxes();
+        const int maxTicks = std::max(plot.height() / valueLabelSpacing, 2);
+        for (TrendValueAxis& axis : held) {
+            const double low = TrendZoom::valueAtY(axis.range, plot.top(), plot.height(), band.bottom() + 1);
+            const double high = TrendZoom::valueAtY(axis.range, plot.top(), plot.height(), band.top());
+            axis.range = TrendZoom::boxRange(low, high, maxTicks);
+        }
+        fixedAxes = held;
+        fixedValues = true;
+        emit valueAxesHeld();
+    }
+    if (band.width() >= dragDistance) {
+        const double from = timeAtX(band.left());
+        const double to = timeAtX(band.right() + 1);
+        const TrendWindow view = TrendZoom::boxWindow(from, to, shortestSpan((from + to) / 2));
+        emit viewRequested(view.end, view.span);
+    }
+}
+
+void TrendChart::wheelEvent(QWheelEvent* event) {
+    const QPointF at = event->position();
+    const int turn = event->angleDelta().y();
+    if (turn == 0 || !plotRect().contains(at.toPoint())) {
+        event->ignore();
+        return;
+    }
+    const double anchor = timeAtX(at.x());
+    const TrendWindow view =
+        TrendZoom::zoomAround({end, span}, anchor, TrendZoom::wheelFactor(turn), shortestSpan(anchor), longest);
+    emit viewRequested(view.end, view.span);
+    event->accept();
+}
+
 void TrendChart::leaveEvent(QEvent*) {
-    cursor.reset();
+    if (!second)
+        cursor.reset();
+    emit cursorsChanged();
     update();
 }

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -24,6 +25,15 @@ struct TrendReadout {
     QStringList values;
 };
 
+// The second cursor: what it reads and, while the first cursor is shown too,
+// the differences from the second to the first in time and in each trace's
+// value, in trace order ("A1: +0.25 kg").
+struct TrendDifference {
+    TrendReadout second;
+    QString time;
+    QStringList values;
+};
+
 // One value axis: the traces of one unit.
 struct TrendValueAxis {
     QString unit;
@@ -34,8 +44,13 @@ struct TrendValueAxis {
 // The traces of a TrendSource over a window of time, painted by hand: one
 // stroke per pixel column from the column's smallest to its largest sample,
 // one value axis per unit, the time axis in local time (or row numbers),
-// marks, a shaded range, a legend and a cursor that follows the mouse. The
-// owner sets what to show and calls repaint or update.
+// marks, a shaded range, a legend and a cursor that follows the mouse.
+//
+// The wheel zooms the time axis around the pointer, a drag moves it, a box
+// drawn with the right button (or with Shift) zooms to the box's times and
+// holds the value axes at its values, and a click sets a second cursor.
+// The chart only asks for the views (viewRequested); the owner applies them
+// with setView, sets what to show and calls repaint or update.
 class TrendChart : public QWidget {
     Q_OBJECT
 
@@ -63,6 +78,21 @@ public:
     std::optional<double> cursorTime() const { return cursor; }
     // Empty when no cursor is shown or no trace has a sample.
     TrendReadout readout() const;
+    // The second cursor. While it is set, the first one stays where the
+    // pointer left the plot, so that both can be read and used.
+    void setSecondCursorTime(std::optional<double> time);
+    std::optional<double> secondCursorTime() const { return second; }
+    // Empty without a second cursor.
+    TrendDifference difference() const;
+
+    // The widest view the wheel asks for.
+    void setLongestSpan(double span) { longest = span; }
+    // The narrowest: TrendZoom::fewestFrames frames of the source near `time`.
+    double shortestSpan(double time) const;
+    // Value axes held at their present ranges, or following what the view
+    // shows (the default).
+    void setValueAxesFixed(bool fixed);
+    bool valueAxesFixed() const { return fixedValues; }
 
     // Where things go: the plot area inside the axes, legend and margins.
     QRect plotRect() const;
@@ -78,12 +108,42 @@ public:
     double timeAtX(double x) const;
     double xAtTime(double time) const;
 
+signals:
+    // A view asked for by the wheel, a drag or a box.
+    void viewRequested(double end, double span);
+    // A box held the value axes.
+    void valueAxesHeld();
+    // Either cursor moved, came or went, or the traces they read changed.
+    void cursorsChanged();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
 private:
+    // A press of a button in the plot until its release.
+    struct Drag {
+        bool box = false;
+        QPoint start;
+        QPoint now;
+        TrendWindow from;
+        bool moved = false;
+        // The pixels between start and now, both included, whichever way
+        // the pointer went (QRect::normalized() differs between Qt 5 and 6).
+        QRect band() const {
+            return QRect(QPoint(std::min(start.x(), now.x()), std::min(start.y(), now.y())),
+                         QPoint(std::max(start.x(), now.x()), std::max(start.y(), now.y())));
+        }
+    };
+
+    std::vector<TrendValueAxis> automaticAxes(const std::vector<std::vector<ColumnExtent>>& columns) const;
+    void finishBox(const Drag& box);
+    void paintSecondCursor(QPainter& painter, const QRect& plot) const;
+    void paintBand(QPainter& painter, const QRect& plot) const;
     ColumnScale columnScale() const;
     std::vector<TrendValueAxis> valueAxes(const std::vector<std::vector<ColumnExtent>>& columns) const;
     QString traceValueText(const TrendTrace& trace, double value) const;
@@ -103,4 +163,9 @@ private:
     std::vector<TrendMark> marks;
     std::optional<std::pair<double, double>> shade;
     std::optional<double> cursor;
+    std::optional<double> second;
+    double longest = 600000.0;
+    bool fixedValues = false;
+    std::vector<TrendValueAxis> fixedAxes;
+    std::optional<Drag> drag;
 };

@@ -9,6 +9,7 @@
 #include "EmulatorControl.h"
 #include "MainWindow.h"
 #include "StartUp.h"
+#include "WindowTicks.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,32 +20,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <QElapsedTimer>
-
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <thread>
 #include <vector>
 
 namespace {
-
-double median(std::vector<double> values);
-
-// The median of `ticks` ticks, each after the 20 ms in which its frames come.
-double measureTicks(MainWindow& window, int ticks) {
-    std::vector<double> times;
-    for (int i = 0; i < ticks; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        QApplication::processEvents();
-        QElapsedTimer clock;
-        clock.start();
-        window.onTimer();
-        QApplication::processEvents();
-        times.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
-    }
-    return median(times);
-}
 
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -89,11 +69,11 @@ int main(int argc, char** argv) {
     std::vector<double> alone, beside, withTrail;
     for (int block = 0; block < blocks; ++block) {
         setUp(false, false);
-        alone.push_back(measureTicks(window, ticks));
+        alone.push_back(measureTicks(window, ticks).medianMs);
         setUp(true, false);
-        beside.push_back(measureTicks(window, ticks));
+        beside.push_back(measureTicks(window, ticks).medianMs);
         setUp(true, true);
-        withTrail.push_back(measureTicks(window, ticks));
+        withTrail.push_back(measureTicks(window, ticks).medianMs);
     }
     std::printf("DAQ window tick, grid tab at 1200 x 900, 250 frames/s, capture logging every column;\n"
                 "median of the block medians, %d blocks of %d ticks each, alternating:\n",

@@ -5,6 +5,7 @@
 #include "CalibrationData.h"
 #include "CaptureLog.h"
 #include "PrivateMount.h"
+#include "SaveFileCommit.h"
 #include "Trigger.h"
 
 #include <QFile>
@@ -91,6 +92,7 @@ private slots:
     void everyFrameOnceAfterAShortWrite_data();
     void everyFrameOnceAfterAShortWrite();
     void rowsBeyondTheMemoryBoundAreCountedLost();
+    void exportOnAFullDiskIsRefused();
 };
 
 void TestCaptureLogLimit::everyFrameOnceAfterAShortWrite_data() {
@@ -160,6 +162,26 @@ void TestCaptureLogLimit::rowsBeyondTheMemoryBoundAreCountedLost() {
     QCOMPARE(log.rowsLost(), 60);
     QCOMPARE(log.pendingText().size(), std::size_t{40 * 101});
     QCOMPARE(log.rowsWritten(), 0);
+}
+
+// An export whose last bytes find the disk full says so and leaves the old
+// file as it was (QSaveFile alone would put an empty file in its place).
+void TestCaptureLogLimit::exportOnAFullDiskIsRefused() {
+    PrivateMount disk(PrivateMount::Tmpfs64k);
+    QVERIFY(disk.isMounted());
+    const QString path = disk.path(QStringLiteral("export.csv"));
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old\n") == 4);
+    }
+    QVERIFY(disk.fill());
+    QSaveFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(QByteArray(1000, 'x')), qint64{1000});
+    QCOMPARE(commitSaveFile(file), QStringLiteral("No space left on device"));
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("old\n"));
 }
 
 QTEST_GUILESS_MAIN(TestCaptureLogLimit)

@@ -1,11 +1,13 @@
 // The Trend tab of the DAQ main window on the emulated board: every frame in
 // order, spans, pause and scrolling back, capture marks, the review of logs
 // the window itself wrote, good and broken; the statistics beside the grid,
-// as trend channels and exported from a reviewed log.
+// as trend channels and exported from a reviewed log; zooming, the second
+// cursor and the chart and rows of a reviewed log exported.
 #include "tst_mainwindow_support.h"
 
 #include "CalibrationData.h"
 #include "CaptureFiles.h"
+#include "CaptureLogReader.h"
 #include "CentreTrailOverlay.h"
 #include "CsvLogPython.h"
 #include "FrameStatistics.h"
@@ -19,11 +21,14 @@
 #include <QDoubleSpinBox>
 #include <QImage>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 #include <QtTest>
 
 #include <QMessageBox>
@@ -72,8 +77,10 @@ void setRate(MainWindow& window, int rate) {
 }
 
 // A capture of `rows` rows from a forced trigger, the log buttons named
-// pressed, into `path`; returns once it has ended.
-bool captureLog(MainWindow& window, const QString& path, int rows, const QStringList& logButtons) {
+// pressed, into `path`, forced once `armedFrames` frames came after arming;
+// returns once it has ended.
+bool captureLog(MainWindow& window, const QString& path, int rows, const QStringList& logButtons,
+                std::size_t armedFrames = 0) {
     child<QLineEdit>(window, "txtFile")->setText(path);
     child<QSpinBox>(window, "spnCapSamples")->setValue(rows);
     child<QRadioButton>(window, "rdoCapFrames")->click();
@@ -81,9 +88,12 @@ bool captureLog(MainWindow& window, const QString& path, int rows, const QString
     for (const QString& name : logButtons)
         child<QPushButton>(window, qPrintable(name))->setChecked(true);
     child<QPushButton>(window, "btnArmTrigger")->click();
-    child<QPushButton>(window, "btnForceTrigger")->click();
     QElapsedTimer clock;
     clock.start();
+    const std::size_t armedAt = trendOf(window)->history().size();
+    while (trendOf(window)->history().size() < armedAt + armedFrames && clock.elapsed() < 10000)
+        QTest::qWait(10);
+    child<QPushButton>(window, "btnForceTrigger")->click();
     while (child<QPushButton>(window, "btnArmTrigger")->isChecked() && clock.elapsed() < 10000)
         QTest::qWait(10);
     for (const QString& name : logButtons)
@@ -148,6 +158,7 @@ private slots:
     void thresholdFollowsTheUnit();
     void exportOfAReviewedLog_data();
     void exportOfAReviewedLog();
+    void zoomCursorsAndExportsOfAReviewedLog();
 };
 
 void TestMainWindowTrend::tabFollowsTheSensorViews() {
@@ -849,6 +860,106 @@ void TestMainWindowTrend::exportOfAReviewedLog() {
     const QString picture = dir.filePath("grid.png");
     QCOMPARE(window.savePicture("tabGrid", picture), QString());
     QCOMPARE(QImage(picture).size(), child<QWidget>(window, "tabGrid")->grab().size());
+}
+
+void TestMainWindowTrend::zoomCursorsAndExportsOfAReviewedLog() {
+    QTemporaryDir dir;
+    MainWindow window("usb", "-", QString());
+    setRate(window, 250);
+    window.resize(1200, 900);
+    window.show();
+    TrendView* trend = trendOf(window);
+    child<QTabWidget>(window, "tabWidget")->setCurrentWidget(trend);
+    TrendChart* chart = trend->trendChart();
+    QTRY_VERIFY(trend->history().size() >= 100);
+    const auto turnWheel = [chart](int notches) {
+        const QPoint at = chart->plotRect().center();
+        QWheelEvent event(at, chart->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(chart, &event);
+    };
+    // Zooming a live chart holds it.
+    turnWheel(1);
+    QVERIFY(trend->isPaused());
+    QCOMPARE(chart->viewSpan(), 48000.0); // 1 min at start
+
+    child<QRadioButton>(window, "rdoPreTriggerSamples")->click();
+    child<QSpinBox>(window, "spnPreTriggerSamples")->setValue(20);
+    const QString path = dir.filePath("zoom.csv");
+    QVERIFY(captureLog(window, path, 100,
+                       {"btnLogCapSampleTimer", "btnLogAnalog0", "btnLogDigital", "btnLogHardwareCounter"}, 40));
+    QVERIFY(openLog(trend, path));
+    const int entries = trend->exportMenu()->actions().size();
+
+    // The span box shows "Whole log" whole.
+    auto* spans = child<QComboBox>(*trend, "cmbTrendSpan");
+    QComboBox fitting;
+    for (int i = 0; i < spans->count(); ++i)
+        fitting.addItem(spans->itemText(i));
+    QTRY_VERIFY(spans->width() >= fitting.sizeHint().width());
+
+    // Down to 10 frames (4 ms apart), and back.
+    const double wholeSpan = chart->viewSpan();
+    turnWheel(40);
+    QCOMPARE(chart->viewSpan(), 40.0);
+    child<QPushButton>(*trend, "btnTrendFit")->click();
+    QCOMPARE(chart->viewSpan(), wholeSpan);
+
+    // The second cursor on row 30, the first on row 10.
+    const auto log = trend->reviewedLog();
+    const auto timeOf = [&log](std::size_t row) {
+        return static_cast<double>(log->timestamps[row]);
+    };
+    chart->setSecondCursorTime(timeOf(30));
+    chart->setCursorTime(timeOf(10));
+    const QString dt = QLocale().toString((timeOf(10) - timeOf(30)) / 1000.0, 'f', 3);
+    QVERIFY(child<QLabel>(*trend, "lblTrendCursors")->text().contains("From cursor 2 to the cursor: " + dt + " s"));
+
+    // The rows between them, read back by the review's reader as a log of
+    // their own: 10 of its 21 rows from before the trigger, no description.
+    const QString excerptPath = dir.filePath("excerpt.csv");
+    QCOMPARE(trend->exportRows(excerptPath, true), QString());
+    const std::optional<KivraTolm::CaptureLogContent> excerpt = KivraTolm::readCaptureLog(excerptPath);
+    QVERIFY(excerpt);
+    QCOMPARE(excerpt->rowCount, std::size_t(21));
+    QCOMPARE(log->rowsBeforeTrigger(), qint64(20));
+    QCOMPARE(excerpt->header.preTriggerRows, qint64(10));
+    QCOMPARE(excerpt->header.reason, log->header.reason);
+    QCOMPARE(excerpt->header.triggerTime, log->header.triggerTime);
+    QCOMPARE(excerpt->header.sampleRate, log->header.sampleRate);
+    QCOMPARE(excerpt->description.state, LogDescription::State::Missing);
+    // Its column line and rows as the log has them.
+    const QList<QByteArray> lines = logLines(path);
+    QCOMPARE(logLines(excerptPath).mid(1), QList<QByteArray>{lines[1]} + lines.mid(2 + 10, 21));
+
+    // All rows: the log itself again, byte for byte.
+    const QString allPath = dir.filePath("all.csv");
+    QCOMPARE(trend->exportRows(allPath, false), QString());
+    QFile original(path);
+    QFile copy(allPath);
+    QVERIFY(original.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly));
+    QCOMPARE(copy.readAll(), original.readAll());
+
+    // The chart as a picture of its size and on an A4 page across.
+    const QString picture = dir.filePath("chart.png");
+    QCOMPARE(trend->exportChartPicture(picture), QString());
+    QCOMPARE(QImage(picture).size(), chart->grab().size());
+    const QString pdfPath = dir.filePath("chart.pdf");
+    QCOMPARE(trend->exportChartPdf(pdfPath), QString());
+    QFile pdf(pdfPath);
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    const QByteArray pdfBytes = pdf.readAll();
+    QVERIFY(pdfBytes.startsWith("%PDF-"));
+    const QRegularExpressionMatch page = QRegularExpression(QStringLiteral("/MediaBox \\[0 0 ([0-9.]+) ([0-9.]+)\\]"))
+                                             .match(QString::fromLatin1(pdfBytes.constData(), pdfBytes.size()));
+    QVERIFY(page.hasMatch());
+    QVERIFY(std::abs(page.captured(1).toDouble() - 841.89) < 1.0);
+    QVERIFY(std::abs(page.captured(2).toDouble() - 595.28) < 1.0);
+
+    // Another review offers the same commands.
+    trend->onBackToLive();
+    QVERIFY(openLog(trend, path));
+    QCOMPARE(trend->exportMenu()->actions().size(), entries);
 }
 
 QTEST_MAIN(TestMainWindowTrend)

@@ -69,6 +69,8 @@ private slots:
     void markIsPaintedAtItsTime();
     void gapBreaksTheTrace_data();
     void gapBreaksTheTrace();
+    void gesturesAskForViews_data();
+    void gesturesAskForViews();
 };
 
 void TstTrendChart::initTestCase() {
@@ -216,8 +218,17 @@ void TstTrendChart::cursorReadsTheNearestSample() {
     QCOMPARE(readout.time, QDateTime::fromMSecsSinceEpoch(t0 + sample * 100).toString("yyyy-MM-dd hh:mm:ss.zzz"));
     QCOMPARE(readout.values, (QStringList{QStringLiteral("B2: %1 kg").arg(sample * 1.5, 0, 'f', 2),
                                           QStringLiteral("Counter: %1").arg(1000000 + sample)}));
+    // A second cursor on sample 7: from it to the first, signed.
+    chart.setSecondCursorTime(static_cast<double>(t0 + 720));
+    const TrendDifference difference = chart.difference();
+    QCOMPARE(difference.second.values, (QStringList{"B2: 10.50 kg", "Counter: 1000007"}));
+    const QString sign = sample > 7 ? "+" : "";
+    QCOMPARE(difference.time, sign + QStringLiteral("%1 s").arg((sample - 7) / 10.0, 0, 'f', 3));
+    QCOMPARE(difference.values, (QStringList{"B2: " + sign + QStringLiteral("%1 kg").arg((sample - 7) * 1.5, 0, 'f', 2),
+                                             "Counter: " + sign + QString::number(sample - 7)}));
     chart.setCursorTime(std::nullopt);
     QVERIFY(chart.readout().values.isEmpty());
+    QVERIFY(chart.difference().time.isEmpty());
 }
 
 void TstTrendChart::cursorFollowsTheMouse() {
@@ -294,6 +305,81 @@ void TstTrendChart::gapBreaksTheTrace() {
     for (const std::int64_t at : {t0 + 1000, t0 + 8000})
         QVERIFY(
             !rowsWithColour(image, static_cast<int>(chart.xAtTime(static_cast<double>(at))), plot, colour).isEmpty());
+}
+
+void TstTrendChart::gesturesAskForViews_data() {
+    QTest::addColumn<QString>("gesture");
+    QTest::newRow("a drag moves the times with the pointer") << "drag";
+    QTest::newRow("a box zooms to its times and values") << "box";
+    QTest::newRow("a box drawn with Shift") << "shift box";
+    QTest::newRow("a click sets the second cursor") << "click";
+}
+
+void TstTrendChart::gesturesAskForViews() {
+    QFETCH(QString, gesture);
+    VectorSource source;
+    source.channels.resize(1);
+    for (int i = 0; i <= 100; ++i) {
+        source.times.push_back(t0 + i * 100);
+        source.channels[0].push_back(i);
+    }
+    TrendChart chart;
+    chart.resize(800, 400);
+    chart.setSource(&source, TrendChart::TimeAxis::LocalTime);
+    chart.setTraces({{0, QStringLiteral("A1"), QStringLiteral("%"), false}});
+    chart.setView(static_cast<double>(t0 + 10000), 10000.0);
+    QSignalSpy views(&chart, &TrendChart::viewRequested);
+    const QRect plot = chart.plotRect();
+    const QPoint a(plot.left() + plot.width() / 4, plot.top() + plot.height() * 3 / 4);
+    const QPoint b(plot.left() + plot.width() / 2, plot.top() + plot.height() / 4);
+    const double timeAtA = chart.timeAtX(a.x());
+    const TrendValueAxis axis = chart.valueAxes().front();
+    const auto mouse = [&chart](QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held,
+                                Qt::KeyboardModifiers keys = Qt::NoModifier) {
+        QMouseEvent event(type, at, chart.mapToGlobal(at), button, held, keys);
+        QApplication::sendEvent(&chart, &event);
+    };
+    // What the chart shows once the owner applies the last view asked for.
+    const auto apply = [&] {
+        QVERIFY(!views.isEmpty());
+        chart.setView(views.last().at(0).toDouble(), views.last().at(1).toDouble());
+    };
+
+    if (gesture == "drag") {
+        mouse(QEvent::MouseButtonPress, a, Qt::LeftButton, Qt::LeftButton);
+        mouse(QEvent::MouseMove, b, Qt::NoButton, Qt::LeftButton);
+        mouse(QEvent::MouseButtonRelease, b, Qt::LeftButton, Qt::NoButton);
+        apply();
+        QCOMPARE(chart.viewSpan(), 10000.0);
+        QVERIFY(std::abs(chart.timeAtX(b.x()) - timeAtA) < 1e-6);
+        QVERIFY(!chart.secondCursorTime());
+    } else if (gesture.endsWith("box")) {
+        const bool shift = gesture.startsWith("shift");
+        const Qt::MouseButton button = shift ? Qt::LeftButton : Qt::RightButton;
+        const Qt::KeyboardModifiers keys = shift ? Qt::ShiftModifier : Qt::NoModifier;
+        mouse(QEvent::MouseButtonPress, a, button, button, keys);
+        mouse(QEvent::MouseMove, b, Qt::NoButton, button, keys);
+        mouse(QEvent::MouseButtonRelease, b, button, Qt::NoButton, keys);
+        QCOMPARE(views.count(), 1);
+        // The times go by boxWindow; the value axis held at the box's bottom and top.
+        QVERIFY(chart.valueAxesFixed());
+        const TrendAxis::ValueRange held = chart.valueAxes().front().range;
+        const double pixelValue = (axis.range.high - axis.range.low) / plot.height();
+        const auto valueAt = [&](int y) {
+            return axis.range.low + (plot.top() + plot.height() - y) * pixelValue;
+        };
+        QVERIFY(std::abs(held.low - valueAt(a.y() + 1)) <= pixelValue);
+        QVERIFY(std::abs(held.high - valueAt(b.y())) <= pixelValue);
+    } else {
+        mouse(QEvent::MouseButtonPress, a, Qt::LeftButton, Qt::LeftButton);
+        mouse(QEvent::MouseButtonRelease, a, Qt::LeftButton, Qt::NoButton);
+        QVERIFY(views.isEmpty());
+        QCOMPARE(chart.secondCursorTime(), std::optional<double>(timeAtA));
+        // With a second cursor the first stays where the pointer left the plot.
+        mouse(QEvent::MouseMove, b, Qt::NoButton, Qt::NoButton);
+        mouse(QEvent::MouseMove, QPoint(2, 2), Qt::NoButton, Qt::NoButton);
+        QCOMPARE(chart.cursorTime(), std::optional<double>(chart.timeAtX(b.x())));
+    }
 }
 
 QTEST_MAIN(TstTrendChart)

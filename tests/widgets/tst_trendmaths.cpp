@@ -1,5 +1,6 @@
 #include "TrendAxis.h"
 #include "TrendReduction.h"
+#include "TrendZoom.h"
 
 #include <QDateTime>
 #include <QTest>
@@ -9,6 +10,8 @@
 #include <iterator>
 #include <limits>
 #include <random>
+
+Q_DECLARE_METATYPE(std::vector<double>)
 
 class TstTrendMaths : public QObject {
     Q_OBJECT
@@ -32,6 +35,16 @@ private slots:
     void timeTicksFallOnWholeLocalUnits_data();
     void timeTicksFallOnWholeLocalUnits();
     void ticksOnTheLocalClock();
+    void zoomKeepsTheAnchor_data();
+    void zoomKeepsTheAnchor();
+    void dragAndBoxViews_data();
+    void dragAndBoxViews();
+    void keptEnd_data();
+    void keptEnd();
+    void framePeriod_data();
+    void framePeriod();
+    void rowsBetweenCursors_data();
+    void rowsBetweenCursors();
 };
 
 void TstTrendMaths::reductionKeepsEveryExtreme_data() {
@@ -342,6 +355,129 @@ void TstTrendMaths::ticksOnTheLocalClock() {
         QCOMPARE(QDateTime::fromMSecsSinceEpoch(tick).time().second(), 0);
     }
     QVERIFY(TrendAxis::timeLabel(ticks.front() + 250, 500).endsWith(QLatin1String(":00.250")));
+}
+
+void TstTrendMaths::zoomKeepsTheAnchor_data() {
+    QTest::addColumn<int>("wheel");
+    QTest::addColumn<double>("anchor");
+    QTest::addColumn<double>("span");
+    QTest::addColumn<double>("expectedSpan");
+
+    // A view [0, 10000] ms; the narrowest 40 ms (10 frames at 250 frames/s),
+    // the widest 600000 ms.
+    QTest::newRow("a notch forward zooms in") << 120 << 5000.0 << 10000.0 << 8000.0;
+    QTest::newRow("two notches forward") << 240 << 2500.0 << 10000.0 << 6400.0;
+    QTest::newRow("a notch back zooms out") << -120 << 10000.0 << 10000.0 << 12500.0;
+    QTest::newRow("not narrower than 10 frames") << 1200 << 100.0 << 200.0 << 40.0;
+    QTest::newRow("not wider than the widest") << -1200 << 0.0 << 500000.0 << 600000.0;
+}
+
+void TstTrendMaths::zoomKeepsTheAnchor() {
+    QFETCH(int, wheel);
+    QFETCH(double, anchor);
+    QFETCH(double, span);
+    QFETCH(double, expectedSpan);
+    const TrendWindow before{span, span};
+    const TrendWindow after = TrendZoom::zoomAround(before, anchor, TrendZoom::wheelFactor(wheel), 40.0, 600000.0);
+    QVERIFY2(std::abs(after.span - expectedSpan) < 1e-6, qPrintable(QString::number(after.span)));
+    // The time under the pointer stays at its place across the plot.
+    const auto share = [anchor](const TrendWindow& view) {
+        return (anchor - (view.end - view.span)) / view.span;
+    };
+    QVERIFY(std::abs(share(after) - share(before)) < 1e-12);
+}
+
+void TstTrendMaths::dragAndBoxViews_data() {
+    QTest::addColumn<bool>("box");
+    QTest::addColumn<double>("a"); // pixels dragged, or the box's first time
+    QTest::addColumn<double>("b"); // -, or its second time
+    QTest::addColumn<double>("end");
+    QTest::addColumn<double>("span");
+
+    // Drags over a view [0, 10000] on a plot 1000 pixels wide.
+    QTest::newRow("drag right shows earlier times") << false << 100.0 << 0.0 << 9000.0 << 10000.0;
+    QTest::newRow("drag left shows later times") << false << -250.0 << 0.0 << 12500.0 << 10000.0;
+    // Boxes, the narrowest view 40.
+    QTest::newRow("box left to right") << true << 2000.0 << 3000.0 << 3000.0 << 1000.0;
+    QTest::newRow("box right to left") << true << 3000.0 << 2000.0 << 3000.0 << 1000.0;
+    QTest::newRow("narrow box widened about its middle") << true << 100.0 << 110.0 << 125.0 << 40.0;
+}
+
+void TstTrendMaths::dragAndBoxViews() {
+    QFETCH(bool, box);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(double, end);
+    QFETCH(double, span);
+    const TrendWindow view = box ? TrendZoom::boxWindow(a, b, 40.0) : TrendZoom::panBy({10000.0, 10000.0}, a, 1000);
+    QCOMPARE(view.end, end);
+    QCOMPARE(view.span, span);
+}
+
+void TstTrendMaths::keptEnd_data() {
+    QTest::addColumn<double>("end");
+    QTest::addColumn<double>("span");
+    QTest::addColumn<double>("expected");
+
+    // Data from 1000 to 5000.
+    QTest::newRow("inside stays") << 3000.0 << 1000.0 << 3000.0;
+    QTest::newRow("past the last") << 9000.0 << 1000.0 << 5000.0;
+    QTest::newRow("before the first") << 1200.0 << 1000.0 << 2000.0;
+    QTest::newRow("wider than the data holds it all") << 4000.0 << 8000.0 << 5000.0;
+    QTest::newRow("wider, far out") << 20000.0 << 8000.0 << 9000.0;
+}
+
+void TstTrendMaths::keptEnd() {
+    QFETCH(double, end);
+    QFETCH(double, span);
+    QFETCH(double, expected);
+    QCOMPARE(TrendZoom::keptEnd(end, span, 1000.0, 5000.0), expected);
+}
+
+void TstTrendMaths::framePeriod_data() {
+    QTest::addColumn<std::vector<double>>("times");
+    QTest::addColumn<double>("expected");
+
+    std::vector<double> steady;
+    std::vector<double> withGap;
+    for (int i = 0; i < 33; ++i) {
+        steady.push_back(1000.0 + i * 4);
+        withGap.push_back(1000.0 + i * 4 + (i >= 20 ? 5000 : 0));
+    }
+    QTest::newRow("250 frames/s") << steady << 4.0;
+    QTest::newRow("a gap does not count") << withGap << 4.0;
+    QTest::newRow("one sample") << std::vector<double>{1000.0} << 1.0;
+    QTest::newRow("rows") << std::vector<double>{0.0, 1.0, 2.0} << 1.0;
+}
+
+void TstTrendMaths::framePeriod() {
+    QFETCH(std::vector<double>, times);
+    QFETCH(double, expected);
+    QCOMPARE(TrendZoom::framePeriod(times), expected);
+}
+
+void TstTrendMaths::rowsBetweenCursors_data() {
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+
+    // Samples at 0, 10, 20, 40; each cursor reads its nearest one.
+    QTest::newRow("in order") << 9.0 << 21.0 << 1 << 3;
+    QTest::newRow("the other way round") << 21.0 << 9.0 << 1 << 3;
+    QTest::newRow("beyond both ends") << -100.0 << 100.0 << 0 << 4;
+}
+
+void TstTrendMaths::rowsBetweenCursors() {
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    const std::vector<std::int64_t> times = {0, 10, 20, 40};
+    const auto rows = TrendZoom::rowsBetween(
+        times.size(), [&](std::size_t i) { return times[i]; }, a, b);
+    QCOMPARE(rows.first, static_cast<std::size_t>(from));
+    QCOMPARE(rows.second, static_cast<std::size_t>(to));
 }
 
 QTEST_APPLESS_MAIN(TstTrendMaths)
