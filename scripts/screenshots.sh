@@ -274,7 +274,7 @@ sleep 1
 xdotool type --delay 5 "$capture_log"
 xdotool key Return
 sleep 2
-click 650 544 # Replay
+click 650 566 # Replay
 for _ in $(seq 10); do xdotool key Right; done
 sleep 1
 shoot "$window_id" "$images/daq-replay-light.png"
