@@ -35,12 +35,16 @@ fi
 if [ "$gate" = all ]; then
     failed=()
     summary=()
+    gate_logs="$root/build-logs"
+    mkdir -p "$gate_logs"
     for each in plain format asan tsan fuzz package qt6; do
         echo "=== gate $each"
         start=$SECONDS
         # Each gate in its own process, so that one failure does not hide the
         # results of the others.
-        if "$root/test.sh" "--$each" "$@"; then
+        # Its output is also kept, so that what failed can be repeated at the
+        # end, where a CI log that shows only its last lines still shows it.
+        if "$root/test.sh" "--$each" "$@" 2>&1 | tee "$gate_logs/$each.log"; then
             result=passed
         else
             result=FAILED
@@ -50,6 +54,12 @@ if [ "$gate" = all ]; then
         echo "=== gate $each $result after $((SECONDS - start)) s"
     done
     printf '%s\n' "${summary[@]}"
+    for each in "${failed[@]}"; do
+        echo "=== what failed in gate $each (whole output: $gate_logs/$each.log)"
+        grep -E -A 25 'FAIL!|ERROR: (Address|Leak)Sanitizer|WARNING: ThreadSanitizer|runtime error:|\*\*\*(Timeout|Exception)|error:' \
+            "$gate_logs/$each.log" | head -n 150 || true
+        grep -E -A 20 'The following tests FAILED' "$gate_logs/$each.log" || tail -n 20 "$gate_logs/$each.log"
+    done
     if [ ${#failed[@]} -gt 0 ]; then
         echo "failed gates: ${failed[*]}"
         exit 1
