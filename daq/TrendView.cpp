@@ -374,14 +374,19 @@ void TrendView::updateCursorReadout() {
                                            "Click: a second cursor."));
         return;
     }
+    // The times here; the values in the tool tip, and the differences also in
+    // the cursor's box in the chart: with the log's details beside it, the
+    // chart's column is too narrow for a row of values.
     const QString gap = QStringLiteral("   ");
-    QString text = tr("Cursor 2: %1").arg(difference.second.time) + gap + difference.second.values.join(gap);
-    if (!difference.time.isEmpty())
-        text += QLatin1Char('\n') + tr("From cursor 2 to the cursor: %1").arg(difference.time) + gap +
-                difference.values.join(gap);
+    QString text = tr("Cursor 2: %1").arg(difference.second.time);
+    QString tip = text + gap + difference.second.values.join(gap);
+    if (!difference.time.isEmpty()) {
+        const QString from = tr("From cursor 2 to the cursor: %1").arg(difference.time);
+        text += QLatin1Char('\n') + from;
+        tip += QLatin1Char('\n') + from + gap + difference.values.join(gap);
+    }
     ui->lblTrendCursors->setText(text);
-    // Many traces make lines wider than the chart.
-    ui->lblTrendCursors->setToolTip(text);
+    ui->lblTrendCursors->setToolTip(tip);
 }
 
 double TrendView::latestEnd() const {

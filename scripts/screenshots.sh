@@ -265,7 +265,8 @@ fi
 # The start of the log, for the user guide's description of the format.
 head -n 4 "$capture_log" > "$build/capture-excerpt.csv"
 
-# That log reviewed in the Trend tab and replayed in the grid, ten frames on.
+# That log reviewed in the Trend tab, zoomed with two cursors, and replayed in
+# the grid, ten frames on.
 start_program kivratolm-daq-lite-x86 light "Kivra Tolm DAQ lite" use=usb/- "cfg=$calibration"
 sleep 2
 click 25 310  # the Trend tab
@@ -274,6 +275,14 @@ sleep 1
 xdotool type --delay 5 "$capture_log"
 xdotool key Return
 sleep 2
+# Zoomed in around the trigger by four wheel notches, the second cursor set by
+# a click, the first where the pointer rests.
+xdotool mousemove --window "$window_id" $((160 * ratio)) $((380 * ratio))
+for _ in 1 2 3 4; do xdotool click 4; sleep 0.2; done
+click 200 380
+xdotool mousemove --window "$window_id" $((360 * ratio)) $((380 * ratio))
+sleep 1
+shoot "$window_id" "$images/daq-trend-zoom-light.png"
 click 650 566 # Replay
 for _ in $(seq 10); do xdotool key Right; done
 sleep 1

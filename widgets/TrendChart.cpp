@@ -491,17 +491,35 @@ void TrendChart::paintLegend(QPainter& painter) const {
     }
 }
 
-void TrendChart::paintCursor(QPainter& painter, const QRect& plot) const {
+QStringList TrendChart::cursorBoxLines() const {
     const TrendReadout shown = readout();
     if (shown.time.isEmpty())
+        return {};
+    QStringList lines = shown.values;
+    lines.prepend(shown.time);
+    // The differences sit beside the values they belong to, where the chart
+    // has room for them; the row under the chart often has not.
+    const TrendDifference from = difference();
+    if (from.time.isEmpty() || from.values.size() != shown.values.size())
+        return lines;
+    const QString delta = QStringLiteral("   \u0394 ");
+    lines[0] += delta + from.time;
+    for (int i = 0; i < from.values.size(); ++i) {
+        const QString& name = traces[static_cast<std::size_t>(i)].name;
+        lines[i + 1] += delta + from.values[i].mid(name.size() + 2);
+    }
+    return lines;
+}
+
+void TrendChart::paintCursor(QPainter& painter, const QRect& plot) const {
+    const QStringList lines = cursorBoxLines();
+    if (lines.isEmpty())
         return;
     const Theme& theme = currentTheme();
     const double x = xAtTime(*cursor);
     painter.setPen(QPen(theme.text, 1.0, Qt::DotLine));
     painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
     const QFontMetrics metrics(font());
-    QStringList lines = shown.values;
-    lines.prepend(shown.time);
     int w = 0;
     for (const QString& line : lines)
         w = std::max(w, metrics.horizontalAdvance(line));

@@ -84,6 +84,9 @@ public:
     std::optional<double> secondCursorTime() const { return second; }
     // Empty without a second cursor.
     TrendDifference difference() const;
+    // What the cursor's box says: the readout's time and values, each
+    // followed by its difference from the second cursor while that is set.
+    QStringList cursorBoxLines() const;
 
     // The widest view the wheel asks for.
     void setLongestSpan(double span) { longest = span; }

@@ -226,6 +226,11 @@ void TstTrendChart::cursorReadsTheNearestSample() {
     QCOMPARE(difference.time, sign + QStringLiteral("%1 s").arg((sample - 7) / 10.0, 0, 'f', 3));
     QCOMPARE(difference.values, (QStringList{"B2: " + sign + QStringLiteral("%1 kg").arg((sample - 7) * 1.5, 0, 'f', 2),
                                              "Counter: " + sign + QString::number(sample - 7)}));
+    // The cursor's box puts each difference beside its value.
+    const QStringList box = chart.cursorBoxLines();
+    QCOMPARE(box.size(), 3);
+    QCOMPARE(box[0], readout.time + QStringLiteral("   \u0394 ") + difference.time);
+    QCOMPARE(box[1], readout.values[0] + QStringLiteral("   \u0394 ") + difference.values[0].mid(4));
     chart.setCursorTime(std::nullopt);
     QVERIFY(chart.readout().values.isEmpty());
     QVERIFY(chart.difference().time.isEmpty());
