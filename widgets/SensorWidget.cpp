@@ -35,13 +35,6 @@ QColor fillColour(const Theme& theme, int state) {
     }
 }
 
-// `over` laid over the opaque `under`: an opaque colour.
-QColor blended(const QColor& over, const QColor& under) {
-    const double a = over.alphaF();
-    return QColor::fromRgbF(a * over.redF() + (1 - a) * under.redF(), a * over.greenF() + (1 - a) * under.greenF(),
-                            a * over.blueF() + (1 - a) * under.blueF());
-}
-
 // The background: graphTop at the top, graphBottom from gradientEnd down.
 const int gradientEnd = 250;
 
@@ -287,6 +280,9 @@ void SensorWidget::paintEvent(QPaintEvent* event) {
     // outside the region is this widget's own.
     if (testAttribute(Qt::WA_OpaquePaintEvent) != opaque)
         setAttribute(Qt::WA_OpaquePaintEvent, opaque);
+    if (background.size() != size() * devicePixelRatioF() || background.devicePixelRatio() != devicePixelRatioF() ||
+        backgroundTheme != currentThemeSerial())
+        paintBackgroundImage();
     QPainter painter(this);
     if (!animating && paintsOnScreen(*this, painter))
         staleRegion += event->region();
@@ -348,65 +344,38 @@ void SensorWidget::paintFrame(QPainter& painter) const {
     painter.fillRect(QRectF(w - 0.5, 0.5, 1, h - 1), frame);
 }
 
-// The grid's colour is translucent, and Qt 6 splits a long translucent blend
-// among threads. Its vertical lines are painted in the opaque colours it
-// gives over the background: exact below the background's gradient and, in
-// bands of a few rows, within half a level over it. The horizontal lines, a
-// few rows each, are blended as they are; in one colour, the order of the
-// lines does not matter.
-void SensorWidget::paintBackground(QPainter& painter, const QRect& part) const {
+// The background with its grid lines, painted once for a size, ratio and
+// theme; a part of it is then copied, not blended again.
+void SensorWidget::paintBackgroundImage() {
     const Theme& theme = currentTheme();
-    painter.fillRect(part, backgroundGradient(theme));
+    const qreal ratio = devicePixelRatioF();
+    const bool opaque = theme.graphTop.alpha() == 255 && theme.graphBottom.alpha() == 255;
+    background = QImage(size() * ratio, opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+    background.setDevicePixelRatio(ratio);
+    background.fill(Qt::transparent);
+    QPainter painter(&background);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillRect(rect(), backgroundGradient(theme));
     const int spacing = theme.gridSpacing;
-    if (spacing <= 0)
-        return;
-
-    // Each line only across a band of the part, its ends outside the band.
-    QVarLengthArray<QLineF, 64> lines;
-    const int band = 16;
-    bool clipped = false;
-    for (int bandTop = part.top(); bandTop <= part.bottom();) {
-        const int bandBottom = bandTop >= gradientEnd
-                                   ? part.bottom() + 1
-                                   : std::min({part.bottom() + 1, gradientEnd, (bandTop / band + 1) * band});
-        lines.clear();
-        for (int x = 1 + std::max(0, (part.left() - edge) / spacing) * spacing; x < width() && x <= part.right() + edge;
-             x += spacing) {
-            if (x >= part.left() - edge)
-                lines.append(QLineF(x, std::max(0, bandTop - edge), x, std::min(height(), bandBottom + edge)));
-        }
-        if (lines.isEmpty())
-            break;
-        const double t = std::min(1.0, (bandTop + bandBottom) / 2.0 / gradientEnd);
-        const QColor under = blended(
-            QColor::fromRgbF(theme.graphBottom.redF(), theme.graphBottom.greenF(), theme.graphBottom.blueF(), t),
-            theme.graphTop);
-        if (bandTop != part.top() || bandBottom != part.bottom() + 1) {
-            painter.setClipRect(QRect(part.left(), bandTop, part.width(), bandBottom - bandTop));
-            clipped = true;
-        }
-        painter.setPen(QPen(blended(theme.gridColor, under), theme.gridMinorWidth));
-        painter.drawLines(lines.data(), lines.size());
-        bandTop = bandBottom;
+    if (spacing > 0) {
+        QVarLengthArray<QLineF, 64> minor, major;
+        for (int x = 1; x < width(); x += spacing)
+            minor.append(QLineF(x, 0, x, height()));
+        // Line k from the bottom at height() - 1 - k * spacing, every tenth major.
+        for (int k = 0, y = height() - 1; y > 0; ++k, y -= spacing)
+            (k % 10 == 0 ? major : minor).append(QLineF(0, y, width(), y));
+        painter.setPen(QPen(theme.gridColor, theme.gridMinorWidth));
+        painter.drawLines(minor.data(), minor.size());
+        painter.setPen(QPen(theme.gridColor, theme.gridMajorWidth));
+        painter.drawLines(major.data(), major.size());
     }
-    if (clipped)
-        painter.setClipRect(part);
+    backgroundTheme = currentThemeSerial();
+}
 
-    // Line k from the bottom at height() - 1 - k * spacing, every tenth major.
-    const int left = std::max(0, part.left() - edge);
-    const int right = std::min(width(), part.right() + 1 + edge);
-    for (bool major : {false, true}) {
-        lines.clear();
-        for (int k = std::max(0, (height() - 1 - part.bottom() - edge) / spacing);; ++k) {
-            const int y = height() - 1 - k * spacing;
-            if (y <= 0 || y < part.top() - edge)
-                break;
-            if ((k % 10 == 0) == major && y <= part.bottom() + edge)
-                lines.append(QLineF(left, y, right, y));
-        }
-        painter.setPen(QPen(theme.gridColor, major ? theme.gridMajorWidth : theme.gridMinorWidth));
-        painter.drawLines(lines.data(), lines.size());
-    }
+void SensorWidget::paintBackground(QPainter& painter, const QRect& part) const {
+    const qreal ratio = devicePixelRatioF();
+    painter.drawImage(part, background,
+                      QRectF(part.x() * ratio, part.y() * ratio, part.width() * ratio, part.height() * ratio));
 }
 
 void SensorWidget::paintBar(QPainter& painter, const QRect& part, const SensorGeometry& geo, int index,

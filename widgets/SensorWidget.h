@@ -4,6 +4,7 @@
 #include "UnitFit.h"
 
 #include <QCache>
+#include <QImage>
 #include <QRegion>
 #include <QStaticText>
 #include <QString>
@@ -88,6 +89,7 @@ private:
     // Where the state differs from what `painted` shows; updates `painted`.
     QVector<QRect> changedParts();
     void paintPart(QPainter& painter, const QRect& part, const SensorGeometry& geo, double scale) const;
+    void paintBackgroundImage();
     void paintBackground(QPainter& painter, const QRect& part) const;
     void paintFrame(QPainter& painter) const;
     void paintBar(QPainter& painter, const QRect& part, const SensorGeometry& geo, int index, double scale) const;
@@ -119,6 +121,8 @@ private:
     QRegion staleRegion;
     bool animating = false;
     QVector<QRect> parts; // what animate() repaints
+    QImage background;    // with the grid lines
+    int backgroundTheme = -1;
     std::shared_ptr<Labels> labels = sharedLabels();
     QFont paintFont; // the label font as the last paint's painter had it
     // The unit as the text lines and the hover box show it.

@@ -126,6 +126,18 @@ private slots:
         QVERIFY(qRed(image.pixel(0, 404)) < qRed(image.pixel(95, 404)) * 3 / 4); // black frame
     }
 
+    // The background is kept between paints; a new theme or size paints it anew.
+    void backgroundFollowsThemeAndSize() {
+        applyTheme(Theme::fromName("light"));
+        QCOMPARE(colourAt(shot(*widget), 95, 404), rgb(currentTheme().graphBottom));
+        applyTheme(Theme::fromName("dark"));
+        QCOMPARE(colourAt(shot(*widget), 95, 404), rgb(currentTheme().graphBottom));
+        widget->resize(graphSize + QSize(0, 37));
+        SensorWidget fresh;
+        fresh.resize(widget->size());
+        QCOMPARE(shot(*widget), shot(fresh));
+    }
+
     void barWithoutPoints_data() {
         QTest::addColumn<double>("intensity");
         QTest::addColumn<int>("top");
