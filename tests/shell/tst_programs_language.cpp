@@ -22,6 +22,7 @@ private slots:
     void cleanupTestCase();
     void titleInTheDesktopLanguage_data();
     void titleInTheDesktopLanguage();
+    void lastSessionAfterRestart_data();
     void lastSessionAfterRestart();
 
 private:
@@ -124,42 +125,60 @@ QString TestProgramsLanguage::waitForWindow(QProcess& process, const QProcessEnv
 
 // The CAL program started with a file, moved, resized and ended with Ctrl+Q
 // comes back without the file argument with that file and where it was.
+void TestProgramsLanguage::lastSessionAfterRestart_data() {
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("name"); // of its settings file
+    QTest::addColumn<QStringList>("placed");
+    QTest::newRow("CAL") << CAL_PROGRAM << "Kivra CAL lite" << QStringList{"X=40", "Y=50", "WIDTH=900", "HEIGHT=600"};
+    QTest::newRow("DAQ") << DAQ_PROGRAM << "Kivra DAQ lite" << QStringList{"X=30", "Y=40", "WIDTH=1150", "HEIGHT=860"};
+}
+
 void TestProgramsLanguage::lastSessionAfterRestart() {
-    const QString home = folder.filePath("home-session");
+    QFETCH(QString, program);
+    QFETCH(QString, name);
+    QFETCH(QStringList, placed);
+    const QString home = folder.filePath("home-session-" + name);
     const QProcessEnvironment env = withFreshHome(environment, home);
+    const QString settings = home + "/config/Orvane GmbH/" + name + ".conf";
     // The File menu's entry, ticked in an earlier run.
-    QSettings(home + "/config/Orvane GmbH/Kivra CAL lite.conf", QSettings::IniFormat).setValue("session/restore", true);
-    const QString calibration = folder.filePath("session.tolmcal3");
+    QSettings(settings, QSettings::IniFormat).setValue("session/restore", true);
+    const QString calibration = folder.filePath(name + ".tolmcal3");
     QVERIFY(QFile::copy(KIVRA_SOURCE_DIR "/examples/demo.tolmcal3", calibration));
     const auto geometry = [&env](const QString& id) {
         return QString::fromLatin1(output("xdotool", {"getwindowgeometry", "--shell", id}, env)).split('\n').mid(1, 4);
     };
-    const QStringList placed{"X=40", "Y=50", "WIDTH=900", "HEIGHT=600"};
+    const auto quit = [&env](QProcess& process, const QString& id) {
+        output("xdotool", {"windowfocus", "--sync", id}, env);
+        output("xdotool", {"key", "--clearmodifiers", "ctrl+q"}, env);
+        return process.waitForFinished(20000);
+    };
 
     QProcess first;
     first.setProcessEnvironment(env);
-    first.start(CAL_PROGRAM, {"use=usb/-", "cfg=" + calibration});
+    first.start(program, {"use=usb/-", "cfg=" + calibration});
     const QString id = waitForWindow(first, env);
     QVERIFY(!id.isEmpty());
-    output("xdotool", {"windowsize", "--sync", id, "900", "600"}, env);
-    output("xdotool", {"windowmove", "--sync", id, "40", "50"}, env);
+    output("xdotool", {"windowsize", "--sync", id, placed[2].mid(6), placed[3].mid(7)}, env);
+    output("xdotool", {"windowmove", "--sync", id, placed[0].mid(2), placed[1].mid(2)}, env);
     QTRY_COMPARE_WITH_TIMEOUT(geometry(id), placed, 10000);
-    output("xdotool", {"windowfocus", "--sync", id}, env);
-    output("xdotool", {"key", "--clearmodifiers", "ctrl+q"}, env);
-    QVERIFY2(first.waitForFinished(20000), "Ctrl+Q did not end the program");
+    QVERIFY2(quit(first, id), "Ctrl+Q did not end the program");
 
+    // Without a file on the command line: the last session's comes back.
     QProcess second;
     second.setProcessEnvironment(env);
-    second.start(CAL_PROGRAM, {"use=usb/-"});
+    second.start(program, {"use=usb/-"});
     const QString again = waitForWindow(second, env);
     QVERIFY(!again.isEmpty());
     QTest::qWait(500);
     const QStringList shown = geometry(again);
     const QString title = QString::fromUtf8(output("xdotool", {"getwindowname", again}, env));
-    second.terminate();
-    second.waitForFinished();
+    QVERIFY2(quit(second, again), "Ctrl+Q did not end the program");
     QCOMPARE(shown, placed);
-    QVERIFY2(title.contains("session.tolmcal3"), qPrintable(title));
+    // The CAL window names its file in its title; either program, ended
+    // again, remembers the file it had loaded.
+    if (name.contains("CAL"))
+        QVERIFY2(title.contains(name + ".tolmcal3"), qPrintable(title));
+    QCOMPARE(QSettings(settings, QSettings::IniFormat).value("session/calibrationFile").toString(), calibration);
 }
 
 QTEST_MAIN(TestProgramsLanguage)
