@@ -76,14 +76,6 @@ void Grid8x8Widget::animate() {
         repaint(changed.boundingRect());
     else if (changedCells > 0)
         repaint(changed);
-    // A text that has grown past its cell is found as it is drawn.
-    QRegion overflow;
-    for (int i = 0; i < 64 && !whole; ++i) {
-        if (!looks[i].showsAs(painted[i]))
-            overflow += cellArea(i) | painted[i].textArea;
-    }
-    if (!overflow.isEmpty())
-        repaint(overflow);
     looksTaken = false;
 }
 
@@ -134,30 +126,72 @@ QString Grid8x8Widget::shownText(int column, int row) const {
 }
 
 QFont Grid8x8Widget::fontFor(int column, int row) const {
-    const GridCell& c = cells[column + row * 8];
-    const QString text = shownText(column, row);
-    const QRectF rect = GridGeometry::cellRect(size(), column, row);
-    const bool cut = c.hasCalibration && c.shown != GridCellShown::NotLogged && cellUnit.isCut();
-    return !cut && rect.width() > QFontMetricsF(font).boundingRect(rect, Qt::AlignCenter, text).width() ? font
-                                                                                                        : smallFont;
+    return lookOf(column + row * 8).small ? smallFont : font;
 }
 
-// What the cell shows, but for its font and the place of its text, which
-// its paint finds: those it keeps while the text stays the same.
+// What the cell shows; a text the last paint showed keeps its layout.
 Grid8x8Widget::Look Grid8x8Widget::lookOf(int index) const {
     const GridCell& c = cells[index];
     Look look;
     look.shown = c.shown;
     look.grey = c.shown == GridCellShown::Reading ? GridGeometry::greyLevel(c.intensity) : 0;
     look.text = shownText(index % 8, index / 8);
-    look.cut = c.hasCalibration && c.shown != GridCellShown::NotLogged && cellUnit.isCut();
     const Look& was = painted[index];
-    if (was.grey >= 0 && was.text == look.text && size() == paintedSize) {
-        look.measured = true;
+    if (was.grey >= 0 && was.text == look.text && size() == paintedSize && devicePixelRatioF() == paintedRatio) {
         look.small = was.small;
+        look.lines = was.lines;
+        look.at = was.at;
+        look.clipped = was.clipped;
         look.textArea = was.textArea;
+        return look;
     }
+    const bool cut = c.hasCalibration && c.shown != GridCellShown::NotLogged && cellUnit.isCut();
+    layOut(look, index, cut);
     return look;
+}
+
+std::shared_ptr<const QTextLayout> Grid8x8Widget::laidOut(const QString& line, const QFont& font) {
+    auto layout = std::make_shared<QTextLayout>(line, font);
+    layout->setCacheEnabled(true);
+    layout->beginLayout();
+    layout->createLine().setLineWidth(0x01000000);
+    layout->endLayout();
+    return layout;
+}
+
+// The lines as drawText() places them: the second on the first whole pixel
+// after the first and the font's leading, the two centred in the cell as a
+// block, each line on its own advance. The value is shaped once for as long
+// as it is shown, the name once for good.
+void Grid8x8Widget::layOut(Look& look, int index, bool cut) const {
+    const QRectF rect = GridGeometry::cellRect(size(), index % 8, index / 8);
+    const int lineBreak = look.text.indexOf(QLatin1Char('\n'));
+    const QString value = look.text.mid(lineBreak + 1);
+    qreal width = 0.0;
+    for (bool small : {false, true}) {
+        if (!small && cut)
+            continue;
+        const QFont& shown = small ? smallFont : font;
+        std::shared_ptr<const QTextLayout>& name = names[small][index];
+        if (!name)
+            name = laidOut(look.text.left(lineBreak), shown);
+        look.lines = {name, laidOut(value, shown)};
+        look.small = small;
+        width = std::max(look.lines[0]->lineAt(0).naturalTextWidth(), look.lines[1]->lineAt(0).naturalTextWidth());
+        if (small || rect.width() > width)
+            break;
+    }
+    const QTextLine first = look.lines[0]->lineAt(0);
+    const QTextLine second = look.lines[1]->lineAt(0);
+    const qreal secondTop = std::ceil(first.height() + QFontMetricsF(look.small ? smallFont : font).leading());
+    const qreal height = secondTop + second.height();
+    const qreal top = rect.top() + (rect.height() - height) / 2;
+    look.at = {QPointF(rect.left() + (rect.width() - first.horizontalAdvance()) / 2, top),
+               QPointF(rect.left() + (rect.width() - second.horizontalAdvance()) / 2, top + secondTop)};
+    const QRectF bounds(rect.left() + (rect.width() - width) / 2, top, width, height);
+    look.clipped = !rect.contains(bounds);
+    // Glyphs may reach a little past their advances.
+    look.textArea = look.small ? bounds.adjusted(-2.0, -1.0, 2.0, 1.0).toAlignedRect() : QRect();
 }
 
 QRect Grid8x8Widget::cellArea(int index) const {
@@ -252,7 +286,7 @@ void Grid8x8Widget::paintArea(QPainter& painter, const QRect& area) {
 
 void Grid8x8Widget::paintCell(QPainter& painter, int index, const QRect& area) {
     const QRectF rect = GridGeometry::cellRect(size(), index % 8, index / 8);
-    Look& look = looks[index];
+    const Look& look = looks[index];
     const Theme& theme = currentTheme();
     const QColor fill = look.shown == GridCellShown::Reading ? QColor(look.grey, look.grey, look.grey) : theme.window;
     painter.fillRect(rect, fill);
@@ -260,37 +294,13 @@ void Grid8x8Widget::paintCell(QPainter& painter, int index, const QRect& area) {
         painter.setPen(viewPen(look.grey < 128 ? ViewColours::cellTextOnDark() : ViewColours::cellTextOnLight(), 1.0));
     else
         painter.setPen(viewPen(look.shown == GridCellShown::ValueOnly ? theme.text : theme.disabled, 1.0));
-    // A new text is tried in the label font within the cell's pixels; what
-    // a text too wide drew there goes again under the background and fill.
-    QRectF drawn;
-    if (!look.cut && !(look.measured && look.small)) {
-        const QRect pixels = area & rect.toAlignedRect();
-        painter.setClipRect(pixels);
-        painter.setFont(font);
-        // Where the last text was too wide, the new one is likely too: it is
-        // measured as drawText would lay it out rather than drawn and wiped.
-        const bool drawFirst = !painted[index].small;
-        if (drawFirst)
-            painter.drawText(rect, Qt::AlignCenter, look.text, &drawn);
-        else
-            drawn = painter.boundingRect(rect, Qt::AlignCenter, look.text);
-        look.small = !(rect.width() > drawn.width());
-        if (!look.small && !drawFirst)
-            painter.drawText(rect, Qt::AlignCenter, look.text);
+    // Cut to the cell when it does not fit, as drawText() cuts it.
+    if (look.clipped)
+        painter.setClipRect(rect, Qt::IntersectClip);
+    for (int i = 0; i < 2; ++i)
+        look.lines[i]->lineAt(0).draw(&painter, look.at[i]);
+    if (look.clipped)
         painter.setClipRect(area);
-        if (look.small && drawFirst) {
-            painter.drawImage(pixels, background, devicePixels(pixels));
-            painter.fillRect(rect, fill);
-        }
-    }
-    look.small = look.small || look.cut;
-    look.measured = true;
-    if (look.small) {
-        painter.setFont(smallFont);
-        painter.drawText(rect, Qt::AlignCenter, look.text, &drawn);
-        // Glyphs may reach a little past their advances.
-        look.textArea = drawn.adjusted(-2.0, -1.0, 2.0, 1.0).toAlignedRect();
-    }
 }
 
 // What the pixels show now: the whole widget when the region covered it, and

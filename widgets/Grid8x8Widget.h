@@ -4,12 +4,15 @@
 
 #include <QFont>
 #include <QImage>
+#include <QPointF>
 #include <QRect>
 #include <QSize>
+#include <QTextLayout>
 #include <QString>
 #include <QWidget>
 
 #include <array>
+#include <memory>
 
 // What a cell shows: its reading (grey and text), only its value (a replayed
 // log keeps the value but not the reading the grey follows), or that the
@@ -66,15 +69,22 @@ private:
         int grey = -1;
         GridCellShown shown = GridCellShown::Reading;
         QString text;
-        bool cut = false; // the unit is cut to the small font
-        bool measured = false;
-        bool small = false;
-        QRect textArea; // where a text in the small font may reach past the cell
+        bool small = false; // in the small font
+        // The text's lines (name, value) laid out, and where each goes.
+        std::array<std::shared_ptr<const QTextLayout>, 2> lines;
+        std::array<QPointF, 2> at;
+        bool clipped = false; // wider or higher than the cell: cut to it
+        QRect textArea;       // where a text in the small font may reach past the cell
         bool showsAs(const Look& other) const {
             return grey == other.grey && shown == other.shown && text == other.text && textArea == other.textArea;
         }
     };
     Look lookOf(int index) const;
+    // Lays the look's text out as drawText() with Qt::AlignCenter lays it
+    // out in the cell: in the label font when it fits, else the small one.
+    void layOut(Look& look, int index, bool cut) const;
+    // One line shaped in `font`, ready to be drawn as often as it is shown.
+    static std::shared_ptr<const QTextLayout> laidOut(const QString& line, const QFont& font);
     // The cell with its outline, and with its text where that overflows.
     QRect cellArea(int index) const;
     void paintPictures();
@@ -84,6 +94,8 @@ private:
     void notePainted(const QRegion& region);
 
     std::array<GridCell, 64> cells;
+    // The cells' names in the label font and in the small one, shaped once.
+    mutable std::array<std::array<std::shared_ptr<const QTextLayout>, 64>, 2> names;
     QFont font;
     QFont smallFont;
     // The unit as the cells show it, fitted in the small font.
