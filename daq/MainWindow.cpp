@@ -792,19 +792,13 @@ void MainWindow::openLogForReview(const QString& path) {
 }
 
 void MainWindow::restoreLastCalibration() {
-    QString gone;
-    const QString file = LastSession::rememberedFile(sessionCalibrationKey, gone);
-    // Said in passing, not in a box: the start goes on without it.
-    if (!gone.isEmpty())
-        showNote(tr("The last session's calibration file %1 is gone.").arg(QDir::toNativeSeparators(gone)));
-    if (file.isEmpty())
+    QString note;
+    CalibrationFileLoad::Result loaded = LastSession::readRememberedCalibration(sessionCalibrationKey, note);
+    if (!note.isEmpty())
+        showNote(note);
+    if (loaded.path.isEmpty())
         return;
-    CalibrationFileLoad::Result loaded = CalibrationFileLoad::read(file);
-    if (loaded.error) {
-        LastSession::setValue(sessionCalibrationKey, QString());
-        showNote(tr("The last session's calibration file %1 could not be loaded.").arg(QDir::toNativeSeparators(file)));
-        return;
-    }
+    const QString file = loaded.path;
     calibrationFile = file;
     applyCalibration(std::move(loaded));
 }

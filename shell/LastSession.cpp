@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
@@ -93,6 +94,25 @@ QString rememberedFile(const QString& key, QString& gone) {
     setValue(key, QString());
     gone = file;
     return QString();
+}
+
+CalibrationFileLoad::Result readRememberedCalibration(const QString& key, QString& note) {
+    note.clear();
+    QString gone;
+    const QString file = rememberedFile(key, gone);
+    if (!gone.isEmpty())
+        note = QCoreApplication::translate("LastSession", "The last session's calibration file %1 is gone.")
+                   .arg(QDir::toNativeSeparators(gone));
+    if (file.isEmpty())
+        return {};
+    CalibrationFileLoad::Result loaded = CalibrationFileLoad::read(file);
+    if (loaded.error) {
+        setValue(key, QString());
+        note = QCoreApplication::translate("LastSession", "The last session's calibration file %1 could not be loaded.")
+                   .arg(QDir::toNativeSeparators(file));
+        return {};
+    }
+    return loaded;
 }
 
 } // namespace LastSession

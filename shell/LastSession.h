@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CalibrationFileLoad.h"
+
 #include <QString>
 #include <QVariant>
 
@@ -32,5 +34,11 @@ bool restoreWindow(QWidget& window);
 // restoring is off or none is remembered. A file that is gone is forgotten,
 // and `gone` names it for the note the window shows.
 QString rememberedFile(const QString& key, QString& gone);
+
+// The calibration file remembered under `key`, read for a restore at start;
+// its path is empty when there is none to load. A remembered file that is
+// gone or does not load is forgotten, and `note` says so for the status bar
+// (never a box: the start goes on without it).
+CalibrationFileLoad::Result readRememberedCalibration(const QString& key, QString& note);
 
 } // namespace LastSession

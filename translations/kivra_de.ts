@@ -219,6 +219,14 @@
         <source>Start with the calibration file, settings and window of the last session.</source>
         <translation>Mit Kalibrierdatei, Einstellungen und Fenster der letzten Sitzung starten.</translation>
     </message>
+    <message>
+        <source>The last session&apos;s calibration file %1 is gone.</source>
+        <translation>Die Kalibrierdatei %1 der letzten Sitzung ist nicht mehr vorhanden.</translation>
+    </message>
+    <message>
+        <source>The last session&apos;s calibration file %1 could not be loaded.</source>
+        <translation>Die Kalibrierdatei %1 der letzten Sitzung konnte nicht geladen werden.</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -865,14 +873,6 @@ Ein Name darf {n}, {date} und {time} enthalten; {{ und }} stehen für eine gesch
     <message>
         <source>%1 is gone and was taken off the list.</source>
         <translation>%1 ist nicht mehr vorhanden und wurde aus der Liste entfernt.</translation>
-    </message>
-    <message>
-        <source>The last session&apos;s calibration file %1 is gone.</source>
-        <translation>Die Kalibrierdatei %1 der letzten Sitzung ist nicht mehr vorhanden.</translation>
-    </message>
-    <message>
-        <source>The last session&apos;s calibration file %1 could not be loaded.</source>
-        <translation>Die Kalibrierdatei %1 der letzten Sitzung konnte nicht geladen werden.</translation>
     </message>
 </context>
 <context>
