@@ -167,15 +167,9 @@ void MainWindow::buildMenus() {
     file->addSeparator();
     file->addAction(ui->actSaveAndExit);
     file->addAction(ui->actExit);
-    QMenu* help = menuBar()->addMenu(tr("&Help"));
-    help->setObjectName(QStringLiteral("menuHelp"));
-    QAction* guide = help->addAction(tr("User Guide"));
-    guide->setObjectName(QStringLiteral("actUserGuide"));
-    guide->setShortcut(keys("F1"));
-    help->addAction(ui->actAbout);
+    addHelpMenu(*this, ui->actAbout, [] { return QCoreApplication::applicationFilePath(); });
 
     connect(recentCalibrations, &RecentMenu::fileChosen, this, &MainWindow::openCalibration);
-    connect(guide, &QAction::triggered, this, [this] { openUserGuide(this, QCoreApplication::applicationFilePath()); });
 }
 
 void MainWindow::showNote(const QString& text) {

@@ -292,21 +292,15 @@ void MainWindow::buildMenus() {
     LastSession::addRestoreAction(*file);
     file->addSeparator();
     file->addAction(ui->actExit);
-    QMenu* help = menuBar()->addMenu(tr("&Help"));
-    help->setObjectName(QStringLiteral("menuHelp"));
-    QAction* guide = help->addAction(tr("User Guide"));
-    guide->setObjectName(QStringLiteral("actUserGuide"));
-    guide->setShortcut(keys("F1"));
-    help->addAction(ui->actAbout);
+    addHelpMenu(*this, ui->actAbout, [this] {
+        return daqProgramPath.isEmpty() ? QCoreApplication::applicationFilePath() : daqProgramPath;
+    });
 
     connect(recentCalibrations, &RecentMenu::fileChosen, this, &MainWindow::openCalibration);
     connect(recentLogs, &RecentMenu::fileChosen, this, &MainWindow::openLogForReview);
     connect(openLog, &QAction::triggered, this, [this] {
         ui->tabWidget->setCurrentWidget(trend);
         trend->onOpenLog();
-    });
-    connect(guide, &QAction::triggered, this, [this] {
-        openUserGuide(this, daqProgramPath.isEmpty() ? QCoreApplication::applicationFilePath() : daqProgramPath);
     });
 }
 

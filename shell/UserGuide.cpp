@@ -2,10 +2,14 @@
 
 #include "PlainMessageBox.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QUrl>
 
 QString userGuideFile(const QString& programPath) {
@@ -25,4 +29,15 @@ void openUserGuide(QWidget* parent, const QString& programPath) {
         showPlainMessage(parent, QMessageBox::Critical, QCoreApplication::translate("UserGuide", "Error"),
                          QCoreApplication::translate("UserGuide", "No program of the desktop opened the user guide."),
                          QDir::toNativeSeparators(file));
+}
+
+void addHelpMenu(QMainWindow& window, QAction* about, std::function<QString()> programPath) {
+    QMenu* help = window.menuBar()->addMenu(QCoreApplication::translate("UserGuide", "&Help"));
+    help->setObjectName(QStringLiteral("menuHelp"));
+    QAction* guide = help->addAction(QCoreApplication::translate("UserGuide", "User Guide"));
+    guide->setObjectName(QStringLiteral("actUserGuide"));
+    guide->setShortcut(QKeySequence(Qt::Key_F1));
+    help->addAction(about);
+    QObject::connect(guide, &QAction::triggered, &window,
+                     [&window, programPath] { openUserGuide(&window, programPath()); });
 }

@@ -859,14 +859,6 @@ Ein Name darf {n}, {date} und {time} enthalten; {{ und }} stehen für eine gesch
         <translation>Zuletzt verwendete Logdateien</translation>
     </message>
     <message>
-        <source>&amp;Help</source>
-        <translation>&amp;Hilfe</translation>
-    </message>
-    <message>
-        <source>User Guide</source>
-        <translation>Benutzerhandbuch</translation>
-    </message>
-    <message>
         <source>No calibration can be loaded while a capture runs.</source>
         <translation>Während einer Aufzeichnung kann keine Kalibrierung geladen werden.</translation>
     </message>
@@ -1643,6 +1635,14 @@ Ein Name darf {n}, {date} und {time} enthalten; {{ und }} stehen für eine gesch
     <message>
         <source>No program of the desktop opened the user guide.</source>
         <translation>Kein Programm des Desktops hat das Benutzerhandbuch geöffnet.</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>User Guide</source>
+        <translation>Benutzerhandbuch</translation>
     </message>
 </context>
 </TS>
