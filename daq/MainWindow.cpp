@@ -292,9 +292,8 @@ void MainWindow::buildMenus() {
     LastSession::addRestoreAction(*file);
     file->addSeparator();
     file->addAction(ui->actExit);
-    addHelpMenu(*this, ui->actAbout, [this] {
-        return daqProgramPath.isEmpty() ? QCoreApplication::applicationFilePath() : daqProgramPath;
-    });
+    addHelpMenu(*this, ui->actAbout,
+                [this] { return daqProgramPath.isEmpty() ? QCoreApplication::applicationFilePath() : daqProgramPath; });
 
     connect(recentCalibrations, &RecentMenu::fileChosen, this, &MainWindow::openCalibration);
     connect(recentLogs, &RecentMenu::fileChosen, this, &MainWindow::openLogForReview);

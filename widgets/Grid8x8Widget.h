@@ -7,8 +7,8 @@
 #include <QPointF>
 #include <QRect>
 #include <QSize>
-#include <QTextLayout>
 #include <QString>
+#include <QTextLayout>
 #include <QWidget>
 
 #include <array>
