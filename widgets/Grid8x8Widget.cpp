@@ -183,8 +183,10 @@ void Grid8x8Widget::layOut(Look& look, int index, bool cut) const {
     }
     const QTextLine first = look.lines[0]->lineAt(0);
     const QTextLine second = look.lines[1]->lineAt(0);
-    const qreal secondTop = std::ceil(first.height() + QFontMetricsF(look.small ? smallFont : font).leading());
-    const qreal height = secondTop + second.height();
+    // Ascent and descent, not height(): Qt 6 rounds a line's height up.
+    const qreal secondTop =
+        std::ceil(first.ascent() + first.descent() + QFontMetricsF(look.small ? smallFont : font).leading());
+    const qreal height = secondTop + second.ascent() + second.descent();
     const qreal top = rect.top() + (rect.height() - height) / 2;
     look.at = {QPointF(rect.left() + (rect.width() - first.horizontalAdvance()) / 2, top),
                QPointF(rect.left() + (rect.width() - second.horizontalAdvance()) / 2, top + secondTop)};
