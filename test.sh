@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the tests headless.
 #   ./test.sh           the plain gate; with CI=true in the environment, every gate
-#   ./test.sh --all     every gate in this order, each timed, then a summary:
+#   ./test.sh --all     every gate in this order, each timed, then a summary and,
+#                       for a failed gate, its failures again (whole output in build-logs/):
 #   ./test.sh --plain   plain build in build/, every test
 #   ./test.sh --format  the tracked sources against .clang-format
 #   ./test.sh --asan    address and undefined-behaviour sanitizers, every test, in build-asan/
