@@ -69,13 +69,10 @@ QString writeLogExcerpt(const KivraTolm::CaptureLogContent& log, std::size_t fro
         return file.errorString();
     for (std::size_t row = from; row < to; ++row) {
         appendRow(text, log, row);
-        if (text.size() >= blockBytes) {
-            if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()))
-                return file.errorString();
-            text.clear();
-        }
+        if (text.size() >= blockBytes && !writeBlock(file, text))
+            return file.errorString();
     }
-    if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()))
+    if (!writeBlock(file, text))
         return file.errorString();
     return commitSaveFile(file);
 }

@@ -74,13 +74,10 @@ QString writeStatisticsCsv(const LogTrendSource& log, double threshold, const QS
             text += ";;;";
         }
         text += '\n';
-        if (text.size() >= blockBytes) {
-            if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()))
-                return file.errorString();
-            text.clear();
-        }
+        if (text.size() >= blockBytes && !writeBlock(file, text))
+            return file.errorString();
     }
-    if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()))
+    if (!writeBlock(file, text))
         return file.errorString();
     return commitSaveFile(file);
 }
